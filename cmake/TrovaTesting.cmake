@@ -1,0 +1,18 @@
+# Test programs are cross-built GoogleTest executables that CTest runs under Wine
+# through scripts/wine-exec.sh (one persistent wineserver and Xvfb per run, see scripts/test.sh).
+enable_testing()
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-exec.sh)
+
+# trova_add_gtest(<name> SOURCES ... [LIBS ...] [TIMEOUT s])
+function(trova_add_gtest name)
+    cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT 300)
+    endif()
+    add_executable(${name} ${T_SOURCES})
+    target_link_libraries(${name} PRIVATE ${T_LIBS} gmock gtest_main)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TROVA_TESTS_DIR})
+    add_test(NAME ${name} COMMAND ${name} --gtest_color=no WORKING_DIRECTORY ${TROVA_TESTS_DIR})
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}
+        ENVIRONMENT "TROVA_DIST_DIR=${TROVA_DIST_DIR}")
+endfunction()

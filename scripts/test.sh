@@ -1,0 +1,28 @@
+#!/bin/bash
+# Sets up (if needed), builds and runs every test under Wine on a private virtual display.
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+"$ROOT/scripts/setup.sh"
+. "$ROOT/scripts/env.sh"
+. "$ROOT/scripts/display.sh"
+
+"$ROOT/scripts/build.sh"
+
+trova_start_xvfb
+cleanup() { wineserver -k >/dev/null 2>&1 || true; trova_stop_xvfb; }
+trap cleanup EXIT
+trova_wine_start
+"$ROOT/scripts/register.sh"
+
+log="$TROVA_BUILD/ctest.log"
+status=0
+ctest --test-dir "$TROVA_BUILD" -V -j "$(nproc)" "$@" >"$log" 2>&1 || status=$?
+# Full output of the failed test programs, then every program's GoogleTest count.
+for n in $(sed -nE 's/^ *[0-9]+\/[0-9]+ Test +#([0-9]+): .*(Failed|Timeout|Exception|Not Run).*/\1/p' "$log"); do
+    echo "---- output of test #$n ----"
+    grep -E "^$n: " "$log" | cut -d' ' -f2-
+done
+echo "---- GoogleTest counts ----"
+sed -nE 's/^([0-9]+): \[ *(PASSED|FAILED|SKIPPED) *\] ([0-9]+) tests?.*/#\1 \2 \3/p' "$log"
+sed -nE '/^ *[0-9]+\/[0-9]+ Test +#/p; /tests passed|Total Test time/p' "$log"
+exit $status
