@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+// The three command-line strings the player looks at; empty unless given.
+struct CommandLineArgs {
+    std::wstring program;
+    std::wstring first;
+    std::wstring second;
+};
+
+// The process-wide copy, filled once at start-up.
+CommandLineArgs& ProcessCommandLine();
+
+// Splits with the platform's argument splitter; keeps arguments 0 to 2.
+void SplitCommandLine(const wchar_t* commandLine, CommandLineArgs& args);
+
+// "-trova" (any case) followed by a "trova://" link with something after the prefix.
+// Lower-cases the first argument in place.
+bool IsLinkRequest(CommandLineArgs& args);
+
+// "-startmin" in any case. Lower-cases the first argument in place.
+bool IsStartMinimised(CommandLineArgs& args);

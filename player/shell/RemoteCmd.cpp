@@ -1,0 +1,92 @@
+#include "player/shell/RemoteCmd.h"
+
+std::wstring LinkTextFromCopyData(const COPYDATASTRUCT& data) {
+    if (!data.lpData || data.cbData == 0)
+        return std::wstring();
+    const wchar_t* text = static_cast<const wchar_t*>(data.lpData);
+    const size_t maxChars = data.cbData / sizeof(wchar_t);
+    size_t length = 0;
+    while (length < maxChars && text[length] != L'\0')
+        ++length;
+    return std::wstring(text, length);
+}
+
+void DispatchCopyData(IRemoteCmdHandler* handler, const COPYDATASTRUCT* data) {
+    if (!handler || !data)
+        return;
+    switch (data->dwData) {
+    case kRequestOpenLink:
+        if (data->cbData != 0 && data->lpData)
+            handler->OpenLink(LinkTextFromCopyData(*data));
+        break;
+    case kRequestNewVersion:
+        handler->OfferNewVersion();
+        break;
+    case kRequestActivate:
+        handler->Activate();
+        break;
+    default:
+        break;
+    }
+}
+
+HWND FindRunningPlayer() {
+    return FindWindowW(kSingletonClassName, kSingletonTitle);
+}
+
+bool IsPlayerRunning() {
+    HANDLE mutex = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kGlobalMutexName);
+    if (!mutex)
+        mutex = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kLocalMutexName);
+    if (!mutex)
+        return false;
+    CloseHandle(mutex);
+    return true;
+}
+
+bool SendLinkToRunningInstance(const std::wstring& link) {
+    HWND player = FindRunningPlayer();
+    if (!player)
+        return false;
+    COPYDATASTRUCT data{};
+    data.dwData = kRequestOpenLink;
+    data.cbData = static_cast<DWORD>((link.size() + 1) * sizeof(wchar_t));
+    data.lpData = const_cast<wchar_t*>(link.c_str());
+    SendMessageW(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    return true;
+}
+
+bool ActivateRunningInstance() {
+    HWND player = FindRunningPlayer();
+    if (!player)
+        return false;
+    COPYDATASTRUCT data{};
+    data.dwData = kRequestActivate;
+    SendMessageW(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    SetForegroundWindow(player);
+    return true;
+}
+
+CInstanceMutexes::~CInstanceMutexes() {
+    Close();
+}
+
+void CInstanceMutexes::Create() {
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
+    SECURITY_ATTRIBUTES attributes{sizeof(attributes), &descriptor, FALSE};
+    local_ = CreateMutexW(&attributes, FALSE, kLocalMutexName);
+    global_ = CreateMutexW(&attributes, FALSE, kGlobalMutexName);
+}
+
+void CInstanceMutexes::Close() {
+    if (local_) {
+        CloseHandle(local_);
+        local_ = nullptr;
+    }
+    if (global_) {
+        CloseHandle(global_);
+        global_ = nullptr;
+    }
+}

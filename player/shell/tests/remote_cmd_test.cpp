@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "player/shell/RemoteCmd.h"
+
+namespace {
+
+struct RecordingHandler : IRemoteCmdHandler {
+    std::vector<std::wstring> calls;
+    void OpenLink(const std::wstring& text) override { calls.push_back(L"open:" + text); }
+    void OfferNewVersion() override { calls.push_back(L"offer"); }
+    void Activate() override { calls.push_back(L"activate"); }
+    void QuitNow() override { calls.push_back(L"quit"); }
+};
+
+COPYDATASTRUCT Request(ULONG_PTR kind, const void* data = nullptr, DWORD bytes = 0) {
+    COPYDATASTRUCT request{};
+    request.dwData = kind;
+    request.lpData = const_cast<void*>(data);
+    request.cbData = bytes;
+    return request;
+}
+
+TEST(CopyDataRequests, EachKindReachesItsHandlerCall) {
+    RecordingHandler handler;
+    const wchar_t link[] = L"trova://global/abc";
+    COPYDATASTRUCT open = Request(kRequestOpenLink, link, sizeof(link));
+    COPYDATASTRUCT offer = Request(kRequestNewVersion);
+    COPYDATASTRUCT activate = Request(kRequestActivate);
+    COPYDATASTRUCT other = Request(12345);
+    DispatchCopyData(&handler, &open);
+    DispatchCopyData(&handler, &offer);
+    DispatchCopyData(&handler, &activate);
+    DispatchCopyData(&handler, &other);
+    DispatchCopyData(nullptr, &open);
+    EXPECT_EQ((std::vector<std::wstring>{L"open:trova://global/abc", L"offer", L"activate"}), handler.calls);
+}
+
+TEST(CopyDataRequests, OpenLinkNeedsData) {
+    RecordingHandler handler;
+    const wchar_t link[] = L"x";
+    COPYDATASTRUCT noBytes = Request(kRequestOpenLink, link, 0);
+    COPYDATASTRUCT noPointer = Request(kRequestOpenLink, nullptr, 10);
+    DispatchCopyData(&handler, &noBytes);
+    DispatchCopyData(&handler, &noPointer);
+    EXPECT_TRUE(handler.calls.empty());
+}
+
+TEST(CopyDataRequests, TextIsReadOnlyWithinTheRecord) {
+    // A guard page right after the record would fault on any read past it.
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    const DWORD page = info.dwPageSize;
+    auto* base = static_cast<BYTE*>(VirtualAlloc(nullptr, page * 2, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    ASSERT_NE(nullptr, base);
+    DWORD old;
+    ASSERT_TRUE(VirtualProtect(base + page, page, PAGE_NOACCESS, &old));
+
+    const std::wstring text = L"trova://global/unterminated";
+    const DWORD bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    BYTE* record = base + page - bytes;
+    memcpy(record, text.data(), bytes);
+    EXPECT_EQ(text, LinkTextFromCopyData(Request(kRequestOpenLink, record, bytes)));
+
+    // An odd byte count leaves the last half character out.
+    BYTE* oddRecord = base + page - (bytes + 1);
+    memcpy(oddRecord, text.data(), bytes);
+    oddRecord[bytes] = 'Z';
+    EXPECT_EQ(text, LinkTextFromCopyData(Request(kRequestOpenLink, oddRecord, bytes + 1)));
+
+    // The text ends at the first terminator inside the record.
+    const wchar_t embedded[] = L"abc\0def";
+    EXPECT_EQ(L"abc", LinkTextFromCopyData(Request(kRequestOpenLink, embedded, sizeof(embedded))));
+    VirtualFree(base, 0, MEM_RELEASE);
+}
+
+// A stand-in for the running player's single-instance window in this process.
+class FakeRunningPlayer {
+public:
+    FakeRunningPlayer() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kSingletonClassName;
+        RegisterClassW(&wc);
+        hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, kSingletonClassName, kSingletonTitle, WS_POPUP, 0, 0, 0, 0,
+                                nullptr, nullptr, wc.hInstance, nullptr);
+        handler_ = &handler;
+    }
+    ~FakeRunningPlayer() {
+        DestroyWindow(hwnd_);
+        handler_ = nullptr;
+    }
+    RecordingHandler handler;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+        if (msg == WM_COPYDATA)
+            DispatchCopyData(handler_, reinterpret_cast<const COPYDATASTRUCT*>(lp));
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+    static RecordingHandler* handler_;
+    HWND hwnd_ = nullptr;
+};
+RecordingHandler* FakeRunningPlayer::handler_ = nullptr;
+
+TEST(RunningInstance, HandOffReachesTheSingleInstanceWindow) {
+    EXPECT_FALSE(SendLinkToRunningInstance(L"trova://global/abc"));
+    EXPECT_FALSE(ActivateRunningInstance());
+    FakeRunningPlayer player;
+    EXPECT_TRUE(SendLinkToRunningInstance(L"trova://global/abc"));
+    EXPECT_TRUE(ActivateRunningInstance());
+    EXPECT_EQ((std::vector<std::wstring>{L"open:trova://global/abc", L"activate"}), player.handler.calls);
+}
+
+TEST(RunningInstance, MutexesMarkARunningPlayer) {
+    ASSERT_FALSE(IsPlayerRunning());
+    {
+        CInstanceMutexes mutexes;
+        mutexes.Create();
+        EXPECT_TRUE(IsPlayerRunning());
+    }
+    EXPECT_FALSE(IsPlayerRunning());
+}
+
+}  // namespace
