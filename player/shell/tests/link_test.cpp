@@ -44,8 +44,9 @@ TEST(ParseLink, SurvivesOversizedInput) {
     const std::wstring hugeHost = L"trova://" + std::wstring(5000, L'h') + L"/abc";
     EXPECT_FALSE(ParseLink(hugeHost, info));
     const std::wstring hugePath = L"trova://host/" + std::wstring(100000, L'c');
-    if (ParseLink(hugePath, info))
+    if (ParseLink(hugePath, info)) {
         EXPECT_EQ(100000u, info.channelId.size());
+    }
 }
 
 TEST(ComposeLink, LeavesOutTheDefaultPort) {
