@@ -23,6 +23,8 @@ for n in $(sed -nE 's/^ *[0-9]+\/[0-9]+ Test +#([0-9]+): .*(Failed|Timeout|Excep
     grep -E "^$n: " "$log" | cut -d' ' -f2-
 done
 echo "---- GoogleTest counts ----"
-sed -nE 's/^([0-9]+): \[ *(PASSED|FAILED|SKIPPED) *\] ([0-9]+) tests?.*/#\1 \2 \3/p' "$log"
+awk '/^ *Start +[0-9]+: /{sub(":","",$2); name[$2]=$3}
+     match($0, /^[0-9]+: \[ *(PASSED|FAILED|SKIPPED) *\] [0-9]+ tests?/) {
+         split($0, f, ":"); line=$0; sub(/^[0-9]+: /, "", line); printf "%-28s %s\n", name[f[1]], line }' "$log"
 sed -nE '/^ *[0-9]+\/[0-9]+ Test +#/p; /tests passed|Total Test time/p' "$log"
 exit $status
