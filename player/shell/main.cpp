@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include "common/settings/AppPaths.h"
+
 
 namespace {
 
@@ -14,6 +16,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show) {
+    CAppPaths::Init();
     WNDCLASSW wc{};
     wc.lpfnWndProc = FrameProc;
     wc.hInstance = instance;
