@@ -1,0 +1,101 @@
+#pragma once
+// Helpers for window tests: a hidden top-level host for child windows, message pumping,
+// and capturing what a window paints through WM_PRINTCLIENT.
+#include "framework/win/MessageMap.h"
+#include "framework/win/ScopedGdi.h"
+
+#include <cstdint>
+#include <vector>
+
+class CTestHost : public CWindowImpl {
+public:
+    CTestHost() {
+        RECT rect{0, 0, 400, 300};
+        Create(nullptr, rect, L"test host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN);
+    }
+    ~CTestHost() override {
+        if (m_hWnd)
+            ::DestroyWindow(m_hWnd);
+    }
+
+    BEGIN_MSG_MAP(CTestHost)
+        REFLECT_COLOR_MESSAGES()
+    END_MSG_MAP()
+
+protected:
+    WindowClassSpec GetWindowClassSpec() const override {
+        WindowClassSpec spec;
+        spec.name = L"TrovaTestHost";
+        return spec;
+    }
+};
+
+// Dispatches every queued message of this thread.
+inline void PumpMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+// Pumps until done() holds or timeoutMs passes; returns done().
+template <class Predicate>
+bool PumpUntil(Predicate done, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (!done() && ::GetTickCount() - start < timeoutMs) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return done();
+}
+
+inline LPARAM MakePointLParam(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
+
+// 32-bit top-down snapshot of what a window paints into a DC.
+class CPaintCapture {
+public:
+    CPaintCapture(int width, int height) : width_(width), height_(height), dc_(nullptr) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        bitmap_.Reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
+        previous_ = ::SelectObject(dc_, bitmap_);
+    }
+    ~CPaintCapture() { ::SelectObject(dc_, previous_); }
+
+    HDC Dc() const { return dc_; }
+    // Fills the capture with a marker colour, then lets the window paint into it.
+    void PrintClient(HWND window, COLORREF background = RGB(1, 2, 3)) {
+        ScopedBrush brush(::CreateSolidBrush(background));
+        RECT all{0, 0, width_, height_};
+        ::FillRect(dc_, &all, brush);
+        ::SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_.Get()), PRF_CLIENT);
+        ::GdiFlush();
+    }
+    COLORREF Pixel(int x, int y) const {
+        const uint32_t value = bits_[y * width_ + x];
+        return RGB((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
+    }
+    // Number of pixels of the given colour in the rectangle.
+    int CountColor(const RECT& area, COLORREF color) const {
+        int count = 0;
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                if (Pixel(x, y) == color)
+                    ++count;
+        return count;
+    }
+
+private:
+    int width_;
+    int height_;
+    ScopedCompatibleDC dc_;
+    ScopedBitmap bitmap_;
+    uint32_t* bits_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+};

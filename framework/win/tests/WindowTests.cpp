@@ -1,0 +1,402 @@
+#include "framework/win/MessageMap.h"
+#include "framework/win/Module.h"
+#include "framework/win/Mouse.h"
+#include "framework/win/tests/TestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// Sees WM_SETTEXT without handling it, so the default procedure must still store the text.
+#define MSG_WM_SETTEXT_DECLINED() \
+    if (uMsg == WM_SETTEXT)       \
+        calls.push_back("settext seen");
+
+namespace {
+
+const UINT WM_TEST_BOTH = WM_APP + 1;       // handled by derived and base map
+const UINT WM_TEST_BASE_ONLY = WM_APP + 2;  // only the base map
+const UINT WM_TEST_DECLINE = WM_APP + 3;    // derived declines, base handles
+const UINT WM_TEST_NOBODY = WM_APP + 4;     // both decline: default processing
+
+RECT ChildRect() { return RECT{0, 0, 100, 80}; }
+
+class CRecordingBase : public CWindowImpl {
+public:
+    std::vector<std::string> calls;
+
+    BEGIN_MSG_MAP(CRecordingBase)
+        MESSAGE_HANDLER(WM_TEST_BOTH, OnBaseMessage)
+        MESSAGE_HANDLER(WM_TEST_BASE_ONLY, OnBaseMessage)
+        MESSAGE_HANDLER(WM_TEST_DECLINE, OnBaseMessage)
+        MSG_WM_SIZE(OnBaseSize)
+    END_MSG_MAP()
+
+    LRESULT OnBaseMessage(UINT message, WPARAM, LPARAM, BOOL&) {
+        calls.push_back("base " + std::to_string(message - WM_APP));
+        return 100 + (message - WM_APP);
+    }
+    void OnBaseSize(UINT, SIZE size) { calls.push_back("base size " + std::to_string(size.cx)); }
+
+protected:
+    WindowClassSpec GetWindowClassSpec() const override {
+        WindowClassSpec spec;
+        spec.name = L"TrovaTestRecording";
+        return spec;
+    }
+};
+
+class CRecordingWindow : public CRecordingBase {
+public:
+    BEGIN_MSG_MAP(CRecordingWindow)
+        MSG_WM_CREATE(OnCreate)
+        MESSAGE_HANDLER(WM_TEST_BOTH, OnDerivedMessage)
+        MESSAGE_HANDLER(WM_TEST_DECLINE, OnDeclined)
+        MESSAGE_HANDLER(WM_TEST_NOBODY, OnDeclined)
+        MSG_WM_SIZE(OnSize)
+        MSG_WM_SETTEXT_DECLINED()
+        CHAIN_MSG_MAP(CRecordingBase)
+    END_MSG_MAP()
+
+    int OnCreate(CREATESTRUCTW*) {
+        // Default creation first, as the windows of the product do.
+        const LRESULT defaultResult = DefWindowProc();
+        calls.push_back("create " + std::to_string(defaultResult));
+        return 0;
+    }
+    LRESULT OnDerivedMessage(UINT message, WPARAM, LPARAM, BOOL&) {
+        calls.push_back("derived " + std::to_string(message - WM_APP));
+        return 200 + (message - WM_APP);
+    }
+    LRESULT OnDeclined(UINT message, WPARAM, LPARAM, BOOL& handled) {
+        calls.push_back("declined " + std::to_string(message - WM_APP));
+        handled = FALSE;
+        return 999;
+    }
+    void OnSize(UINT, SIZE size) {
+        calls.push_back("size " + std::to_string(size.cx) + "x" + std::to_string(size.cy));
+        SetMsgHandled(FALSE);  // let the base see it too
+    }
+};
+}  // namespace
+
+TEST(WindowMessageMap, CreateBindsAndRunsDefaultCreation) {
+    CTestHost host;
+    CRecordingWindow window;
+    ASSERT_TRUE(window.Create(host, ChildRect(), L"title", WS_CHILD | WS_VISIBLE, 0, 7));
+    ASSERT_FALSE(window.calls.empty());
+    EXPECT_EQ("create 0", window.calls.front());
+    EXPECT_EQ(7, window.GetDlgCtrlID());
+    EXPECT_EQ(L"title", window.GetWindowText());
+}
+
+TEST(WindowMessageMap, DerivedEntriesComeFirstAndChainToTheBase) {
+    CTestHost host;
+    CRecordingWindow window;
+    ASSERT_TRUE(window.Create(host, ChildRect(), L"", WS_CHILD));
+    window.calls.clear();
+
+    EXPECT_EQ(201, window.SendMessage(WM_TEST_BOTH));
+    EXPECT_EQ(102, window.SendMessage(WM_TEST_BASE_ONLY));
+    EXPECT_EQ(103, window.SendMessage(WM_TEST_DECLINE));
+    const std::vector<std::string> expected{"derived 1", "base 2", "declined 3", "base 3"};
+    EXPECT_EQ(expected, window.calls);
+}
+
+TEST(WindowMessageMap, UnhandledMessagesGetDefaultProcessing) {
+    CTestHost host;
+    CRecordingWindow window;
+    ASSERT_TRUE(window.Create(host, ChildRect(), L"", WS_CHILD));
+    window.calls.clear();
+
+    // Both maps decline: DefWindowProc answers 0 for an application message.
+    EXPECT_EQ(0, window.SendMessage(WM_TEST_NOBODY));
+    window.SetWindowText(L"changed");
+    EXPECT_EQ(L"changed", window.GetWindowText());
+    const std::vector<std::string> expected{"declined 4", "settext seen"};
+    EXPECT_EQ(expected, window.calls);
+}
+
+TEST(WindowMessageMap, TypedHandlerDecliningPassesToTheBaseMap) {
+    CTestHost host;
+    CRecordingWindow window;
+    ASSERT_TRUE(window.Create(host, ChildRect(), L"", WS_CHILD));
+    window.calls.clear();
+    ::SetWindowPos(window, nullptr, 0, 0, 60, 40, SWP_NOZORDER | SWP_NOMOVE);
+    const std::vector<std::string> expected{"size 60x40", "base size 60"};
+    EXPECT_EQ(expected, window.calls);
+}
+
+namespace {
+// Destroys itself from inside its own handlers and deletes itself in OnFinalMessage.
+class CSelfDestroyingWindow : public CWindowImpl {
+public:
+    explicit CSelfDestroyingWindow(std::vector<std::string>& log) : log_(log) {}
+
+    BEGIN_MSG_MAP(CSelfDestroyingWindow)
+        MSG_WM_LBUTTONDOWN(OnLButtonDown)
+        MSG_WM_RBUTTONDOWN(OnRButtonDown)
+        MSG_WM_DESTROY(OnDestroy)
+    END_MSG_MAP()
+
+    void OnLButtonDown(UINT, POINT) {
+        ::DestroyWindow(m_hWnd);
+        log_.push_back(m_hWnd ? "still bound" : "unbound in handler");
+    }
+    void OnRButtonDown(UINT, POINT) {
+        ::DestroyWindow(m_hWnd);
+        SetMsgHandled(FALSE);  // default processing must not run on the dead window
+    }
+    void OnDestroy() { log_.push_back("destroy"); }
+
+protected:
+    void OnFinalMessage(HWND) override {
+        log_.push_back("final");
+        delete this;
+    }
+
+private:
+    std::vector<std::string>& log_;
+};
+}  // namespace
+
+TEST(WindowLifetime, HandlerThatDestroysItsWindowIsSafeAndFinalMessageComesLast) {
+    CTestHost host;
+    std::vector<std::string> log;
+    auto* window = new CSelfDestroyingWindow(log);
+    HWND hwnd = window->Create(host, ChildRect(), L"", WS_CHILD);
+    ASSERT_TRUE(hwnd);
+    ::SendMessageW(hwnd, WM_LBUTTONDOWN, 0, MakePointLParam(1, 1));
+    EXPECT_FALSE(::IsWindow(hwnd));
+    const std::vector<std::string> expected{"destroy", "unbound in handler", "final"};
+    EXPECT_EQ(expected, log);
+}
+
+TEST(WindowLifetime, DecliningAfterSelfDestructionSkipsDefaultProcessing) {
+    CTestHost host;
+    std::vector<std::string> log;
+    auto* window = new CSelfDestroyingWindow(log);
+    HWND hwnd = window->Create(host, ChildRect(), L"", WS_CHILD);
+    ASSERT_TRUE(hwnd);
+    EXPECT_EQ(0, ::SendMessageW(hwnd, WM_RBUTTONDOWN, 0, MakePointLParam(1, 1)));
+    EXPECT_FALSE(::IsWindow(hwnd));
+    const std::vector<std::string> expected{"destroy", "final"};
+    EXPECT_EQ(expected, log);
+}
+
+TEST(WindowLifetime, DestroyedFromOutsideGetsFinalMessageAtOnce) {
+    CTestHost host;
+    std::vector<std::string> log;
+    auto* window = new CSelfDestroyingWindow(log);
+    HWND hwnd = window->Create(host, ChildRect(), L"", WS_CHILD);
+    ASSERT_TRUE(hwnd);
+    ::DestroyWindow(hwnd);
+    const std::vector<std::string> expected{"destroy", "final"};
+    EXPECT_EQ(expected, log);
+}
+
+TEST(WindowLifetime, ObjectDestructorDestroysItsWindowAndParentDestroysChildren) {
+    HWND child = nullptr;
+    {
+        CTestHost host;
+        CRecordingWindow window;
+        child = window.Create(host, ChildRect(), L"", WS_CHILD);
+        ASSERT_TRUE(child);
+    }
+    EXPECT_FALSE(::IsWindow(child));
+
+    CTestHost host;
+    CRecordingWindow window;
+    ASSERT_TRUE(window.Create(host, ChildRect(), L"", WS_CHILD));
+    ::DestroyWindow(host);
+    EXPECT_EQ(nullptr, window.m_hWnd);
+    // A new window can be made with the same object.
+    CTestHost secondHost;
+    EXPECT_TRUE(window.Create(secondHost, ChildRect(), L"", WS_CHILD));
+}
+
+TEST(WindowClass, RegisteredOnceInThisModule) {
+    CTestHost host;
+    CRecordingWindow first;
+    CRecordingWindow second;
+    ASSERT_TRUE(first.Create(host, ChildRect(), L"", WS_CHILD));
+    ASSERT_TRUE(second.Create(host, ChildRect(), L"", WS_CHILD));
+    WNDCLASSEXW info{};
+    info.cbSize = sizeof(info);
+    ASSERT_TRUE(::GetClassInfoExW(ThisModule(), L"TrovaTestRecording", &info));
+    EXPECT_EQ(&CWindowImpl::StaticWindowProc, info.lpfnWndProc);
+    EXPECT_TRUE(info.style & CS_DBLCLKS);
+    EXPECT_EQ(reinterpret_cast<LONG_PTR>(ThisModule()), ::GetWindowLongPtrW(first, GWLP_HINSTANCE));
+
+    WindowClassSpec spec;
+    spec.name = L"TrovaTestRecording";
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(::DefWindowProcW), EnsureWindowClass(spec));
+    spec.name = L"TrovaTestNoSuchBase";
+    spec.superclassOf = L"NoSuchSystemClass";
+    EXPECT_EQ(nullptr, EnsureWindowClass(spec));
+}
+
+namespace {
+// Subclassed edit: sees key messages, leaves text handling to the edit's own procedure.
+class CEditSubclass : public CWindowImpl {
+public:
+    std::vector<UINT> keys;
+    BEGIN_MSG_MAP(CEditSubclass)
+        MSG_WM_CHAR(OnChar)
+    END_MSG_MAP()
+    void OnChar(UINT code, UINT, UINT) {
+        keys.push_back(code);
+        if (code == L'x')
+            return;  // swallowed: the edit never sees it
+        SetMsgHandled(FALSE);
+    }
+};
+
+// Superclassed edit: its own class, WM_CREATE seen, answers reflected colour requests.
+class CColorEdit : public CWindowImpl {
+public:
+    ScopedBrush brush{::CreateSolidBrush(RGB(10, 200, 30))};
+    bool created = false;
+    bool answerColors = true;
+
+    BEGIN_MSG_MAP(CColorEdit)
+        MSG_WM_CREATE(OnCreate)
+        MSG_REFLECTED_CTLCOLOR(WM_CTLCOLOREDIT, OnCtlColor)
+    END_MSG_MAP()
+
+    int OnCreate(CREATESTRUCTW*) {
+        const LRESULT result = DefWindowProc();
+        created = true;
+        return static_cast<int>(result);
+    }
+    HBRUSH OnCtlColor(HDC dc, HWND) {
+        if (!answerColors) {
+            SetMsgHandled(FALSE);
+            return nullptr;
+        }
+        ::SetTextColor(dc, RGB(186, 186, 186));
+        return brush;
+    }
+
+protected:
+    WindowClassSpec GetWindowClassSpec() const override {
+        WindowClassSpec spec;
+        spec.name = L"TrovaTestColorEdit";
+        spec.superclassOf = L"EDIT";
+        return spec;
+    }
+};
+}  // namespace
+
+TEST(WindowSubclass, SystemControlKeepsItsOwnDefaultProcessing) {
+    CTestHost host;
+    HWND edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 100, 20, host, nullptr,
+                                  ThisModule(), nullptr);
+    ASSERT_TRUE(edit);
+    const LONG_PTR original = ::GetWindowLongPtrW(edit, GWLP_WNDPROC);
+    CEditSubclass subclass;
+    ASSERT_TRUE(subclass.Subclass(edit));
+    EXPECT_FALSE(CEditSubclass().Subclass(edit));  // one binding per window
+
+    ::SendMessageW(edit, WM_CHAR, L'a', 1);
+    ::SendMessageW(edit, WM_CHAR, L'x', 1);
+    ::SendMessageW(edit, WM_CHAR, L'b', 1);
+    EXPECT_EQ(L"ab", subclass.GetWindowText());
+    EXPECT_EQ((std::vector<UINT>{L'a', L'x', L'b'}), subclass.keys);
+    EXPECT_EQ(2, ::SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0));
+
+    EXPECT_EQ(edit, subclass.Unsubclass());
+    EXPECT_EQ(original, ::GetWindowLongPtrW(edit, GWLP_WNDPROC));
+    ::SendMessageW(edit, WM_CHAR, L'x', 1);
+    EXPECT_EQ(L"abx", CWindow(edit).GetWindowText());
+    ::DestroyWindow(edit);
+}
+
+TEST(WindowSubclass, SubclassEndsWhenTheControlIsDestroyed) {
+    CTestHost host;
+    HWND edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD, 0, 0, 100, 20, host, nullptr, ThisModule(), nullptr);
+    CEditSubclass subclass;
+    ASSERT_TRUE(subclass.Subclass(edit));
+    ::DestroyWindow(edit);
+    EXPECT_EQ(nullptr, subclass.m_hWnd);
+}
+
+TEST(WindowSubclass, SuperclassedEditSeesCreateAndWorksAsAnEdit) {
+    CTestHost host;
+    CColorEdit edit;
+    ASSERT_TRUE(edit.Create(host, ChildRect(), L"start", WS_CHILD | ES_MULTILINE, 0, 1001));
+    EXPECT_TRUE(edit.created);
+    EXPECT_EQ(L"start", edit.GetWindowText());
+    ::SendMessageW(edit, EM_SETSEL, 5, 5);
+    ::SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L" more"));
+    EXPECT_EQ(L"start more", edit.GetWindowText());
+}
+
+TEST(WindowReflection, ParentReflectsColourRequestsToTheChild) {
+    CTestHost host;
+    CColorEdit edit;
+    ASSERT_TRUE(edit.Create(host, ChildRect(), L"", WS_CHILD, 0, 1001));
+    ScopedGetDC dc(edit);
+    ::SetTextColor(dc, RGB(0, 0, 0));
+    LRESULT brush = ::SendMessageW(host, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc.Get()),
+                                   reinterpret_cast<LPARAM>(edit.m_hWnd));
+    EXPECT_EQ(reinterpret_cast<LRESULT>(edit.brush.Get()), brush);
+    EXPECT_EQ(RGB(186, 186, 186), ::GetTextColor(dc));
+
+    // A child that does not answer leaves the request to the parent's default processing.
+    edit.answerColors = false;
+    brush = ::SendMessageW(host, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc.Get()),
+                           reinterpret_cast<LPARAM>(edit.m_hWnd));
+    EXPECT_NE(0, brush);
+    EXPECT_NE(reinterpret_cast<LRESULT>(edit.brush.Get()), brush);
+}
+
+namespace {
+class CTimerWindow : public CWindowImpl {
+public:
+    std::vector<UINT_PTR> ticks;
+    BEGIN_MSG_MAP(CTimerWindow)
+        MSG_WM_TIMER(OnTimer)
+    END_MSG_MAP()
+    void OnTimer(UINT_PTR id) { ticks.push_back(id); }
+};
+}  // namespace
+
+TEST(WindowTimers, ScopedTimerTicksUntilStopped) {
+    CTestHost host;
+    CTimerWindow window;
+    ASSERT_TRUE(window.Create(host, ChildRect(), L"", WS_CHILD));
+    {
+        ScopedTimer timer;
+        ASSERT_TRUE(timer.Start(window, 188, 10));
+        EXPECT_TRUE(PumpUntil([&] { return window.ticks.size() >= 2; }, 2000));
+    }
+    const size_t seen = window.ticks.size();
+    EXPECT_EQ(188u, window.ticks.front());
+    ::Sleep(50);
+    PumpMessages();
+    EXPECT_EQ(seen, window.ticks.size());
+}
+
+TEST(WindowMouse, ScopedCaptureReleasesOnlyItsOwnCapture) {
+    CTestHost host;
+    CTimerWindow window;
+    CTimerWindow other;
+    ASSERT_TRUE(window.Create(host, ChildRect(), L"", WS_CHILD | WS_VISIBLE));
+    ASSERT_TRUE(other.Create(host, ChildRect(), L"", WS_CHILD | WS_VISIBLE));
+    {
+        ScopedMouseCapture capture(window);
+        EXPECT_TRUE(window.HasCapture());
+    }
+    EXPECT_EQ(nullptr, ::GetCapture());
+    {
+        ScopedMouseCapture capture(window);
+        other.SetCapture();
+    }
+    EXPECT_TRUE(other.HasCapture());
+    window.ReleaseCapture();  // not ours: no effect
+    EXPECT_TRUE(other.HasCapture());
+    other.ReleaseCapture();
+    EXPECT_EQ(nullptr, ::GetCapture());
+}
