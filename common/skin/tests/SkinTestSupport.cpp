@@ -1,0 +1,122 @@
+#include "common/skin/tests/SkinTestSupport.h"
+
+#include <cstdio>
+#include <vector>
+
+DibCanvas::DibCanvas(int width, int height) : width_(width), height_(height), dc_(nullptr) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_.Reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bits_ = static_cast<uint32_t*>(bits);
+    previous_ = ::SelectObject(dc_, bitmap_);
+}
+
+DibCanvas::~DibCanvas() { ::SelectObject(dc_, previous_); }
+
+void DibCanvas::Fill(COLORREF color) {
+    for (int y = 0; y < height_; ++y)
+        for (int x = 0; x < width_; ++x)
+            Set(x, y, color);
+}
+
+void DibCanvas::Set(int x, int y, COLORREF color) {
+    ::GdiFlush();
+    bits_[y * width_ + x] = (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
+}
+
+COLORREF DibCanvas::At(int x, int y) const {
+    ::GdiFlush();
+    const uint32_t p = bits_[y * width_ + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+COLORREF PixelOf(HDC dc, int x, int y) { return ::GetPixel(dc, x, y); }
+
+std::wstring TestProgramFolder() {
+    wchar_t path[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path);
+    return folder.substr(0, folder.rfind(L'\\') + 1);
+}
+
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring child = path + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                ::DeleteFileW(child.c_str());
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    ::RemoveDirectoryW(path.c_str());
+}
+
+SkinFolder::SkinFolder() {
+    static int serial = 0;
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    wchar_t name[64];
+    swprintf(name, 64, L"trova-skin-%lu-%d", ::GetCurrentProcessId(), ++serial);
+    root_ = std::wstring(temp) + name;
+    RemoveTree(root_);
+    ::CreateDirectoryW(root_.c_str(), nullptr);
+    ::CreateDirectoryW((root_ + L"\\skin").c_str(), nullptr);
+    ::CreateDirectoryW((root_ + L"\\skin\\general").c_str(), nullptr);
+    const std::wstring probe = root_ + L"\\probe.dll";
+    ::CopyFileW((TestProgramFolder() + L"skin_probe_module.dll").c_str(), probe.c_str(), FALSE);
+    module_ = ::LoadLibraryW(probe.c_str());
+}
+
+SkinFolder::~SkinFolder() {
+    if (module_)
+        ::FreeLibrary(module_);
+    RemoveTree(root_);
+}
+
+void SkinFolder::WriteFile(const std::wstring& name, const std::string& bytes) const {
+    FILE* file = _wfopen(SkinPath(name).c_str(), L"wb");
+    if (!file)
+        return;
+    fwrite(bytes.data(), 1, bytes.size(), file);
+    fclose(file);
+}
+
+void SkinFolder::WriteGradientBitmap(const std::wstring& name, int width, int height, int blue) const {
+    const int stride = (width * 3 + 3) & ~3;
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof(info);
+    info.biWidth = width;
+    info.biHeight = height;  // bottom-up
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + stride * height;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
+    for (int row = height - 1; row >= 0; --row) {
+        std::string line(stride, '\0');
+        for (int x = 0; x < width; ++x) {
+            line[x * 3] = static_cast<char>(blue);
+            line[x * 3 + 1] = static_cast<char>(row);
+            line[x * 3 + 2] = static_cast<char>(x);
+        }
+        bytes += line;
+    }
+    WriteFile(name, bytes);
+}
