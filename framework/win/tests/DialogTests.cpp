@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "framework/win/Dialog.h"
+
+namespace {
+
+constexpr UINT kTemplate = 100;
+constexpr int kEdit = 1001;
+
+class CRecordingDialog : public CDialogImpl {
+public:
+    CRecordingDialog() : CDialogImpl(kTemplate) {}
+
+    std::vector<std::string> events;
+    UINT commandToPost = 0;
+    bool handleCancel = false;
+
+    BEGIN_MSG_MAP(CRecordingDialog)
+        MSG_WM_INITDIALOG(OnInitDialog)
+        COMMAND_ID_HANDLER_EX(IDCANCEL, OnCancel)
+    END_MSG_MAP()
+
+private:
+    BOOL OnInitDialog(HWND, LPARAM) {
+        events.push_back("init");
+        ::SetDlgItemTextW(m_hWnd, kEdit, L"中文");
+        if (commandToPost)
+            PostMessage(WM_COMMAND, commandToPost);
+        return TRUE;
+    }
+    void OnCancel(UINT, int, HWND) {
+        if (!handleCancel) {
+            SetMsgHandled(FALSE);
+            return;
+        }
+        events.push_back("cancel");
+        EndDialog(42);
+    }
+};
+
+TEST(Dialog, ModalDialogSeesInitOnceAndEndsOnUnhandledOk) {
+    CRecordingDialog dialog;
+    dialog.commandToPost = IDOK;
+    EXPECT_EQ(IDOK, dialog.DoModal(nullptr));
+    EXPECT_EQ(std::vector<std::string>{"init"}, dialog.events);
+    EXPECT_EQ(nullptr, dialog.m_hWnd);
+}
+
+TEST(Dialog, MapHandlersRunBeforeTheDefaultAndChooseTheResult) {
+    CRecordingDialog dialog;
+    dialog.commandToPost = IDCANCEL;
+    dialog.handleCancel = true;
+    EXPECT_EQ(42, dialog.DoModal(nullptr));
+    EXPECT_EQ((std::vector<std::string>{"init", "cancel"}), dialog.events);
+
+    CRecordingDialog unhandled;
+    unhandled.commandToPost = IDCANCEL;
+    EXPECT_EQ(IDCANCEL, unhandled.DoModal(nullptr));
+}
+
+TEST(Dialog, ModelessDialogKeepsItsControlsAndIsDestroyedWithItsObject) {
+    HWND window = nullptr;
+    {
+        CRecordingDialog dialog;
+        window = dialog.CreateModeless(nullptr);
+        ASSERT_NE(nullptr, window);
+        wchar_t text[16] = {};
+        ::GetDlgItemTextW(window, kEdit, text, 16);
+        EXPECT_EQ(std::wstring(L"中文"), text);
+        EXPECT_FALSE(dialog.IsModal());
+    }
+    EXPECT_FALSE(::IsWindow(window));
+}
+
+}  // namespace
