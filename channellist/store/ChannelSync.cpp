@@ -1,0 +1,128 @@
+#include "channellist/store/ChannelSync.h"
+
+#include <cstring>
+#include <exception>
+#include <string>
+
+#include "channellist/store/ChannelDatabase.h"
+#include "channellist/store/Records.h"
+#include "channellist/store/sqlite3x.h"
+
+namespace {
+
+const char kServerName[] = "global";
+const char kUnknownCatalog[] = "unknown";
+
+// Text of a fixed engine slot: up to the first NUL, or the whole slot when the
+// engine filled it to the last byte (never read past the slot).
+template <std::size_t N>
+std::string SlotText(const char (&slot)[N]) {
+    const void* terminator = std::memchr(slot, '\0', N);
+    const std::size_t length = terminator ? static_cast<const char*>(terminator) - slot : N;
+    return std::string(slot, length);
+}
+
+// Ends the use of an opened engine exactly once, whichever way the sync leaves.
+class OpenedEngine {
+public:
+    explicit OpenedEngine(const EngineClassObject& engine) : engine_(engine) {}
+    ~OpenedEngine() { engine_.close(engine_.context); }
+    OpenedEngine(const OpenedEngine&) = delete;
+    OpenedEngine& operator=(const OpenedEngine&) = delete;
+
+private:
+    const EngineClassObject& engine_;
+};
+
+void StoreChannel(sqlite3x::connection& db, const EngineChannelInfo& info) {
+    std::string catalogName = SlotText(info.catalog);
+    if (catalogName.empty()) catalogName = kUnknownCatalog;
+
+    CatalogRecord catalog;
+    if (!FindCatalogByName(db, catalogName.c_str(), catalog)) {
+        InsertCatalog(db, catalogName);
+        if (!FindCatalogByName(db, catalogName.c_str(), catalog)) return;
+    }
+
+    // Only the name of an updates row is read later, by the hiding statement.
+    UpdateRecord update;
+    update.catalogid = catalog.id;
+    update.type = info.type;
+    update.name = SlotText(info.name);
+    update.desc = SlotText(info.description);
+    update.url = SlotText(info.home_page);
+    update.channelid = SlotText(info.channel_id);
+    update.server = kServerName;
+    InsertUpdate(db, update);
+
+    ChannelRecord channel;
+    channel.catalogid = catalog.id;
+    channel.type = info.type;
+    channel.name = update.name;
+    channel.desc = update.desc;
+    channel.url = update.url;
+    channel.channelid = update.channelid;
+    channel.bitrate = info.bitrate;
+    channel.visitors = info.viewers;
+    channel.server = kServerName;
+    if (ChannelExists(db, channel.name, channel.channelid))
+        UpdateChannel(db, channel);
+    else
+        InsertChannel(db, channel);
+}
+
+bool MergeIntoDatabase(const EngineClassObject& engine, int count) {
+    try {
+        sqlite3x::connection db;
+        db.open(GetDatabasePath());
+        sqlite3x::transaction transaction(db);
+        transaction.begin();
+
+        EnsureCatalogTable(db);
+        RecreateUpdatesTable(db);
+        EnsureChannelTable(db);
+        EnsureHistoryTable(db);
+
+        for (int index = 0; index < count; ++index) {
+            EngineChannelInfo info;
+            std::memset(&info, 0, sizeof(info));
+            if (!engine.get_channel(engine.context, &info, index)) continue;
+            StoreChannel(db, info);
+        }
+
+        // Presence is decided by name alone, so a listed name keeps all its rows visible.
+        db.exec("UPDATE channel SET del=1 WHERE name NOT IN (SELECT name FROM updates)");
+        db.exec("DELETE FROM  channel WHERE del=1 AND (julianday('now')-julianday(utime))>7");
+        db.exec("DELETE FROM catalog WHERE id NOT IN (SELECT\tcatalogid FROM channel)");
+        db.exec("DELETE FROM history WHERE (julianday('now')-julianday(utime))>30");
+
+        transaction.commit();
+        db.close();
+        return true;
+    } catch (const std::exception&) {
+        // The transaction rolls back and the connection closes on the way out.
+        return false;
+    }
+}
+
+}  // namespace
+
+bool SyncChannelList(GetClassObjectFn getClassObject) {
+    if (!getClassObject) return false;
+    EngineClassObject engine;
+    std::memset(&engine, 0, sizeof(engine));
+    engine.interface_version = kEngineInterfaceVersion;
+    if (!getClassObject(&engine)) return false;
+    // An incomplete table cannot be driven; calling through a null slot would crash.
+    if (!engine.open || !engine.close || !engine.get_count || !engine.get_channel) return false;
+    if (!engine.open(engine.context)) return false;
+
+    OpenedEngine opened(engine);
+    const int count = engine.get_count(engine.context);
+    // A negative count is as empty as 0: nothing to merge, and hiding every channel
+    // on the strength of a broken count would be wrong.
+    if (count <= 0) return true;
+    return MergeIntoDatabase(engine, count);
+}
+
+bool SyncChannelList() { return SyncChannelList(&GetClassObject); }

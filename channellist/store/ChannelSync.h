@@ -1,0 +1,13 @@
+#pragma once
+#include "channellist/store/EngineInterface.h"
+
+// Merges the engine's current channel list into the channel database in one
+// transaction: adds new catalogs and channels, refreshes known ones, hides the
+// channels no longer listed and ages out hidden channels, empty catalogs and old
+// history. True when the merge was committed or the engine listed no channel;
+// false when the engine was unavailable or a database step failed (then the
+// database is left as it was). Runs on the caller's thread; never throws.
+bool SyncChannelList();
+
+// Same, with the engine entry point given by the caller.
+bool SyncChannelList(GetClassObjectFn getClassObject);
