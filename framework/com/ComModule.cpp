@@ -1,0 +1,284 @@
+#include "framework/com/ComModule.h"
+
+#include <olectl.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <new>
+
+namespace {
+
+// The class factory handed out by DllGetClassObject: one per request, counted in the module
+// so that a client holding only the factory keeps the module loaded.
+class CClassFactory final : public IClassFactory {
+public:
+    explicit CClassFactory(CreateInstanceFn create) : m_create(create) {
+        CComModule::Instance().ObjectCreated();
+    }
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
+            *object = static_cast<IClassFactory*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
+    STDMETHODIMP_(ULONG) Release() override {
+        const ULONG refs = InterlockedDecrement(&m_refs);
+        if (refs == 0) delete this;
+        return refs;
+    }
+
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        return m_create(riid, object);
+    }
+    STDMETHODIMP LockServer(BOOL lock) override {
+        if (lock)
+            CComModule::Instance().Lock();
+        else
+            CComModule::Instance().Unlock();
+        return S_OK;
+    }
+
+private:
+    ~CClassFactory() { CComModule::Instance().ObjectDestroyed(); }
+
+    CreateInstanceFn m_create;
+    volatile LONG m_refs = 1;
+};
+
+// Registry key under HKEY_CLASSES_ROOT, closed on destruction.
+class CRegKey {
+public:
+    ~CRegKey() {
+        if (m_key) RegCloseKey(m_key);
+    }
+    bool Create(HKEY parent, const std::wstring& path) {
+        return RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &m_key,
+                               nullptr) == ERROR_SUCCESS;
+    }
+    bool SetString(const wchar_t* name, const std::wstring& value) {
+        return RegSetValueExW(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                              static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    }
+    HKEY Get() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+
+// Creates HKCR\<path> with a default value (null: none) and optional named value.
+bool WriteKey(const std::wstring& path, const std::wstring* value, const wchar_t* name = nullptr,
+              const std::wstring* namedValue = nullptr) {
+    CRegKey key;
+    if (!key.Create(HKEY_CLASSES_ROOT, path)) return false;
+    if (value && !key.SetString(nullptr, *value)) return false;
+    if (name && namedValue && !key.SetString(name, *namedValue)) return false;
+    return true;
+}
+
+bool WriteKey(const std::wstring& path, const std::wstring& value) { return WriteKey(path, &value); }
+
+// Deletes a key with everything below it (RegDeleteTree is not available before Vista).
+LONG DeleteTree(HKEY parent, const std::wstring& path) {
+    HKEY key;
+    LONG result = RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ | KEY_WRITE, &key);
+    if (result == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+    if (result != ERROR_SUCCESS) return result;
+    wchar_t child[256];
+    for (;;) {
+        DWORD length = ARRAYSIZE(child);
+        // Always the first subkey: the enumeration index shifts as keys go.
+        if (RegEnumKeyExW(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        result = DeleteTree(key, child);
+        if (result != ERROR_SUCCESS) break;
+    }
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS) return result;
+    result = RegDeleteKeyW(parent, path.c_str());
+    return result == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : result;
+}
+
+// Default value of HKCR\<path>, empty when missing.
+std::wstring ReadDefault(const std::wstring& path) {
+    wchar_t value[128] = {};
+    LONG size = sizeof(value) - sizeof(wchar_t);
+    if (RegQueryValueW(HKEY_CLASSES_ROOT, path.c_str(), value, &size) != ERROR_SUCCESS) return {};
+    return value;
+}
+
+// A ProgID is removed only while it still names this class: another server may have taken
+// the name over since.
+LONG DeleteProgIdOf(const std::wstring& progId, const std::wstring& clsid) {
+    if (progId.empty() || _wcsicmp(ReadDefault(progId + L"\\CLSID").c_str(), clsid.c_str()) != 0)
+        return ERROR_SUCCESS;
+    return DeleteTree(HKEY_CLASSES_ROOT, progId);
+}
+
+int s_moduleAnchor;  // its address tells which module this copy of the framework lives in
+
+}  // namespace
+
+CComModule& CComModule::Instance() {
+    static CComModule module;
+    return module;
+}
+
+CComModule::CComModule() {
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&s_moduleAnchor), &m_module);
+}
+
+std::wstring CComModule::Path() const {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(m_module, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+bool CComModule::AddClass(const CClassEntry& entry) {
+    m_classes.push_back(&entry);
+    return true;
+}
+
+const CClassEntry* CComModule::FindClass(REFCLSID clsid) const {
+    for (const CClassEntry* entry : m_classes)
+        if (*entry->clsid == clsid) return entry;
+    return nullptr;
+}
+
+HRESULT CComModule::DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    const CClassEntry* entry = FindClass(clsid);
+    if (!entry) return CLASS_E_CLASSNOTAVAILABLE;
+    auto* factory = new (std::nothrow) CClassFactory(entry->create);
+    if (!factory) return E_OUTOFMEMORY;
+    const HRESULT hr = factory->QueryInterface(riid, object);
+    factory->Release();
+    return hr;
+}
+
+HRESULT CComModule::LoadTypeLib(ITypeLib** typeLib) const {
+    // A module path loads resource TYPELIB 1; oleaut32 caches the library by path.
+    return LoadTypeLibEx(Path().c_str(), REGKIND_NONE, typeLib);
+}
+
+HRESULT CComModule::RegisterServer() {
+    if (FAILED(RegisterTypeLib())) return SELFREG_E_TYPELIB;
+    for (const CClassEntry* entry : m_classes)
+        if (FAILED(RegisterClass(*entry))) return SELFREG_E_CLASS;
+    return S_OK;
+}
+
+HRESULT CComModule::UnregisterServer() {
+    if (FAILED(UnregisterTypeLib())) return SELFREG_E_TYPELIB;
+    for (const CClassEntry* entry : m_classes)
+        if (FAILED(UnregisterClass(*entry))) return SELFREG_E_CLASS;
+    return S_OK;
+}
+
+HRESULT CComModule::RegisterTypeLib() {
+    ComPtr<ITypeLib> typeLib;
+    HRESULT hr = LoadTypeLib(&typeLib);
+    if (FAILED(hr)) return hr;
+    std::wstring path = Path();
+    std::wstring folder = path.substr(0, path.find_last_of(L"\\/") + 1);
+    return ::RegisterTypeLib(typeLib.Get(), &path[0], folder.empty() ? nullptr : &folder[0]);
+}
+
+HRESULT CComModule::UnregisterTypeLib() {
+    ComPtr<ITypeLib> typeLib;
+    HRESULT hr = LoadTypeLib(&typeLib);
+    if (FAILED(hr)) return hr;
+    TLIBATTR* attr = nullptr;
+    hr = typeLib->GetLibAttr(&attr);
+    if (FAILED(hr)) return hr;
+    hr = ::UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
+    typeLib->ReleaseTLibAttr(attr);
+    // Nothing registered is what unregistering wants.
+    return hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED ? S_OK : hr;
+}
+
+std::wstring CComModule::TypeName(const CClassEntry& entry) const {
+    std::wstring name = entry.typeNameId ? LoadResourceString(m_module, entry.typeNameId) : std::wstring();
+    if (name.empty() && entry.progId) name = entry.progId;
+    return name;
+}
+
+HRESULT CComModule::RegisterClass(const CClassEntry& entry) const {
+    const std::wstring clsid = GuidToString(*entry.clsid);
+    const std::wstring key = L"CLSID\\" + clsid;
+    const std::wstring typeName = TypeName(entry);
+    const std::wstring path = Path();
+    const std::wstring threading = entry.threadingModel ? entry.threadingModel : L"";
+
+    bool ok = WriteKey(key, typeName) &&
+              WriteKey(key + L"\\InprocServer32", &path, entry.threadingModel ? L"ThreadingModel" : nullptr,
+                       &threading);
+    if (ok && entry.progId) {
+        const std::wstring progId = entry.progId;
+        const std::wstring independent = VersionIndependentProgId(progId);
+        ok = WriteKey(key + L"\\ProgID", progId) && WriteKey(progId, typeName) &&
+             WriteKey(progId + L"\\CLSID", clsid);
+        if (ok && independent != progId) {
+            ok = WriteKey(key + L"\\VersionIndependentProgID", independent) && WriteKey(independent, typeName) &&
+                 WriteKey(independent + L"\\CLSID", clsid) && WriteKey(independent + L"\\CurVer", progId);
+        }
+    }
+    if (ok && entry.isControl) {
+        ok = WriteKey(key + L"\\Control", nullptr) && WriteKey(key + L"\\MiscStatus", std::wstring(L"0")) &&
+             WriteKey(key + L"\\MiscStatus\\1", std::to_wstring(entry.miscStatus));
+    }
+    if (ok && entry.toolboxBitmapId)
+        ok = WriteKey(key + L"\\ToolboxBitmap32", path + L", " + std::to_wstring(entry.toolboxBitmapId));
+    if (ok && entry.typeLibId) {
+        ok = WriteKey(key + L"\\TypeLib", GuidToString(*entry.typeLibId)) &&
+             WriteKey(key + L"\\Version",
+                      std::to_wstring(entry.typeLibMajor) + L"." + std::to_wstring(entry.typeLibMinor));
+    }
+    if (!ok) {
+        UnregisterClass(entry);
+        return E_ACCESSDENIED;
+    }
+    return S_OK;
+}
+
+HRESULT CComModule::UnregisterClass(const CClassEntry& entry) const {
+    const std::wstring clsid = GuidToString(*entry.clsid);
+    LONG result = ERROR_SUCCESS;
+    if (entry.progId) {
+        const std::wstring progId = entry.progId;
+        const std::wstring independent = VersionIndependentProgId(progId);
+        if (independent != progId) result = DeleteProgIdOf(independent, clsid);
+        if (result == ERROR_SUCCESS) result = DeleteProgIdOf(progId, clsid);
+    }
+    if (result == ERROR_SUCCESS) result = DeleteTree(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid);
+    return HRESULT_FROM_WIN32(result);
+}
+
+std::wstring VersionIndependentProgId(const std::wstring& progId) {
+    const size_t dot = progId.find_last_of(L'.');
+    if (dot == std::wstring::npos || dot == 0 || dot + 1 == progId.size()) return progId;
+    const bool numeric = std::all_of(progId.begin() + dot + 1, progId.end(), [](wchar_t c) { return iswdigit(c); });
+    return numeric ? progId.substr(0, dot) : progId;
+}
+
+std::wstring GuidToString(REFGUID guid) {
+    wchar_t text[40] = {};
+    StringFromGUID2(guid, text, ARRAYSIZE(text));
+    return text;
+}

@@ -1,0 +1,98 @@
+#pragma once
+// The module object of an in-process COM server: its creatable classes, the class factory,
+// object and lock counts for DllCanUnloadNow, the type library resource and self-registration.
+//
+// A server module fills the class table once (see CComModule::AddClass) and forwards its four
+// exported entry points to DllGetClassObject(), DllCanUnloadNow(), RegisterServer() and
+// UnregisterServer() of CComModule::Instance().
+
+#include "framework/com/ComUtil.h"
+
+#include <string>
+#include <vector>
+
+using CreateInstanceFn = HRESULT (*)(REFIID riid, void** object);
+
+// One creatable class: how to make an instance and how to register it.
+struct CClassEntry {
+    const CLSID* clsid = nullptr;
+    CreateInstanceFn create = nullptr;
+    // Version-dependent ProgID such as "Vendor.Thing.1"; the version-independent one is this
+    // text without its last ".<number>". Null: no ProgID.
+    const wchar_t* progId = nullptr;
+    UINT typeNameId = 0;                          // string resource with the user type name
+    const wchar_t* threadingModel = L"Apartment";
+    bool isControl = false;                       // writes the Control key
+    DWORD miscStatus = 0;                         // OLEMISC_* of DVASPECT_CONTENT, for controls
+    UINT toolboxBitmapId = 0;                     // bitmap resource; 0: no ToolboxBitmap32
+    const GUID* typeLibId = nullptr;              // null: no TypeLib and Version keys
+    WORD typeLibMajor = 1;
+    WORD typeLibMinor = 0;
+};
+
+class CComModule {
+public:
+    // The module this copy of the framework is linked into (DLL or program).
+    static CComModule& Instance();
+
+    HMODULE Handle() const { return m_module; }
+    std::wstring Path() const;
+
+    // Adds a class to the module's class table; entries must outlive the module. Returns true
+    // so that a module can fill the table from a namespace-scope initialiser.
+    bool AddClass(const CClassEntry& entry);
+    const CClassEntry* FindClass(REFCLSID clsid) const;
+
+    // Live COM objects and IClassFactory::LockServer locks, both keep the module loaded.
+    void ObjectCreated() { InterlockedIncrement(&m_objects); }
+    void ObjectDestroyed() { InterlockedDecrement(&m_objects); }
+    void Lock() { InterlockedIncrement(&m_locks); }
+    void Unlock() { InterlockedDecrement(&m_locks); }
+    LONG ObjectCount() const { return m_objects; }
+    LONG LockCount() const { return m_locks; }
+
+    // Bodies of the exported entry points.
+    HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object);
+    HRESULT DllCanUnloadNow() const { return m_objects == 0 && m_locks == 0 ? S_OK : S_FALSE; }
+
+    // The type library embedded as resource TYPELIB 1 of this module.
+    HRESULT LoadTypeLib(ITypeLib** typeLib) const;
+
+    // Registers the module's type library (SELFREG_E_TYPELIB on failure), then every class
+    // (SELFREG_E_CLASS on failure). Unregistering undoes both in the same order.
+    HRESULT RegisterServer();
+    HRESULT UnregisterServer();
+    HRESULT RegisterTypeLib();
+    HRESULT UnregisterTypeLib();
+    HRESULT RegisterClass(const CClassEntry& entry) const;
+    HRESULT UnregisterClass(const CClassEntry& entry) const;
+
+private:
+    CComModule();
+    std::wstring TypeName(const CClassEntry& entry) const;
+
+    HMODULE m_module = nullptr;
+    std::vector<const CClassEntry*> m_classes;
+    volatile LONG m_objects = 0;
+    volatile LONG m_locks = 0;
+};
+
+// Standard creation function for CClassEntry::create: T is a COM object whose reference count
+// starts at 1 and whose constructor counts it in the module.
+template <class T>
+HRESULT CreateComInstance(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    T* instance = new (std::nothrow) T();
+    if (!instance) return E_OUTOFMEMORY;
+    const HRESULT hr = instance->QueryInterface(riid, object);
+    instance->Release();
+    return hr;
+}
+
+// Version-independent form of a ProgID: "A.B.1" gives "A.B"; a ProgID without a numeric
+// last part is returned unchanged.
+std::wstring VersionIndependentProgId(const std::wstring& progId);
+
+// Text form of a GUID, "{xxxxxxxx-...}".
+std::wstring GuidToString(REFGUID guid);

@@ -1,0 +1,257 @@
+#include "framework/com/ConnectionPoints.h"
+
+#include "framework/com/ComModule.h"
+
+#include <olectl.h>
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+// IEnum* over a snapshot taken at creation; every element handed out carries its own reference.
+// Traits: Interface, Item (what Next returns), Stored, static void Copy(const Stored&, Item*),
+// and the enumerator's IID.
+template <class Traits>
+class CSnapshotEnum final : public Traits::Interface {
+    using Interface = typename Traits::Interface;
+    using Item = typename Traits::Item;
+    using Stored = typename Traits::Stored;
+
+public:
+    CSnapshotEnum(std::vector<Stored> items, IUnknown* owner, size_t position = 0)
+        : m_items(std::move(items)), m_owner(owner), m_position(position) {
+        CComModule::Instance().ObjectCreated();
+    }
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        if (riid == IID_IUnknown || riid == Traits::Iid()) {
+            *object = static_cast<Interface*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
+    STDMETHODIMP_(ULONG) Release() override {
+        const ULONG refs = InterlockedDecrement(&m_refs);
+        if (refs == 0) delete this;
+        return refs;
+    }
+
+    STDMETHODIMP Next(ULONG count, Item* items, ULONG* fetched) override {
+        if (!items || (count > 1 && !fetched)) return E_POINTER;
+        ULONG done = 0;
+        for (; done < count && m_position < m_items.size(); ++done, ++m_position)
+            Traits::Copy(m_items[m_position], &items[done]);
+        if (fetched) *fetched = done;
+        return done == count ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Skip(ULONG count) override {
+        const size_t left = m_items.size() - m_position;
+        m_position += std::min<size_t>(count, left);
+        return count <= left ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Reset() override {
+        m_position = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Clone(Interface** clone) override {
+        if (!clone) return E_POINTER;
+        *clone = new (std::nothrow) CSnapshotEnum(m_items, m_owner.Get(), m_position);
+        return *clone ? S_OK : E_OUTOFMEMORY;
+    }
+
+private:
+    ~CSnapshotEnum() { CComModule::Instance().ObjectDestroyed(); }
+
+    std::vector<Stored> m_items;
+    ComPtr<IUnknown> m_owner;  // keeps the enumerated object alive
+    size_t m_position;
+    volatile LONG m_refs = 1;
+};
+
+struct ConnectionTraits {
+    using Interface = IEnumConnections;
+    using Item = CONNECTDATA;
+    using Stored = std::pair<ComPtr<IUnknown>, DWORD>;
+    static REFIID Iid() { return IID_IEnumConnections; }
+    static void Copy(const Stored& from, CONNECTDATA* to) {
+        to->pUnk = from.first.Get();
+        to->pUnk->AddRef();
+        to->dwCookie = from.second;
+    }
+};
+
+struct ConnectionPointTraits {
+    using Interface = IEnumConnectionPoints;
+    using Item = IConnectionPoint*;
+    using Stored = IConnectionPoint*;  // parts of the owner, which the enumerator keeps alive
+    static REFIID Iid() { return IID_IEnumConnectionPoints; }
+    static void Copy(IConnectionPoint* from, IConnectionPoint** to) {
+        *to = from;
+        from->AddRef();
+    }
+};
+
+}  // namespace
+
+void CConnectionPoint::UnadviseAll() {
+    // Sinks may call back into the control while being released.
+    std::vector<Sink> sinks;
+    sinks.swap(m_sinks);
+}
+
+HRESULT CConnectionPoint::FireDispatch(DISPID id, DISPPARAMS* params) const {
+    std::vector<ComPtr<IUnknown>> sinks;
+    sinks.reserve(m_sinks.size());
+    for (const Sink& s : m_sinks) sinks.push_back(s.sink);
+    for (const ComPtr<IUnknown>& sink : sinks) {
+        // Advise obtained the event interface, a dispinterface: its vtable is IDispatch's.
+        auto* dispatch = static_cast<IDispatch*>(static_cast<IUnknown*>(sink.Get()));
+        dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, params, nullptr, nullptr, nullptr);
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CConnectionPoint::QueryInterface(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IConnectionPoint) {
+        *object = static_cast<IConnectionPoint*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP CConnectionPoint::GetConnectionInterface(IID* iid) {
+    if (!iid) return E_POINTER;
+    *iid = m_iid;
+    return S_OK;
+}
+
+STDMETHODIMP CConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** container) {
+    if (!container) return E_POINTER;
+    *container = m_container;
+    m_container->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP CConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
+    if (!cookie) return E_POINTER;
+    *cookie = 0;
+    if (!sink) return E_POINTER;
+    ComPtr<IUnknown> events;
+    if (FAILED(sink->QueryInterface(m_iid, reinterpret_cast<void**>(events.GetAddressOf()))) || !events)
+        return CONNECT_E_CANNOTCONNECT;
+    *cookie = m_nextCookie++;
+    m_sinks.push_back({*cookie, std::move(events)});
+    return S_OK;
+}
+
+STDMETHODIMP CConnectionPoint::Unadvise(DWORD cookie) {
+    auto it = std::find_if(m_sinks.begin(), m_sinks.end(), [cookie](const Sink& s) { return s.cookie == cookie; });
+    if (it == m_sinks.end()) return CONNECT_E_NOCONNECTION;
+    ComPtr<IUnknown> released = std::move(it->sink);  // released after the list is consistent
+    m_sinks.erase(it);
+    return S_OK;
+}
+
+STDMETHODIMP CConnectionPoint::EnumConnections(IEnumConnections** connections) {
+    if (!connections) return E_POINTER;
+    std::vector<ConnectionTraits::Stored> items;
+    items.reserve(m_sinks.size());
+    for (const Sink& s : m_sinks) items.emplace_back(s.sink, s.cookie);
+    *connections = new (std::nothrow) CSnapshotEnum<ConnectionTraits>(std::move(items), m_container);
+    return *connections ? S_OK : E_OUTOFMEMORY;
+}
+
+CConnectionPoint& CConnectionPointSet::Add(REFIID iid) {
+    m_points.push_back(std::make_unique<CConnectionPoint>(m_container, iid));
+    return *m_points.back();
+}
+
+CConnectionPoint* CConnectionPointSet::Find(REFIID iid) const {
+    for (const auto& point : m_points)
+        if (point->Iid() == iid) return point.get();
+    return nullptr;
+}
+
+void CConnectionPointSet::UnadviseAll() {
+    for (const auto& point : m_points) point->UnadviseAll();
+}
+
+HRESULT CConnectionPointSet::EnumConnectionPoints(IEnumConnectionPoints** points) const {
+    if (!points) return E_POINTER;
+    std::vector<IConnectionPoint*> items;
+    for (const auto& point : m_points) items.push_back(point.get());
+    *points = new (std::nothrow) CSnapshotEnum<ConnectionPointTraits>(std::move(items), m_container);
+    return *points ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT CConnectionPointSet::FindConnectionPoint(REFIID iid, IConnectionPoint** point) const {
+    if (!point) return E_POINTER;
+    *point = Find(iid);
+    if (!*point) return CONNECT_E_NOCONNECTION;
+    (*point)->AddRef();
+    return S_OK;
+}
+
+CDispatchArgs::~CDispatchArgs() {
+    for (VARIANT& v : m_args) VariantClear(&v);
+}
+
+void CDispatchArgs::PushVariant(const VARIANT& value) { m_args.insert(m_args.begin(), value); }
+
+void CDispatchArgs::Push(const wchar_t* text) {
+    VARIANT v;
+    V_VT(&v) = VT_BSTR;
+    V_BSTR(&v) = SysAllocString(text ? text : L"");
+    PushVariant(v);
+}
+
+void CDispatchArgs::Push(const std::wstring& text) {
+    VARIANT v;
+    V_VT(&v) = VT_BSTR;
+    V_BSTR(&v) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    PushVariant(v);
+}
+
+void CDispatchArgs::Push(LONG value) {
+    VARIANT v;
+    V_VT(&v) = VT_I4;
+    V_I4(&v) = value;
+    PushVariant(v);
+}
+
+void CDispatchArgs::Push(ULONG value) {
+    VARIANT v;
+    V_VT(&v) = VT_UI4;
+    V_UI4(&v) = value;
+    PushVariant(v);
+}
+
+void CDispatchArgs::Push(BYTE value) {
+    VARIANT v;
+    V_VT(&v) = VT_UI1;
+    V_UI1(&v) = value;
+    PushVariant(v);
+}
+
+void CDispatchArgs::Push(bool value) {
+    VARIANT v;
+    V_VT(&v) = VT_BOOL;
+    V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
+    PushVariant(v);
+}
+
+DISPPARAMS* CDispatchArgs::Params() {
+    m_params.rgvarg = m_args.empty() ? nullptr : m_args.data();
+    m_params.cArgs = static_cast<UINT>(m_args.size());
+    m_params.rgdispidNamedArgs = nullptr;
+    m_params.cNamedArgs = 0;
+    return &m_params;
+}

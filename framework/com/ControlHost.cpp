@@ -1,0 +1,367 @@
+#include "framework/com/ControlHost.h"
+
+#include <ocidl.h>
+#include <olectl.h>
+
+namespace {
+const wchar_t kWindowClass[] = L"TrovaControlHost";
+}
+
+// The client site given to the hosted control. Its lifetime is COM's: the control may hold it
+// a little longer than the host, so it only reaches the host while Detach has not been called.
+class CControlHost::CSite final : public IOleClientSite,
+                                  public IOleInPlaceSiteEx,
+                                  public IOleInPlaceFrame,
+                                  public IOleControlSite,
+                                  public IDispatch {
+public:
+    explicit CSite(CControlHost* host) : m_host(host) {}
+    void Detach() {
+        m_host = nullptr;
+        m_activeObject.Reset();
+    }
+    bool InPlaceActive() const { return m_inPlaceActive; }
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (riid == IID_IUnknown || riid == IID_IOleClientSite)
+            *object = static_cast<IOleClientSite*>(this);
+        else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite || riid == IID_IOleInPlaceSiteEx)
+            *object = static_cast<IOleInPlaceSiteEx*>(this);
+        else if (riid == IID_IOleInPlaceFrame || riid == IID_IOleInPlaceUIWindow)
+            *object = static_cast<IOleInPlaceFrame*>(this);
+        else if (riid == IID_IOleControlSite)
+            *object = static_cast<IOleControlSite*>(this);
+        else if (riid == IID_IDispatch)
+            *object = static_cast<IDispatch*>(this);
+        else
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
+    STDMETHODIMP_(ULONG) Release() override {
+        const ULONG refs = InterlockedDecrement(&m_refs);
+        if (refs == 0) delete this;
+        return refs;
+    }
+
+    // IOleClientSite
+    STDMETHODIMP SaveObject() override { return S_OK; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
+        if (moniker) *moniker = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetContainer(IOleContainer** container) override {
+        if (container) *container = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+    // IOleWindow: the site's window for the in-place site, the top-level window for the frame.
+    STDMETHODIMP GetWindow(HWND* window) override {
+        if (!window) return E_POINTER;
+        *window = m_host ? m_host->m_hwnd : nullptr;
+        return *window ? S_OK : E_FAIL;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+    // IOleInPlaceSite(Ex)
+    STDMETHODIMP CanInPlaceActivate() override { return m_host ? S_OK : S_FALSE; }
+    STDMETHODIMP OnInPlaceActivate() override {
+        m_inPlaceActive = true;
+        return S_OK;
+    }
+    STDMETHODIMP OnUIActivate() override { return S_OK; }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
+                                  LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) override {
+        if (!frame || !document || !position || !clip || !frameInfo) return E_POINTER;
+        *frame = nullptr;
+        *document = nullptr;
+        if (!m_host || !m_host->m_hwnd) return E_FAIL;
+        *frame = static_cast<IOleInPlaceFrame*>(this);
+        AddRef();
+        GetClientRect(m_host->m_hwnd, position);
+        *clip = *position;
+        frameInfo->cb = sizeof(*frameInfo);
+        frameInfo->fMDIApp = FALSE;
+        frameInfo->hwndFrame = GetAncestor(m_host->m_hwnd, GA_ROOT);
+        frameInfo->haccel = nullptr;
+        frameInfo->cAccelEntries = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnInPlaceDeactivate() override {
+        m_inPlaceActive = false;
+        return S_OK;
+    }
+    STDMETHODIMP DiscardUndoState() override { return S_OK; }
+    STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
+    STDMETHODIMP OnPosRectChange(LPCRECT position) override {
+        // The host decides the control's size: it always fills the host window.
+        if (m_host) m_host->Resize();
+        return S_OK;
+    }
+    STDMETHODIMP OnInPlaceActivateEx(BOOL* noRedraw, DWORD) override {
+        if (noRedraw) *noRedraw = FALSE;
+        return OnInPlaceActivate();
+    }
+    STDMETHODIMP OnInPlaceDeactivateEx(BOOL) override { return OnInPlaceDeactivate(); }
+    STDMETHODIMP RequestUIActivate() override { return m_host ? S_OK : S_FALSE; }
+
+    // IOleInPlaceUIWindow, IOleInPlaceFrame: no menus, toolbars or status bar to share.
+    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS widths) override { return widths ? INPLACE_E_NOTOOLSPACE : S_OK; }
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override {
+        m_activeObject = m_host ? object : nullptr;
+        return S_OK;
+    }
+    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
+    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
+    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+
+    // IOleControlSite
+    STDMETHODIMP OnControlInfoChanged() override { return S_OK; }
+    STDMETHODIMP LockInPlaceActive(BOOL) override { return S_OK; }
+    STDMETHODIMP GetExtendedControl(IDispatch** object) override {
+        if (object) *object = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) override {
+        if (!himetric || !container) return E_POINTER;
+        if (flags & XFORMCOORDS_HIMETRICTOCONTAINER) {
+            const SIZE pixels = HimetricToPixels({himetric->x, himetric->y});
+            container->x = static_cast<float>(pixels.cx);
+            container->y = static_cast<float>(pixels.cy);
+        } else if (flags & XFORMCOORDS_CONTAINERTOHIMETRIC) {
+            const SIZEL units = PixelsToHimetric({static_cast<LONG>(container->x), static_cast<LONG>(container->y)});
+            himetric->x = units.cx;
+            himetric->y = units.cy;
+        } else {
+            return E_INVALIDARG;
+        }
+        return S_OK;
+    }
+    STDMETHODIMP TranslateAccelerator(MSG*, DWORD) override { return S_FALSE; }
+    STDMETHODIMP OnFocus(BOOL) override { return S_OK; }
+    STDMETHODIMP ShowPropertyFrame() override { return E_NOTIMPL; }
+
+    // IDispatch: the ambient properties a control may ask for.
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        if (!count) return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+        if (info) *info = nullptr;
+        return DISP_E_BADINDEX;
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
+    STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                        UINT*) override {
+        if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+        if (!result) return E_POINTER;
+        VariantInit(result);
+        switch (id) {
+        case DISPID_AMBIENT_USERMODE:
+            V_VT(result) = VT_BOOL;
+            V_BOOL(result) = VARIANT_TRUE;
+            return S_OK;
+        case DISPID_AMBIENT_UIDEAD:
+        case DISPID_AMBIENT_SHOWHATCHING:
+        case DISPID_AMBIENT_SHOWGRABHANDLES:
+        case DISPID_AMBIENT_DISPLAYASDEFAULT:
+        case DISPID_AMBIENT_MESSAGEREFLECT:
+            V_VT(result) = VT_BOOL;
+            V_BOOL(result) = VARIANT_FALSE;
+            return S_OK;
+        case DISPID_AMBIENT_BACKCOLOR:
+            V_VT(result) = VT_I4;
+            V_I4(result) = static_cast<LONG>(GetSysColor(COLOR_WINDOW));
+            return S_OK;
+        case DISPID_AMBIENT_FORECOLOR:
+            V_VT(result) = VT_I4;
+            V_I4(result) = static_cast<LONG>(GetSysColor(COLOR_WINDOWTEXT));
+            return S_OK;
+        case DISPID_AMBIENT_LOCALEID:
+            V_VT(result) = VT_I4;
+            V_I4(result) = static_cast<LONG>(GetUserDefaultLCID());
+            return S_OK;
+        default:
+            return DISP_E_MEMBERNOTFOUND;
+        }
+    }
+
+private:
+    ~CSite() = default;
+
+    volatile LONG m_refs = 1;
+    CControlHost* m_host;
+    bool m_inPlaceActive = false;
+    ComPtr<IOleInPlaceActiveObject> m_activeObject;
+};
+
+HRESULT CControlHost::Create(HWND parent, const RECT& rect, UINT id, DWORD style, REFCLSID clsid) {
+    HRESULT hr = CreateWindowAndSite(parent, rect, id, style);
+    if (FAILED(hr)) return hr;
+    ComPtr<IUnknown> control;
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &control);
+    if (SUCCEEDED(hr)) hr = Activate(control.Get());
+    if (FAILED(hr)) Destroy();
+    return hr;
+}
+
+HRESULT CControlHost::Create(HWND parent, const RECT& rect, UINT id, DWORD style, IClassFactory* factory) {
+    if (!factory) return E_POINTER;
+    HRESULT hr = CreateWindowAndSite(parent, rect, id, style);
+    if (FAILED(hr)) return hr;
+    ComPtr<IUnknown> control;
+    hr = factory->CreateInstance(nullptr, IID_IUnknown, &control);
+    if (SUCCEEDED(hr)) hr = Activate(control.Get());
+    if (FAILED(hr)) Destroy();
+    return hr;
+}
+
+HRESULT CControlHost::CreateWindowAndSite(HWND parent, const RECT& rect, UINT id, DWORD style) {
+    Destroy();
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&CControlHost::WindowProc), &module);
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    if (!GetClassInfoExW(module, kWindowClass, &wc)) {
+        wc.lpfnWndProc = &CControlHost::WindowProc;
+        wc.hInstance = module;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kWindowClass;
+        if (!RegisterClassExW(&wc)) return HRESULT_FROM_WIN32(GetLastError());
+    }
+    m_hwnd = CreateWindowExW(0, kWindowClass, L"", style, rect.left, rect.top, rect.right - rect.left,
+                             rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                             module, this);
+    if (!m_hwnd) return HRESULT_FROM_WIN32(GetLastError());
+    m_site = new (std::nothrow) CSite(this);
+    if (!m_site) {
+        Destroy();
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
+}
+
+HRESULT CControlHost::Activate(IUnknown* control) {
+    m_control = control;
+    HRESULT hr = m_control.As(&m_oleObject);
+    if (FAILED(hr)) return hr;
+    DWORD misc = 0;
+    m_oleObject->GetMiscStatus(DVASPECT_CONTENT, &misc);
+    auto* site = static_cast<IOleClientSite*>(m_site);
+    const bool siteFirst = (misc & OLEMISC_SETCLIENTSITEFIRST) != 0;
+    if (siteFirst) {
+        hr = m_oleObject->SetClientSite(site);
+        if (FAILED(hr)) return hr;
+    }
+    ComPtr<IPersistStreamInit> persist;
+    if (SUCCEEDED(m_control.As(&persist))) {
+        hr = persist->InitNew();
+        if (FAILED(hr) && hr != E_NOTIMPL) return hr;
+    }
+    if (!siteFirst) {
+        hr = m_oleObject->SetClientSite(site);
+        if (FAILED(hr)) return hr;
+    }
+    RECT client;
+    GetClientRect(m_hwnd, &client);
+    SIZEL extent = PixelsToHimetric({client.right - client.left, client.bottom - client.top});
+    m_oleObject->SetExtent(DVASPECT_CONTENT, &extent);
+    hr = m_oleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, m_hwnd, &client);
+    if (FAILED(hr)) return hr;
+    m_control.As(&m_inPlaceObject);
+    return S_OK;
+}
+
+void CControlHost::ReleaseControl() {
+    // Keep the control alive until it has let go of the site.
+    ComPtr<IUnknown> control = std::move(m_control);
+    if (m_inPlaceObject) m_inPlaceObject->InPlaceDeactivate();
+    if (m_oleObject) {
+        m_oleObject->Close(OLECLOSE_NOSAVE);
+        m_oleObject->SetClientSite(nullptr);
+    }
+    m_inPlaceObject.Reset();
+    m_oleObject.Reset();
+    if (m_site) {
+        m_site->Detach();
+        m_site->Release();
+        m_site = nullptr;
+    }
+}
+
+void CControlHost::Destroy() {
+    if (m_hwnd) {
+        DestroyWindow(m_hwnd);  // WM_DESTROY releases the control
+    } else {
+        ReleaseControl();
+    }
+}
+
+HRESULT CControlHost::QueryControl(REFIID riid, void** object) const {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    return m_control ? m_control->QueryInterface(riid, object) : E_NOINTERFACE;
+}
+
+bool CControlHost::IsInPlaceActive() const { return m_site && m_site->InPlaceActive(); }
+
+void CControlHost::Resize() {
+    if (!m_hwnd || !m_inPlaceObject) return;
+    RECT client;
+    GetClientRect(m_hwnd, &client);
+    if (m_oleObject) {
+        SIZEL extent = PixelsToHimetric({client.right - client.left, client.bottom - client.top});
+        m_oleObject->SetExtent(DVASPECT_CONTENT, &extent);
+    }
+    m_inPlaceObject->SetObjectRects(&client, &client);
+}
+
+LRESULT CALLBACK CControlHost::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* host = static_cast<CControlHost*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
+    }
+    auto* host = reinterpret_cast<CControlHost*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (host) {
+        switch (message) {
+        case WM_SIZE:
+            host->Resize();
+            return 0;
+        case WM_SETFOCUS:
+            if (ComPtr<IOleInPlaceObject> object = host->m_inPlaceObject) {
+                HWND control = nullptr;
+                if (SUCCEEDED(object->GetWindow(&control)) && control) ::SetFocus(control);
+            }
+            return 0;
+        case WM_ERASEBKGND:
+            // The control covers the whole client area.
+            if (host->m_inPlaceObject) return 1;
+            break;
+        case WM_DESTROY:
+            host->ReleaseControl();
+            break;
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            host->m_hwnd = nullptr;
+            break;
+        }
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}

@@ -1,0 +1,51 @@
+#pragma once
+// CControlHost: a child window that hosts one ActiveX control in place.
+//
+// It creates the control (by class identifier or from a class factory), gives it a client site
+// (IOleClientSite, IOleInPlaceSiteEx, a minimal IOleInPlaceFrame, IOleControlSite and ambient
+// properties through IDispatch), activates it in place over its whole client area, keeps it the
+// size of the window, and on destruction deactivates, closes and releases it.
+//
+// Create order follows the control's misc status: with OLEMISC_SETCLIENTSITEFIRST the site is
+// set before IPersistStreamInit::InitNew, otherwise after it.
+
+#include "framework/com/ComUtil.h"
+
+class CControlHost {
+public:
+    CControlHost() = default;
+    ~CControlHost() { Destroy(); }
+    CControlHost(const CControlHost&) = delete;
+    CControlHost& operator=(const CControlHost&) = delete;
+
+    // Creates the host window (child `id` of `parent`, with `style`, at `rect` in the parent's
+    // client coordinates) and the control in it. On failure no window is left.
+    HRESULT Create(HWND parent, const RECT& rect, UINT id, DWORD style, REFCLSID clsid);
+    HRESULT Create(HWND parent, const RECT& rect, UINT id, DWORD style, IClassFactory* factory);
+    // Deactivates, closes and releases the control and destroys the window.
+    void Destroy();
+
+    HWND Window() const { return m_hwnd; }
+    // The control's IUnknown (not counted for the caller); null when there is none.
+    IUnknown* Control() const { return m_control.Get(); }
+    HRESULT QueryControl(REFIID riid, void** object) const;
+    template <class T>
+    HRESULT QueryControl(T** object) const {
+        return QueryControl(__uuidof(T), reinterpret_cast<void**>(object));
+    }
+    bool IsInPlaceActive() const;
+
+private:
+    class CSite;
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    HRESULT CreateWindowAndSite(HWND parent, const RECT& rect, UINT id, DWORD style);
+    HRESULT Activate(IUnknown* control);
+    void ReleaseControl();
+    void Resize();
+
+    HWND m_hwnd = nullptr;
+    CSite* m_site = nullptr;  // counted
+    ComPtr<IUnknown> m_control;
+    ComPtr<IOleObject> m_oleObject;
+    ComPtr<IOleInPlaceObject> m_inPlaceObject;
+};
