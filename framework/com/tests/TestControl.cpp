@@ -1,0 +1,139 @@
+// The framework's test control: one dispatch method that echoes a text and fires an event,
+// a painted window, and a record of the framework calls it sees.
+
+#include "framework/com/OleControl.h"
+#include "framework/com/tests/TestControlApi.h"
+
+#include "TestControl.h"  // widl output (build folder)
+
+#include <string>
+
+namespace {
+
+std::wstring g_log;
+
+void Record(const std::wstring& call) {
+    if (!g_log.empty()) g_log += L';';
+    g_log += call;
+}
+
+class CTestControl : public COleControlImpl<ITestCtlCalls> {
+public:
+    explicit CTestControl(const CClassEntry& entry) : COleControlImpl(entry) {
+        SetDispatchInterface(DIID__DTestCtl);
+        AddEventInterface(DIID__DTestCtlEvents);
+    }
+
+    STDMETHODIMP SetClientSite(IOleClientSite* site) override {
+        Record(site ? L"SetClientSite" : L"SetClientSite(null)");
+        return COleControl::SetClientSite(site);
+    }
+
+    STDMETHODIMP Echo(BSTR text, BSTR* reply, ULONG* length) override {
+        if (!reply || !length) return E_POINTER;
+        *reply = SysAllocStringLen(text, SysStringLen(text));
+        *length = SysStringLen(text);
+        FireEvent(DIID__DTestCtlEvents, 1, text ? text : L"");
+        return S_OK;
+    }
+
+protected:
+    ~CTestControl() override { Record(L"Destroyed"); }
+
+    void OnResetState() override { Record(L"InitNew"); }
+    DWORD WindowStyle() const override { return COleControl::WindowStyle() | WS_CLIPCHILDREN; }
+
+    bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
+        switch (message) {
+        case WM_CREATE:
+            Record(L"WM_CREATE");
+            return false;
+        case WM_SIZE:
+            Record(L"WM_SIZE " + std::to_wstring(LOWORD(lParam)) + L"x" + std::to_wstring(HIWORD(lParam)));
+            return false;
+        case WM_DESTROY:
+            Record(L"WM_DESTROY");
+            return false;
+        case WM_ERASEBKGND:
+            result = 1;
+            return true;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(window, &ps);
+            RECT client;
+            GetClientRect(window, &client);
+            OnDraw(dc, client);
+            EndPaint(window, &ps);
+            result = 0;
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+    void OnDraw(HDC dc, const RECT& bounds) override {
+        // Solid teal with a dark frame: easy to find in a screenshot or a pixel check.
+        SetDCBrushColor(dc, RGB(0, 128, 128));
+        FillRect(dc, &bounds, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        SetDCBrushColor(dc, RGB(0, 32, 32));
+        FrameRect(dc, &bounds, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    }
+};
+
+template <const CClassEntry& Entry>
+HRESULT CreateTestControl(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    auto* control = new (std::nothrow) CTestControl(Entry);
+    if (!control) return E_OUTOFMEMORY;
+    const HRESULT hr = control->QueryInterface(riid, object);
+    control->Release();
+    return hr;
+}
+
+extern const CClassEntry kTestCtlEntry;
+extern const CClassEntry kLateSiteEntry;
+
+const CClassEntry kTestCtlEntry = [] {
+    CClassEntry e;
+    e.clsid = &CLSID_TestCtl;
+    e.create = &CreateTestControl<kTestCtlEntry>;
+    e.progId = kTestCtlProgId;
+    e.typeNameId = 1;
+    e.isControl = true;
+    e.miscStatus = kTestCtlMiscStatus;
+    e.toolboxBitmapId = 1;
+    e.typeLibId = &LIBID_TrovaComTestLib;
+    return e;
+}();
+
+const CClassEntry kLateSiteEntry = [] {
+    CClassEntry e;
+    e.clsid = &CLSID_TestCtlLateSite;
+    e.create = &CreateTestControl<kLateSiteEntry>;
+    e.typeNameId = 2;
+    e.isControl = true;
+    e.miscStatus = kTestCtlMiscStatus & ~OLEMISC_SETCLIENTSITEFIRST;
+    e.typeLibId = &LIBID_TrovaComTestLib;
+    return e;
+}();
+
+const bool kClassesAdded = CComModule::Instance().AddClass(kTestCtlEntry) &&
+                           CComModule::Instance().AddClass(kLateSiteEntry);
+
+}  // namespace
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
+    return CComModule::Instance().DllGetClassObject(clsid, riid, object);
+}
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return CComModule::Instance().DllCanUnloadNow(); }
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return CComModule::Instance().RegisterServer(); }
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return CComModule::Instance().UnregisterServer(); }
+
+extern "C" int WINAPI TestControlTakeLog(wchar_t* buffer, int size) {
+    const int length = static_cast<int>(g_log.size());
+    if (buffer && size > 0) lstrcpynW(buffer, g_log.c_str(), size);
+    g_log.clear();
+    return length;
+}
