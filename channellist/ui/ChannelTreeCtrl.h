@@ -1,0 +1,117 @@
+#pragma once
+// Owner-drawn list of channel tree rows with a fixed row height. The variants supply the row
+// model; this class paints, scrolls, hovers, selects, expands and opens channels.
+#include "channellist/ui/ChannelTooltip.h"
+#include "channellist/ui/ChannelTreeNode.h"
+#include "framework/win/MessageMap.h"
+#include "framework/win/ScopedGdi.h"
+
+#include <string>
+#include <vector>
+
+namespace UI {
+
+class IChannelTreeCtrlEventListener {
+public:
+    // link: "trova://" server [":" port] "/" channel id of the opened channel.
+    virtual void OnOpenChannel(std::wstring link) = 0;
+
+protected:
+    ~IChannelTreeCtrlEventListener() = default;
+};
+
+class CChannelTreeCtrl : public CWindowImpl {
+public:
+    static constexpr int ROW_HEIGHT = 22;
+
+    CChannelTreeCtrl() = default;
+    ~CChannelTreeCtrl() override;
+
+    BEGIN_MSG_MAP(CChannelTreeCtrl)
+        MSG_WM_CREATE(OnCreate)
+        MSG_WM_ERASEBKGND_SUPPRESS()
+        MSG_WM_SIZE(OnSize)
+        MSG_WM_VSCROLL(OnVScroll)
+        MSG_WM_PAINT(OnPaint)
+        MSG_WM_PRINTCLIENT(OnPrintClient)
+        MSG_WM_LBUTTONDOWN(OnLButtonDown)
+        MSG_WM_MOUSEMOVE(OnMouseMove)
+        MSG_WM_CAPTURECHANGED(OnCaptureChanged)
+        MSG_WM_LBUTTONDBLCLK(OnLButtonDblClk)
+        MSG_WM_RBUTTONDOWN(OnRButtonDown)
+    END_MSG_MAP()
+
+    // Row model, supplied by the variants.
+    // Paints rows from index firstRow top-down from y 0 until the model ends or more than
+    // rowBudget rows were painted.
+    virtual void DrawRows(HDC dc, int firstRow, int rowBudget) = 0;
+    virtual int GetRowCount() = 0;
+    // Node at a row index, or null outside the model. topIndex receives the catalog index of a
+    // catalog row or the row index of a flat list; it is left alone for a channel in a catalog.
+    virtual CChannelTreeNode* GetNodeAt(int row, int* topIndex) = 0;
+    virtual bool IsChildRow(int row) = 0;
+    virtual void OnRowRightClick(int row) {}
+
+    // Range 0 .. row count, page = whole visible rows.
+    void UpdateScrollRange();
+    int GetScrollPosition() const;
+
+    CChannelTreeNode* SelectedNode() const { return selectedNode_; }
+    CChannelTreeNode* ExpandedCatalog() const { return expandedCatalog_; }
+    CChannelTreeNode* OpenedNode() const { return openedNode_; }
+    int HoverRow() const { return hoverRow_; }
+    CChannelTooltip& Tooltip() { return tooltip_; }
+
+    int rightMargin = 36;  // free pixels at the right of every name, for the percentage
+    bool shown = false;    // the owner's layout state
+    IChannelTreeCtrlEventListener* listener = nullptr;  // not owned
+    int channelCount = 0;  // shown by the owner in the header
+    unsigned int totalVisitors = 0;  // denominator of the percentage column; 0 counts as 1
+    int reopenInterval = 5000;       // ms before the playing channel may be opened again
+    unsigned int lastReopenTick = 0;
+
+protected:
+    WindowClassSpec GetWindowClassSpec() const override;
+
+    // Row painters shared by the variants.
+    void DrawCatalogRow(HDC dc, const RECT& row, bool underMouse, CCatalogNode& node);
+    void DrawChannelRow(HDC dc, const RECT& row, bool underMouse, CChannelNode& node);
+    // Row model of a flat list: row i is channels[i].
+    void DrawFlatRows(HDC dc, int firstRow, int rowBudget, std::vector<CChannelNode>& channels);
+    static CChannelTreeNode* FlatNodeAt(std::vector<CChannelNode>& channels, int row, int* topIndex);
+
+    // Before a variant replaces its node vectors: no pointer into them may survive.
+    void ForgetNodes();
+
+private:
+    int OnCreate(CREATESTRUCTW* create);
+    void OnSize(UINT type, SIZE size);
+    void OnVScroll(int code, int thumbPosition, HWND scrollBar);
+    void OnPaint();
+    void OnPrintClient(HDC dc, UINT flags);
+    void OnLButtonDown(UINT flags, POINT point);
+    void OnMouseMove(UINT flags, POINT point);
+    void OnCaptureChanged(HWND newCapture);
+    void OnLButtonDblClk(UINT flags, POINT point);
+    void OnRButtonDown(UINT flags, POINT point);
+
+    void PaintClient(HDC target);
+    void DisarmTooltip();
+    void LeaveHover();
+    void OpenChannel(const CChannelNode& node);
+
+    ScopedFont normalFont_;
+    ScopedFont boldFont_;
+    CChannelTreeNode* expandedCatalog_ = nullptr;
+    int hoverRow_ = -1;  // visible row offset under the mouse, -1 outside
+    CChannelTreeNode* selectedNode_ = nullptr;
+    CChannelTreeNode* openedNode_ = nullptr;
+    ScopedBitmap collapsedBitmap_;
+    ScopedBitmap collapsedHotBitmap_;
+    ScopedBitmap expandedBitmap_;
+    ScopedBitmap expandedHotBitmap_;
+    ScopedBitmap playingBitmap_;
+    CChannelTooltip tooltip_;
+};
+
+}  // namespace UI

@@ -1,0 +1,613 @@
+#include "channellist/ui/ChannelTreeCtrl.h"
+#include "channellist/ui/ChannelTreeResources.h"
+#include "channellist/ui/ChannelTreeVariants.h"
+#include "channellist/ui/tests/TreeTestDatabase.h"
+#include "framework/win/Bitmap.h"
+#include "framework/win/Module.h"
+#include "framework/win/tests/TestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace UI;
+
+namespace {
+
+const int kRow = CChannelTreeCtrl::ROW_HEIGHT;
+const int kWidth = 200;
+const COLORREF kDarkGrey = RGB(64, 64, 64);
+
+int RowY(int offset) { return offset * kRow + kRow / 2; }
+
+// Records what the tree reports, and what the history held at that moment.
+class CRecordingListener : public IChannelTreeCtrlEventListener {
+public:
+    std::vector<std::wstring> links;
+    std::vector<int> historyTopAtCall;
+    void OnOpenChannel(std::wstring link) override {
+        links.push_back(link);
+        ChannelRecord top;
+        historyTopAtCall.push_back(GetHistoryChannelAt(0, top) ? top.id : 0);
+    }
+};
+
+class CRightClickTree : public CAllChannelTreeCtrl {
+public:
+    std::vector<int> rightClicks;
+    void OnRowRightClick(int row) override { rightClicks.push_back(row); }
+};
+
+void Click(HWND window, int y, int x = 50) {
+    ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MakePointLParam(x, y));
+    ::SendMessageW(window, WM_LBUTTONUP, 0, MakePointLParam(x, y));
+}
+
+// The message sequence of a real double click.
+void DoubleClick(HWND window, int y, int x = 50) {
+    Click(window, y, x);
+    ::SendMessageW(window, WM_LBUTTONDBLCLK, MK_LBUTTON, MakePointLParam(x, y));
+    ::SendMessageW(window, WM_LBUTTONUP, 0, MakePointLParam(x, y));
+}
+
+void Scroll(HWND window, int code, int position = 0) {
+    ::SendMessageW(window, WM_VSCROLL, MAKEWPARAM(code, position), 0);
+}
+
+class ChannelTreeTest : public ::testing::Test {
+protected:
+    // unknown (其它): u1, u2; 体育: s1, s2, s3 (new); 电影: no channels. 100 visitors in all.
+    void AddStandardCatalogs() {
+        const int unknown = data.UnknownCatalog();
+        sports = data.AddCatalog("体育", "datetime('now','-50 days')");
+        movies = data.AddCatalog("电影", "datetime('now','-10 days')");
+        u1 = data.AddChannel(unknown, "u1", "cu1", 10, 30);
+        u2 = data.AddChannel(unknown, "u2", "cu2", 20, 29);
+        s1 = data.AddChannel(sports, "s1", "cs1", 30, 20);
+        s2 = data.AddChannel(sports, "s2", "cs2", 0, 19);
+        s3 = data.AddChannel(sports, "s3", "cs3", 40, 1);
+    }
+    // count catalogs of three old channels each, named c00, c01, ...
+    void AddManyCatalogs(int count) {
+        for (int i = 0; i < count; ++i) {
+            char name[8];
+            std::snprintf(name, sizeof(name), "c%02d", i);
+            const int id = data.AddCatalog(name, "datetime('now','-" + std::to_string(60 - i) + " days')");
+            for (int j = 0; j < 3; ++j)
+                data.AddChannel(id, std::string(name) + "_" + std::to_string(j),
+                                std::string(name) + "_" + std::to_string(j), 1, 10);
+        }
+        data.Exec("DELETE FROM catalog WHERE name='unknown';");
+    }
+    template <class Tree>
+    void CreateTree(Tree& tree, int visibleRows = 8) {
+        ASSERT_TRUE(tree.Create(host, RECT{0, 0, kWidth, visibleRows * kRow}, nullptr, WS_CHILD | WS_VISIBLE, 0, 1004));
+    }
+
+    CTreeTestDatabase data;
+    CTestHost host;
+    int sports = 0, movies = 0, u1 = 0, u2 = 0, s1 = 0, s2 = 0, s3 = 0;
+};
+
+std::wstring LabelOf(CChannelTreeNode* node) {
+    return node && node->IsCatalog() ? static_cast<CCatalogNode*>(node)->GetLabel() : std::wstring();
+}
+const CChannelNode* AsChannel(CChannelTreeNode* node) {
+    return node && !node->IsCatalog() ? static_cast<const CChannelNode*>(node) : nullptr;
+}
+
+}  // namespace
+
+// ---- all channels: reload and row model
+
+TEST_F(ChannelTreeTest, ReloadBuildsLatestGroupAndCatalogsInOrder) {
+    AddStandardCatalogs();
+    CAllChannelTreeCtrl tree;
+    CreateTree(tree);
+    tree.Reload();
+
+    const auto& catalogs = tree.Catalogs();
+    ASSERT_EQ(4u, catalogs.size());
+    CCatalogNode latest = catalogs[0];
+    EXPECT_EQ(L"最新更新(1)", latest.GetCaption());
+    ASSERT_EQ(1u, latest.channels.size());
+    EXPECT_EQ(L"s3", latest.channels[0].GetName());
+    EXPECT_EQ(40, latest.channels[0].visitors);  // the record's visitors, as in its catalog
+    CCatalogNode other = catalogs[1];
+    EXPECT_EQ(L"其它(2)", other.GetCaption());
+    EXPECT_EQ(L"u1", other.channels[0].GetName());
+    EXPECT_EQ(10, other.channels[0].visitors);
+    CCatalogNode sport = catalogs[2];
+    EXPECT_EQ(L"体育(3)", sport.GetCaption());
+    CCatalogNode movie = catalogs[3];
+    EXPECT_EQ(L"电影(0)", movie.GetCaption());  // shown although empty
+    EXPECT_EQ(100u, tree.totalVisitors);
+    EXPECT_EQ(5, tree.channelCount);
+
+    // Collapsed: one row per catalog, the empty one included, and nothing past the end.
+    EXPECT_EQ(4, tree.GetRowCount());
+    int topIndex = 0;
+    EXPECT_EQ(L"电影", LabelOf(tree.GetNodeAt(3, &topIndex)));
+    EXPECT_EQ(3, topIndex);
+    EXPECT_EQ(nullptr, tree.GetNodeAt(4, nullptr));
+    EXPECT_EQ(nullptr, tree.GetNodeAt(-1, nullptr));
+    EXPECT_FALSE(tree.IsChildRow(3));
+}
+
+TEST_F(ChannelTreeTest, LatestGroupHoldsAtMostTwentyAndIsLeftOutWithoutNewChannels) {
+    CAllChannelTreeCtrl tree;
+    CreateTree(tree);
+    const int unknown = data.UnknownCatalog();
+    data.AddChannel(unknown, "old", "old", 1, 5);
+    tree.Reload();
+    ASSERT_EQ(1u, tree.Catalogs().size());
+    EXPECT_EQ("unknown", tree.Catalogs()[0].catalog.name);
+
+    for (int i = 0; i < 25; ++i)
+        data.AddChannel(unknown, "n" + std::to_string(i), "n" + std::to_string(i), 1, 0.01 * (i + 1));
+    tree.Reload();
+    ASSERT_EQ(2u, tree.Catalogs().size());
+    EXPECT_EQ(20, tree.Catalogs()[0].channelCount);
+    EXPECT_EQ(20u, tree.Catalogs()[0].channels.size());
+    EXPECT_EQ(L"n0", tree.Catalogs()[0].channels[0].GetName());  // newest first
+    EXPECT_EQ(26, tree.Catalogs()[1].channelCount);
+}
+
+TEST_F(ChannelTreeTest, ExpandedCatalogRowsAgreeAcrossTheFourOperations) {
+    AddStandardCatalogs();
+    CAllChannelTreeCtrl tree;
+    CreateTree(tree);
+    tree.Reload();
+    Click(tree, RowY(2));  // 体育
+    ASSERT_TRUE(tree.Catalogs()[2].expanded);
+    EXPECT_EQ(7, tree.GetRowCount());
+    const wchar_t* expected[] = {L"最新更新", L"其它", L"体育", L"s1", L"s2", L"s3", L"电影"};
+    for (int row = 0; row < 7; ++row) {
+        CChannelTreeNode* node = tree.GetNodeAt(row, nullptr);
+        ASSERT_NE(nullptr, node) << row;
+        const std::wstring text = node->IsCatalog() ? LabelOf(node) : AsChannel(node)->GetName();
+        EXPECT_EQ(expected[row], text) << row;
+        EXPECT_EQ(row >= 3 && row <= 5, tree.IsChildRow(row)) << row;
+    }
+    int topIndex = 42;
+    EXPECT_EQ(L"s2", AsChannel(tree.GetNodeAt(4, &topIndex))->GetName());
+    EXPECT_EQ(42, topIndex);  // untouched for a channel inside a catalog
+    EXPECT_EQ(nullptr, tree.GetNodeAt(7, nullptr));
+}
+
+TEST_F(ChannelTreeTest, ReloadWithoutCatalogsKeepsTheRows) {
+    AddStandardCatalogs();
+    CAllChannelTreeCtrl tree;
+    CreateTree(tree);
+    tree.Reload();
+    // Another connection holding an exclusive lock makes every query fail.
+    data.Exec("BEGIN EXCLUSIVE;");
+    tree.Reload();
+    data.Exec("COMMIT;");
+    EXPECT_EQ(4u, tree.Catalogs().size());
+    EXPECT_EQ(100u, tree.totalVisitors);
+}
+
+TEST_F(ChannelTreeTest, FindChannelNameMatchesLinksExactly) {
+    AddStandardCatalogs();
+    CAllChannelTreeCtrl tree;
+    CreateTree(tree);
+    tree.Reload();
+    std::wstring name;
+    EXPECT_TRUE(tree.FindChannelName(L"trova://global/cs3", name));
+    EXPECT_EQ(L"s3", name);
+    EXPECT_TRUE(tree.FindChannelName(L"trova://global/cu2", name));
+    EXPECT_EQ(L"u2", name);
+    name = L"kept";
+    EXPECT_FALSE(tree.FindChannelName(L"trova://global/CU2", name));
+    EXPECT_FALSE(tree.FindChannelName(L"trova://global/cu2/", name));
+    EXPECT_EQ(L"kept", name);
+}
+
+// ---- clicks
+
+TEST_F(ChannelTreeTest, ClickExpandsOneCatalogAtATimeAndSecondClickCollapses) {
+    AddStandardCatalogs();
+    CAllChannelTreeCtrl tree;
+    CreateTree(tree);
+    tree.Reload();
+
+    Click(tree, RowY(1));  // 其它
+    const CCatalogNode* other = &tree.Catalogs()[1];
+    EXPECT_TRUE(other->expanded);
+    EXPECT_TRUE(other->selected);
+    EXPECT_EQ(other, tree.SelectedNode());
+    EXPECT_EQ(other, tree.ExpandedCatalog());
+    EXPECT_EQ(6, tree.GetRowCount());
+
+    Click(tree, RowY(4));  // 体育, below the two channels of 其它
+    const CCatalogNode* sport = &tree.Catalogs()[2];
+    EXPECT_FALSE(other->expanded);
+    EXPECT_FALSE(other->selected);
+    EXPECT_TRUE(sport->expanded);
+    EXPECT_EQ(7, tree.GetRowCount());
+
+    Click(tree, RowY(2));
+    EXPECT_FALSE(sport->expanded);
+    EXPECT_TRUE(sport->selected);
+    EXPECT_EQ(4, tree.GetRowCount());
+}
+
+TEST_F(ChannelTreeTest, ClickOnAChannelSelectsItAndKeepsTheCatalogOpen) {
+    AddStandardCatalogs();
+    CAllChannelTreeCtrl tree;
+    CreateTree(tree);
+    tree.Reload();
+    Click(tree, RowY(2));
+    Click(tree, RowY(4));  // s2
+    const CCatalogNode& sport = tree.Catalogs()[2];
+    EXPECT_TRUE(sport.expanded);
+    EXPECT_FALSE(sport.selected);
+    EXPECT_TRUE(sport.channels[1].selected);
+    EXPECT_EQ(&sport.channels[1], tree.SelectedNode());
+    EXPECT_EQ(&sport, tree.ExpandedCatalog());
+}
+
+TEST_F(ChannelTreeTest, ClickBelowTheLastRowDoesNothingAndRightClickPassesTheRow) {
+    AddStandardCatalogs();
+    CRightClickTree tree;
+    CreateTree(tree);
+    tree.Reload();
+    Click(tree, RowY(1));
+    Click(tree, RowY(7));
+    EXPECT_EQ(&tree.Catalogs()[1], tree.SelectedNode());
+    EXPECT_TRUE(tree.Catalogs()[1].expanded);
+
+    ::SendMessageW(tree, WM_RBUTTONDOWN, MK_RBUTTON, MakePointLParam(10, RowY(7)));
+    ::SendMessageW(tree, WM_RBUTTONDOWN, MK_RBUTTON, MakePointLParam(10, RowY(0)));
+    EXPECT_EQ((std::vector<int>{7, 0}), tree.rightClicks);
+}
+
+TEST_F(ChannelTreeTest, ClickLowInTheListBringsTheCatalogToTheThirdRow) {
+    AddManyCatalogs(15);
+    CAllChannelTreeCtrl tree;
+    CreateTree(tree);
+    tree.Reload();
+    ASSERT_EQ(15, tree.GetRowCount());
+
+    Click(tree, RowY(6));  // c06 at offset 6
+    EXPECT_TRUE(tree.Catalogs()[6].expanded);
+    EXPECT_EQ(4, tree.GetScrollPosition());
+    EXPECT_EQ(&tree.Catalogs()[6], tree.GetNodeAt(tree.GetScrollPosition() + 2, nullptr));
+
+    // Offset 4 or less does not scroll.
+    Click(tree, RowY(1));  // row 5 = c05
+    EXPECT_TRUE(tree.Catalogs()[5].expanded);
+    EXPECT_FALSE(tree.Catalogs()[6].expanded);
+    EXPECT_EQ(4, tree.GetScrollPosition());
+    Click(tree, RowY(1));  // collapse it again: 15 rows, last position 8
+    EXPECT_FALSE(tree.Catalogs()[5].expanded);
+
+    // Near the end the channels of the clicked catalog extend the range first, so the
+    // catalog can still reach the third row.
+    Scroll(tree, SB_THUMBTRACK, 8);
+    ASSERT_EQ(8, tree.GetScrollPosition());
+    Click(tree, RowY(5));  // row 13 = c13
+    EXPECT_TRUE(tree.Catalogs()[13].expanded);
+    EXPECT_EQ(11, tree.GetScrollPosition());
+    EXPECT_EQ(&tree.Catalogs()[13], tree.GetNodeAt(tree.GetScrollPosition() + 2, nullptr));
+}
+
+TEST_F(ChannelTreeTest, CatalogAmongTheFirstThreeScrollsToTheTop) {
+    const int unknown = data.UnknownCatalog();
+    for (int i = 0; i < 12; ++i)
+        data.AddChannel(unknown, "u" + std::to_string(10 + i), "u" + std::to_string(10 + i), 1, 10);
+    data.AddCatalog("second", "datetime('now','-1 days')");
+    CAllChannelTreeCtrl tree;
+    CreateTree(tree);
+    tree.Reload();
+    Click(tree, RowY(0));  // expand unknown: 14 rows
+    Scroll(tree, SB_THUMBPOSITION, 7);
+    ASSERT_EQ(7, tree.GetScrollPosition());
+    Click(tree, RowY(6));  // row 13 = "second", topIndex 1
+    EXPECT_TRUE(tree.Catalogs()[1].expanded);
+    EXPECT_FALSE(tree.Catalogs()[0].expanded);
+    EXPECT_EQ(0, tree.GetScrollPosition());
+}
+
+// ---- scrolling
+
+TEST_F(ChannelTreeTest, ScrollCodesAreClampedToTheLastPage) {
+    AddManyCatalogs(15);
+    CAllChannelTreeCtrl tree;
+    CreateTree(tree);
+    tree.Reload();
+    // Range 0..15 with a page of 8: positions 0..8.
+    Scroll(tree, SB_LINEDOWN);
+    EXPECT_EQ(1, tree.GetScrollPosition());
+    Scroll(tree, SB_PAGEDOWN);
+    EXPECT_EQ(8, tree.GetScrollPosition());
+    Scroll(tree, SB_LINEDOWN);
+    EXPECT_EQ(8, tree.GetScrollPosition());
+    Scroll(tree, SB_PAGEUP);
+    EXPECT_EQ(0, tree.GetScrollPosition());
+    Scroll(tree, SB_LINEUP);
+    EXPECT_EQ(0, tree.GetScrollPosition());
+    Scroll(tree, SB_BOTTOM);
+    EXPECT_EQ(7, tree.GetScrollPosition());
+    Scroll(tree, SB_THUMBTRACK, 100);
+    EXPECT_EQ(8, tree.GetScrollPosition());
+    Scroll(tree, SB_TOP);
+    EXPECT_EQ(0, tree.GetScrollPosition());
+    Scroll(tree, SB_THUMBPOSITION, 3);
+    EXPECT_EQ(3, tree.GetScrollPosition());
+    Scroll(tree, SB_ENDSCROLL);
+    EXPECT_EQ(3, tree.GetScrollPosition());
+    // Rows follow the position.
+    EXPECT_EQ(L"c03", LabelOf(tree.GetNodeAt(3, nullptr)));
+    Click(tree, RowY(0));
+    EXPECT_TRUE(tree.Catalogs()[3].expanded);
+}
+
+TEST_F(ChannelTreeTest, FewerRowsThanFitNeverScroll) {
+    AddStandardCatalogs();
+    CAllChannelTreeCtrl tree;
+    CreateTree(tree);
+    tree.Reload();
+    Scroll(tree, SB_LINEDOWN);
+    Scroll(tree, SB_BOTTOM);
+    Scroll(tree, SB_THUMBTRACK, 5);
+    EXPECT_EQ(0, tree.GetScrollPosition());
+}
+
+// ---- double click and opening
+
+TEST_F(ChannelTreeTest, DoubleClickRecordsHistoryBeforeTellingTheListener) {
+    AddStandardCatalogs();
+    CRecordingListener listener;
+    CAllChannelTreeCtrl tree;
+    tree.listener = &listener;
+    CreateTree(tree);
+    tree.Reload();
+    Click(tree, RowY(2));
+    DoubleClick(tree, RowY(3));  // s1
+
+    ASSERT_EQ(1u, listener.links.size());
+    EXPECT_EQ(L"trova://global/cs1", listener.links[0]);
+    EXPECT_EQ(s1, listener.historyTopAtCall[0]);
+    const CChannelNode& node = tree.Catalogs()[2].channels[0];
+    EXPECT_TRUE(node.playing);
+    EXPECT_EQ(&node, tree.OpenedNode());
+    EXPECT_EQ(1, CountHistory());
+
+    // History times have one-second resolution: make s1's entry older.
+    data.Exec("UPDATE history SET utime=datetime('now','-1 hours');");
+    DoubleClick(tree, RowY(5));  // s3: another channel always opens
+    EXPECT_FALSE(node.playing);
+    EXPECT_TRUE(tree.Catalogs()[2].channels[2].playing);
+    ASSERT_EQ(2u, listener.links.size());
+    EXPECT_EQ(s3, listener.historyTopAtCall[1]);
+}
+
+TEST_F(ChannelTreeTest, DoubleClickOnACatalogOpensNothingButTogglesOnce) {
+    AddStandardCatalogs();
+    CRecordingListener listener;
+    CAllChannelTreeCtrl tree;
+    tree.listener = &listener;
+    CreateTree(tree);
+    tree.Reload();
+    DoubleClick(tree, RowY(1));
+    EXPECT_TRUE(tree.Catalogs()[1].expanded);  // the first press toggled it
+    EXPECT_TRUE(listener.links.empty());
+    EXPECT_EQ(nullptr, tree.OpenedNode());
+    EXPECT_EQ(0, CountHistory());
+    ::SendMessageW(tree, WM_LBUTTONDBLCLK, MK_LBUTTON, MakePointLParam(50, RowY(7)));  // no row
+    EXPECT_TRUE(listener.links.empty());
+}
+
+TEST_F(ChannelTreeTest, ChannelWithoutLinkCannotBeOpened) {
+    const int unknown = data.UnknownCatalog();
+    data.AddChannel(unknown, "nolink", "", 1, 10);
+    CRecordingListener listener;
+    CAllChannelTreeCtrl tree;
+    tree.listener = &listener;
+    CreateTree(tree);
+    tree.Reload();
+    Click(tree, RowY(0));
+    ::SendMessageW(tree, WM_LBUTTONDBLCLK, MK_LBUTTON, MakePointLParam(50, RowY(1)));
+    EXPECT_TRUE(listener.links.empty());
+    EXPECT_FALSE(tree.Catalogs()[0].channels[0].playing);
+    EXPECT_EQ(0, CountHistory());
+}
+
+TEST_F(ChannelTreeTest, PlayingChannelReopensOnlyAfterTheInterval) {
+    AddStandardCatalogs();
+    CRecordingListener listener;
+    CAllChannelTreeCtrl tree;
+    tree.listener = &listener;
+    CreateTree(tree);
+    tree.Reload();
+    Click(tree, RowY(1));
+    auto doubleClickU1 = [&] { ::SendMessageW(tree, WM_LBUTTONDBLCLK, MK_LBUTTON, MakePointLParam(50, RowY(2))); };
+
+    doubleClickU1();
+    ASSERT_EQ(1u, listener.links.size());
+    EXPECT_EQ(0u, tree.lastReopenTick);  // a first open does not count as a re-open
+
+    tree.lastReopenTick = ::GetTickCount() - 6000;
+    doubleClickU1();
+    EXPECT_EQ(2u, listener.links.size());
+    const unsigned int accepted = tree.lastReopenTick;
+    EXPECT_GE(::GetTickCount() - accepted, 0u);
+    EXPECT_LT(::GetTickCount() - accepted, 1000u);
+
+    doubleClickU1();  // within 5000 ms of the accepted re-open
+    EXPECT_EQ(2u, listener.links.size());
+    EXPECT_EQ(accepted, tree.lastReopenTick);
+    EXPECT_TRUE(tree.Catalogs()[1].channels[0].playing);
+
+    tree.lastReopenTick = ::GetTickCount() + 100000;  // the tick counter went backwards
+    doubleClickU1();
+    EXPECT_EQ(3u, listener.links.size());
+    EXPECT_EQ(1, CountHistory());  // one history row per channel
+}
+
+// ---- hover and tooltip
+
+TEST_F(ChannelTreeTest, HoverArmsTheTooltipAndLeavingClearsIt) {
+    AddStandardCatalogs();
+    CAllChannelTreeCtrl tree;
+    CreateTree(tree);
+    tree.Reload();
+    ASSERT_TRUE(tree.Tooltip().IsWindow());
+    // A child cannot own a popup: the owner becomes the tree's top-level window.
+    EXPECT_EQ(host.m_hWnd, ::GetWindow(tree.Tooltip(), GW_OWNER));
+
+    ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, RowY(1)));
+    EXPECT_EQ(1, tree.HoverRow());
+    EXPECT_TRUE(tree.HasCapture());
+    EXPECT_EQ(&tree.Catalogs()[1], tree.Tooltip().node);
+    EXPECT_EQ(1, tree.Tooltip().state);
+    EXPECT_EQ(0, tree.Tooltip().ticks);
+
+    // A row without a node changes the hover row but leaves the tooltip as it was.
+    tree.Tooltip().ticks = 1;
+    ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, RowY(6)));
+    EXPECT_EQ(6, tree.HoverRow());
+    EXPECT_EQ(&tree.Catalogs()[1], tree.Tooltip().node);
+    EXPECT_EQ(1, tree.Tooltip().ticks);
+
+    ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, -3));  // captured, outside
+    EXPECT_EQ(-1, tree.HoverRow());
+    EXPECT_FALSE(tree.HasCapture());
+    EXPECT_EQ(nullptr, tree.Tooltip().node);
+    EXPECT_EQ(0, tree.Tooltip().state);
+    EXPECT_FALSE(tree.Tooltip().IsWindowVisible());
+}
+
+TEST_F(ChannelTreeTest, LosingTheCaptureEndsTheHover) {
+    AddStandardCatalogs();
+    CAllChannelTreeCtrl tree;
+    CreateTree(tree);
+    tree.Reload();
+    ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, RowY(0)));
+    ASSERT_EQ(0, tree.HoverRow());
+    host.SetCapture();
+    EXPECT_EQ(-1, tree.HoverRow());
+    EXPECT_EQ(nullptr, tree.Tooltip().node);
+    host.ReleaseCapture();
+}
+
+// ---- node pointers across reloads
+
+TEST_F(ChannelTreeTest, ReloadForgetsEveryNodePointer) {
+    AddStandardCatalogs();
+    CRecordingListener listener;
+    CAllChannelTreeCtrl tree;
+    tree.listener = &listener;
+    CreateTree(tree);
+    tree.Reload();
+    Click(tree, RowY(2));
+    DoubleClick(tree, RowY(3));
+    ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, RowY(4)));
+    ASSERT_NE(nullptr, tree.OpenedNode());
+    ASSERT_NE(nullptr, tree.Tooltip().node);
+
+    tree.Reload();
+    EXPECT_EQ(nullptr, tree.SelectedNode());
+    EXPECT_EQ(nullptr, tree.ExpandedCatalog());
+    EXPECT_EQ(nullptr, tree.OpenedNode());
+    EXPECT_EQ(nullptr, tree.Tooltip().node);
+    EXPECT_EQ(4, tree.GetRowCount());  // every catalog collapsed again
+    // The list works on the new nodes.
+    Click(tree, RowY(2));
+    EXPECT_TRUE(tree.Catalogs()[2].expanded);
+}
+
+// ---- history, favourites, search
+
+namespace {
+// Reloads the history inside the open notification, as the control does.
+class CReloadingListener : public IChannelTreeCtrlEventListener {
+public:
+    explicit CReloadingListener(CHistoryTreeCtrl& history) : history_(history) {}
+    void OnOpenChannel(std::wstring link) override {
+        links.push_back(link);
+        history_.Reload();
+    }
+    std::vector<std::wstring> links;
+
+private:
+    CHistoryTreeCtrl& history_;
+};
+}  // namespace
+
+TEST_F(ChannelTreeTest, HistoryListsOpenedChannelsOnceMostRecentFirst) {
+    AddStandardCatalogs();
+    CHistoryTreeCtrl history;
+    CreateTree(history);
+    CReloadingListener listener(history);
+    history.listener = &listener;
+    TouchHistory(u1);
+    TouchHistory(s2);
+    // History times have one-second resolution: make the order explicit.
+    data.Exec("UPDATE history SET utime=datetime('now','-2 hours') WHERE id=" + std::to_string(u1) + ";");
+    data.Exec("UPDATE history SET utime=datetime('now','-1 hours') WHERE id=" + std::to_string(s2) + ";");
+    history.Reload();
+    ASSERT_EQ(2u, history.Channels().size());
+    EXPECT_EQ(L"s2", history.Channels()[0].GetName());
+    EXPECT_EQ(2, history.channelCount);
+    EXPECT_EQ(100u, history.totalVisitors);
+
+    // Opening from the history itself reloads it during the notification.
+    ::SendMessageW(history, WM_LBUTTONDBLCLK, MK_LBUTTON, MakePointLParam(50, RowY(1)));  // u1
+    ASSERT_EQ(1u, listener.links.size());
+    EXPECT_EQ(L"trova://global/cu1", listener.links[0]);
+    ASSERT_EQ(2u, history.Channels().size());
+    EXPECT_EQ(L"u1", history.Channels()[0].GetName());
+    EXPECT_EQ(nullptr, history.OpenedNode());  // the opened node was replaced by the reload
+}
+
+TEST_F(ChannelTreeTest, FlatListClickTakesTheCatalogBranch) {
+    const int unknown = data.UnknownCatalog();
+    for (int i = 0; i < 12; ++i)
+        TouchHistory(data.AddChannel(unknown, "h" + std::to_string(i), "h" + std::to_string(i), 1, 10));
+    CHistoryTreeCtrl history;
+    CreateTree(history);
+    history.Reload();
+    ASSERT_EQ(12, history.GetRowCount());
+    Click(history, RowY(6));
+    EXPECT_TRUE(history.Channels()[6].expanded);
+    EXPECT_TRUE(history.Channels()[6].selected);
+    EXPECT_EQ(4, history.GetScrollPosition());
+    int topIndex = 0;
+    EXPECT_NE(nullptr, history.GetNodeAt(11, &topIndex));
+    EXPECT_EQ(11, topIndex);
+    EXPECT_EQ(nullptr, history.GetNodeAt(12, nullptr));
+    EXPECT_EQ(nullptr, history.GetNodeAt(-1, nullptr));
+}
+
+TEST_F(ChannelTreeTest, FavouritesStayEmpty) {
+    AddStandardCatalogs();
+    CFavorTreeCtrl favourites;
+    CreateTree(favourites);
+    Click(favourites, RowY(0));
+    ::SendMessageW(favourites, WM_LBUTTONDBLCLK, MK_LBUTTON, MakePointLParam(50, RowY(0)));
+    EXPECT_EQ(0, favourites.GetRowCount());
+    EXPECT_EQ(nullptr, favourites.SelectedNode());
+    EXPECT_EQ(0, CountHistory());
+}
+
+TEST_F(ChannelTreeTest, SearchListsMatchesWithoutVisitors) {
+    AddStandardCatalogs();
+    data.Exec("UPDATE channel SET desc='体育频道' WHERE name='u2';");
+    CSearchTreeCtrl search;
+    CreateTree(search);
+    search.Search(L"s");
+    ASSERT_EQ(3u, search.Channels().size());
+    EXPECT_EQ(3, search.channelCount);
+    EXPECT_EQ(0, search.Channels()[0].visitors);
+    search.Search(L"体育");
+    ASSERT_EQ(1u, search.Channels().size());
+    EXPECT_EQ(L"u2", search.Channels()[0].GetName());
+    search.Search(L"nothing like this");
+    EXPECT_TRUE(search.Channels().empty());
+    EXPECT_EQ(0, search.channelCount);
+    EXPECT_EQ(0, search.GetRowCount());
+}
