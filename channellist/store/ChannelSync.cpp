@@ -82,6 +82,9 @@ bool MergeIntoDatabase(const EngineClassObject& engine, int count) {
         RecreateUpdatesTable(db);
         EnsureChannelTable(db);
         EnsureHistoryTable(db);
+        // Every channel of the list is looked up by name and identifier; without an
+        // index each lookup scans the whole table and the merge grows quadratically.
+        db.exec("CREATE INDEX IF NOT EXISTS channel_name_channelid ON channel(name,channelid)");
 
         for (int index = 0; index < count; ++index) {
             EngineChannelInfo info;
