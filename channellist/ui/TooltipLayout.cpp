@@ -1,7 +1,10 @@
 #include "channellist/ui/TooltipLayout.h"
 
+#include "framework/win/ScopedGdi.h"
+
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
 
 namespace UI {
 
@@ -10,6 +13,11 @@ namespace {
 constexpr int kBands = 64;
 constexpr int kPointerGap = 20;   // pointer to tooltip, right of or below it
 constexpr int kFlippedGap = 5;    // pointer to tooltip, left of or above it
+constexpr int kPadding = 8;       // between the border and the texts
+constexpr int kIndent = 16;       // left edge of a channel's detail lines
+constexpr int kFontHeight = 15;
+constexpr COLORREF kCatalogTextColour = RGB(0, 0, 0);
+constexpr COLORREF kChannelTextColour = RGB(255, 255, 255);
 
 int Mix(int from, int to, int band) {
     return ((kBands - band) * from + band * to) / kBands;
@@ -21,6 +29,36 @@ void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
     const COLORREF previous = SetBkColor(dc, colour);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
     SetBkColor(dc, previous);
+}
+
+ScopedFont MakeTipFont(int weight) {
+    return ScopedFont(CreateFontW(kFontHeight, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, L""));
+}
+
+std::wstring FormatNumber(const wchar_t* format, int value) {
+    wchar_t text[64];
+    std::swprintf(text, 64, format, value);
+    return text;
+}
+
+SIZE MeasureLine(HDC dc, const std::wstring& text) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size;
+}
+
+// Measures one line and, with draw set, draws it in a rectangle of exactly its size at (x, y).
+// Returns that rectangle.
+RECT PlaceLine(HDC dc, const std::wstring& text, int x, int y, bool draw) {
+    const SIZE size = MeasureLine(dc, text);
+    RECT rect{x, y, x + size.cx, y + size.cy};
+    if (draw) {
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    }
+    return rect;
 }
 
 }  // namespace
@@ -72,6 +110,71 @@ POINT PlaceTooltip(POINT pointer, SIZE screen, SIZE tooltip) {
     place.x = std::max<LONG>(place.x, 0);
     place.y = std::max<LONG>(place.y, 0);
     return place;
+}
+
+void FillTooltipBackground(HDC dc, const RECT& rect, const TooltipColours& colours) {
+    const int split = rect.top + (rect.bottom - rect.top) / 2;
+    GradientFill64(dc, RECT{rect.left, rect.top, rect.right, split}, colours.top, colours.middle);
+    GradientFill64(dc, RECT{rect.left, split, rect.right, rect.bottom}, colours.middle, colours.bottom);
+}
+
+SIZE LayoutCatalogTip(HDC dc, const CatalogTipTexts& texts, bool draw) {
+    ScopedFont font = MakeTipFont(FW_NORMAL);
+    ScopedSelectObject selectFont(dc, font);
+    ScopedBkMode transparent(dc, TRANSPARENT);
+    ScopedTextColor colour(dc, kCatalogTextColour);
+
+    const RECT label = PlaceLine(dc, texts.label, kPadding, kPadding, draw);
+    const int labelHeight = label.bottom - label.top;
+    const RECT count = PlaceLine(dc, FormatNumber(L"共%d个频道", texts.channelCount), kPadding,
+                                 labelHeight + 10, draw);
+    const int width = std::max(label.right - label.left, count.right - count.left);
+    return SIZE{width + 2 * kPadding, labelHeight + (count.bottom - count.top) + 18};
+}
+
+SIZE LayoutChannelTip(HDC dc, const ChannelTipTexts& texts, bool draw) {
+    ScopedBkMode transparent(dc, TRANSPARENT);
+    ScopedTextColor colour(dc, kChannelTextColour);
+    int width = kPadding;
+    int y = kPadding;
+    {
+        ScopedFont bold = MakeTipFont(FW_BOLD);
+        ScopedSelectObject selectBold(dc, bold);
+        const RECT name = PlaceLine(dc, texts.name, kPadding, y, draw);
+        width = std::max<int>(width, name.right);
+        y = name.bottom;
+    }
+    ScopedFont normal = MakeTipFont(FW_NORMAL);
+    ScopedSelectObject selectNormal(dc, normal);
+    y += kPadding;
+
+    const RECT typeLabel = PlaceLine(dc, L"类型:", kIndent, y, draw);
+    const RECT typeValue = PlaceLine(dc, texts.typeLabel, typeLabel.right + 2, y, draw);
+    width = std::max<int>(width, std::max(typeLabel.right, typeValue.right));
+    y = typeLabel.bottom;
+
+    for (const std::wstring& line : {L"比特率:" + FormatNumber(L" %dKbps", texts.bitrate),
+                                     L"主页:" + (L" " + texts.homePage), std::wstring(L"介绍:")}) {
+        const RECT placed = PlaceLine(dc, line, kIndent, y, draw);
+        width = std::max<int>(width, placed.right);
+        y = placed.bottom;
+    }
+
+    // The description's own line feeds shape it; the rectangle is as wide as its longest line,
+    // so word breaking never adds lines of its own.
+    const std::wstring description = WrapDescription(texts.description);
+    RECT rect{kIndent, y, kIndent, y};
+    if (!description.empty()) {
+        DrawTextW(dc, description.c_str(), static_cast<int>(description.size()), &rect,
+                  DT_CALCRECT | DT_NOPREFIX);
+        if (draw) {
+            DrawTextW(dc, description.c_str(), static_cast<int>(description.size()), &rect,
+                      DT_WORDBREAK | DT_NOPREFIX);
+        }
+    }
+    width = std::max<int>(width, rect.right);
+    y = rect.bottom;
+    return SIZE{width + kPadding, y + kPadding};
 }
 
 }  // namespace UI

@@ -22,4 +22,32 @@ std::wstring WrapDescription(const std::wstring& text);
 // and above the pointer in the lower half of the screen.
 POINT PlaceTooltip(POINT pointer, SIZE screen, SIZE tooltip);
 
+// Backgrounds: top half from `top` to `middle`, bottom half from `middle` to `bottom`.
+struct TooltipColours {
+    COLORREF top;
+    COLORREF middle;
+    COLORREF bottom;
+};
+constexpr TooltipColours kCatalogTipColours{RGB(158, 158, 158), RGB(255, 255, 255), RGB(105, 105, 105)};
+constexpr TooltipColours kChannelTipColours{RGB(102, 102, 186), RGB(9, 23, 229), RGB(1, 11, 182)};
+void FillTooltipBackground(HDC dc, const RECT& rect, const TooltipColours& colours);
+
+// What a tooltip shows for a catalog and for a channel.
+struct CatalogTipTexts {
+    std::wstring label;
+    int channelCount = 0;
+};
+struct ChannelTipTexts {
+    std::wstring name;
+    std::wstring typeLabel;
+    int bitrate = 0;
+    std::wstring homePage;
+    std::wstring description;
+};
+
+// Lay the texts out from the tooltip's top-left corner and return the tooltip's size; with
+// draw set they are also drawn on dc. Fonts are made for each pass.
+SIZE LayoutCatalogTip(HDC dc, const CatalogTipTexts& texts, bool draw);
+SIZE LayoutChannelTip(HDC dc, const ChannelTipTexts& texts, bool draw);
+
 }  // namespace UI

@@ -1,0 +1,115 @@
+#include "channellist/ui/ChannelHeaderCtrl.h"
+
+#include "channellist/ui/HeaderPainting.h"
+#include "common/skin/Skin.h"
+#include "framework/win/DoubleBuffer.h"
+
+namespace UI {
+
+namespace {
+
+constexpr int kFontHeight = 15;
+
+// A skin whose folder was never located was never loaded: the bar stays unpainted.
+bool SkinLoaded() {
+    const CSkin* skin = CSkin::Instance();
+    return skin && !skin->SkinFolder().empty();
+}
+
+// Draws text unclipped and on one line, with "&" shown as itself.
+void DrawLabel(HDC dc, const std::wstring& text, RECT rect) {
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
+                DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX);
+}
+
+}  // namespace
+
+std::wstring CChannelHeaderCtrl::FormatDisplayText(const std::wstring& caption, int count) {
+    return caption + L"(" + std::to_wstring(count) + L")";
+}
+
+void CChannelHeaderCtrl::SetCaption(const std::wstring& text) {
+    caption = text;
+    displayText = FormatDisplayText(caption, count);
+}
+
+void CChannelHeaderCtrl::SetRightText(const std::wstring& text) { rightText = text; }
+
+WindowClassSpec CChannelHeaderCtrl::GetWindowClassSpec() const {
+    WindowClassSpec spec;
+    spec.name = L"TrovaChannelHeader";
+    // Every press of a quick double click is a click on the bar.
+    spec.style = 0;
+    return spec;
+}
+
+int CChannelHeaderCtrl::OnCreate(CREATESTRUCTW*) {
+    if (DefWindowProc() == -1) return -1;
+    font.Reset(::CreateFontW(kFontHeight, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, L""));
+    return 0;
+}
+
+void CChannelHeaderCtrl::OnPaint() {
+    ScopedPaintDC paint(m_hWnd);
+    if (!SkinLoaded()) return;
+    CMemoryDC buffer(paint, GetClientRect());
+    if (buffer.IsValid()) Paint(buffer);
+}
+
+void CChannelHeaderCtrl::OnPrintClient(HDC dc, UINT) {
+    if (SkinLoaded()) Paint(dc);
+}
+
+void CChannelHeaderCtrl::Paint(HDC dc) {
+    const RECT client = GetClientRect();
+    ScopedSelectObject selectFont(dc, font);
+    // Defined pixels where the skin's header picture is missing.
+    ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    TileHorizontal(CSkin::Instance()->HeaderBG(), dc, 0, 0, client.right - client.left);
+    ScopedBkMode transparent(dc, TRANSPARENT);
+    ScopedTextColor colour(dc, kHeaderTextColour);
+
+    {
+        ScopedPen pen(::CreatePen(PS_SOLID, 1, kHeaderArrowColour));
+        ScopedSelectObject selectPen(dc, pen);
+        for (const ArrowLine& line : HeaderArrowLines(client, arrowUp)) {
+            ::MoveToEx(dc, line.left, line.y, nullptr);
+            ::LineTo(dc, line.right + 1, line.y);   // LineTo leaves out its end point
+        }
+    }
+
+    SIZE right{};
+    ::GetTextExtentPoint32W(dc, rightText.c_str(), static_cast<int>(rightText.size()), &right);
+    rightTextLeft = client.right - right.cx - leftMargin - kHeaderRightTextGap;
+    DrawLabel(dc, rightText, RECT{rightTextLeft, topMargin, rightTextLeft + right.cx, topMargin + right.cy});
+
+    const std::wstring left = FitText(dc, rightTextLeft - leftMargin, displayText);
+    SIZE leftSize{};
+    ::GetTextExtentPoint32W(dc, left.c_str(), static_cast<int>(left.size()), &leftSize);
+    DrawLabel(dc, left, RECT{leftMargin, topMargin, rightTextLeft, topMargin + leftSize.cy});
+}
+
+void CChannelHeaderCtrl::OnLButtonDown(UINT, POINT) {
+    pressed = true;
+    SetCapture();
+    DefWindowProc();
+}
+
+void CChannelHeaderCtrl::OnLButtonUp(UINT, POINT point) {
+    const RECT client = GetClientRect();
+    if (::PtInRect(&client, point) && listener) listener->OnHeaderClicked(GetDlgCtrlID());
+    // Also after a release off the bar, so that a press never stays pending.
+    pressed = false;
+    ReleaseCapture();
+    DefWindowProc();
+}
+
+void CChannelHeaderCtrl::OnMouseMove(UINT, POINT point) {
+    const RECT client = GetClientRect();
+    if (!::PtInRect(&client, point)) ReleaseCapture();
+    DefWindowProc();
+}
+
+}  // namespace UI

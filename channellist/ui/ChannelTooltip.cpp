@@ -1,0 +1,110 @@
+#include "channellist/ui/ChannelTooltip.h"
+
+#include "channellist/ui/TooltipLayout.h"
+#include "framework/win/DoubleBuffer.h"
+
+namespace UI {
+
+namespace {
+
+CatalogTipTexts TextsOf(CCatalogNode& catalog) {
+    CatalogTipTexts texts;
+    texts.label = catalog.GetLabel();
+    texts.channelCount = catalog.channelCount;
+    return texts;
+}
+
+ChannelTipTexts TextsOf(const CChannelNode& channel) {
+    ChannelTipTexts texts;
+    texts.name = channel.GetName();
+    texts.typeLabel = channel.GetTypeLabel();
+    texts.bitrate = channel.info.bitrate;
+    texts.homePage = channel.GetHomePage();
+    texts.description = channel.GetDescription();
+    return texts;
+}
+
+}  // namespace
+
+CChannelTooltip::CChannelTooltip() { EnsureWindowClass(GetWindowClassSpec()); }
+
+WindowClassSpec CChannelTooltip::GetWindowClassSpec() const {
+    WindowClassSpec spec;
+    spec.name = L"TROVAPLAYERCHANNELTOOLTIP";
+    spec.style = CS_SAVEBITS;
+    spec.cursor = IDC_ARROW;
+    return spec;
+}
+
+SIZE CChannelTooltip::LayoutNode(HDC dc, bool draw) {
+    if (!node) return SIZE{0, 0};
+    if (node->IsCatalog()) return LayoutCatalogTip(dc, TextsOf(*static_cast<CCatalogNode*>(node)), draw);
+    return LayoutChannelTip(dc, TextsOf(*static_cast<CChannelNode*>(node)), draw);
+}
+
+int CChannelTooltip::OnCreate(CREATESTRUCTW*) {
+    DefWindowProc();
+    // Without an owner nothing would ever arm the tooltip.
+    HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+    if (owner && ::IsWindow(owner) && timerId == 0) timerId = SetTimer(TIMER_TOOLTIP, kTimerPeriodMs);
+    state = kIdle;
+    return 0;
+}
+
+void CChannelTooltip::OnDestroy() {
+    DefWindowProc();
+    if (timerId != 0) {
+        KillTimer(timerId);
+        timerId = 0;
+    }
+}
+
+void CChannelTooltip::OnTimer(UINT_PTR id) {
+    if (id != TIMER_TOOLTIP || state != kArmed) return;
+    // The first tick only marks that the pointer has rested for a while.
+    if (ticks <= 0) {
+        ++ticks;
+        return;
+    }
+    Show();
+}
+
+void CChannelTooltip::Show() {
+    if (!node) return;
+    SIZE size{};
+    {
+        ScopedGetDC dc(m_hWnd);
+        if (!dc) return;
+        size = LayoutNode(dc, false);
+    }
+    POINT pointer{};
+    ::GetCursorPos(&pointer);
+    const SIZE screen{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    const POINT place = PlaceTooltip(pointer, screen, size);
+    MoveWindow(RECT{place.x, place.y, place.x + size.cx, place.y + size.cy}, true);
+    Invalidate(false);
+    // Showing must not take the activation away from the window the user is working in.
+    ShowWindow(SW_SHOWNOACTIVATE);
+    state = kShown;
+}
+
+void CChannelTooltip::OnPaint() {
+    ScopedPaintDC paint(m_hWnd);
+    CMemoryDC buffer(paint, GetClientRect());
+    if (buffer.IsValid()) Paint(buffer);
+}
+
+void CChannelTooltip::OnPrintClient(HDC dc, UINT) { Paint(dc); }
+
+void CChannelTooltip::Paint(HDC dc) {
+    RECT rect = GetClientRect();
+    ScopedSelectObject pen(dc, ::GetStockObject(BLACK_PEN));
+    ScopedSelectObject brush(dc, ::GetStockObject(WHITE_BRUSH));
+    ::Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
+    ::InflateRect(&rect, -1, -1);
+    if (!node) return;
+    FillTooltipBackground(dc, rect, node->IsCatalog() ? kCatalogTipColours : kChannelTipColours);
+    LayoutNode(dc, true);
+}
+
+}  // namespace UI

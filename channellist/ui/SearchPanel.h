@@ -1,0 +1,102 @@
+#pragma once
+// The search box at the top of the channel list: a black strip holding a skinned, rounded
+// edit with a magnifier, a grey cue text while empty and unfocused, and a clear button while
+// it holds text. Every change of the text goes to the listener at once.
+#include "framework/win/MessageMap.h"
+#include "framework/win/ScopedGdi.h"
+
+#include <string>
+
+class IKeywordChgListener {
+public:
+    // keyword is the whole current text of the search field, possibly empty.
+    virtual void OnKeywordChanged(std::wstring keyword) = 0;
+
+protected:
+    ~IKeywordChgListener() = default;
+};
+
+// Multi-line only so that the text can be kept inside the frame with a formatting rectangle;
+// it takes no line breaks or tabs.
+class CSearchEdit : public CWindowImpl {
+public:
+    CSearchEdit();   // loads the frame bitmaps from this module's resources
+
+    void LayoutEdit();
+
+    ScopedBitmap leftFocused;
+    ScopedBitmap leftUnfocused;
+    ScopedBitmap middleFocused;
+    ScopedBitmap middleUnfocused;
+    ScopedBitmap rightFocused;
+    ScopedBitmap rightUnfocused;
+    ScopedBitmap rightButtonFocused;
+    ScopedBitmap rightButtonUnfocused;
+    bool focused = false;
+    ScopedBrush backgroundBrush;
+    std::wstring cueText;      // set by the panel before the edit is created
+    bool showingCue = false;   // the window text is the cue text
+
+    BEGIN_MSG_MAP(CSearchEdit)
+        MSG_WM_CREATE(OnCreate)
+        MSG_WM_ERASEBKGND(OnEraseBkgnd)
+        MSG_WM_KEYDOWN(OnKeyDown)
+        MSG_WM_CHAR(OnChar)
+        MSG_WM_LBUTTONUP(OnLButtonUp)
+        MSG_WM_SETFOCUS(OnSetFocus)
+        MSG_WM_KILLFOCUS(OnKillFocus)
+        MSG_WM_SIZE(OnSize)
+        MSG_WM_SETFONT(OnSetFont)
+        MSG_WM_SETCURSOR(OnSetCursor)
+        MSG_REFLECTED_CTLCOLOR(WM_CTLCOLOREDIT, OnCtlColorEdit)
+    END_MSG_MAP()
+
+protected:
+    WindowClassSpec GetWindowClassSpec() const override;
+
+private:
+    int OnCreate(CREATESTRUCTW* create);
+    LRESULT OnEraseBkgnd(HDC dc);
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnChar(UINT character, UINT repeat, UINT flags);
+    void OnLButtonUp(UINT keys, POINT point);
+    void OnSetFocus(HWND previous);
+    void OnKillFocus(HWND next);
+    void OnSize(UINT type, SIZE size);
+    void OnSetFont(HFONT font, BOOL redraw);
+    BOOL OnSetCursor(HWND window, UINT hitTest, UINT mouseMessage);
+    HBRUSH OnCtlColorEdit(HDC dc, HWND control);
+
+    HBITMAP Image(int resourceId) const;
+    void PaintFrame(HDC dc);
+};
+
+class CSearchPanel : public CWindowImpl {
+public:
+    static constexpr int kEditId = 1001;
+
+    CSearchEdit edit;
+    ScopedFont font;
+    IKeywordChgListener* listener = nullptr;   // set by the owner; not owned
+
+    BEGIN_MSG_MAP(CSearchPanel)
+        MSG_WM_CREATE(OnCreate)
+        MSG_WM_ERASEBKGND_SUPPRESS()
+        MSG_WM_PAINT(OnPaint)
+        MSG_WM_PRINTCLIENT(OnPrintClient)
+        MSG_WM_SIZE(OnSize)
+        COMMAND_HANDLER_EX(kEditId, EN_CHANGE, OnKeywordEdited)
+        REFLECT_COLOR_MESSAGES()
+    END_MSG_MAP()
+
+protected:
+    WindowClassSpec GetWindowClassSpec() const override;
+
+private:
+    int OnCreate(CREATESTRUCTW* create);
+    void OnPaint();
+    void OnPrintClient(HDC dc, UINT flags);
+    void OnSize(UINT type, SIZE size);
+    void OnKeywordEdited(UINT code, int id, HWND control);
+    void PlaceEdit(int panelWidth);
+};
