@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "common/settings/AppPaths.h"
+#include "common/skin/Skin.h"
 
 
 namespace {
@@ -17,6 +18,10 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show) {
     CAppPaths::Init();
+    // The frame paints from the skin, so it is loaded before any window exists; whatever
+    // part of it loaded is used.
+    if (CSkin* skin = CSkin::Instance())
+        skin->Load(instance);
     WNDCLASSW wc{};
     wc.lpfnWndProc = FrameProc;
     wc.hInstance = instance;
@@ -32,5 +37,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    CSkin::Destroy();
     return 0;
 }
