@@ -32,9 +32,14 @@ SCROLLINFO ScrollInfo(UINT mask) {
     return info;
 }
 
+// The logical GUI face rather than an empty name: it maps to the locale's dialog font (宋体 on
+// Chinese systems) and has Chinese glyphs or links to them elsewhere, whereas the empty name
+// can give a face without the Chinese channel names' glyphs.
+const wchar_t kRowFontFace[] = L"MS Shell Dlg";
+
 HFONT MakeRowFont(int weight) {
     return ::CreateFontW(15, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, nullptr);
+                         CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kRowFontFace);
 }
 
 void DrawRowText(HDC dc, const std::wstring& text, RECT rect, UINT extraFormat = 0) {

@@ -61,7 +61,7 @@ bool ShowsTransparentBitmap(const CPaintCapture& painted, UINT resourceId, int x
 // The percentage column as the row painter should draw it: right-aligned 2 px from the edge.
 void DrawExpectedPercent(CPaintCapture& capture, int offset, const std::wstring& text, COLORREF color) {
     ScopedFont font(::CreateFontW(15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, nullptr));
+                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Shell Dlg"));
     ScopedBrush grey(::CreateSolidBrush(kDarkGrey));
     RECT row = RowRect(offset);
     ::FillRect(capture.Dc(), &row, grey);
