@@ -74,6 +74,18 @@ LRESULT CSearchEdit::OnEraseBkgnd(HDC dc) {
     return TRUE;
 }
 
+void CSearchEdit::OnPaint() {
+    DefWindowProc();
+    // Some edit controls (Wine's) fill their whole client area while painting the text instead
+    // of leaving it to the erased background: put the frame back around the text.
+    ScopedGetDC dc(m_hWnd);
+    if (!dc) return;
+    RECT format{};
+    SendMessage(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    ::ExcludeClipRect(dc, format.left, format.top, format.right, format.bottom);
+    PaintFrame(dc);
+}
+
 void CSearchEdit::PaintFrame(HDC dc) {
     const RECT client = GetClientRect();
     const bool showsClearButton = !showingCue && !GetWindowText().empty();

@@ -40,6 +40,7 @@ public:
     BEGIN_MSG_MAP(CSearchEdit)
         MSG_WM_CREATE(OnCreate)
         MSG_WM_ERASEBKGND(OnEraseBkgnd)
+        MSG_WM_PAINT(OnPaint)
         MSG_WM_KEYDOWN(OnKeyDown)
         MSG_WM_CHAR(OnChar)
         MSG_WM_LBUTTONUP(OnLButtonUp)
@@ -57,6 +58,7 @@ protected:
 private:
     int OnCreate(CREATESTRUCTW* create);
     LRESULT OnEraseBkgnd(HDC dc);
+    void OnPaint();
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
     void OnChar(UINT character, UINT repeat, UINT flags);
     void OnLButtonUp(UINT keys, POINT point);
