@@ -30,8 +30,8 @@ public:
     IUnknown* Control() const { return m_control.Get(); }
     HRESULT QueryControl(REFIID riid, void** object) const;
     template <class T>
-    HRESULT QueryControl(T** object) const {
-        return QueryControl(__uuidof(T), reinterpret_cast<void**>(object));
+    HRESULT QueryControl(ComPtr<T>& object) const {
+        return QueryControl(__uuidof(T), reinterpret_cast<void**>(object.ReleaseAndGetAddressOf()));
     }
     bool IsInPlaceActive() const;
 

@@ -1,0 +1,260 @@
+// In-place activation against a stub site that records the calls it receives, interface
+// answers and reference counts of the control.
+
+#include "framework/com/ComModule.h"
+#include "framework/com/tests/ComTestSupport.h"
+
+#include "TestControl.h"
+
+#include <ocidl.h>
+#include <olectl.h>
+
+namespace {
+
+class CStubSite final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
+public:
+    CStubSite(HWND window, RECT position) : m_window(window), m_position(position) {}
+    std::vector<std::string> calls;
+    IOleInPlaceActiveObject* activeObject = nullptr;  // as last set by the control
+    ULONG Refs() const { return m_refs; }
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+        *object = nullptr;
+        if (riid == IID_IUnknown || riid == IID_IOleClientSite)
+            *object = static_cast<IOleClientSite*>(this);
+        else if (riid == IID_IOleInPlaceSite || riid == IID_IOleWindow)
+            *object = static_cast<IOleInPlaceSite*>(this);
+        else if (riid == IID_IOleInPlaceFrame || riid == IID_IOleInPlaceUIWindow)
+            *object = static_cast<IOleInPlaceFrame*>(this);
+        else
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --m_refs; }
+
+    STDMETHODIMP SaveObject() override { return Log("SaveObject"); }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetContainer(IOleContainer** c) override {
+        *c = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP ShowObject() override { return Log("ShowObject"); }
+    STDMETHODIMP OnShowWindow(BOOL) override { return Log("OnShowWindow"); }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+    STDMETHODIMP GetWindow(HWND* window) override {
+        Log("GetWindow");
+        *window = m_window;
+        return S_OK;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP CanInPlaceActivate() override { return Log("CanInPlaceActivate"); }
+    STDMETHODIMP OnInPlaceActivate() override { return Log("OnInPlaceActivate"); }
+    STDMETHODIMP OnUIActivate() override { return Log("OnUIActivate"); }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip,
+                                  LPOLEINPLACEFRAMEINFO info) override {
+        Log("GetWindowContext");
+        *frame = this;
+        AddRef();
+        *doc = nullptr;
+        *pos = *clip = m_position;
+        info->fMDIApp = FALSE;
+        info->hwndFrame = m_window;
+        info->haccel = nullptr;
+        info->cAccelEntries = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return Log("OnUIDeactivate"); }
+    STDMETHODIMP OnInPlaceDeactivate() override { return Log("OnInPlaceDeactivate"); }
+    STDMETHODIMP DiscardUndoState() override { return S_OK; }
+    STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
+    STDMETHODIMP OnPosRectChange(LPCRECT) override { return Log("OnPosRectChange"); }
+
+    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override {
+        Log(object ? "SetActiveObject" : "SetActiveObject(null)");
+        activeObject = object;  // a real frame would hold it; the test only compares
+        return S_OK;
+    }
+    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
+    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
+    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+
+private:
+    HRESULT Log(const char* call) {
+        calls.push_back(call);
+        return S_OK;
+    }
+    HWND m_window;
+    RECT m_position;
+    ULONG m_refs = 1;
+};
+
+std::string Joined(const std::vector<std::string>& calls) {
+    std::string text;
+    for (const std::string& call : calls) text += (text.empty() ? "" : ",") + call;
+    return text;
+}
+
+TEST(Control, AnswersTheInterfacesOfAnActiveXControl) {
+    ComPtr<IUnknown> control;
+    ASSERT_EQ(S_OK, CTestControlDll::Instance().CreateControl(CLSID_TestCtl, &control));
+    const IID supported[] = {IID_IOleObject, IID_IOleInPlaceObject, IID_IOleWindow, IID_IOleInPlaceActiveObject,
+                             IID_IOleControl, IID_IViewObject, IID_IViewObject2, IID_IPersist, IID_IPersistStreamInit,
+                             IID_IPersistPropertyBag, IID_IProvideClassInfo, IID_IProvideClassInfo2,
+                             IID_ISpecifyPropertyPages, IID_IConnectionPointContainer, IID_IDispatch, DIID__DTestCtl};
+    for (const IID& iid : supported) {
+        ComPtr<IUnknown> part, identity;
+        ASSERT_EQ(S_OK, control->QueryInterface(iid, &part)) << GuidToString(iid).c_str();
+        ASSERT_EQ(S_OK, part->QueryInterface(IID_IUnknown, &identity));
+        EXPECT_EQ(control.Get(), identity.Get()) << "one identity: " << GuidToString(iid).c_str();
+    }
+    const IID unsupported[] = {IID_IOleInPlaceSite, DIID__DTestCtlEvents, IID_IClassFactory, IID_IPersistStorage};
+    for (const IID& iid : unsupported) {
+        void* part = reinterpret_cast<void*>(1);
+        EXPECT_EQ(E_NOINTERFACE, control->QueryInterface(iid, &part)) << GuidToString(iid).c_str();
+        EXPECT_EQ(nullptr, part);
+    }
+    EXPECT_EQ(E_POINTER, control->QueryInterface(IID_IOleObject, nullptr));
+    EXPECT_EQ(1u, RefCount(control.Get()));
+    control.Reset();
+    EXPECT_EQ(S_OK, CTestControlDll::Instance().CanUnloadNow());
+    CTestControlDll::Instance().TakeLog();
+}
+
+TEST(Control, ActivatesInPlaceInsideTheSiteWindowAndDeactivatesCleanly) {
+    CTestControlDll& dll = CTestControlDll::Instance();
+    CParentWindow parent;
+    const RECT position = {10, 20, 210, 120};
+    CStubSite site(parent.Get(), position);
+    ComPtr<IOleObject> ole;
+    {
+        ComPtr<IUnknown> control;
+        ASSERT_EQ(S_OK, dll.CreateControl(CLSID_TestCtl, &control));
+        ASSERT_EQ(S_OK, control.As(&ole));
+    }
+    dll.TakeLog();
+
+    DWORD misc = 0;
+    ASSERT_EQ(S_OK, ole->GetMiscStatus(DVASPECT_CONTENT, &misc));
+    EXPECT_EQ(kTestCtlMiscStatus, misc);
+    ASSERT_TRUE(misc & OLEMISC_SETCLIENTSITEFIRST);
+
+    // What a container does for such a control: site first, then InitNew, then activation.
+    ASSERT_EQ(S_OK, ole->SetClientSite(&site));
+    ComPtr<IPersistStreamInit> persist;
+    ASSERT_EQ(S_OK, ole.As(&persist));
+    ASSERT_EQ(S_OK, persist->InitNew());
+    persist.Reset();
+    EXPECT_TRUE(site.calls.empty()) << "the control needs nothing from its site before activation: "
+                                    << Joined(site.calls);
+    ASSERT_EQ(S_OK, ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, parent.Get(), &position));
+    EXPECT_EQ("CanInPlaceActivate,OnInPlaceActivate,GetWindow,GetWindowContext", Joined(site.calls));
+    EXPECT_EQ(L"SetClientSite;InitNew;WM_CREATE;WM_SIZE 200x100", dll.TakeLog());
+
+    ComPtr<IOleInPlaceObject> inPlace;
+    ASSERT_EQ(S_OK, ole.As(&inPlace));
+    HWND window = nullptr;
+    ASSERT_EQ(S_OK, inPlace->GetWindow(&window));
+    ASSERT_TRUE(IsWindow(window));
+    EXPECT_EQ(parent.Get(), GetParent(window));
+    EXPECT_TRUE(GetWindowLongW(window, GWL_STYLE) & WS_CLIPCHILDREN) << "the control's own style is used";
+    RECT rect;
+    GetWindowRect(window, &rect);
+    MapWindowPoints(nullptr, parent.Get(), reinterpret_cast<POINT*>(&rect), 2);
+    EXPECT_EQ(10, rect.left);
+    EXPECT_EQ(20, rect.top);
+    EXPECT_EQ(200, rect.right - rect.left);
+    EXPECT_EQ(100, rect.bottom - rect.top);
+
+    // The site moves the control.
+    const RECT moved = {0, 0, 300, 150};
+    ASSERT_EQ(S_OK, inPlace->SetObjectRects(&moved, &moved));
+    GetClientRect(window, &rect);
+    EXPECT_EQ(300, rect.right);
+    EXPECT_EQ(150, rect.bottom);
+    SIZEL extent = {};
+    ASSERT_EQ(S_OK, ole->GetExtent(DVASPECT_CONTENT, &extent));
+    EXPECT_EQ(PixelsToHimetric({300, 150}).cx, extent.cx);
+    EXPECT_EQ(L"WM_SIZE 300x150", dll.TakeLog());
+
+    site.calls.clear();
+    ASSERT_EQ(S_OK, ole->DoVerb(OLEIVERB_UIACTIVATE, nullptr, &site, 0, parent.Get(), &moved));
+    EXPECT_EQ("OnUIActivate,SetActiveObject", Joined(site.calls));
+    ComPtr<IOleInPlaceActiveObject> active;
+    ASSERT_EQ(S_OK, ole.As(&active));
+    EXPECT_EQ(active.Get(), site.activeObject);
+    active.Reset();
+
+    site.calls.clear();
+    ASSERT_EQ(S_OK, inPlace->InPlaceDeactivate());
+    EXPECT_EQ("SetActiveObject(null),OnUIDeactivate,OnInPlaceDeactivate", Joined(site.calls));
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(L"WM_DESTROY", dll.TakeLog());
+    EXPECT_EQ(E_FAIL, inPlace->GetWindow(&window));
+    inPlace.Reset();
+
+    // Closing and dropping the site leaves no reference on either side.
+    ASSERT_EQ(S_OK, ole->Close(OLECLOSE_NOSAVE));
+    ASSERT_EQ(S_OK, ole->SetClientSite(nullptr));
+    EXPECT_EQ(1u, site.Refs());
+    EXPECT_EQ(1u, RefCount(ole.Get()));
+    ole.Reset();
+    EXPECT_EQ(L"SetClientSite(null);Destroyed", dll.TakeLog());
+    EXPECT_EQ(S_OK, dll.CanUnloadNow());
+}
+
+TEST(Control, ReleasingAnActiveControlWithoutClosingReleasesTheSite) {
+    CTestControlDll& dll = CTestControlDll::Instance();
+    CParentWindow parent;
+    const RECT position = {0, 0, 50, 50};
+    CStubSite site(parent.Get(), position);
+    ComPtr<IOleObject> ole;
+    {
+        ComPtr<IUnknown> control;
+        ASSERT_EQ(S_OK, dll.CreateControl(CLSID_TestCtl, &control));
+        ASSERT_EQ(S_OK, control.As(&ole));
+    }
+    ASSERT_EQ(S_OK, ole->SetClientSite(&site));
+    ASSERT_EQ(S_OK, ole->DoVerb(OLEIVERB_SHOW, nullptr, &site, 0, parent.Get(), &position));
+    EXPECT_GT(site.Refs(), 1u);
+    ole.Reset();
+    EXPECT_EQ(1u, site.Refs());
+    EXPECT_EQ(S_OK, dll.CanUnloadNow());
+    dll.TakeLog();
+}
+
+TEST(Control, DescribesItselfThroughTheTypeLibrary) {
+    ComPtr<IUnknown> control;
+    ASSERT_EQ(S_OK, CTestControlDll::Instance().CreateControl(CLSID_TestCtl, &control));
+    ComPtr<IProvideClassInfo2> classInfo;
+    ASSERT_EQ(S_OK, control.As(&classInfo));
+    GUID events = {};
+    ASSERT_EQ(S_OK, classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events));
+    EXPECT_TRUE(IsEqualGUID(DIID__DTestCtlEvents, events));
+    ComPtr<ITypeInfo> coclass;
+    ASSERT_EQ(S_OK, classInfo->GetClassInfo(&coclass));
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(S_OK, coclass->GetTypeAttr(&attr));
+    EXPECT_EQ(TKIND_COCLASS, attr->typekind);
+    EXPECT_TRUE(IsEqualGUID(CLSID_TestCtl, attr->guid));
+    coclass->ReleaseTypeAttr(attr);
+
+    ComPtr<ISpecifyPropertyPages> pages;
+    ASSERT_EQ(S_OK, control.As(&pages));
+    CAUUID list = {};
+    ASSERT_EQ(S_OK, pages->GetPages(&list));
+    EXPECT_EQ(0u, list.cElems);
+    CoTaskMemFree(list.pElems);
+    CTestControlDll::Instance().TakeLog();
+}
+
+}  // namespace
