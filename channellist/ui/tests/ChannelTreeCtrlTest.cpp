@@ -481,6 +481,26 @@ TEST_F(ChannelTreeTest, HoverArmsTheTooltipAndLeavingClearsIt) {
     EXPECT_FALSE(tree.Tooltip().IsWindowVisible());
 }
 
+TEST_F(ChannelTreeTest, RestingOnARowShowsTheTooltipUntilTheMouseLeaves) {
+    AddStandardCatalogs();
+    CAllChannelTreeCtrl tree;
+    CreateTree(tree);
+    tree.Reload();
+    ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, RowY(2)));
+    EXPECT_TRUE(PumpUntil([&] { return tree.Tooltip().IsWindowVisible(); }, 3000));
+    EXPECT_EQ(CChannelTooltip::kShown, tree.Tooltip().state);
+    EXPECT_EQ(&tree.Catalogs()[2], tree.Tooltip().node);
+
+    // Another row re-arms it hidden; leaving hides it for good.
+    ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, RowY(1)));
+    EXPECT_FALSE(tree.Tooltip().IsWindowVisible());
+    EXPECT_EQ(CChannelTooltip::kArmed, tree.Tooltip().state);
+    ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, -3));
+    PumpUntil([] { return false; }, 700);
+    EXPECT_FALSE(tree.Tooltip().IsWindowVisible());
+    EXPECT_EQ(CChannelTooltip::kIdle, tree.Tooltip().state);
+}
+
 TEST_F(ChannelTreeTest, LosingTheCaptureEndsTheHover) {
     AddStandardCatalogs();
     CAllChannelTreeCtrl tree;
