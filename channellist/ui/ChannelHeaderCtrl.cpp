@@ -1,6 +1,7 @@
 #include "channellist/ui/ChannelHeaderCtrl.h"
 
 #include "channellist/ui/HeaderPainting.h"
+#include "channellist/ui/ListFont.h"
 #include "common/skin/Skin.h"
 #include "framework/win/DoubleBuffer.h"
 
@@ -47,7 +48,7 @@ int CChannelHeaderCtrl::OnCreate(CREATESTRUCTW*) {
     if (DefWindowProc() == -1) return -1;
     font.Reset(::CreateFontW(kFontHeight, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, L""));
+                             DEFAULT_PITCH | FF_DONTCARE, kListFontFace));
     return 0;
 }
 

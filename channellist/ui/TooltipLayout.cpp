@@ -1,5 +1,6 @@
 #include "channellist/ui/TooltipLayout.h"
 
+#include "channellist/ui/ListFont.h"
 #include "framework/win/ScopedGdi.h"
 
 #include <algorithm>
@@ -34,7 +35,7 @@ void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
 ScopedFont MakeTipFont(int weight) {
     return ScopedFont(CreateFontW(kFontHeight, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                  DEFAULT_PITCH | FF_DONTCARE, L""));
+                                  DEFAULT_PITCH | FF_DONTCARE, kListFontFace));
 }
 
 std::wstring FormatNumber(const wchar_t* format, int value) {

@@ -1,5 +1,6 @@
 // The tooltip driven as the tree control drives it: arming, timer ticks, placement, painting.
 #include "channellist/ui/ChannelTooltip.h"
+#include "channellist/ui/ListFont.h"
 #include "channellist/ui/TooltipLayout.h"
 #include "framework/win/tests/TestHost.h"
 
@@ -146,7 +147,7 @@ TEST_F(ChannelTooltipTest, SizesToTheChannelAndItsWrappedDescription) {
     const SIZE withDescription = WindowSize();
 
     ScopedGetDC dc(tooltip);
-    ScopedFont font(::CreateFontW(15, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L""));
+    ScopedFont font(::CreateFontW(15, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, UI::kListFontFace));
     ScopedSelectObject select(dc, font);
     TEXTMETRICW metrics{};
     ::GetTextMetricsW(dc, &metrics);
