@@ -81,6 +81,15 @@ int CChannelTreeCtrl::OnCreate(CREATESTRUCTW*) {
     return 0;
 }
 
+void CChannelTreeCtrl::OnDestroy() {
+    // The popup is owned by the top-level window, not by this child: it would outlive the list
+    // and keep pointing at its nodes.
+    DisarmTooltip();
+    if (tooltip_.m_hWnd)
+        ::DestroyWindow(tooltip_);
+    SetMsgHandled(FALSE);
+}
+
 void CChannelTreeCtrl::OnSize(UINT, SIZE) {
     DefWindowProc();
     UpdateScrollRange();

@@ -29,6 +29,7 @@ public:
 
     BEGIN_MSG_MAP(CChannelTreeCtrl)
         MSG_WM_CREATE(OnCreate)
+        MSG_WM_DESTROY(OnDestroy)
         MSG_WM_ERASEBKGND_SUPPRESS()
         MSG_WM_SIZE(OnSize)
         MSG_WM_VSCROLL(OnVScroll)
@@ -85,6 +86,7 @@ protected:
 
 private:
     int OnCreate(CREATESTRUCTW* create);
+    void OnDestroy();
     void OnSize(UINT type, SIZE size);
     void OnVScroll(int code, int thumbPosition, HWND scrollBar);
     void OnPaint();

@@ -501,6 +501,17 @@ TEST_F(ChannelTreeTest, RestingOnARowShowsTheTooltipUntilTheMouseLeaves) {
     EXPECT_EQ(CChannelTooltip::kIdle, tree.Tooltip().state);
 }
 
+TEST_F(ChannelTreeTest, TooltipGoesWithTheListWindow) {
+    CAllChannelTreeCtrl tree;
+    CreateTree(tree);
+    HWND popup = tree.Tooltip();
+    ASSERT_TRUE(::IsWindow(popup));
+    ::DestroyWindow(tree);
+    EXPECT_FALSE(::IsWindow(popup));
+    CreateTree(tree);  // the same object can make a new window with a new popup
+    EXPECT_TRUE(tree.Tooltip().IsWindow());
+}
+
 TEST_F(ChannelTreeTest, LosingTheCaptureEndsTheHover) {
     AddStandardCatalogs();
     CAllChannelTreeCtrl tree;
