@@ -207,10 +207,15 @@ HRESULT CComModule::UnregisterTypeLib() {
     TLIBATTR* attr = nullptr;
     hr = typeLib->GetLibAttr(&attr);
     if (FAILED(hr)) return hr;
-    hr = ::UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
+    // Nothing registered is what unregistering wants (Wine and Windows report it differently).
+    BSTR registeredPath = nullptr;
+    if (SUCCEEDED(QueryPathOfRegTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid,
+                                        &registeredPath))) {
+        SysFreeString(registeredPath);
+        hr = ::UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
+    }
     typeLib->ReleaseTLibAttr(attr);
-    // Nothing registered is what unregistering wants.
-    return hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED ? S_OK : hr;
+    return hr;
 }
 
 std::wstring CComModule::TypeName(const CClassEntry& entry) const {

@@ -240,6 +240,8 @@ HRESULT CControlHost::CreateWindowAndSite(HWND parent, const RECT& rect, UINT id
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     if (!GetClassInfoExW(module, kWindowClass, &wc)) {
+        wc = {};  // a failed lookup may leave it half written
+        wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = &CControlHost::WindowProc;
         wc.hInstance = module;
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);

@@ -97,6 +97,8 @@ ATOM RegisterControlClass(HMODULE module, WNDPROC procedure) {
     WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
     if (GetClassInfoExW(module, kWindowClass, &wc)) return 1;
+    wc = {};  // a failed lookup may leave it half written
+    wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = procedure;
     wc.hInstance = module;

@@ -159,7 +159,7 @@ TEST_F(DispatchTest, EnumeratorsHandOutCountedReferences) {
     fetched[0]->GetConnectionInterface(&iid);
     EXPECT_TRUE(IsEqualIID(DIID__DTestCtlEvents, iid));
     ComPtr<IConnectionPoint> point;
-    point.Attach(fetched[0]);
+    *point.GetAddressOf() = fetched[0];  // takes over the reference (mingw's ComPtr::Attach adds one)
     points.Reset();
 
     CRecordingSink sink(DIID__DTestCtlEvents);
