@@ -5,8 +5,6 @@
 
 namespace {
 
-const wchar_t kWindowClass[] = L"TrovaOleControl";
-
 // Properties in a stream: in exchange order, no names. Without a stream it only counts bytes.
 class CStreamExchange final : public CPropertyExchange {
 public:
@@ -93,20 +91,6 @@ private:
     bool m_loading;
 };
 
-ATOM RegisterControlClass(HMODULE module, WNDPROC procedure) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    if (GetClassInfoExW(module, kWindowClass, &wc)) return 1;
-    wc = {};  // a failed lookup may leave it half written
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = procedure;
-    wc.hInstance = module;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kWindowClass;
-    return RegisterClassExW(&wc);
-}
-
 }  // namespace
 
 COleControl::COleControl(const CClassEntry& classEntry)
@@ -119,11 +103,8 @@ COleControl::COleControl(const CClassEntry& classEntry)
 }
 
 COleControl::~COleControl() {
-    if (m_hwnd) {
-        // The derived part is gone: the window's last messages must not reach its message map.
-        SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
-        DestroyWindow(m_hwnd);
-    }
+    // The derived part is gone: from here on the window's messages reach only this class's map.
+    if (m_hWnd) ::DestroyWindow(m_hWnd);
     m_connectionPoints.UnadviseAll();
     CComModule::Instance().ObjectDestroyed();
 }
@@ -225,7 +206,7 @@ STDMETHODIMP COleControl::Close(DWORD saveOption) {
     ComPtr<IOleObject> self(this);
     if (saveOption == OLECLOSE_SAVEIFDIRTY && m_dirty && m_clientSite) m_clientSite->SaveObject();
     InPlaceDeactivate();
-    if (m_hwnd) DestroyWindow(m_hwnd);
+    if (m_hWnd) ::DestroyWindow(m_hWnd);
     if (m_oleAdviseHolder) m_oleAdviseHolder->SendOnClose();
     return S_OK;
 }
@@ -253,7 +234,7 @@ STDMETHODIMP COleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, L
         return InPlaceActivate(verb, parent, posRect);
     case OLEIVERB_SHOW:
         hr = InPlaceActivate(verb, parent, posRect);
-        if (SUCCEEDED(hr) && m_hwnd) ShowWindow(m_hwnd, SW_SHOW);
+        if (SUCCEEDED(hr) && m_hWnd) ::ShowWindow(m_hWnd, SW_SHOW);
         return hr;
     case OLEIVERB_PRIMARY:
     case OLEIVERB_UIACTIVATE:
@@ -261,10 +242,10 @@ STDMETHODIMP COleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, L
         return SUCCEEDED(hr) ? UIActivate() : hr;
     case OLEIVERB_HIDE:
         UIDeactivate();
-        if (m_hwnd) ShowWindow(m_hwnd, SW_HIDE);
+        if (m_hWnd) ::ShowWindow(m_hWnd, SW_HIDE);
         return S_OK;
     case OLEIVERB_PROPERTIES:
-        return ShowPropertyFrame(m_hwnd ? m_hwnd : parent);
+        return ShowPropertyFrame(m_hWnd ? m_hWnd : parent);
     default:
         if (verb > 0) {
             // Unknown positive verbs do the primary one, as OLE asks.
@@ -337,8 +318,8 @@ STDMETHODIMP COleControl::SetColorScheme(LOGPALETTE*) { return E_NOTIMPL; }
 
 STDMETHODIMP COleControl::GetWindow(HWND* window) {
     if (!window) return E_POINTER;
-    *window = m_hwnd;
-    return m_hwnd ? S_OK : E_FAIL;
+    *window = m_hWnd;
+    return m_hWnd ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP COleControl::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
@@ -366,15 +347,13 @@ HRESULT COleControl::InPlaceActivate(LONG, HWND, LPCRECT) {
         InPlaceDeactivate();
         return E_FAIL;
     }
-    if (!m_hwnd) {
-        const HWND created = CreateControlWindow(parent, position);
-        if (!created) {
+    if (!m_hWnd) {
+        if (!Create(parent, position, L"", WindowStyle())) {
             InPlaceDeactivate();
             return E_FAIL;
         }
-        m_hwnd = created;
-    } else if (GetParent(m_hwnd) != parent) {
-        SetParent(m_hwnd, parent);
+    } else if (::GetParent(m_hWnd) != parent) {
+        ::SetParent(m_hWnd, parent);
     }
     SetObjectRects(&position, &clip);
     return S_OK;
@@ -385,8 +364,8 @@ HRESULT COleControl::UIActivate() {
     if (m_uiActive) return S_OK;
     m_uiActive = true;
     m_inPlaceSite->OnUIActivate();
-    const HWND focus = GetFocus();
-    if (m_hwnd && focus != m_hwnd && !IsChild(m_hwnd, focus)) SetFocus(m_hwnd);
+    const HWND focus = ::GetFocus();
+    if (m_hWnd && focus != m_hWnd && !::IsChild(m_hWnd, focus)) ::SetFocus(m_hWnd);
     auto* active = static_cast<IOleInPlaceActiveObject*>(this);
     if (m_frame) {
         m_frame->SetActiveObject(active, nullptr);
@@ -404,7 +383,7 @@ STDMETHODIMP COleControl::InPlaceDeactivate() {
     ComPtr<IOleObject> self(this);
     UIDeactivate();
     m_inPlaceActive = false;
-    if (m_hwnd) DestroyWindow(m_hwnd);
+    if (m_hWnd) ::DestroyWindow(m_hWnd);
     if (m_inPlaceSite) m_inPlaceSite->OnInPlaceDeactivate();
     m_frame.Reset();
     m_uiWindow.Reset();
@@ -425,8 +404,8 @@ STDMETHODIMP COleControl::SetObjectRects(LPCRECT posRect, LPCRECT) {
     if (!posRect) return E_POINTER;
     const SIZE size = {posRect->right - posRect->left, posRect->bottom - posRect->top};
     m_extent = PixelsToHimetric(size);
-    if (m_hwnd)
-        SetWindowPos(m_hwnd, nullptr, posRect->left, posRect->top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (m_hWnd)
+        ::SetWindowPos(m_hWnd, nullptr, posRect->left, posRect->top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     return S_OK;
 }
 
@@ -474,7 +453,7 @@ STDMETHODIMP COleControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, 
     RECT rect = {};
     if (bounds)
         rect = {bounds->left, bounds->top, bounds->right, bounds->bottom};
-    else if (!m_hwnd || !GetClientRect(m_hwnd, &rect))
+    else if (!m_hWnd || !::GetClientRect(m_hWnd, &rect))
         return E_INVALIDARG;
     OnDraw(drawDc, rect);
     return S_OK;
@@ -659,32 +638,14 @@ STDMETHODIMP COleControl::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPP
 
 // --- The control's window ---
 
-HWND COleControl::CreateControlWindow(HWND parent, const RECT& position) {
-    const HMODULE module = CComModule::Instance().Handle();
-    if (!RegisterControlClass(module, &COleControl::WindowProc)) return nullptr;
-    return CreateWindowExW(0, kWindowClass, L"", WindowStyle(), position.left, position.top,
-                           position.right - position.left, position.bottom - position.top, parent, nullptr, module,
-                           this);
+WindowClassSpec COleControl::GetWindowClassSpec() const {
+    WindowClassSpec spec;
+    spec.name = L"TrovaOleControl";
+    return spec;
 }
 
-bool COleControl::ProcessWindowMessage(HWND, UINT, WPARAM, LPARAM, LRESULT&) { return false; }
-
-LRESULT CALLBACK COleControl::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* control = static_cast<COleControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
-        control->m_hwnd = window;  // the message map sees its window from WM_CREATE on
-    }
-    auto* control = reinterpret_cast<COleControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!control) return DefWindowProcW(window, message, wParam, lParam);
-
-    ComPtr<IOleObject> self(control);  // a handler may release the last outside reference
-    if (message == WM_MOUSEACTIVATE && control->m_inPlaceActive && !control->m_uiActive) control->UIActivate();
-    LRESULT result = 0;
-    const bool handled = control->ProcessWindowMessage(window, message, wParam, lParam, result);
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        control->m_hwnd = nullptr;
-    }
-    return handled ? result : DefWindowProcW(window, message, wParam, lParam);
+BOOL COleControl::ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT&) {
+    // A click into an inactive control makes it the UI-active object; the click itself goes on.
+    if (message == WM_MOUSEACTIVATE && m_inPlaceActive && !m_uiActive) UIActivate();
+    return FALSE;
 }

@@ -8,15 +8,17 @@
 // The derived control:
 //   - passes its CClassEntry (class identifier, misc status, type library version) to the
 //     constructor and calls SetDispatchInterface / AddEventInterface there;
-//   - handles its window's messages in ProcessWindowMessage (its message map): the framework
-//     creates that window as a child of the site's window when the container activates the
-//     control in place, and destroys it when the control is deactivated or closed;
+//   - handles its window's messages with a message map (framework/win/MessageMap.h) that ends
+//     with CHAIN_MSG_MAP(COleControl): the framework creates that window as a child of the
+//     site's window when the container activates the control in place, and destroys it when
+//     the control is deactivated or closed;
 //   - fires events with FireEvent;
 //   - may override OnDraw, ExchangeProperties, OnResetState, GetPropertyPages, WindowStyle.
 
 #include "framework/com/ComModule.h"
 #include "framework/com/ConnectionPoints.h"
 #include "framework/com/Dispatch.h"
+#include "framework/win/Window.h"
 
 #include <ocidl.h>
 #include <olectl.h>
@@ -36,7 +38,8 @@ public:
     virtual HRESULT ExchangeString(const wchar_t* name, std::wstring& value, const std::wstring& defaultValue) = 0;
 };
 
-class COleControl : public IOleObject,
+class COleControl : public CWindowImpl,
+                    public IOleObject,
                     public IOleInPlaceObject,
                     public IOleInPlaceActiveObject,
                     public IOleControl,
@@ -55,7 +58,7 @@ public:
     COleControl(const COleControl&) = delete;
     COleControl& operator=(const COleControl&) = delete;
 
-    HWND Window() const { return m_hwnd; }
+    HWND Window() const { return m_hWnd; }
     bool IsInPlaceActive() const { return m_inPlaceActive; }
     bool IsUIActive() const { return m_uiActive; }
     IOleClientSite* ClientSite() const { return m_clientSite.Get(); }
@@ -179,16 +182,11 @@ protected:
     // An outgoing dispinterface; the first one added is the default source.
     void AddEventInterface(REFIID eventIid);
 
-    // The control's window message map, WTL style: return true when the message was handled
-    // (with its result in `result`); unhandled messages go to DefWindowProc.
-    virtual bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    // Creates the control's window as a child of `parent` at `position`. The default uses the
-    // framework's window class, whose procedure calls ProcessWindowMessage; a control built on
-    // another window layer overrides this and calls AttachWindow/DetachWindow itself.
-    virtual HWND CreateControlWindow(HWND parent, const RECT& position);
+    // The framework's part of the control's message map: UI activation on a click.
+    BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    WindowClassSpec GetWindowClassSpec() const override;
+    // Style of the control's window, created during in-place activation.
     virtual DWORD WindowStyle() const { return WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS; }
-    void AttachWindow(HWND window) { m_hwnd = window; }
-    void DetachWindow() { m_hwnd = nullptr; }
 
     // Paints the control for IViewObject::Draw (printing, inactive display). Default: nothing.
     virtual void OnDraw(HDC dc, const RECT& bounds) {}
@@ -202,7 +200,6 @@ protected:
     virtual SIZE InitialSize() const { return {200, 200}; }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     HRESULT InPlaceActivate(LONG verb, HWND parent, LPCRECT posRect);
     HRESULT UIActivate();
     HRESULT ShowPropertyFrame(HWND owner);
@@ -211,7 +208,6 @@ private:
 
     const CClassEntry& m_class;
     volatile LONG m_refs = 1;
-    HWND m_hwnd = nullptr;
     bool m_inPlaceActive = false;
     bool m_uiActive = false;
     bool m_dirty = false;

@@ -3,6 +3,8 @@
 
 #include "framework/com/OleControl.h"
 #include "framework/com/tests/TestControlApi.h"
+#include "framework/win/MessageMap.h"
+#include "framework/win/ScopedGdi.h"
 
 #include "TestControl.h"  // widl output (build folder)
 
@@ -43,33 +45,28 @@ protected:
     void OnResetState() override { Record(L"InitNew"); }
     DWORD WindowStyle() const override { return COleControl::WindowStyle() | WS_CLIPCHILDREN; }
 
-    bool ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
-        switch (message) {
-        case WM_CREATE:
-            Record(L"WM_CREATE");
-            return false;
-        case WM_SIZE:
-            Record(L"WM_SIZE " + std::to_wstring(LOWORD(lParam)) + L"x" + std::to_wstring(HIWORD(lParam)));
-            return false;
-        case WM_DESTROY:
-            Record(L"WM_DESTROY");
-            return false;
-        case WM_ERASEBKGND:
-            result = 1;
-            return true;
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(window, &ps);
-            RECT client;
-            GetClientRect(window, &client);
-            OnDraw(dc, client);
-            EndPaint(window, &ps);
-            result = 0;
-            return true;
-        }
-        default:
-            return false;
-        }
+    BEGIN_MSG_MAP(CTestControl)
+        MSG_WM_CREATE(OnCreate)
+        MSG_WM_SIZE(OnSize)
+        MSG_WM_DESTROY(OnDestroy)
+        MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
+        MESSAGE_HANDLER(WM_PAINT, OnPaint)
+        CHAIN_MSG_MAP(COleControl)
+    END_MSG_MAP()
+
+    int OnCreate(CREATESTRUCTW*) {
+        Record(L"WM_CREATE");
+        return 0;
+    }
+    void OnSize(UINT, SIZE size) {
+        Record(L"WM_SIZE " + std::to_wstring(size.cx) + L"x" + std::to_wstring(size.cy));
+    }
+    void OnDestroy() { Record(L"WM_DESTROY"); }
+    LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
+    LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+        ScopedPaintDC dc(m_hWnd);
+        OnDraw(dc, GetClientRect());
+        return 0;
     }
 
     void OnDraw(HDC dc, const RECT& bounds) override {
