@@ -252,9 +252,39 @@ TEST(Control, DescribesItselfThroughTheTypeLibrary) {
     ASSERT_EQ(S_OK, control.As(&pages));
     CAUUID list = {};
     ASSERT_EQ(S_OK, pages->GetPages(&list));
-    EXPECT_EQ(0u, list.cElems);
+    ASSERT_EQ(1u, list.cElems);
+    EXPECT_TRUE(IsEqualCLSID(kTestCtlPageClsid, list.pElems[0]));
     CoTaskMemFree(list.pElems);
     CTestControlDll::Instance().TakeLog();
+}
+
+TEST(PropertyPage, ShowsItsDialogInsideTheFrame) {
+    ComPtr<IPropertyPage> page;
+    {
+        ComPtr<IUnknown> object;
+        ASSERT_EQ(S_OK, CTestControlDll::Instance().CreateControl(kTestCtlPageClsid, &object));
+        ASSERT_EQ(S_OK, object.As(&page));
+    }
+    PROPPAGEINFO info = {};
+    ASSERT_EQ(S_OK, page->GetPageInfo(&info));
+    EXPECT_STREQ(L"General", info.pszTitle);
+    EXPECT_GT(info.size.cx, info.size.cy);
+    EXPECT_GT(info.size.cy, 0);
+    CoTaskMemFree(info.pszTitle);
+
+    CParentWindow frame;
+    const RECT rect = {5, 5, 305, 105};
+    ASSERT_EQ(S_OK, page->Activate(frame.Get(), &rect, TRUE));
+    HWND dialog = FindWindowExW(frame.Get(), nullptr, nullptr, nullptr);
+    ASSERT_TRUE(IsWindow(dialog));
+    RECT client;
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(300, client.right);
+    EXPECT_EQ(S_FALSE, page->IsPageDirty());
+    ASSERT_EQ(S_OK, page->Deactivate());
+    EXPECT_FALSE(IsWindow(dialog));
+    page.Reset();
+    EXPECT_EQ(S_OK, CTestControlDll::Instance().CanUnloadNow());
 }
 
 }  // namespace

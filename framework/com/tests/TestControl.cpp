@@ -2,6 +2,7 @@
 // a painted window, and a record of the framework calls it sees.
 
 #include "framework/com/OleControl.h"
+#include "framework/com/PropertyPage.h"
 #include "framework/com/tests/TestControlApi.h"
 #include "framework/win/MessageMap.h"
 #include "framework/win/ScopedGdi.h"
@@ -43,6 +44,7 @@ protected:
     ~CTestControl() override { Record(L"Destroyed"); }
 
     void OnResetState() override { Record(L"InitNew"); }
+    std::vector<CLSID> GetPropertyPages() const override { return {kTestCtlPageClsid}; }
     DWORD WindowStyle() const override { return COleControl::WindowStyle() | WS_CLIPCHILDREN; }
 
     BEGIN_MSG_MAP(CTestControl)
@@ -76,6 +78,11 @@ protected:
         SetDCBrushColor(dc, RGB(0, 32, 32));
         FrameRect(dc, &bounds, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     }
+};
+
+class CTestPage : public CPropertyPage {
+public:
+    CTestPage() : CPropertyPage(200, 200) {}
 };
 
 template <const CClassEntry& Entry>
@@ -116,8 +123,18 @@ const CClassEntry kLateSiteEntry = [] {
     return e;
 }();
 
+const CClassEntry kPageEntry = [] {
+    CClassEntry e;
+    e.clsid = &kTestCtlPageClsid;
+    e.create = &CreateComInstance<CTestPage>;
+    e.progId = L"Trova.TestCtlPage.1";
+    e.typeNameId = 3;
+    return e;
+}();
+
 const bool kClassesAdded = CComModule::Instance().AddClass(kTestCtlEntry) &&
-                           CComModule::Instance().AddClass(kLateSiteEntry);
+                           CComModule::Instance().AddClass(kLateSiteEntry) &&
+                           CComModule::Instance().AddClass(kPageEntry);
 
 }  // namespace
 
