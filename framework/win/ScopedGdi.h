@@ -90,6 +90,24 @@ private:
     HDC dc_;
 };
 
+// DC of a whole window including its border, from GetWindowDC, released with ReleaseDC.
+class ScopedWindowDC {
+public:
+    explicit ScopedWindowDC(HWND window) : window_(window), dc_(::GetWindowDC(window)) {}
+    ~ScopedWindowDC() {
+        if (dc_)
+            ::ReleaseDC(window_, dc_);
+    }
+    ScopedWindowDC(const ScopedWindowDC&) = delete;
+    ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
+    HDC Get() const { return dc_; }
+    operator HDC() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
 // DC of a WM_PAINT from BeginPaint, closed with EndPaint.
 class ScopedPaintDC {
 public:

@@ -1,0 +1,344 @@
+#include "player/shell/ChildView.h"
+
+#include <algorithm>
+
+#include "common/settings/Settings.h"
+#include "common/skin/Skin.h"
+#include "framework/win/DoubleBuffer.h"
+#include "player/shell/CommandLine.h"
+#include "player/shell/Link.h"
+
+namespace {
+
+constexpr int kToggleHeight = 48;
+constexpr COLORREF kToggleShown = RGB(255, 0, 0);
+constexpr COLORREF kToggleHidden = RGB(255, 127, 127);
+
+// Checkerboard for drawing the dragged splitter inverted.
+HBRUSH CreateTrackingBrush() {
+    const WORD rows[8] = {0x5555, 0xAAAA, 0x5555, 0xAAAA, 0x5555, 0xAAAA, 0x5555, 0xAAAA};
+    ScopedBitmap pattern(::CreateBitmap(8, 8, 1, 1, rows));
+    return pattern ? ::CreatePatternBrush(pattern) : nullptr;
+}
+
+void ShowIfHidden(HWND window, bool show) {
+    if (!window)
+        return;
+    const bool visible = ::IsWindowVisible(window) != FALSE;
+    if (show && !visible)
+        ::ShowWindow(window, SW_SHOW);
+    else if (!show && visible)
+        ::ShowWindow(window, SW_HIDE);
+}
+
+}  // namespace
+
+CChildView::CChildView()
+    : trackingBrush_(CreateTrackingBrush()),
+      sizeCursor_(::LoadCursorW(nullptr, IDC_SIZEWE)),
+      handCursor_(::LoadCursorW(nullptr, IDC_HAND)),
+      listSink_(this) {}
+
+CChildView::~CChildView() = default;
+
+WindowClassSpec CChildView::GetWindowClassSpec() const {
+    WindowClassSpec spec;
+    spec.name = L"TrovaPlayerView";
+    spec.style = CS_DBLCLKS | CS_OWNDC;
+    spec.background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    return spec;
+}
+
+bool CChildView::Create(HWND parent, const RECT& rect, UINT id) {
+    return CWindowImpl::Create(parent, rect, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, id) != nullptr;
+}
+
+bool CChildView::HideCList() const {
+    bool hide = false;
+    ReadFlag(L"HideCList", hide, true);
+    return hide;
+}
+
+int CChildView::OnCreate(CREATESTRUCTW*) {
+    if (DefWindowProc() == -1)
+        return -1;
+    navi_.Create(m_hWnd, this);
+
+    listShown_ = !HideCList();
+    const RECT listRect{0, 0, listShown_ ? kListWidth : 0, 400};
+    channels_.Create(m_hWnd, listRect);
+    movie_.Create(m_hWnd, RECT{0, 0, 100, 0});
+    const RECT empty{0, 0, 0, 0};
+    home_.Create(m_hWnd, empty, L"", WS_CHILD | WS_CLIPCHILDREN, 0, kHomePanelId);
+    options_.Create(m_hWnd, empty, L"", WS_CHILD | WS_CLIPCHILDREN, 0, kOptionsId);
+    broadcast_.Create(m_hWnd, empty, L"TBCastPanel", WS_CHILD | WS_CLIPCHILDREN, 0, CBroadcastPanel::kWindowId);
+
+    bool hideHome = false;
+    ReadFlag(L"HideHome", hideHome, true);
+    if (!hideHome)
+        navi_.AddItem(L"首 页", kNaviHome);
+    navi_.AddItem(L"播 放", kNaviPlay);
+    navi_.AddItem(L"控制面板", kNaviOptions);
+
+    for (HWND child : {navi_.m_hWnd, channels_.Window(), movie_.Window()}) {
+        if (child) {
+            ::ShowWindow(child, SW_SHOW);
+            ::UpdateWindow(child);
+        }
+    }
+    navi_.SelectPlayItem();
+    listSink_.Connect(channels_.Unknown());
+
+    CommandLineArgs& args = ProcessCommandLine();
+    LinkInfo link;
+    if (IsLinkRequest(args) && ParseLink(args.second, link)) {
+        const std::wstring composed = ComposeLink(link);
+        if (!composed.empty())
+            movie_.Play(composed);
+    }
+    return 0;
+}
+
+void CChildView::OnDestroy() {
+    listSink_.Disconnect();
+    SetMsgHandled(FALSE);
+}
+
+void CChildView::OnChannelOpen(const std::wstring& link) {
+    movie_.Play(link);
+}
+
+void CChildView::OnNaviSelect(int id) {
+    HWND panels[] = {movie_.Window(), home_.m_hWnd, broadcast_.m_hWnd, options_.m_hWnd};
+    HWND shown = nullptr;
+    switch (id) {
+    case kNaviPlay:
+        shown = panels[0];
+        break;
+    case kNaviHome:
+        shown = panels[1];
+        break;
+    case kNaviBroadcast:
+        shown = panels[2];
+        break;
+    case kNaviOptions:
+        shown = panels[3];
+        break;
+    default:
+        return;
+    }
+    for (HWND panel : panels) {
+        if (panel != shown)
+            ShowIfHidden(panel, false);
+    }
+    ShowIfHidden(shown, true);
+    if (shown && (id == kNaviPlay || id == kNaviBroadcast))
+        ::UpdateWindow(shown);
+}
+
+int CChildView::NaviHeight() const {
+    if (!navi_.m_hWnd)
+        return 0;
+    RECT rect = navi_.GetWindowRect();
+    return rect.bottom - rect.top;
+}
+
+int CChildView::ContentWidth() const {
+    if (HWND player = movie_.Window()) {
+        RECT rect{};
+        ::GetWindowRect(player, &rect);
+        return rect.right - rect.left;
+    }
+    return contentWidth_;
+}
+
+void CChildView::Layout(int a) {
+    contentWidth_ = a;
+    const RECT client = GetClientRect();
+    const int n = NaviHeight();
+    const int height = client.bottom - n;
+    for (HWND panel : {movie_.Window(), home_.m_hWnd, options_.m_hWnd, broadcast_.m_hWnd}) {
+        if (panel)
+            ::MoveWindow(panel, client.left, n, a, height, TRUE);
+    }
+    if (HWND list = channels_.Window()) {
+        const int left = client.left + a + kSplitterWidth;
+        ::MoveWindow(list, left, n, client.right - left, height, TRUE);
+    }
+}
+
+void CChildView::Resize(int w, int h) {
+    if (w <= 0 || h <= 0)
+        return;
+    if (navi_.m_hWnd)
+        navi_.SetWidth(w);
+    int a;
+    if (listShown_) {
+        int c = 0;
+        if (HWND list = channels_.Window()) {
+            RECT rect{};
+            ::GetWindowRect(list, &rect);
+            c = rect.right - rect.left;
+        }
+        a = c < w ? w - c - kSplitterWidth : w - kListWidth - kSplitterWidth;
+        a = std::max(a, static_cast<int>(kMinContentWidth));
+    } else {
+        a = w - kSplitterWidth;
+    }
+    Layout(a);
+    Invalidate(false);
+}
+
+void CChildView::OnSize(UINT, SIZE size) {
+    Resize(size.cx, size.cy);
+}
+
+void CChildView::OnWindowPosChanged(WINDOWPOS* pos) {
+    DefWindowProc();
+    if (!(pos->flags & SWP_NOSIZE)) {
+        const RECT client = GetClientRect();
+        Resize(client.right, client.bottom);
+    }
+}
+
+RECT CChildView::SplitterRect() const {
+    const RECT client = GetClientRect();
+    const int left = ContentWidth();
+    return RECT{left, NaviHeight(), left + kSplitterWidth, client.bottom};
+}
+
+RECT CChildView::ToggleRect() const {
+    const RECT strip = SplitterRect();
+    const int top = strip.top + (strip.bottom - strip.top - kToggleHeight) / 2;
+    return RECT{strip.left + 1, top, strip.left + 7, top + kToggleHeight};
+}
+
+void CChildView::PaintSplitter(HDC dc) const {
+    const RECT strip = SplitterRect();
+    const CSkin* skin = CSkin::Instance();
+    const CSkinImage* back = skin ? &skin->Splitter() : nullptr;
+    if (back && !back->IsEmpty()) {
+        ::StretchBlt(dc, strip.left, strip.top, strip.right - strip.left, strip.bottom - strip.top, back->Dc(), 0, 0,
+                     back->Width(), back->Height(), SRCCOPY);
+    } else {
+        ::FillRect(dc, &strip, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    }
+}
+
+void CChildView::DrawToggle(HDC dc) const {
+    const RECT button = ToggleRect();
+    ScopedBrush brush(::CreateSolidBrush(listShown_ ? kToggleShown : kToggleHidden));
+    ::FillRect(dc, &button, brush);
+}
+
+void CChildView::OnPaint() {
+    ScopedPaintDC paint(m_hWnd);
+    const RECT strip = SplitterRect();
+    if (strip.right <= strip.left || strip.bottom <= strip.top)
+        return;
+    CMemoryDC dc(paint, strip);
+    if (dc.IsValid())
+        PaintSplitter(dc);
+}
+
+void CChildView::InvertTracker(HDC dc) const {
+    ScopedSelectObject brush(dc, trackingBrush_);
+    ::PatBlt(dc, tracker_.left, tracker_.top, tracker_.right - tracker_.left, tracker_.bottom - tracker_.top,
+             PATINVERT);
+}
+
+int CChildView::ClampDrop(int x) const {
+    const RECT client = GetClientRect();
+    return std::min(std::max(x, static_cast<int>(kMinContentWidth)), static_cast<int>(client.right - 50));
+}
+
+void CChildView::OnLButtonDown(UINT, POINT point) {
+    const RECT strip = SplitterRect();
+    const RECT button = ToggleRect();
+    if (::PtInRect(&button, point)) {
+        ::SetCursor(handCursor_);
+        SetCapture();
+        state_ = kTogglePressed;
+    } else if (::PtInRect(&strip, point) && !HideCList()) {
+        ::SetCursor(sizeCursor_);
+        tracker_ = strip;
+        ScopedGetDC dc(m_hWnd);
+        InvertTracker(dc);
+        SetCapture();
+        state_ = kDragging;
+    }
+}
+
+void CChildView::OnMouseMove(UINT, POINT point) {
+    if (state_ == kDragging) {
+        const int left = ClampDrop(point.x);
+        if (left != tracker_.left) {
+            ScopedGetDC dc(m_hWnd);
+            InvertTracker(dc);
+            ::OffsetRect(&tracker_, left - tracker_.left, 0);
+            InvertTracker(dc);
+        }
+        return;
+    }
+    if (state_ != kIdle)
+        return;
+    const RECT strip = SplitterRect();
+    const RECT button = ToggleRect();
+    if (::PtInRect(&button, point)) {
+        ScopedGetDC dc(m_hWnd);
+        DrawToggle(dc);
+        ::SetCursor(handCursor_);
+    } else if (::PtInRect(&strip, point)) {
+        ScopedGetDC dc(m_hWnd);
+        DrawToggle(dc);
+        ::SetCursor(sizeCursor_);
+        SetCapture();
+    } else {
+        ::InvalidateRect(m_hWnd, &strip, FALSE);
+        ::UpdateWindow(m_hWnd);
+        ReleaseCapture();
+    }
+}
+
+void CChildView::OnLButtonUp(UINT, POINT point) {
+    if (state_ == kTogglePressed) {
+        // A held toggle never keeps the mouse, even where the list may not be unfolded.
+        ReleaseCapture();
+        state_ = kIdle;
+        if (!HideCList())
+            ToggleList();
+    } else if (state_ == kDragging) {
+        {
+            ScopedGetDC dc(m_hWnd);
+            InvertTracker(dc);
+        }
+        ReleaseCapture();
+        state_ = kIdle;
+        Layout(ClampDrop(point.x));
+        const RECT strip = SplitterRect();
+        ::InvalidateRect(m_hWnd, &strip, FALSE);
+    }
+}
+
+BOOL CChildView::OnSetCursor(HWND window, UINT hitTest, UINT) {
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    ::ScreenToClient(m_hWnd, &cursor);
+    const RECT strip = SplitterRect();
+    if (window == m_hWnd && hitTest == HTCLIENT && ::PtInRect(&strip, cursor))
+        return TRUE;
+    SetMsgHandled(FALSE);
+    return FALSE;
+}
+
+void CChildView::ToggleList() {
+    listShown_ = !listShown_;
+    if (HWND list = channels_.Window()) {
+        RECT rect{};
+        ::GetWindowRect(list, &rect);
+        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
+        ::MoveWindow(list, rect.left, rect.top, listShown_ ? kListWidth : 0, rect.bottom - rect.top, TRUE);
+    }
+    const RECT client = GetClientRect();
+    Resize(client.right, client.bottom);
+}

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <string>
+
+#include "framework/win/MessageMap.h"
+#include "player/shell/ChildView.h"
+#include "player/shell/ControlSinks.h"
+#include "player/shell/RemoteCmd.h"
+#include "player/shell/SingletonWnd.h"
+#include "player/shell/SystemTray.h"
+
+class CSkin;
+
+// The skinned hit test: which part of a window of rectangle `window` (screen coordinates)
+// lies under `point`; 0 without a skin or outside every area.
+UINT SkinHitTest(const CSkin* skin, const RECT& window, POINT point);
+
+// Frame size at start: 900 x 560, scaled down to 7/10 of a narrower screen.
+SIZE InitialFrameSize(int screenWidth);
+
+// The player's only top-level window: draws its own border and caption from the skin,
+// hosts the player view, receives a second start's requests and the player's events, and
+// decides what closing means.
+class CMainFrame : public CWindowImpl, public IRemoteCmdHandler, public IPlayerEventListener {
+public:
+    enum : UINT { kOpenFileCommand = 0xE140, kViewId = 0xE900 };
+    enum CaptionButton : UINT { kNoButton = 0, kMinimise = HTMINBUTTON, kMaximise = HTMAXBUTTON, kClose = HTCLOSE };
+
+    CMainFrame();
+    ~CMainFrame() override;
+
+    // Creates the frame hidden; the caller shows it.
+    bool CreateFrame(const std::wstring& title, SIZE size);
+    // Ends the message loop when the frame goes (the program's main window).
+    void SetQuitOnDestroy(bool quit) { quitOnDestroy_ = quit; }
+
+    CChildView& View() { return view_; }
+    CSystemTray& Tray() { return tray_; }
+    CSingletonWnd& Singleton() { return singleton_; }
+    UINT PressedButton() const { return pressed_; }
+    bool IsVideoDragging() const { return videoDrag_; }
+    bool IsNoticeShown() const { return noticeShown_; }
+
+    // IRemoteCmdHandler
+    void OpenLink(const std::wstring& text) override;
+    void OfferNewVersion() override;
+    void Activate() override;
+    void QuitNow() override;
+
+    // IPlayerEventListener
+    void OnPlayStarted() override;
+    void OnVideoSize(ULONG width, ULONG height) override;
+    void OnPlayerFlag(bool) override {}
+    void OnVideoMouseUp(ULONG, ULONG, LONG x, LONG y) override;
+    void OnVideoMouseDown(ULONG, ULONG, LONG x, LONG y) override;
+    void OnVideoPointer6(ULONG, ULONG, LONG, LONG) override {}
+    void OnVideoPointer8(ULONG, ULONG, LONG, LONG) override {}
+    void OnVideoPointer9(ULONG, ULONG, LONG, LONG) override {}
+    void OnVideoPointer10(ULONG, ULONG, LONG, LONG) override {}
+    void OnVideoMouseMove(ULONG, ULONG, LONG x, LONG y) override;
+
+    BEGIN_MSG_MAP(CMainFrame)
+        MSG_WM_CREATE(OnCreate)
+        MSG_WM_SETFOCUS(OnSetFocus)
+        MSG_WM_GETMINMAXINFO(OnGetMinMaxInfo)
+        MESSAGE_HANDLER(WM_NCCALCSIZE, OnNcCalcSize)
+        MESSAGE_HANDLER(WM_NCPAINT, OnNcPaint)
+        MESSAGE_HANDLER(WM_NCACTIVATE, OnNcActivate)
+        MSG_WM_NCHITTEST(OnNcHitTest)
+        MESSAGE_HANDLER(WM_NCMOUSEMOVE, OnNcMouseMove)
+        MESSAGE_HANDLER(WM_NCLBUTTONDOWN, OnNcLButtonDown)
+        MESSAGE_HANDLER(WM_NCLBUTTONUP, OnNcLButtonUp)
+        MSG_WM_SIZE(OnSize)
+        MSG_WM_ERASEBKGND_SUPPRESS()
+        MSG_WM_SYSCOMMAND(OnSysCommand)
+        MSG_WM_WINDOWPOSCHANGED(OnWindowPosChanged)
+        MESSAGE_HANDLER(WM_COPYDATA, OnCopyData)
+        MSG_WM_COMMAND(OnCommand)
+        MSG_WM_CLOSE(OnClose)
+        MSG_WM_DESTROY(OnDestroy)
+    END_MSG_MAP()
+
+protected:
+    WindowClassSpec GetWindowClassSpec() const override;
+    void OnFinalMessage(HWND) override;
+
+private:
+    int OnCreate(CREATESTRUCTW*);
+    void OnSetFocus(HWND);
+    void OnGetMinMaxInfo(MINMAXINFO* info);
+    LRESULT OnNcCalcSize(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnNcPaint(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnNcActivate(UINT, WPARAM wParam, LPARAM, BOOL&);
+    UINT OnNcHitTest(POINT point);
+    LRESULT OnNcMouseMove(UINT, WPARAM wParam, LPARAM, BOOL& handled);
+    LRESULT OnNcLButtonDown(UINT, WPARAM wParam, LPARAM, BOOL& handled);
+    LRESULT OnNcLButtonUp(UINT, WPARAM wParam, LPARAM, BOOL& handled);
+    void OnSize(UINT type, SIZE size);
+    void OnSysCommand(UINT command, POINT);
+    void OnWindowPosChanged(WINDOWPOS*);
+    LRESULT OnCopyData(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+    void OnCommand(UINT code, int id, HWND control);
+    void OnClose();
+    void OnDestroy();
+
+    void DrawCaptionButtons(UINT hover) const;
+    void DrawButtonImage(HDC dc, int button, int look) const;
+    void OpenFile();
+    void HideToTray();
+    void ShowFromTray();
+    void QuitFrame();
+    void SendVideoDrag(UINT message, LONG x, LONG y);
+    void ClearNotice();
+
+    CChildView view_;
+    CSingletonWnd singleton_;
+    CTRPlayerSink playerSink_;
+    bool noticeShown_ = false;
+    CSystemTray tray_;
+    UINT pressed_ = kNoButton;
+    bool videoDrag_ = false;
+    bool quitWithoutAsking_ = false;
+    bool quitOnDestroy_ = false;
+};

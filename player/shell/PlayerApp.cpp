@@ -1,0 +1,105 @@
+#include "player/shell/PlayerApp.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <string>
+
+#include "common/settings/AppPaths.h"
+#include "common/skin/Skin.h"
+#include "framework/com/ComUtil.h"
+#include "player/shell/CommandLine.h"
+#include "player/shell/FirewallHelper.h"
+#include "player/shell/Link.h"
+#include "player/shell/MainFrame.h"
+#include "player/shell/resource.h"
+
+namespace {
+
+std::wstring ModulePath(HINSTANCE instance) {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameW(instance, path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
+}
+
+}  // namespace
+
+CTrovaPlayer6App::CTrovaPlayer6App(HINSTANCE instance) : instance_(instance) {}
+
+CTrovaPlayer6App::~CTrovaPlayer6App() = default;
+
+bool CTrovaPlayer6App::InitInstance() {
+    INITCOMMONCONTROLSEX controls{8, 0xFF};
+    ::InitCommonControlsEx(&controls);
+
+    if (FAILED(::OleInitialize(nullptr))) {
+        ::MessageBoxW(nullptr, LoadResourceString(instance_, IDS_OLE_INIT_FAILED).c_str(), nullptr, MB_OK);
+        return false;
+    }
+    oleInitialized_ = true;
+
+    if (!FindRunningPlayer() && IsPlayerRunning()) {
+        // A player of another logon session, whose windows this session cannot see.
+        ::MessageBoxW(::GetActiveWindow(), L"其他用户正在运行播放器，播放器初始化失败！", L"提示", MB_OK);
+        return true;
+    }
+
+    CommandLineArgs& args = ProcessCommandLine();
+    SplitCommandLine(::GetCommandLineW(), args);
+    if (IsLinkRequest(args)) {
+        LinkInfo link;
+        if (ParseLink(args.second, link) && FindRunningPlayer()) {
+            SendLinkToRunningInstance(ComposeLink(link));
+            return true;
+        }
+    }
+    if (IsPlayerRunning()) {
+        ActivateRunningInstance();
+        return true;
+    }
+
+    mutexes_.Create();
+    firewallExceptionAdded_ =
+        CFirewallHelper::AddException(ModulePath(instance_), LoadResourceString(instance_, IDS_APP_TITLE));
+    CAppPaths::Init();
+    if (CSkin* skin = CSkin::Instance())
+        skin->Load(instance_);
+
+    frame_.reset(new (std::nothrow) CMainFrame);
+    if (!frame_)
+        return false;
+    frame_->SetQuitOnDestroy(true);
+    const SIZE size = InitialFrameSize(::GetSystemMetrics(SM_CXSCREEN));
+    if (!frame_->CreateFrame(LoadResourceString(instance_, IDS_APP_TITLE), size)) {
+        frame_.reset();
+        return false;
+    }
+    if (IsStartMinimised(args))
+        return true;
+    frame_->ShowWindow(SW_SHOW);
+    ::UpdateWindow(*frame_);
+    return true;
+}
+
+int CTrovaPlayer6App::Run() {
+    if (!frame_ || !frame_->m_hWnd)
+        return 0;
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+int CTrovaPlayer6App::ExitInstance() {
+    if (firewallExceptionAdded_)
+        CFirewallHelper::RemoveException(ModulePath(instance_));
+    frame_.reset();
+    CSkin::Destroy();
+    mutexes_.Close();
+    CAppPaths::Shutdown();
+    if (oleInitialized_)
+        ::OleUninitialize();
+    return 0;
+}
