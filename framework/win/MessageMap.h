@@ -187,9 +187,9 @@ public:                                                                         
 #define MSG_WM_NOTIFY(func) \
     TROVA_MSG_RESULT(WM_NOTIFY, func(static_cast<int>(wParam), reinterpret_cast<NMHDR*>(lParam)))
 // LRESULT func(NMHDR* header) for one control id and notification code
-#define NOTIFY_HANDLER_EX(id, code, func)                                                                      \
+#define NOTIFY_HANDLER_EX(id, notifyCode, func)                                                                \
     if (uMsg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->idFrom == static_cast<UINT_PTR>(id) &&         \
-        reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(code)) {                                   \
+        reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(notifyCode)) {                             \
         SetMsgHandled(TRUE);                                                                                   \
         lResult = func(reinterpret_cast<NMHDR*>(lParam));                                                      \
         if (IsMsgHandled())                                                                                    \

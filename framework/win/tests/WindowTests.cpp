@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <string>
 #include <vector>
 
@@ -126,6 +128,37 @@ TEST(WindowMessageMap, TypedHandlerDecliningPassesToTheBaseMap) {
     ::SetWindowPos(window, nullptr, 0, 0, 60, 40, SWP_NOZORDER | SWP_NOMOVE);
     const std::vector<std::string> expected{"size 60x40", "base size 60"};
     EXPECT_EQ(expected, window.calls);
+}
+
+namespace {
+// Handles one notification of one control; everything else goes on to default processing.
+class CNotifyWindow : public CWindowImpl {
+public:
+    std::vector<UINT> codes;
+
+    BEGIN_MSG_MAP(CNotifyWindow)
+        NOTIFY_HANDLER_EX(7, NM_CLICK, OnClick)
+    END_MSG_MAP()
+
+private:
+    LRESULT OnClick(NMHDR* header) {
+        codes.push_back(header->code);
+        return 55;
+    }
+};
+}  // namespace
+
+TEST(WindowMessageMap, NotifyHandlerMatchesControlAndCode) {
+    CTestHost host;
+    CNotifyWindow window;
+    ASSERT_TRUE(window.Create(host, ChildRect(), L"", WS_CHILD));
+    NMHDR click{nullptr, 7, static_cast<UINT>(NM_CLICK)};
+    NMHDR otherCode{nullptr, 7, static_cast<UINT>(NM_DBLCLK)};
+    NMHDR otherControl{nullptr, 8, static_cast<UINT>(NM_CLICK)};
+    EXPECT_EQ(55, window.SendMessage(WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&click)));
+    EXPECT_EQ(0, window.SendMessage(WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&otherCode)));
+    EXPECT_EQ(0, window.SendMessage(WM_NOTIFY, 8, reinterpret_cast<LPARAM>(&otherControl)));
+    EXPECT_EQ(std::vector<UINT>{static_cast<UINT>(NM_CLICK)}, window.codes);
 }
 
 namespace {
