@@ -1,0 +1,70 @@
+#pragma once
+// The options window: a column of page titles over an animated background on the left, and
+// the selected page to its right.
+#include <string>
+#include <vector>
+
+#include "framework/win/MessageMap.h"
+#include "framework/win/ScopedGdi.h"
+#include "player/options/OptPanels.h"
+#include "player/options/PlasmaEffect.h"
+
+struct OptPageEntry {
+    std::wstring title;
+    HWND page = nullptr;  // not owned
+    RECT hitRect{};       // set each time the titles are painted
+    bool hover = false;
+    bool selected = false;
+};
+
+class COptContainerWnd : public CWindowImpl {
+public:
+    static constexpr int kTitleColumnWidth = 160;
+
+    COptContainerWnd() = default;
+
+    const std::vector<OptPageEntry>& Entries() const { return entries_; }
+    const PlasmaEffect& Plasma() const { return plasma_; }
+
+    BEGIN_MSG_MAP(COptContainerWnd)
+        MSG_WM_CREATE(OnCreate)
+        MSG_WM_DESTROY(OnDestroy)
+        MSG_WM_ERASEBKGND_SUPPRESS()
+        MSG_WM_PAINT(OnPaint)
+        MSG_WM_PRINTCLIENT(OnPrintClient)
+        MSG_WM_TIMER(OnTimer)
+        MSG_WM_MOUSEMOVE(OnMouseMove)
+        MSG_WM_CAPTURECHANGED(OnCaptureChanged)
+        MSG_WM_SIZE(OnSize)
+        MSG_WM_LBUTTONDOWN(OnLButtonDown)
+    END_MSG_MAP()
+
+protected:
+    WindowClassSpec GetWindowClassSpec() const override;
+
+private:
+    int OnCreate(CREATESTRUCTW* create);
+    void OnDestroy();
+    void OnPaint();
+    void OnPrintClient(HDC dc, UINT flags);
+    void OnTimer(UINT_PTR id);
+    void OnMouseMove(UINT flags, POINT point);
+    void OnCaptureChanged(HWND newCapture);
+    void OnSize(UINT type, SIZE size);
+    void OnLButtonDown(UINT flags, POINT point);
+
+    void AddPage(const wchar_t* title, CDialogImpl& page);
+    void Paint(HDC dc);
+
+    ScopedFont font_;
+    std::vector<OptPageEntry> entries_;
+    COptGeneralPanel generalPanel_;
+    COptBufferPanel bufferPanel_;
+    COptCreditPanel creditPanel_;
+    COptISPPanel ispPanel_;
+    COptLangPanel langPanel_;
+    COptNetworkPanel networkPanel_;
+    COptSkinPanel skinPanel_;
+    COptUPnPPanel upnpPanel_;
+    PlasmaEffect plasma_;
+};
