@@ -1,0 +1,247 @@
+#include "substitutes/playerctl/PlayerControl.h"
+
+#include "framework/win/DoubleBuffer.h"
+#include "player/shell/PlayerControlIds.h"
+#include "substitutes/playerctl/PlayerLog.h"
+
+namespace {
+
+constexpr UINT_PTR kFrameTimer = 1;
+constexpr UINT_PTR kStartTimer = 2;
+constexpr UINT kTypeNameId = 1;
+// OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
+// OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST
+constexpr DWORD kMiscStatus = 0x20191;
+
+// Results of GetChannel.
+constexpr LONG kChannelFound = 0;
+constexpr LONG kNothingPlays = -1;
+constexpr LONG kFilePlays = -2;
+
+// Second argument of the pointer events: the button concerned.
+constexpr ULONG kNoButton = 0;
+constexpr ULONG kLeftButton = 1;
+constexpr ULONG kRightButton = 2;
+
+std::wstring NoticeFor(PlayResult result, const std::wstring& source) {
+    switch (result) {
+    case PlayResult::BadLink: return L"Not a channel link: " + source;
+    case PlayResult::NoSuchFile: return L"File not found: " + source;
+    default: return std::wstring();
+    }
+}
+
+}  // namespace
+
+CPlayerControl::CPlayerControl() : COleControlImpl(kPlayerCtlClassEntry) {
+    SetDispatchInterface(DIID_DTrovaPlayerCtl);
+    AddEventInterface(DIID_DTrovaPlayerCtlEvents);
+}
+
+CPlayerControl::~CPlayerControl() {
+    // Timers and paint messages must not reach a half-destroyed control.
+    if (IsWindow()) DestroyWindow();
+}
+
+// --- Methods ---
+
+STDMETHODIMP CPlayerControl::Play(BSTR source, ULONG* result) {
+    if (!result) return E_POINTER;
+    const std::wstring text(source ? source : L"", SysStringLen(source));
+    PlaySource next;
+    const PlayResult outcome = OpenPlaySource(text, next);
+    *result = static_cast<ULONG>(outcome);
+    PlayerLog::Write(L"method 1 play " + PlayerLog::Quote(text) + L" -> " + std::to_wstring(*result));
+
+    StopPlaying();
+    if (outcome == PlayResult::Started) {
+        m_source = next;
+        m_picture.playing = true;
+        m_picture.title = next.title;
+        m_picture.startTick = GetTickCount();
+        m_picture.notice.clear();
+        m_startPending = true;
+        ++m_playCount;
+        StartTimers();
+    } else {
+        m_picture.notice = NoticeFor(outcome, text);
+    }
+    if (IsWindow()) Invalidate(false);
+    return S_OK;
+}
+
+STDMETHODIMP CPlayerControl::KeepPosition() {
+    PlayerLog::Write(L"method 3 keep-position");
+    if (IsWindow()) RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    return S_OK;
+}
+
+STDMETHODIMP CPlayerControl::GetChannel(BSTR* server, ULONG* port, BSTR* channel, LONG* result) {
+    if (!server || !port || !channel || !result) return E_POINTER;
+    *server = nullptr;
+    *port = 0;
+    *channel = nullptr;
+    if (!m_picture.playing || !m_source.isLink) {
+        *result = m_picture.playing ? kFilePlays : kNothingPlays;
+        PlayerLog::Write(L"method 5 channel -> " + std::to_wstring(*result));
+        return S_OK;
+    }
+    CScopedBstr serverText(m_source.server);
+    CScopedBstr channelText(m_source.channel);
+    if (!serverText.Get() || !channelText.Get()) return E_OUTOFMEMORY;
+    *server = serverText.Detach();
+    *port = m_source.port;
+    *channel = channelText.Detach();
+    *result = kChannelFound;
+    PlayerLog::Write(L"method 5 channel -> 0 " + PlayerLog::Quote(m_source.server) + L" " +
+                     std::to_wstring(m_source.port) + L" " + PlayerLog::Quote(m_source.channel));
+    return S_OK;
+}
+
+// --- Playing ---
+
+void CPlayerControl::StartTimers() {
+    if (!IsWindow() || !m_picture.playing) return;
+    SetTimer(kFrameTimer, kFrameIntervalMs);
+    if (m_startPending) SetTimer(kStartTimer, kStartDelayMs);
+}
+
+void CPlayerControl::StopPlaying() {
+    if (IsWindow()) {
+        KillTimer(kFrameTimer);
+        KillTimer(kStartTimer);
+    }
+    const bool wasPlaying = m_picture.playing;
+    m_picture = PictureState{};
+    m_source = PlaySource{};
+    m_startPending = false;
+    if (wasPlaying) Raise(DISPID_PLAYER_EVENT_FLAG, static_cast<BYTE>(0));
+}
+
+void CPlayerControl::ReportStarted() {
+    if (!m_startPending) return;
+    m_startPending = false;
+    const unsigned playing = m_playCount;
+    const SIZE size = m_source.pictureSize;
+    Raise(DISPID_PLAYER_EVENT_STARTED);
+    // A sink may have played another source meanwhile; its own start reports its size.
+    if (playing != m_playCount || !m_picture.playing) return;
+    if (size.cx > 0 && size.cy > 0)
+        Raise(DISPID_PLAYER_EVENT_VIDEO_SIZE, static_cast<ULONG>(size.cx), static_cast<ULONG>(size.cy));
+}
+
+void CPlayerControl::FireTraced(DISPID id, const std::wstring& trace, DISPPARAMS* params) {
+    if (AreEventsFrozen()) return;  // the container drops them; so does the trace
+    PlayerLog::Write(trace);
+    FireEvent(DIID_DTrovaPlayerCtlEvents, id, params);
+}
+
+void CPlayerControl::RaisePointerEvent(DISPID id, ULONG keys, ULONG button, POINT point) {
+    Raise(id, keys, button, static_cast<LONG>(point.x), static_cast<LONG>(point.y));
+}
+
+// --- Window ---
+
+WindowClassSpec CPlayerControl::GetWindowClassSpec() const {
+    WindowClassSpec spec;
+    spec.name = L"TrovaPlayerCtl";
+    return spec;
+}
+
+int CPlayerControl::OnCreate(CREATESTRUCTW*) {
+    // Playing may have been asked for before the container activated the control.
+    StartTimers();
+    return 0;
+}
+
+void CPlayerControl::OnSize(UINT, SIZE) {
+    // The whole picture depends on the size, not just the newly exposed part.
+    Invalidate(false);
+}
+
+void CPlayerControl::OnPaint() {
+    ScopedPaintDC paintDc(m_hWnd);
+    const RECT client = GetClientRect();
+    CMemoryDC memory(paintDc, client);
+    if (memory.IsValid()) PaintPlayerPicture(memory, client, m_picture, GetTickCount());
+}
+
+void CPlayerControl::OnPrintClient(HDC dc, UINT) {
+    PaintPlayerPicture(dc, GetClientRect(), m_picture, GetTickCount());
+}
+
+void CPlayerControl::OnDraw(HDC dc, const RECT& bounds) { PaintPlayerPicture(dc, bounds, m_picture, GetTickCount()); }
+
+void CPlayerControl::OnTimer(UINT_PTR id) {
+    if (id == kFrameTimer) {
+        Invalidate(false);
+    } else if (id == kStartTimer) {
+        KillTimer(kStartTimer);
+        ReportStarted();
+    } else {
+        SetMsgHandled(FALSE);
+    }
+}
+
+void CPlayerControl::OnLeftButtonDown(UINT keys, POINT point) {
+    RaisePointerEvent(DISPID_PLAYER_EVENT_MOUSE_DOWN, keys, kLeftButton, point);
+}
+
+void CPlayerControl::OnLeftButtonUp(UINT keys, POINT point) {
+    RaisePointerEvent(DISPID_PLAYER_EVENT_MOUSE_UP, keys, kLeftButton, point);
+}
+
+void CPlayerControl::OnLeftDoubleClick(UINT keys, POINT point) {
+    RaisePointerEvent(DISPID_PLAYER_EVENT_POINTER_9, keys, kLeftButton, point);
+}
+
+void CPlayerControl::OnRightButtonDown(UINT keys, POINT point) {
+    RaisePointerEvent(DISPID_PLAYER_EVENT_POINTER_6, keys, kRightButton, point);
+}
+
+void CPlayerControl::OnRightButtonUp(UINT keys, POINT point) {
+    RaisePointerEvent(DISPID_PLAYER_EVENT_POINTER_8, keys, kRightButton, point);
+}
+
+void CPlayerControl::OnMouseMove(UINT keys, POINT point) {
+    RaisePointerEvent(DISPID_PLAYER_EVENT_MOUSE_MOVE, keys, kNoButton, point);
+}
+
+void CPlayerControl::OnMouseWheel(UINT keys, short delta, POINT screenPoint) {
+    POINT point = screenPoint;
+    ScreenToClient(m_hWnd, &point);
+    // The signed wheel delta travels in the unsigned second argument (two's complement).
+    RaisePointerEvent(DISPID_PLAYER_EVENT_POINTER_10, keys, static_cast<ULONG>(static_cast<LONG>(delta)), point);
+}
+
+// --- Module ---
+
+const CClassEntry kPlayerCtlClassEntry = [] {
+    CClassEntry entry;
+    entry.clsid = &CLSID_TrovaPlayerCtl;
+    entry.create = &CreateComInstance<CPlayerControl>;
+    entry.progId = kPlayerCtlProgId;
+    entry.typeNameId = kTypeNameId;
+    entry.isControl = true;
+    entry.miscStatus = kMiscStatus;
+    entry.typeLibId = &LIBID_TrovaPlayerCtlLib;
+    return entry;
+}();
+
+namespace {
+const bool kClassAdded = CComModule::Instance().AddClass(kPlayerCtlClassEntry);
+}  // namespace
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
+    return CComModule::Instance().DllGetClassObject(clsid, riid, object);
+}
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return CComModule::Instance().DllCanUnloadNow(); }
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return CComModule::Instance().RegisterServer(); }
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return CComModule::Instance().UnregisterServer(); }
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
+    // Unloaded by FreeLibrary: the window class must not outlive its procedure. At process
+    // exit (reserved set) nothing more runs in this module.
+    if (reason == DLL_PROCESS_DETACH && !reserved) UnregisterWindowClasses();
+    return TRUE;
+}

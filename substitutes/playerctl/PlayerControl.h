@@ -1,0 +1,85 @@
+#pragma once
+// The video player control substitute: plays trova:// links and files by showing a moving
+// picture with the source's name and play clock, and raises the player's events.
+#include "framework/com/OleControl.h"
+#include "framework/win/MessageMap.h"
+#include "substitutes/playerctl/PlaySource.h"
+#include "substitutes/playerctl/PlayerPicture.h"
+
+#include "TrovaPlayerCtl.h"  // widl output (build folder)
+
+#include <string>
+
+extern const CClassEntry kPlayerCtlClassEntry;
+
+class CPlayerControl final : public COleControlImpl<ITrovaPlayerCtlCalls> {
+public:
+    static constexpr UINT kFrameIntervalMs = 40;
+    // Playing "starts" (event 1) this long after the play call, from a timer, so that the
+    // event never reaches the host inside its own call.
+    static constexpr UINT kStartDelayMs = 300;
+
+    CPlayerControl();
+
+    // ITrovaPlayerCtlCalls
+    STDMETHODIMP Play(BSTR source, ULONG* result) override;
+    STDMETHODIMP KeepPosition() override;
+    STDMETHODIMP GetChannel(BSTR* server, ULONG* port, BSTR* channel, LONG* result) override;
+
+protected:
+    ~CPlayerControl() override;
+
+    BEGIN_MSG_MAP(CPlayerControl)
+        MSG_WM_CREATE(OnCreate)
+        MSG_WM_SIZE(OnSize)
+        MSG_WM_ERASEBKGND_SUPPRESS()
+        MSG_WM_PAINT(OnPaint)
+        MSG_WM_PRINTCLIENT(OnPrintClient)
+        MSG_WM_TIMER(OnTimer)
+        MSG_WM_LBUTTONDOWN(OnLeftButtonDown)
+        MSG_WM_LBUTTONUP(OnLeftButtonUp)
+        MSG_WM_LBUTTONDBLCLK(OnLeftDoubleClick)
+        MSG_WM_RBUTTONDOWN(OnRightButtonDown)
+        MSG_WM_RBUTTONUP(OnRightButtonUp)
+        MSG_WM_MOUSEMOVE(OnMouseMove)
+        MSG_WM_MOUSEWHEEL(OnMouseWheel)
+        CHAIN_MSG_MAP(COleControl)
+    END_MSG_MAP()
+
+    WindowClassSpec GetWindowClassSpec() const override;
+    void OnDraw(HDC dc, const RECT& bounds) override;
+    SIZE InitialSize() const override { return {640, 360}; }
+
+private:
+    int OnCreate(CREATESTRUCTW* create);
+    void OnSize(UINT type, SIZE size);
+    void OnPaint();
+    void OnPrintClient(HDC dc, UINT flags);
+    void OnTimer(UINT_PTR id);
+    void OnLeftButtonDown(UINT keys, POINT point);
+    void OnLeftButtonUp(UINT keys, POINT point);
+    void OnLeftDoubleClick(UINT keys, POINT point);
+    void OnRightButtonDown(UINT keys, POINT point);
+    void OnRightButtonUp(UINT keys, POINT point);
+    void OnMouseMove(UINT keys, POINT point);
+    void OnMouseWheel(UINT keys, short delta, POINT screenPoint);
+
+    void StartTimers();
+    void StopPlaying();
+    void ReportStarted();
+    void RaisePointerEvent(DISPID id, ULONG keys, ULONG button, POINT point);
+    // Writes the event to the trace and fires it to every sink.
+    template <class... Args>
+    void Raise(DISPID id, Args... args) {
+        std::wstring trace = L"event " + std::to_wstring(id);
+        ((trace += L" " + std::to_wstring(args)), ...);
+        CDispatchArgs dispatchArgs(args...);
+        FireTraced(id, trace, dispatchArgs.Params());
+    }
+    void FireTraced(DISPID id, const std::wstring& trace, DISPPARAMS* params);
+
+    PictureState m_picture;
+    PlaySource m_source;       // meaningful while m_picture.playing
+    bool m_startPending = false;  // event 1 not raised yet for the source now playing
+    unsigned m_playCount = 0;     // tells a source from the one that replaced it
+};
