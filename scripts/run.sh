@@ -8,8 +8,11 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 . "$ROOT/scripts/display.sh"
 "$ROOT/scripts/build.sh"
 
+desktop=()
 if [ -z "${DISPLAY:-}" ]; then
     trova_start_xvfb
+    # Wine's own desktop with a taskbar, so that the tray icon shows on the screenshot.
+    desktop=(explorer /desktop=shell,1280x800)
     echo "[run] no display: started Xvfb on $DISPLAY"
 fi
 trap 'wineserver -k >/dev/null 2>&1 || true; trova_stop_xvfb' EXIT
@@ -17,7 +20,7 @@ trova_wine_start
 "$ROOT/scripts/register.sh"
 
 mkdir -p "$ROOT/shots"
-(cd "$TROVA_BUILD/dist" && wine TrovaPlayer6.exe "$@") &
+(cd "$TROVA_BUILD/dist" && wine "${desktop[@]}" TrovaPlayer6.exe "$@") &
 player=$!
 sleep 8
 import -window root "$ROOT/shots/run.png" && echo "[run] screenshot: $ROOT/shots/run.png"
