@@ -22,6 +22,11 @@ public:
     static constexpr int kTitleColumnWidth = 160;
 
     COptContainerWnd() = default;
+    // The window goes first, so that its destruction still finds the pages and the background.
+    ~COptContainerWnd() override {
+        if (IsWindow())
+            DestroyWindow();
+    }
 
     const std::vector<OptPageEntry>& Entries() const { return entries_; }
     const PlasmaEffect& Plasma() const { return plasma_; }
