@@ -1,0 +1,40 @@
+#pragma once
+// Acting on a modal dialog from inside its own message loop.
+#include <windows.h>
+
+#include <functional>
+
+namespace modal_detail {
+inline std::function<bool()>*& Pending() {
+    static std::function<bool()>* pending = nullptr;
+    return pending;
+}
+inline void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD) {
+    std::function<bool()>* pending = Pending();
+    if (pending && (*pending)())
+        Pending() = nullptr;
+}
+}  // namespace modal_detail
+
+// Calls `run` (which opens a modal dialog); once a top-level "#32770" window titled `title`
+// exists, `act` gets it, from the dialog's own loop. Returns whether act ran.
+template <class Run>
+bool WithModalDialog(const wchar_t* title, Run run, std::function<void(HWND)> act) {
+    bool acted = false;
+    std::function<bool()> poll = [&] {
+        HWND dialog = ::FindWindowW(L"#32770", title);
+        if (!dialog || !::IsWindowVisible(dialog))
+            return false;
+        acted = true;
+        act(dialog);
+        return true;
+    };
+    modal_detail::Pending() = &poll;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, &modal_detail::Poll);
+    run();
+    ::KillTimer(nullptr, timer);
+    modal_detail::Pending() = nullptr;
+    return acted;
+}
+
+inline void ClickButton(HWND dialog, int id) { ::SendMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
