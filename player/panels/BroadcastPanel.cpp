@@ -60,10 +60,11 @@ int CBCastCmdPanel::OnCreate(CREATESTRUCTW*) {
     std::copy(std::begin(guiFont.lfFaceName), std::end(guiFont.lfFaceName), look.lfFaceName);
     font_.Reset(::CreateFontIndirectW(&look));
     for (const CommandButton& button : kCommandButtons) {
+        const RECT& place = button.place;
         HWND created = ::CreateWindowExW(0, L"BUTTON", button.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                                         button.place.left, button.place.top, button.place.right - button.place.left,
-                                         button.place.bottom - button.place.top, m_hWnd,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)), nullptr, nullptr);
+                                         place.left, place.top, place.right - place.left, place.bottom - place.top,
+                                         m_hWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)), nullptr,
+                                         nullptr);
         if (created && font_)
             ::SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     }
