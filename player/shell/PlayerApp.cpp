@@ -22,6 +22,19 @@ std::wstring ModulePath(HINSTANCE instance) {
     return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
 }
 
+// The child dialog (an options page) that a message's window belongs to, so that Tab and
+// the arrow keys move between its controls; null for other windows.
+HWND ChildDialogOf(HWND window) {
+    for (HWND w = window; w; w = ::GetParent(w)) {
+        wchar_t name[8] = {};
+        if (::GetClassNameW(w, name, 8) && lstrcmpW(name, L"#32770") == 0)
+            return (::GetWindowLongW(w, GWL_STYLE) & WS_CHILD) ? w : nullptr;
+        if (!(::GetWindowLongW(w, GWL_STYLE) & WS_CHILD))
+            break;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 CTrovaPlayer6App::CTrovaPlayer6App(HINSTANCE instance) : instance_(instance) {}
@@ -86,6 +99,9 @@ int CTrovaPlayer6App::Run() {
         return 0;
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        HWND dialog = ChildDialogOf(msg.hwnd);
+        if (dialog && ::IsDialogMessageW(dialog, &msg))
+            continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
