@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <ctime>
+#ifndef _WIN32
+#include <cwchar>
+#include <string>
+#endif
 
 namespace XML {
 
@@ -12,6 +16,24 @@ constexpr uint32_t kParseBufferSize = 102400;
 constexpr uint32_t kSkipChunk = 4096;
 
 uint32_t SystemSeconds() { return static_cast<uint32_t>(std::time(nullptr)); }
+
+// The programs only run on Windows; the reader is also built natively for fuzzing, where the
+// path goes to fopen in the locale's multibyte form.
+FILE* OpenForReading(const wchar_t* path) {
+#ifdef _WIN32
+    return _wfopen(path, L"rb");
+#else
+    std::mbstate_t state{};
+    const wchar_t* source = path;
+    const size_t length = std::wcsrtombs(nullptr, &source, 0, &state);
+    if (length == static_cast<size_t>(-1))
+        return nullptr;
+    std::string narrow(length, '\0');
+    source = path;
+    std::wcsrtombs(&narrow[0], &source, length, &state);
+    return std::fopen(narrow.c_str(), "rb");
+#endif
+}
 
 char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -100,7 +122,7 @@ CFileStream::~CFileStream() { Close(); }
 
 void CFileStream::OpenFile(const wchar_t* path) {
     Close();
-    file = _wfopen(path, L"rb");
+    file = OpenForReading(path);
     if (!file)
         throw StreamException("Unable to open file");
 }

@@ -1,0 +1,176 @@
+// libFuzzer target over the skin description reader. Each input is parsed twice, from memory
+// and through CFileStream from a file, and the two outcomes must match; the tree must hold
+// together and every failure must be one of the reader's own StreamExceptions.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "common/xml/XmlStream.h"
+
+namespace {
+
+class MemoryStream : public XML::IStream {
+public:
+    MemoryStream(const uint8_t* bytes, size_t size) : data(bytes), length(size) {}
+
+    uint32_t Read(void* buffer, uint32_t count) override {
+        if (position >= length) {
+            atEnd = true;
+            return 0;
+        }
+        const size_t moved = std::min<size_t>(count, length - position);
+        std::memcpy(buffer, data + position, moved);
+        position += moved;
+        return static_cast<uint32_t>(moved);
+    }
+    uint32_t Write(const void*, uint32_t) override { return 0; }
+    bool IsEOF() const override { return atEnd; }
+    void Rewind() override { Seek(0); }
+    void Seek(uint32_t offset) override {
+        position = offset;
+        atEnd = false;
+    }
+    void Skip(uint32_t count) override { position += count; }
+    void Close() override {}
+    uint32_t Tell() const override { return static_cast<uint32_t>(position); }
+    void Flush() override {}
+
+private:
+    const uint8_t* data;
+    size_t length;
+    size_t position = 0;
+    bool atEnd = false;
+};
+
+[[noreturn]] void Fail(const char* what) {
+    std::fprintf(stderr, "xml fuzzer: %s\n", what);
+    std::abort();
+}
+
+bool IsReaderMessage(const char* message) {
+    static const char* const kMessages[] = {"Unable to open file", "End of file",      "Too many attributes",
+                                            "Bad tag value",       "Not XML document", "Tag too long",
+                                            "Unexpected end tag",  "Content too big"};
+    for (const char* known : kMessages) {
+        if (std::strcmp(message, known) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Pre-order dump of the tree, checking its links and limits on the way. Iterative, as the
+// reader's own walks are: nesting depth is bounded only by the input size.
+std::string Describe(const XML::CNode* root) {
+    std::string out;
+    const XML::CNode* node = root;
+    while (node) {
+        const char* name = node->Name();
+        if (!name || std::strlen(name) > XML::CNode::kMaxTagLength)
+            Fail("bad element name");
+        out += '<';
+        out += name;
+        for (int i = 0; i < node->AttributeCount(); ++i) {
+            const char* attributeName = node->AttributeName(i);
+            const char* value = node->AttributeValue(i);
+            if (!attributeName || !value)
+                Fail("attribute without name or value");
+            out += ' ';
+            out += attributeName;
+            out += "=\"";
+            out += value;
+            out += '"';
+            // The prefix lookup finds this attribute or an earlier one of the same prefix.
+            if (!node->GetAttribute(attributeName))
+                Fail("GetAttribute misses an existing attribute");
+        }
+        if (node->AttributeName(node->AttributeCount()) || node->AttributeName(-1))
+            Fail("attribute index out of range answered");
+        out += '>';
+        if (node->Text()) {
+            if (!*node->Text())
+                Fail("empty text stored");
+            out += node->Text();
+        }
+        for (const XML::CNode* child = node->FirstChild(); child; child = child->NextSibling()) {
+            if (child->Parent() != node)
+                Fail("child with wrong parent");
+        }
+        if (node->FirstChild()) {
+            node = node->FirstChild();
+            continue;
+        }
+        out += "</>";
+        while (node != root && !node->NextSibling()) {
+            node = node->Parent();
+            out += "</>";
+        }
+        node = node == root ? nullptr : node->NextSibling();
+    }
+    return out;
+}
+
+struct Outcome {
+    std::string tree;
+    std::string failure;
+};
+
+Outcome ParseWith(XML::IStream& stream) {
+    Outcome outcome;
+    std::unique_ptr<XML::CNode> root;
+    try {
+        stream.Parse(root);
+    } catch (const XML::StreamException& e) {
+        if (!IsReaderMessage(e.Message()) || e.Code() != 0)
+            Fail("unknown StreamException");
+        outcome.failure = e.Message();
+    }
+    // On failure the partial tree is still owned by root and freed here.
+    outcome.tree = Describe(root.get());
+    if (root) {
+        if (root->Parent() || root->NextSibling())
+            Fail("root with parent or sibling");
+        // Searching for the root's own name finds the root first.
+        if (root->FindElement(root->Name()) != root.get())
+            Fail("FindElement skips the node itself");
+        root->FindElement("windowSkins");
+    }
+    return outcome;
+}
+
+const std::string& ScratchFile() {
+    static const std::string path = [] {
+        const char* dir = std::getenv("TMPDIR");
+        return std::string(dir && *dir ? dir : "/tmp") + "/xml-fuzz-" + std::to_string(getpid()) + ".xml";
+    }();
+    return path;
+}
+
+Outcome ParseFile(const uint8_t* data, size_t size) {
+    FILE* out = std::fopen(ScratchFile().c_str(), "wb");
+    if (!out || std::fwrite(data, 1, size, out) != size || std::fclose(out) != 0)
+        Fail("cannot write the scratch file");
+    const std::wstring widePath(ScratchFile().begin(), ScratchFile().end());
+    XML::CFileStream stream;
+    stream.OpenFile(widePath.c_str());
+    Outcome outcome = ParseWith(stream);
+    if (stream.BytesRead() > size)
+        Fail("file stream read more than the file holds");
+    return outcome;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    MemoryStream memory(data, size);
+    const Outcome fromMemory = ParseWith(memory);
+    const Outcome fromFile = ParseFile(data, size);
+    if (fromMemory.failure != fromFile.failure || fromMemory.tree != fromFile.tree)
+        Fail("memory and file streams disagree");
+    return 0;
+}
