@@ -24,7 +24,9 @@ HBRUSH CreateTrackingBrush() {
 void ShowIfHidden(HWND window, bool show) {
     if (!window)
         return;
-    const bool visible = ::IsWindowVisible(window) != FALSE;
+    // The panel's own style, not IsWindowVisible: while the frame is hidden (started
+    // minimised, or in the tray) every panel counts as invisible and none would be hidden.
+    const bool visible = (::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0;
     if (show && !visible)
         ::ShowWindow(window, SW_SHOW);
     else if (!show && visible)
