@@ -1,0 +1,634 @@
+// Times the channel lists on the window thread for generated catalogues of 1,000, 10,000
+// and 50,000 channels in 100 catalogs, each against its floor measured in the same run on
+// the same database through raw SQLite (one connection, one statement for the rows):
+// - the all-channels and history list reloads;
+// - one search per keystroke for 1-, 2- and 3-character keys;
+// - painting the all-channels list with a catalog expanded and scrolled to the middle, and
+//   the search list scrolled to the middle of all matches (no floor: ms per paint).
+// Then splits the reloads into their SQLite phases (open, schema check, prepare, step,
+// column reads, close) with an instrumented copy of their loops, and times the same rows
+// read with one kept connection and with one statement per catalog.
+//
+// Usage: bench_ui [largest channel count] [largest count whose all-channels reload runs in full]
+// Above the second count (default 10,000) the reload is estimated from a sample of its rows.
+// With TROVA_BENCH_SHOT set to a Windows path, the last painted list is saved there as a
+// bitmap, to look at.
+
+#include <windows.h>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "channellist/store/ChannelDatabase.h"
+#include "channellist/store/ChannelSync.h"
+#include "channellist/ui/ChannelTreeVariants.h"
+#include "common/settings/AppPaths.h"
+#include "framework/win/tests/TestHost.h"
+
+namespace {
+
+const int kCatalogs = 100;
+const int kHistoryRows = 100;
+const int kListWidth = 240;
+const int kListRows = 24;
+const int kPaints = 200;
+// Reads the database file through a memory mapping instead of one read call per page.
+const char kMapFile[] = "PRAGMA mmap_size=268435456;";
+const char kChannelColumns[] = "id,catalogid,name,desc,url,channelid,type,server,portno,bitrate,visitors,hits";
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / frequency.QuadPart;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Median of `runs` calls of `work`, in seconds.
+double TimeRuns(int runs, const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        const double start = Now();
+        work();
+        times.push_back(Now() - start);
+    }
+    return Median(times);
+}
+
+// ---- generated catalogue, served to the synchronisation by an in-process engine
+
+struct GeneratedChannel {
+    char name[64], channelId[32], description[128], homePage[64], catalog[32];
+    int type, viewers, bitrate;
+};
+
+void Generate(int index, GeneratedChannel& out) {
+    std::snprintf(out.name, sizeof(out.name), u8"频道 %06d", index);
+    std::snprintf(out.channelId, sizeof(out.channelId), "%08x%08x", index * 2654435761u, index);
+    std::snprintf(out.description, sizeof(out.description), u8"第 %d 号频道的节目介绍，全天播出精彩内容。", index);
+    std::snprintf(out.homePage, sizeof(out.homePage), "http://www.trova.tv/channel/%d.html", index);
+    std::snprintf(out.catalog, sizeof(out.catalog), u8"目录 %02d", index % kCatalogs);
+    out.type = index % 3 == 0 ? 1 : 0;
+    out.viewers = index * 37 % 20000;
+    out.bitrate = 256 + index % 8 * 64;
+}
+
+int g_channelCount = 0;
+
+int ENGINE_CALL GeneratedGetChannel(EngineContext, EngineChannelInfo* info, int index) {
+    GeneratedChannel channel;
+    Generate(index, channel);
+    std::strcpy(info->name, channel.name);
+    std::strcpy(info->channel_id, channel.channelId);
+    std::strcpy(info->description, channel.description);
+    std::strcpy(info->home_page, channel.homePage);
+    std::strcpy(info->catalog, channel.catalog);
+    info->type = channel.type;
+    info->viewers = channel.viewers;
+    info->bitrate = channel.bitrate;
+    return 1;
+}
+int ENGINE_CALL GeneratedGetCount(EngineContext) { return g_channelCount; }
+int ENGINE_CALL GeneratedOpen(EngineContext) { return 1; }
+void ENGINE_CALL GeneratedClose(EngineContext) {}
+
+int ENGINE_CALL GeneratedGetClassObject(EngineClassObject* object) {
+    object->get_channel = &GeneratedGetChannel;
+    object->get_count = &GeneratedGetCount;
+    object->open = &GeneratedOpen;
+    object->close = &GeneratedClose;
+    return 1;
+}
+
+// ---- raw SQLite
+
+class RawDb {
+public:
+    RawDb() { sqlite3_open16(GetDatabasePath().c_str(), &db_); }
+    ~RawDb() { sqlite3_close(db_); }
+    RawDb(const RawDb&) = delete;
+    RawDb& operator=(const RawDb&) = delete;
+    sqlite3* Get() const { return db_; }
+
+    void Exec(const std::string& sql) {
+        char* error = nullptr;
+        if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+            std::fprintf(stderr, "%s: %s\n", sql.c_str(), error ? error : "?");
+            sqlite3_free(error);
+        }
+    }
+    int QueryInt(const std::string& sql) {
+        sqlite3_stmt* statement = nullptr;
+        int value = 0;
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW)
+            value = sqlite3_column_int(statement, 0);
+        sqlite3_finalize(statement);
+        return value;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+std::string Text(sqlite3_stmt* statement, int column) {
+    const unsigned char* text = sqlite3_column_text(statement, column);
+    return text ? std::string(reinterpret_cast<const char*>(text), sqlite3_column_bytes(statement, column))
+                : std::string();
+}
+
+void ReadRecord(sqlite3_stmt* statement, ChannelRecord& out) {
+    out.id = sqlite3_column_int(statement, 0);
+    out.catalogid = sqlite3_column_int(statement, 1);
+    out.name = Text(statement, 2);
+    out.desc = Text(statement, 3);
+    out.url = Text(statement, 4);
+    out.channelid = Text(statement, 5);
+    out.type = sqlite3_column_int(statement, 6);
+    out.server = Text(statement, 7);
+    out.portno = sqlite3_column_int(statement, 8);
+    out.bitrate = sqlite3_column_int(statement, 9);
+    out.visitors = sqlite3_column_int(statement, 10);
+    out.hits = sqlite3_column_int(statement, 11);
+}
+
+// Steps a prepared statement to its end, appending every row as a record.
+void ReadAll(sqlite3_stmt* statement, std::vector<ChannelRecord>& out) {
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        out.emplace_back();
+        ReadRecord(statement, out.back());
+    }
+    sqlite3_finalize(statement);
+}
+
+sqlite3_stmt* Prepare(sqlite3* db, const std::string& sql) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+        std::fprintf(stderr, "prepare: %s\n", sqlite3_errmsg(db));
+    return statement;
+}
+
+// The synchronisation fills the database the product's way; then creation times are spread
+// over 30 days (about a tenth are new) and kHistoryRows channels get history entries.
+void FillDatabase(int count) {
+    g_channelCount = count;
+    const double start = Now();
+    if (!SyncChannelList(&GeneratedGetClassObject))
+        std::fprintf(stderr, "sync failed\n");
+    RawDb db;
+    db.Exec("UPDATE channel SET ctime=datetime('now','-'||((id*7919)%720)||' hours');");
+    db.Exec("CREATE TABLE IF NOT EXISTS history(utime DATETIME,id INTEGER UNIQUE);");
+    db.Exec("INSERT INTO history(utime,id) SELECT datetime('now','-'||id||' minutes'),id FROM channel WHERE id%" +
+            std::to_string(count / kHistoryRows) + "=0 LIMIT " + std::to_string(kHistoryRows) + ";");
+    std::printf("database: %d channels, %d catalogs, %d history rows, %d new; filled in %.1f s\n",
+                db.QueryInt("SELECT count(*) FROM channel WHERE del<>1"), db.QueryInt("SELECT count(*) FROM catalog"),
+                db.QueryInt("SELECT count(*) FROM history"),
+                db.QueryInt("SELECT count(*) FROM channel WHERE (julianday('now')-julianday(ctime))<3"),
+                Now() - start);
+}
+
+// ---- floors: one connection, the same rows through as few statements as possible
+
+void FloorAllChannels() {
+    RawDb db;
+    std::vector<ChannelRecord> rows;
+    rows.reserve(static_cast<size_t>(db.QueryInt("SELECT count(*) FROM channel WHERE del<>1")) + 20);
+    db.QueryInt("SELECT count(*) FROM catalog;");
+    sqlite3_stmt* catalogs = Prepare(db.Get(), "SELECT id,name FROM catalog ORDER BY ctime;");
+    std::vector<std::string> names;
+    while (sqlite3_step(catalogs) == SQLITE_ROW)
+        names.push_back(Text(catalogs, 1));
+    sqlite3_finalize(catalogs);
+    ReadAll(Prepare(db.Get(), std::string("SELECT ") + kChannelColumns +
+                                  " FROM channel WHERE del<>1 AND (julianday('now')-julianday(ctime))<3 "
+                                  "ORDER BY ctime desc,name asc LIMIT 20;"),
+            rows);
+    db.QueryInt("SELECT sum(visitors) FROM channel WHERE del<>1");
+    // Channels of every catalog, catalogs in list order, each by creation time then name.
+    ReadAll(Prepare(db.Get(), "SELECT c.id,c.catalogid,c.name,c.desc,c.url,c.channelid,c.type,c.server,c.portno,"
+                              "c.bitrate,c.visitors,c.hits FROM channel c JOIN catalog k ON k.id=c.catalogid "
+                              "WHERE c.del<>1 ORDER BY k.ctime,k.id,c.ctime,c.name;"),
+            rows);
+}
+
+void FloorHistory() {
+    RawDb db;
+    std::vector<ChannelRecord> rows;
+    ReadAll(Prepare(db.Get(), "SELECT c.id,c.catalogid,c.name,c.desc,c.url,c.channelid,c.type,c.server,c.portno,"
+                              "c.bitrate,c.visitors,c.hits FROM history h JOIN channel c ON c.id=h.id "
+                              "WHERE c.del<>1 ORDER BY h.utime desc;"),
+            rows);
+    db.QueryInt("SELECT sum(visitors) FROM channel WHERE del<>1");
+}
+
+size_t FloorSearch(const std::wstring& keyword, bool mapFile = false) {
+    RawDb db;
+    if (mapFile)
+        db.Exec(kMapFile);
+    sqlite3_stmt* search = nullptr;
+    const std::wstring sql = L"SELECT id,catalogid,name,desc,url,channelid,type,server,portno,bitrate,visitors,hits "
+                             L"FROM channel WHERE (name LIKE ? OR desc LIKE ?) AND del<>1 ORDER BY ctime,name";
+    sqlite3_prepare16_v2(db.Get(), sql.c_str(), -1, &search, nullptr);
+    const std::wstring pattern = L"%%" + keyword + L"%%";
+    sqlite3_bind_text16(search, 1, pattern.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text16(search, 2, pattern.c_str(), -1, SQLITE_TRANSIENT);
+    std::vector<ChannelRecord> rows;
+    ReadAll(search, rows);
+    return rows.size();
+}
+
+// ---- where the reload's time goes
+
+struct Phases {
+    double open = 0, schema = 0, prepare = 0, step = 0, read = 0, close = 0;
+    int rows = 0;
+    double Total() const { return open + schema + prepare + step + read + close; }
+};
+
+void PrintPhases(const char* what, const Phases& phases, int allRows) {
+    const double scale = phases.rows ? 1e6 / phases.rows : 0;
+    std::printf("  %-34s us/row: open %6.0f  schema %6.0f  prepare %5.0f  step %7.0f  read %4.0f  close %5.0f"
+                "  = %7.0f  -> %8.0f ms for %d rows\n",
+                what, phases.open * scale, phases.schema * scale, phases.prepare * scale, phases.step * scale,
+                phases.read * scale, phases.close * scale, phases.Total() * scale,
+                phases.Total() * scale * allRows / 1000, allRows);
+}
+
+struct CatalogPage {
+    int catalogId;
+    int offset;
+};
+
+// Every (catalog, offset) that the all-channels reload reads, one in `stride`.
+std::vector<CatalogPage> SampleCatalogPages(int stride, int& allRows) {
+    RawDb db;
+    std::vector<CatalogPage> pages;
+    allRows = 0;
+    sqlite3_stmt* catalogs = Prepare(db.Get(), "SELECT id FROM catalog ORDER BY ctime;");
+    std::vector<int> ids;
+    while (sqlite3_step(catalogs) == SQLITE_ROW)
+        ids.push_back(sqlite3_column_int(catalogs, 0));
+    sqlite3_finalize(catalogs);
+    for (int id : ids) {
+        const int count = db.QueryInt("SELECT count(*) FROM channel WHERE catalogid=" + std::to_string(id) +
+                                      " AND del<>1");
+        for (int offset = 0; offset < count; ++offset, ++allRows)
+            if (allRows % stride == 0)
+                pages.push_back(CatalogPage{id, offset});
+    }
+    return pages;
+}
+
+// The reload's per-row read with its phases timed apart: a fresh connection per row (as the
+// product does) or one kept connection (keepOpen); mapFile adds the mapping pragma.
+Phases ProfileCatalogPages(const std::vector<CatalogPage>& pages, bool keepOpen, bool mapFile = false) {
+    Phases phases;
+    const std::wstring path = GetDatabasePath();
+    sqlite3* kept = nullptr;
+    if (keepOpen)
+        sqlite3_open16(path.c_str(), &kept);
+    ChannelRecord record;
+    for (const CatalogPage& page : pages) {
+        double t0 = Now();
+        sqlite3* db = kept;
+        if (!db) {
+            sqlite3_open16(path.c_str(), &db);
+            if (mapFile)
+                sqlite3_exec(db, kMapFile, nullptr, nullptr, nullptr);
+        }
+        double t1 = Now();
+        if (!keepOpen) {
+            sqlite3_stmt* schema = Prepare(db, "select count(*) from sqlite_master where name='channel';");
+            sqlite3_step(schema);
+            sqlite3_finalize(schema);
+        }
+        double t2 = Now();
+        sqlite3_stmt* statement = Prepare(db, std::string("SELECT ") + kChannelColumns +
+                                                  " FROM channel WHERE catalogid=? AND del<>1 "
+                                                  "ORDER BY ctime,name limit 1 offset ?;");
+        double t3 = Now();
+        sqlite3_bind_int(statement, 1, page.catalogId);
+        sqlite3_bind_int(statement, 2, page.offset);
+        const bool row = sqlite3_step(statement) == SQLITE_ROW;
+        double t4 = Now();
+        if (row)
+            ReadRecord(statement, record);
+        double t5 = Now();
+        sqlite3_finalize(statement);
+        if (!keepOpen)
+            sqlite3_close(db);
+        double t6 = Now();
+        phases.open += t1 - t0;
+        phases.schema += t2 - t1;
+        phases.prepare += t3 - t2;
+        phases.step += t4 - t3;
+        phases.read += t5 - t4;
+        phases.close += t6 - t5;
+        ++phases.rows;
+    }
+    if (kept)
+        sqlite3_close(kept);
+    return phases;
+}
+
+// The same rows with one connection and one statement per catalog; `index` adds an index
+// that serves the catalog filter and the order (dropped again afterwards).
+double TimePerCatalogStatements(bool index) {
+    RawDb db;
+    if (index)
+        db.Exec("CREATE INDEX IF NOT EXISTS bench_channel_catalog ON channel(catalogid,ctime,name);");
+    const double start = Now();
+    sqlite3_stmt* catalogs = Prepare(db.Get(), "SELECT id FROM catalog ORDER BY ctime;");
+    sqlite3_stmt* channels = Prepare(db.Get(), std::string("SELECT ") + kChannelColumns +
+                                                   " FROM channel WHERE catalogid=? AND del<>1 ORDER BY ctime,name;");
+    std::vector<ChannelRecord> rows;
+    while (sqlite3_step(catalogs) == SQLITE_ROW) {
+        sqlite3_bind_int(channels, 1, sqlite3_column_int(catalogs, 0));
+        while (sqlite3_step(channels) == SQLITE_ROW) {
+            rows.emplace_back();
+            ReadRecord(channels, rows.back());
+        }
+        sqlite3_reset(channels);
+    }
+    sqlite3_finalize(channels);
+    sqlite3_finalize(catalogs);
+    const double elapsed = Now() - start;
+    if (index)
+        db.Exec("DROP INDEX bench_channel_catalog;");
+    return elapsed;
+}
+
+// The history reload's per-row read, phases timed apart; step covers both of its statements.
+Phases ProfileHistoryPages(int count) {
+    Phases phases;
+    const std::wstring path = GetDatabasePath();
+    ChannelRecord record;
+    for (int offset = 0; offset < count; ++offset) {
+        double t0 = Now();
+        sqlite3* db = nullptr;
+        sqlite3_open16(path.c_str(), &db);
+        double t1 = Now();
+        sqlite3_stmt* schema = Prepare(db, "select count(*) from sqlite_master where name='history';");
+        sqlite3_step(schema);
+        sqlite3_finalize(schema);
+        double t2 = Now();
+        sqlite3_stmt* page = Prepare(db, "SELECT id FROM history WHERE id IN (SELECT id FROM channel WHERE del<>1) "
+                                         "ORDER BY utime desc LIMIT 1 OFFSET ?");
+        sqlite3_stmt* channel = Prepare(db, std::string("SELECT ") + kChannelColumns + " FROM channel WHERE id=?");
+        double t3 = Now();
+        sqlite3_bind_int(page, 1, offset);
+        bool row = false;
+        if (sqlite3_step(page) == SQLITE_ROW) {
+            sqlite3_bind_int(channel, 1, sqlite3_column_int(page, 0));
+            row = sqlite3_step(channel) == SQLITE_ROW;
+        }
+        double t4 = Now();
+        if (row)
+            ReadRecord(channel, record);
+        double t5 = Now();
+        sqlite3_finalize(channel);
+        sqlite3_finalize(page);
+        sqlite3_close(db);
+        double t6 = Now();
+        phases.open += t1 - t0;
+        phases.schema += t2 - t1;
+        phases.prepare += t3 - t2;
+        phases.step += t4 - t3;
+        phases.read += t5 - t4;
+        phases.close += t6 - t5;
+        ++phases.rows;
+    }
+    return phases;
+}
+
+// The all-channels reload through the product's own store functions, with the per-row page
+// read sampled one row in `stride` and scaled up: at 50,000 channels the full reload runs
+// for the better part of an hour. Every other call of the reload runs in full.
+double EstimateAllChannelsReload(int stride) {
+    const double start = Now();
+    const int catalogCount = CountCatalogs();
+    const int newCount = std::min(CountNewChannels(), UI::CAllChannelTreeCtrl::LATEST_UPDATES_LIMIT);
+    ChannelRecord record;
+    for (int i = 0; i < newCount; ++i)
+        GetNewChannelAt(i, record);
+    SumVisitors();
+    CountChannels();
+    std::vector<CatalogPage> pages;
+    int allRows = 0;
+    for (int i = 0; i < catalogCount; ++i) {
+        CatalogRecord catalog;
+        if (!GetCatalogAt(i, catalog))
+            continue;
+        const int channelCount = CountCatalogChannels(catalog.id);
+        for (int j = 0; j < channelCount; ++j, ++allRows)
+            if (allRows % stride == 0)
+                pages.push_back(CatalogPage{catalog.id, j});
+    }
+    const double fixed = Now() - start;
+    const double sampleStart = Now();
+    for (const CatalogPage& page : pages)
+        GetCatalogChannelAt(page.catalogId, page.offset, record);
+    const double sampled = Now() - sampleStart;
+    return fixed + (pages.empty() ? 0 : sampled / pages.size() * allRows);
+}
+
+// ---- painting
+
+// Milliseconds per paint: through WM_PRINTCLIENT into a bitmap, and through WM_PAINT on the
+// (shown) screen window.
+void TimePaint(const char* what, HWND list, CPaintCapture& capture) {
+    // Median of 5 batches: the machine is shared, a batch may be slowed down by others.
+    const int batch = kPaints / 5;
+    const double print = TimeRuns(5, [&] {
+        for (int i = 0; i < batch; ++i)
+            capture.PrintClient(list);
+    }) / batch;
+    const double screen = TimeRuns(5, [&] {
+        for (int i = 0; i < batch; ++i)
+            ::RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        ::GdiFlush();
+    }) / batch;
+    // A paint that drew nothing but the background would be a wrong figure.
+    const int background = capture.CountColor(RECT{0, 0, kListWidth - 20, kListRows * 22}, RGB(64, 64, 64));
+    std::printf("  paint %-44s %6.2f ms into a bitmap, %6.2f ms on screen%s\n", what, print * 1000, screen * 1000,
+                background == (kListWidth - 20) * kListRows * 22 ? "  (painted nothing)" : "");
+}
+
+void SaveShot(const CPaintCapture& capture, int width, int height) {
+    wchar_t path[MAX_PATH];
+    if (!::GetEnvironmentVariableW(L"TROVA_BENCH_SHOT", path, MAX_PATH))
+        return;
+    FILE* file = _wfopen(path, L"wb");
+    if (!file)
+        return;
+    BITMAPFILEHEADER header{};
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof(info);
+    info.biWidth = width;
+    info.biHeight = -height;
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    info.biCompression = BI_RGB;
+    header.bfType = 0x4D42;
+    header.bfOffBits = sizeof(header) + sizeof(info);
+    header.bfSize = header.bfOffBits + width * height * 4;
+    std::fwrite(&header, sizeof(header), 1, file);
+    std::fwrite(&info, sizeof(info), 1, file);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const COLORREF color = capture.Pixel(x, y);
+            const unsigned char pixel[4] = {GetBValue(color), GetGValue(color), GetRValue(color), 0};
+            std::fwrite(pixel, 4, 1, file);
+        }
+    std::fclose(file);
+}
+
+void ScrollToMiddle(HWND list, int rows) {
+    ::SendMessageW(list, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, rows / 2), 0);
+}
+
+// ---- one catalogue size
+
+void RunSize(int count, int fullReloadLimit, CTestHost& host) {
+    std::printf("\n== %d channels in %d catalogs\n", count, kCatalogs);
+    FillDatabase(count);
+    const RECT listRect{0, 0, kListWidth, kListRows * UI::CChannelTreeCtrl::ROW_HEIGHT};
+
+    UI::CAllChannelTreeCtrl all;
+    UI::CHistoryTreeCtrl history;
+    UI::CSearchTreeCtrl search;
+    all.Create(host, listRect, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 1001);
+    history.Create(host, listRect, nullptr, WS_CHILD | WS_CLIPSIBLINGS, 0, 1004);
+    search.Create(host, listRect, nullptr, WS_CHILD | WS_CLIPSIBLINGS, 0, 1008);
+
+    // Reloads at 10,000 rows and more take minutes: one run; small ones the median of 5.
+    const int runs = count <= 1000 ? 5 : 1;
+    std::printf("%-34s %10s %10s %8s\n", "window thread", "ms", "floor ms", "x floor");
+    const double allFloor = TimeRuns(5, FloorAllChannels);
+    if (count <= fullReloadLimit) {
+        const double allReload = TimeRuns(runs, [&] { all.Reload(); });
+        std::printf("%-34s %10.1f %10.2f %8.0f   (%d channels loaded)\n", "all-channels Reload", allReload * 1000,
+                    allFloor * 1000, allReload / allFloor, all.channelCount);
+    }
+    const double allEstimate = EstimateAllChannelsReload(std::max(1, count / 1000));
+    std::printf("%-34s %10.1f %10.2f %8.0f   (1 row in %d sampled)\n", "all-channels Reload, sampled", allEstimate * 1000,
+                allFloor * 1000, allEstimate / allFloor, std::max(1, count / 1000));
+    const double historyReload = TimeRuns(runs, [&] { history.Reload(); });
+    const double historyFloor = TimeRuns(5, FloorHistory);
+    std::printf("%-34s %10.1f %10.2f %8.0f   (%d rows)\n", "history Reload", historyReload * 1000,
+                historyFloor * 1000, historyReload / historyFloor, history.GetRowCount());
+
+    const wchar_t* keys[] = {L"频", L"频道", L"频道 ", L"1", L"12", L"123", L"xyz"};
+    for (const wchar_t* key : keys) {
+        const double searched = TimeRuns(3, [&] { search.Search(key); });
+        size_t matches = 0;
+        const double floor = TimeRuns(3, [&] { matches = FloorSearch(key); });
+        char utf8[32] = {};
+        ::WideCharToMultiByte(CP_UTF8, 0, key, -1, utf8, sizeof(utf8), nullptr, nullptr);
+        char label[64];
+        std::snprintf(label, sizeof(label), "Search \"%s\" (%d chars)", utf8, static_cast<int>(std::wcslen(key)));
+        std::printf("%-34s %10.1f %10.1f %8.1f   (%d matches%s)\n", label, searched * 1000, floor * 1000,
+                    searched / floor, search.GetRowCount(),
+                    static_cast<size_t>(search.GetRowCount()) == matches ? "" : ", floor differs");
+    }
+
+    // Painting: first real catalog expanded by a click (the latest-updates group is row 0),
+    // scrolled to the middle of the rows; then the search list with every channel matching.
+    ::ShowWindow(host, SW_SHOWNOACTIVATE);
+    CPaintCapture capture(kListWidth, listRect.bottom);
+    char what[96];
+    // Without a full reload the list is empty; its paint walks at most catalogs + one
+    // catalog's channels, so it costs about the same at any catalogue size.
+    if (count <= fullReloadLimit) {
+        ::SendMessageW(all, WM_LBUTTONDOWN, MK_LBUTTON, MakePointLParam(40, 1 * 22 + 5));
+        ::SendMessageW(all, WM_LBUTTONUP, 0, MakePointLParam(40, 1 * 22 + 5));
+        // The middle of the expanded catalog (rows 2 .. its channel count + 1) in mid-window.
+        const int expandedChannels = all.GetRowCount() - static_cast<int>(all.Catalogs().size());
+        ScrollToMiddle(all, std::max(0, 2 * (2 + expandedChannels / 2) - kListRows));
+        std::snprintf(what, sizeof(what), "all channels, %d of %d rows expanded, from row %d", expandedChannels,
+                      all.GetRowCount(), all.GetScrollPosition());
+        TimePaint(what, all, capture);
+        capture.PrintClient(all);
+        SaveShot(capture, kListWidth, listRect.bottom);
+    }
+
+    search.Search(L"频");
+    ::ShowWindow(all, SW_HIDE);
+    ::ShowWindow(search, SW_SHOW);
+    ScrollToMiddle(search, search.GetRowCount());
+    std::snprintf(what, sizeof(what), "search list, row %d of %d", search.GetScrollPosition(),
+                  search.GetRowCount());
+    TimePaint(what, search, capture);
+    ::ShowWindow(host, SW_HIDE);
+    search.DestroyWindow();
+    history.DestroyWindow();
+    all.DestroyWindow();
+
+    // Where the reload's time goes: a sample of its per-row reads, split into phases.
+    std::printf("where the all-channels reload's time goes (sampled rows, extrapolated):\n");
+    int allRows = 0;
+    const std::vector<CatalogPage> pages = SampleCatalogPages(std::max(1, count / 1000), allRows);
+    PrintPhases("row per connection (as shipped)", ProfileCatalogPages(pages, false), allRows);
+    PrintPhases("row per connection, file mapped", ProfileCatalogPages(pages, false, true), allRows);
+    PrintPhases("row per statement, kept connection", ProfileCatalogPages(pages, true), allRows);
+    std::printf("  %-34s %8.1f ms (no index), %8.1f ms (index on catalogid,ctime,name)\n",
+                "statement per catalog, 1 connection", TimePerCatalogStatements(false) * 1000,
+                TimePerCatalogStatements(true) * 1000);
+    for (const wchar_t* key : {L"频", L"xyz"})
+        std::printf("  search floor \"%s\": %.1f ms read per page, %.1f ms file mapped\n", key[0] == L'x' ? "xyz" : "\xe9\xa2\x91",
+                    TimeRuns(3, [&] { FloorSearch(key); }) * 1000, TimeRuns(3, [&] { FloorSearch(key, true); }) * 1000);
+    RawDb db;
+    PrintPhases("history row per connection", ProfileHistoryPages(db.QueryInt("SELECT count(*) FROM history")),
+                db.QueryInt("SELECT count(*) FROM history"));
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int largest = argc > 1 ? std::atoi(argv[1]) : 50000;
+    const int fullReloadLimit = argc > 2 ? std::atoi(argv[2]) : 10000;
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    wchar_t name[64];
+    swprintf(name, 64, L"trova-bench-ui-%lu\\", ::GetCurrentProcessId());
+    const std::wstring base = std::wstring(temp) + name;
+    ::CreateDirectoryW(base.c_str(), nullptr);
+
+    CTestHost host;
+    ::SetWindowPos(host, nullptr, 0, 0, kListWidth + 60, kListRows * 22 + 80, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    const int sizes[] = {1000, 10000, 50000};
+    for (int count : sizes) {
+        if (count > largest)
+            break;
+        const std::wstring folder = base + std::to_wstring(count) + L"\\";
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        CAppPaths::InitAt(folder);
+        ::DeleteFileW(GetDatabasePath().c_str());
+        RunSize(count, fullReloadLimit, host);
+        ::DeleteFileW(GetDatabasePath().c_str());
+        CAppPaths::Shutdown();
+        ::RemoveDirectoryW((folder + L"Vantel\\data").c_str());
+        ::RemoveDirectoryW((folder + L"Vantel\\cache").c_str());
+        ::RemoveDirectoryW((folder + L"Vantel").c_str());
+        ::RemoveDirectoryW(folder.c_str());
+    }
+    ::RemoveDirectoryW(base.c_str());
+    return 0;
+}
