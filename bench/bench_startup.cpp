@@ -1,8 +1,8 @@
 // Times the player's start: from CreateProcess of TrovaPlayer6.exe to its main frame being
 // shown and to its first painted frame (the frame and every visible window in it without a
-// pending paint), then reads the process's memory once start-up has settled. Each run ends
-// the player with TerminateProcess, so run it only in a Wine prefix or data folder of its
-// own: the player uses the per-user folders and settings of the prefix it runs in.
+// pending paint), then reads the process's memory once start-up has settled, and asks the
+// player to quit. Run it only in a Wine prefix of its own (bench/run_startup.sh): the player
+// uses the per-user folders and settings of the prefix it runs in.
 //
 // Usage: bench_startup <path of TrovaPlayer6.exe> [runs] [settle ms] [timeout ms]
 
@@ -140,10 +140,19 @@ bool StartOnce(const std::wstring& program, DWORD settleMs, DWORD timeoutMs, Sta
                                sizeof(memory))) {
         result.workingSet = memory.WorkingSetSize;
         result.peakWorkingSet = memory.PeakWorkingSetSize;
-        result.privateBytes = memory.PrivateUsage;
+        // Wine leaves PrivateUsage of another process at 0; the commit charge is the same figure.
+        result.privateBytes = memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
     }
-    ::TerminateProcess(process.hProcess, 0);
-    ::WaitForSingleObject(process.hProcess, 10000);
+    // The player's own quit request (no confirmation), so that it removes its tray icon and
+    // firewall entry like at any exit; ended by force only when it does not quit.
+    HWND singleton = ::FindWindowW(L"TrovaPlayerSWWndClass", nullptr);
+    if (singleton)
+        ::PostMessageW(singleton, WM_USER + 1008, 0, 0);
+    if (!singleton || ::WaitForSingleObject(process.hProcess, 15000) != WAIT_OBJECT_0) {
+        std::fprintf(stderr, "the player did not quit; ended by force\n");
+        ::TerminateProcess(process.hProcess, 0);
+        ::WaitForSingleObject(process.hProcess, 10000);
+    }
     return result.shown >= 0;
 }
 
