@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -52,8 +54,51 @@ std::wstring Utf8ToWide(const char* text) {
     return wide;
 }
 
+// Checks a bitmap file's headers against its length before the system reads it: Wine's
+// loader, for one, makes a picture of garbage out of a cut-off file or a zero-sized one.
+bool IsWholeBitmapFile(const std::wstring& file) {
+    WIN32_FILE_ATTRIBUTE_DATA attributes;
+    if (!::GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &attributes) ||
+        (attributes.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || attributes.nFileSizeHigh != 0)
+        return false;
+    const uint64_t fileSize = attributes.nFileSizeLow;
+    BITMAPFILEHEADER header{};
+    BITMAPINFOHEADER info{};
+    FILE* stream = _wfopen(file.c_str(), L"rb");
+    if (!stream)
+        return false;
+    const bool read = std::fread(&header, sizeof(header), 1, stream) == 1 &&
+                      std::fread(&info.biSize, sizeof(info.biSize), 1, stream) == 1;
+    int64_t width = 0;
+    int64_t height = 0;
+    int bitCount = 0;
+    bool uncompressed = true;
+    bool known = false;
+    if (read && info.biSize == sizeof(BITMAPCOREHEADER)) {
+        BITMAPCOREHEADER core{};
+        known = std::fread(&core.bcWidth, sizeof(core) - sizeof(core.bcSize), 1, stream) == 1;
+        width = core.bcWidth;
+        height = core.bcHeight;
+        bitCount = core.bcBitCount;
+    } else if (read && info.biSize >= sizeof(BITMAPINFOHEADER) && info.biSize < fileSize) {
+        known = std::fread(&info.biWidth, sizeof(info) - sizeof(info.biSize), 1, stream) == 1;
+        width = info.biWidth;
+        height = info.biHeight < 0 ? -static_cast<int64_t>(info.biHeight) : info.biHeight;
+        bitCount = info.biBitCount;
+        uncompressed = info.biCompression == BI_RGB || info.biCompression == BI_BITFIELDS;
+    }
+    std::fclose(stream);
+    if (!known || header.bfType != 0x4D42 || width <= 0 || height <= 0 || header.bfOffBits >= fileSize)
+        return false;
+    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
+        return false;
+    // Compressed pixels have no fixed length; uncompressed rows are padded to 4 bytes.
+    const uint64_t rowBytes = ((static_cast<uint64_t>(width) * bitCount + 31) / 32) * 4;
+    return !uncompressed || header.bfOffBits + rowBytes * static_cast<uint64_t>(height) <= fileSize;
+}
+
 // The section's bitmap file, selected into a memory DC for the cutting; null when the
-// "image" element, its "path" or the bitmap is missing.
+// "image" element, its "path" or the bitmap is missing, or the file is no whole bitmap.
 std::unique_ptr<CSelectedBitmap> LoadSectionBitmap(const XML::CNode& section, const std::wstring& folder) {
     const XML::CNode* image = section.FindElement("image");
     if (!image)
@@ -62,6 +107,8 @@ std::unique_ptr<CSelectedBitmap> LoadSectionBitmap(const XML::CNode& section, co
     if (!path || !*path)
         return nullptr;
     const std::wstring file = folder + Utf8ToWide(path);
+    if (!IsWholeBitmapFile(file))
+        return nullptr;
     auto bitmap = static_cast<HBITMAP>(::LoadImageW(nullptr, file.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
     if (!bitmap)
         return nullptr;
