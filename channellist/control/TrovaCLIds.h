@@ -2,6 +2,7 @@
 // Identifiers of the channel-list control, shared by the control library and its hosts.
 // The control's type library must carry exactly these values.
 #include <windows.h>
+#include <oaidl.h>
 
 namespace trovacl {
 

@@ -12,6 +12,10 @@ namespace {
 
 const char kServerName[] = "global";
 const char kUnknownCatalog[] = "unknown";
+// The window thread reads the same file while the merge runs (it fills its lists from it);
+// without waiting, the merge would fail whenever one of those reads holds the file as the
+// merge needs its lock, and the user would be left with a stale list for the whole run.
+const int kMergeBusyTimeoutMs = 5000;
 
 // Text of a fixed engine slot: up to the first NUL, or the whole slot when the
 // engine filled it to the last byte (never read past the slot).
@@ -75,6 +79,7 @@ bool MergeIntoDatabase(const EngineClassObject& engine, int count) {
     try {
         sqlite3x::connection db;
         db.open(GetDatabasePath());
+        db.set_busy_timeout(kMergeBusyTimeoutMs);
         sqlite3x::transaction transaction(db);
         transaction.begin();
 

@@ -41,6 +41,13 @@ int connection::query_int(const std::string& sql) {
     return command(*this, sql).query_int();
 }
 
+void connection::set_busy_timeout(int milliseconds) {
+    if (!handle_)
+        throw database_error("database is not open");
+    if (sqlite3_busy_timeout(handle_, milliseconds) != SQLITE_OK)
+        throw database_error(sqlite3_errmsg(handle_));
+}
+
 sqlite3* connection::handle() const {
     return handle_;
 }

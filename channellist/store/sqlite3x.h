@@ -27,6 +27,9 @@ public:
     void exec(const std::string& sql);
     // The first column of the first row; throws when there is no row.
     int query_int(const std::string& sql);
+    // Lets this connection wait up to `milliseconds` for another connection's lock instead of
+    // failing at once. Only the synchronisation's connection sets one (see ChannelSync.cpp).
+    void set_busy_timeout(int milliseconds);
     sqlite3* handle() const;
 
 private:

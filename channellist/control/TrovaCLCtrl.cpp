@@ -1,0 +1,345 @@
+#include "channellist/control/TrovaCLCtrl.h"
+
+#include "channellist/control/Resource.h"
+#include "channellist/control/TrovaCLIds.h"
+#include "channellist/store/ChannelSync.h"
+#include "common/settings/AppPaths.h"
+#include "common/skin/Skin.h"
+#include "framework/win/Dialog.h"
+#include "framework/win/Module.h"
+
+#include <boost/bind/bind.hpp>
+#include <boost/function.hpp>
+#include <boost/thread/thread.hpp>
+
+#include <new>
+
+namespace {
+
+const CClassEntry kControlEntry = [] {
+    CClassEntry e;
+    e.clsid = &trovacl::kControlClassId;
+    e.create = &CTrovaCLCtrl::Create;
+    e.progId = trovacl::kControlProgId;
+    e.typeNameId = IDS_TROVACL;
+    e.threadingModel = L"Apartment";
+    e.isControl = true;
+    e.miscStatus = OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INSIDEOUT |
+                   OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
+    e.toolboxBitmapId = IDB_TROVACL;
+    e.typeLibId = &trovacl::kLibraryId;
+    e.typeLibMajor = 1;
+    e.typeLibMinor = 0;
+    return e;
+}();
+
+// The folder and skin objects are process-wide and shared by every control of the process:
+// the first control sets them up and the last one frees them, so that one control going away
+// never pulls the database path or the pictures from under another (or from under its
+// synchronisation thread).
+LONG g_liveControls = 0;
+
+void AcquireSharedObjects() {
+    if (InterlockedIncrement(&g_liveControls) != 1) return;
+    CAppPaths::Init();
+    if (CSkin* skin = CSkin::Instance()) skin->Load(ThisModule());
+}
+
+void ReleaseSharedObjects() {
+    if (InterlockedDecrement(&g_liveControls) != 0) return;
+    CSkin::Destroy();
+    CAppPaths::Shutdown();
+}
+
+std::wstring BstrText(BSTR text) { return text ? std::wstring(text, SysStringLen(text)) : std::wstring(); }
+
+class CAboutDialog : public CDialogImpl {
+public:
+    CAboutDialog() : CDialogImpl(IDD_ABOUTBOX_TROVACL) {}
+
+    BEGIN_MSG_MAP(CAboutDialog)
+    END_MSG_MAP()
+};
+
+}  // namespace
+
+const CClassEntry& CTrovaCLCtrl::ClassEntry() { return kControlEntry; }
+
+HRESULT CTrovaCLCtrl::Create(REFIID riid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    auto* control = new (std::nothrow) CTrovaCLCtrl();
+    if (!control) return E_OUTOFMEMORY;
+    const HRESULT hr = control->QueryInterface(riid, object);
+    control->Release();
+    return hr;
+}
+
+CTrovaCLCtrl::CTrovaCLCtrl() : COleControlImpl(kControlEntry) {
+    SetDispatchInterface(trovacl::kDispatchId);
+    AddEventInterface(trovacl::kEventsId);
+    AcquireSharedObjects();
+}
+
+CTrovaCLCtrl::~CTrovaCLCtrl() {
+    // A container that releases the control without closing it leaves the window: destroy it
+    // here, while the children and the thread it waits for still exist.
+    if (m_hWnd) DestroyWindow();
+    WaitForSync();
+    ReleaseSharedObjects();
+}
+
+std::vector<CLSID> CTrovaCLCtrl::GetPropertyPages() const { return {trovacl::kPropPageClassId}; }
+
+// --- Dispatch methods ---
+
+STDMETHODIMP CTrovaCLCtrl::GetChannelName(BSTR server, ULONG, BSTR channelId, BSTR* channelName, ULONG* status) {
+    if (!status) return E_POINTER;
+    *status = static_cast<ULONG>(E_FAIL);
+    if (!channelName) return S_OK;
+    // The port is not part of the comparison: the lists hold the engine's channels, all on port 0.
+    const std::wstring link = L"trova://" + BstrText(server) + L"/" + BstrText(channelId);
+    std::wstring name;
+    if (!allChannelTree_.FindChannelName(link, name)) return S_OK;
+    BSTR copy = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
+    if (!copy) {
+        *status = static_cast<ULONG>(E_OUTOFMEMORY);
+        return S_OK;
+    }
+    *channelName = copy;
+    *status = 0;
+    return S_OK;
+}
+
+STDMETHODIMP CTrovaCLCtrl::AboutBox() {
+    CAboutDialog dialog;
+    dialog.DoModal(m_hWnd ? m_hWnd : ::GetActiveWindow());
+    return S_OK;
+}
+
+// --- Window ---
+
+int CTrovaCLCtrl::OnCreate(CREATESTRUCTW*) {
+    if (DefWindowProc() == -1) return -1;
+    searchPanel_.listener = this;
+    if (!searchPanel_.Create(m_hWnd, RECT{}, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, IDC_SEARCH_PANEL))
+        return -1;
+    searchPanel_.ShowWindow(SW_SHOW);
+    ::UpdateWindow(searchPanel_);
+
+    allChannelHeader_.shown = true;
+    allChannelTree_.shown = true;
+    historyHeader_.shown = true;
+    historyTree_.shown = false;
+    favorHeader_.shown = true;
+    favorTree_.shown = false;
+    searchHeader_.shown = false;
+    searchTree_.shown = false;
+    if (!CreateHeader(allChannelHeader_, IDC_ALL_CHANNEL_HEADER, L"所有频道", true) ||
+        !CreateTree(allChannelTree_, IDC_ALL_CHANNEL_TREE, true) ||
+        !CreateHeader(historyHeader_, IDC_HISTORY_HEADER, L"最近观看", true) ||
+        !CreateTree(historyTree_, IDC_HISTORY_TREE, false) ||
+        !CreateHeader(favorHeader_, IDC_FAVOR_HEADER, L"我的收藏", true) ||
+        !CreateTree(favorTree_, IDC_FAVOR_TREE, false) ||
+        !CreateHeader(searchHeader_, IDC_SEARCH_HEADER, L"搜索结果", false) ||
+        !CreateTree(searchTree_, IDC_SEARCH_TREE, false))
+        return -1;
+
+    // The first load comes before the synchronisation starts: on a new database it creates the
+    // tables, which would otherwise change the schema under the running merge and fail it.
+    ReloadTrees();
+    StartSync();
+
+    LayoutChildren();
+    return 0;
+}
+
+bool CTrovaCLCtrl::CreateHeader(UI::CChannelHeaderCtrl& header, int id, const wchar_t* caption, bool visible) {
+    header.listener = this;
+    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
+    if (!header.Create(m_hWnd, RECT{}, L"", style, 0, id)) return false;
+    header.SetCaption(caption);
+    header.SetRightText(L"热度");
+    header.SetWindowText(header.displayText);
+    if (visible) {
+        header.ShowWindow(SW_SHOW);
+        ::UpdateWindow(header);
+    }
+    return true;
+}
+
+bool CTrovaCLCtrl::CreateTree(UI::CChannelTreeCtrl& tree, int id, bool visible) {
+    tree.listener = this;
+    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
+    if (!tree.Create(m_hWnd, RECT{}, L"", style, 0, id)) return false;
+    if (visible) {
+        tree.ShowWindow(SW_SHOW);
+        ::UpdateWindow(tree);
+    }
+    return true;
+}
+
+void CTrovaCLCtrl::OnSize(UINT, SIZE size) {
+    DefWindowProc();
+    LayoutChildren(size.cx, size.cy);
+}
+
+void CTrovaCLCtrl::OnDestroy() {
+    WaitForSync();
+    SetMsgHandled(FALSE);  // and the framework's handling
+}
+
+LRESULT CTrovaCLCtrl::OnChannelListSynced(UINT, WPARAM, LPARAM, BOOL&) {
+    WaitForSync();  // posting this was the thread's last act
+    ReloadTrees();
+    return 1;
+}
+
+// --- Synchronisation ---
+
+void CTrovaCLCtrl::StartSync() {
+    const boost::function<void()> proc = boost::bind(&CTrovaCLCtrl::SyncThreadProc, this, m_hWnd);
+    try {
+        syncThread_.reset(new boost::thread(proc));
+    } catch (const std::exception&) {
+        // No thread to be had: the lists show what the database holds, without a refresh.
+        syncThread_.reset();
+    }
+}
+
+void CTrovaCLCtrl::WaitForSync() {
+    if (!syncThread_) return;
+    syncThread_->join();
+    syncThread_.reset();
+}
+
+void CTrovaCLCtrl::SyncThreadProc(HWND window) {
+    // Only the posted message reaches the window thread; the lists are never touched here.
+    if (SyncChannelList() && ::IsWindow(window)) ::PostMessageW(window, WM_CHANNELLIST_SYNCED, 0, 0);
+}
+
+// --- Lists ---
+
+void CTrovaCLCtrl::ShowCount(UI::CChannelHeaderCtrl& header, const UI::CChannelTreeCtrl& tree) {
+    header.count = tree.channelCount;
+    header.displayText = UI::CChannelHeaderCtrl::FormatDisplayText(header.caption, header.count);
+    // The window text follows what the bar shows, for accessibility tools.
+    header.SetWindowText(header.displayText);
+    header.Invalidate(true);
+}
+
+void CTrovaCLCtrl::ReloadTrees() {
+    allChannelTree_.Reload();
+    ShowCount(allChannelHeader_, allChannelTree_);
+    historyTree_.Reload();
+    ShowCount(historyHeader_, historyTree_);
+    allChannelTree_.Invalidate(true);
+}
+
+void CTrovaCLCtrl::LayoutChildren() {
+    RECT client;
+    if (!m_hWnd || !::GetClientRect(m_hWnd, &client)) return;
+    LayoutChildren(client.right, client.bottom);
+}
+
+void CTrovaCLCtrl::LayoutChildren(int cx, int cy) {
+    if (!searchPanel_.m_hWnd) return;  // a size message before the children exist
+    searchPanel_.MoveWindow(RECT{0, 0, cx, kSearchPanelHeight}, true);
+
+    int headers = 3;
+    int y = kSearchPanelHeight;
+    const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    if (searchHeader_.shown) {
+        searchHeader_.SetWindowPos(nullptr, 0, y, cx, kHeaderHeight, flags);
+        headers = 4;
+        y += kHeaderHeight;
+    }
+    // The one open list takes what the headers and the search box leave.
+    const int h = cy - (headers * kHeaderHeight + kSearchPanelHeight);
+
+    auto placeList = [&](UI::CChannelTreeCtrl& tree) {
+        if (!tree.shown || h <= 0) return;
+        tree.SetWindowPos(nullptr, 0, y, cx, h, flags);
+        y += h;
+    };
+    auto placeHeader = [&](UI::CChannelHeaderCtrl& header) {
+        if (!header.shown) return;
+        header.SetWindowPos(nullptr, 0, y, cx, kHeaderHeight, flags);
+        y += kHeaderHeight;
+    };
+    placeList(searchTree_);
+    placeHeader(allChannelHeader_);
+    placeList(allChannelTree_);
+    placeHeader(historyHeader_);
+    placeList(historyTree_);
+    placeHeader(favorHeader_);
+    placeList(favorTree_);
+}
+
+// --- Listeners ---
+
+void CTrovaCLCtrl::OnHeaderClicked(int id) {
+    UI::CChannelHeaderCtrl* header = nullptr;
+    UI::CChannelTreeCtrl* tree = nullptr;
+    switch (id) {
+    case IDC_ALL_CHANNEL_HEADER:
+        header = &allChannelHeader_;
+        tree = &allChannelTree_;
+        break;
+    case IDC_HISTORY_HEADER:
+        header = &historyHeader_;
+        tree = &historyTree_;
+        break;
+    case IDC_FAVOR_HEADER:
+        header = &favorHeader_;
+        tree = &favorTree_;
+        break;
+    case IDC_SEARCH_HEADER:
+        header = &searchHeader_;
+        tree = &searchTree_;
+        break;
+    default:
+        return;
+    }
+    const bool open = id == IDC_ALL_CHANNEL_HEADER ? tree->shown : tree->IsWindowVisible();
+    if (open) {
+        header->arrowUp = !header->arrowUp;
+        header->Invalidate(true);
+        return;
+    }
+    OpenOnly(*tree);
+    LayoutChildren();
+}
+
+void CTrovaCLCtrl::OpenOnly(UI::CChannelTreeCtrl& open) {
+    UI::CChannelTreeCtrl* const trees[] = {&searchTree_, &allChannelTree_, &historyTree_, &favorTree_};
+    for (UI::CChannelTreeCtrl* tree : trees) {
+        tree->shown = tree == &open;
+        tree->ShowWindow(tree->shown ? SW_SHOW : SW_HIDE);
+    }
+}
+
+void CTrovaCLCtrl::OnOpenChannel(std::wstring link) {
+    // The sink may drop the container's last reference while it handles the event.
+    ComPtr<IOleObject> self(this);
+    FireEvent(trovacl::kEventsId, trovacl::kDispIdOnChannelOpen, link);
+    if (!m_hWnd) return;  // the container closed the control from within the event
+    historyTree_.Reload();
+    ShowCount(historyHeader_, historyTree_);
+}
+
+void CTrovaCLCtrl::OnKeywordChanged(std::wstring keyword) {
+    if (!keyword.empty()) {
+        searchTree_.Search(keyword);
+        searchHeader_.shown = true;
+        searchHeader_.ShowWindow(SW_SHOW);
+        OpenOnly(searchTree_);
+        ShowCount(searchHeader_, searchTree_);
+    } else {
+        // Whichever section was open before, leaving the search returns to all channels.
+        searchHeader_.shown = false;
+        searchHeader_.ShowWindow(SW_HIDE);
+        OpenOnly(allChannelTree_);
+    }
+    LayoutChildren();
+}

@@ -1,0 +1,97 @@
+#pragma once
+// The channel-list control: a search box over four accordion sections (all channels, recently
+// watched, favourites, search results), filled from the channel database and refreshed once
+// by a background synchronisation with the engine.
+#include "channellist/ui/ChannelHeaderCtrl.h"
+#include "channellist/ui/ChannelTreeVariants.h"
+#include "channellist/ui/SearchPanel.h"
+#include "framework/com/OleControl.h"
+#include "framework/win/MessageMap.h"
+
+#include "TrovaCL.h"  // widl output (build folder)
+
+#include <memory>
+#include <string>
+
+namespace boost {
+class thread;
+}
+
+// Posted by the synchronisation thread when the merge was committed.
+constexpr UINT WM_CHANNELLIST_SYNCED = WM_USER + 400;
+
+class CTrovaCLCtrl : public COleControlImpl<ITrovaCLCalls>,
+                     public UI::IChannelHeaderCtrlListener,
+                     public UI::IChannelTreeCtrlEventListener,
+                     public IKeywordChgListener {
+public:
+    enum : int {
+        IDC_ALL_CHANNEL_TREE = 1001,
+        IDC_ALL_CHANNEL_HEADER = 1002,
+        IDC_HISTORY_HEADER = 1003,
+        IDC_HISTORY_TREE = 1004,
+        IDC_FAVOR_HEADER = 1005,
+        IDC_FAVOR_TREE = 1006,
+        IDC_SEARCH_HEADER = 1007,
+        IDC_SEARCH_TREE = 1008,
+        IDC_SEARCH_PANEL = 1009,
+    };
+    static constexpr int kSearchPanelHeight = 36;
+    static constexpr int kHeaderHeight = 20;
+
+    static const CClassEntry& ClassEntry();
+    static HRESULT Create(REFIID riid, void** object);
+
+    // _DTrovaCL, through its vtable twin.
+    STDMETHODIMP GetChannelName(BSTR server, ULONG portNo, BSTR channelId, BSTR* channelName, ULONG* status) override;
+    STDMETHODIMP AboutBox() override;
+
+    // Listeners of the child windows.
+    void OnHeaderClicked(int id) override;
+    void OnOpenChannel(std::wstring link) override;
+    void OnKeywordChanged(std::wstring keyword) override;
+
+protected:
+    CTrovaCLCtrl();
+    ~CTrovaCLCtrl() override;
+
+    BEGIN_MSG_MAP(CTrovaCLCtrl)
+        MSG_WM_CREATE(OnCreate)
+        MSG_WM_SIZE(OnSize)
+        MSG_WM_DESTROY(OnDestroy)
+        MESSAGE_HANDLER(WM_CHANNELLIST_SYNCED, OnChannelListSynced)
+        CHAIN_MSG_MAP(COleControl)
+    END_MSG_MAP()
+
+    DWORD WindowStyle() const override { return COleControl::WindowStyle() | WS_CLIPCHILDREN; }
+    std::vector<CLSID> GetPropertyPages() const override;
+
+private:
+    int OnCreate(CREATESTRUCTW* create);
+    void OnSize(UINT type, SIZE size);
+    void OnDestroy();
+    LRESULT OnChannelListSynced(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    bool CreateHeader(UI::CChannelHeaderCtrl& header, int id, const wchar_t* caption, bool visible);
+    bool CreateTree(UI::CChannelTreeCtrl& tree, int id, bool visible);
+    void StartSync();
+    void WaitForSync();
+    void SyncThreadProc(HWND window);
+    void ReloadTrees();
+    void LayoutChildren(int cx, int cy);
+    void LayoutChildren();
+    // Shows one list and hides the other three.
+    void OpenOnly(UI::CChannelTreeCtrl& open);
+    // The header shows its list's channel count as "caption(count)".
+    static void ShowCount(UI::CChannelHeaderCtrl& header, const UI::CChannelTreeCtrl& tree);
+
+    UI::CChannelHeaderCtrl allChannelHeader_;
+    UI::CAllChannelTreeCtrl allChannelTree_;
+    UI::CChannelHeaderCtrl historyHeader_;
+    UI::CHistoryTreeCtrl historyTree_;
+    UI::CChannelHeaderCtrl favorHeader_;
+    UI::CFavorTreeCtrl favorTree_;
+    UI::CChannelHeaderCtrl searchHeader_;
+    UI::CSearchTreeCtrl searchTree_;
+    CSearchPanel searchPanel_;
+    std::unique_ptr<boost::thread> syncThread_;  // null when no synchronisation thread is held
+};

@@ -1,0 +1,13 @@
+#pragma once
+// The control's one property page, "General": the control has no properties to edit yet.
+#include "framework/com/PropertyPage.h"
+
+class CTrovaCLPropPage : public CPropertyPage {
+public:
+    static const CClassEntry& ClassEntry();
+    static HRESULT Create(REFIID riid, void** object);
+
+protected:
+    CTrovaCLPropPage();
+    ~CTrovaCLPropPage() override = default;
+};

@@ -1,0 +1,309 @@
+// What the user and the player see of the control: channel names for the player, opened
+// channels reaching the event sink, the accordion, the search section and the layout.
+
+#include "channellist/control/tests/ControlTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+namespace {
+
+constexpr int kWidth = 220;
+constexpr int kHeight = 560;
+constexpr int kRow = 22;
+
+// Catalogs by creation: "unknown" (made with the table), News, Sport. Five channels created
+// now, so all of them lead the list in the group of latest updates.
+const std::vector<std::string> kCatalogue = {
+    "Alpha News\tch-alpha\tMorning bulletin\thttp://a.example\tNews\t0\t300\t450",
+    "Beta Sport\tch-beta\tFootball live\thttp://b.example\tSport\t0\t200\t500",
+    "Gamma Sport\tch-gamma\tBasketball replays\thttp://c.example\tSport\t1\t100\t500",
+    u8"星海新闻\tch-delta\t中文新闻\thttp://d.example\tNews\t0\t50\t300",
+    "Loose Ends\tch-loose\tNo catalog\thttp://e.example\t\t0\t10\t200",
+};
+
+class ControlChannelListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CPrivateAppData::DeleteDatabase();
+        ComPtr<IClassFactory> factory;
+        ASSERT_EQ(S_OK, CTrovaCLDll::Instance().GetClassObject(trovacl::kControlClassId, IID_PPV_ARGS(&factory)));
+        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_PPV_ARGS(&control)));
+        ASSERT_EQ(S_OK, container.Activate(control.Get()));
+        ASSERT_TRUE(container.WaitForSync());
+    }
+    void TearDown() override {
+        if (cookie) point->Unadvise(cookie);
+        point.Reset();
+        control.Reset();
+        container.Deactivate();
+        EXPECT_EQ(S_OK, CTrovaCLDll::Instance().CanUnloadNow());
+        EXPECT_EQ(1u, sink.Refs()) << "the control let go of the sink";
+    }
+
+    void Advise() {
+        ComPtr<IConnectionPointContainer> points;
+        ASSERT_EQ(S_OK, control.As(&points));
+        ASSERT_EQ(S_OK, points->FindConnectionPoint(trovacl::kEventsId, &point));
+        ASSERT_EQ(S_OK, point->Advise(static_cast<IDispatch*>(&sink), &cookie));
+    }
+
+    HWND Child(int id) const { return container.Child(id); }
+    // Shown by the control (the container window itself stays hidden).
+    bool Visible(int id) const { return (GetWindowLongW(Child(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+
+    static void Click(HWND window, int x, int y) {
+        SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    }
+    void ClickHeader(int id) { Click(Child(id), 40, 10); }
+    void ClickRow(int tree, int row) { Click(Child(tree), 40, row * kRow + kRow / 2); }
+    void DoubleClickRow(int tree, int row) {
+        const LPARAM point = MAKELPARAM(40, row * kRow + kRow / 2);
+        SendMessageW(Child(tree), WM_LBUTTONDOWN, MK_LBUTTON, point);
+        SendMessageW(Child(tree), WM_LBUTTONUP, 0, point);
+        SendMessageW(Child(tree), WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+        SendMessageW(Child(tree), WM_LBUTTONUP, 0, point);
+    }
+
+    HWND SearchEdit() const { return GetDlgItem(Child(kSearchPanel), 1001); }
+    void Type(const std::wstring& text) {
+        for (wchar_t c : text) SendMessageW(SearchEdit(), WM_CHAR, c, 0);
+    }
+    void Erase(size_t count) {
+        for (size_t i = 0; i < count; ++i) SendMessageW(SearchEdit(), WM_CHAR, VK_BACK, 0);
+    }
+
+    ULONG GetName(const wchar_t* server, ULONG port, const wchar_t* id, CScopedBstr& name) {
+        ULONG status = 0;
+        EXPECT_EQ(S_OK, CallGetChannelName(control.Get(), server, port, id, status, name));
+        return status;
+    }
+
+    CTestCatalogue catalogue{kCatalogue};
+    CStubContainer container{kWidth, kHeight};
+    ComPtr<IUnknown> control;
+    CChannelOpenSink sink;
+    ComPtr<IConnectionPoint> point;
+    DWORD cookie = 0;
+};
+
+TEST_F(ControlChannelListTest, GetChannelNameAnswersFromTheShownChannelsOfServerGlobal) {
+    EXPECT_EQ(L"所有频道(5)", WindowText(Child(kAllHeader)));
+
+    CScopedBstr name;
+    EXPECT_EQ(0u, GetName(L"global", 0, L"ch-beta", name));
+    EXPECT_EQ(L"Beta Sport", name.Str());
+    EXPECT_EQ(0u, GetName(L"global", 8081, L"ch-delta", name)) << "the port does not matter";
+    EXPECT_EQ(L"星海新闻", name.Str());
+    EXPECT_EQ(0u, GetName(L"global", 0xFFFFFFFFu, L"ch-loose", name));
+    EXPECT_EQ(L"Loose Ends", name.Str());
+
+    // No match: E_FAIL as the method's result, and the out parameter as the caller left it.
+    const ULONG failed = static_cast<ULONG>(E_FAIL);
+    name.Reset(SysAllocString(L"untouched"));
+    EXPECT_EQ(failed, GetName(L"other", 0, L"ch-beta", name));
+    EXPECT_EQ(L"untouched", name.Str());
+    EXPECT_EQ(failed, GetName(L"global", 0, L"CH-BETA", name)) << "identifiers compare exactly";
+    EXPECT_EQ(failed, GetName(L"global", 0, L"", name));
+    EXPECT_EQ(failed, GetName(nullptr, 0, nullptr, name)) << "null texts count as empty";
+    EXPECT_EQ(L"untouched", name.Str());
+
+    // The port as a signed number, as script hosts pass it, is converted by the type library.
+    ComPtr<IDispatch> dispatch;
+    ASSERT_EQ(S_OK, control.As(&dispatch));
+    CScopedBstr server(L"global"), id(L"ch-alpha"), out;
+    VARIANT args[4];
+    V_VT(&args[3]) = VT_BSTR;
+    V_BSTR(&args[3]) = server.Get();
+    V_VT(&args[2]) = VT_I4;
+    V_I4(&args[2]) = 8081;
+    V_VT(&args[1]) = VT_BSTR;
+    V_BSTR(&args[1]) = id.Get();
+    V_VT(&args[0]) = VT_BSTR | VT_BYREF;
+    V_BSTRREF(&args[0]) = out.Receive();
+    DISPPARAMS params = {args, nullptr, 4, 0};
+    CScopedVariant result;
+    ASSERT_EQ(S_OK, dispatch->Invoke(trovacl::kDispIdGetChannelName, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+                                     &params, result.Receive(), nullptr, nullptr));
+    EXPECT_EQ(VT_UI4, V_VT(result.Get()));
+    EXPECT_EQ(0u, V_UI4(result.Get()));
+    EXPECT_EQ(L"Alpha News", out.Str());
+}
+
+TEST_F(ControlChannelListTest, OpeningAChannelFiresItsLinkThenCountsItInTheHistory) {
+    Advise();
+    EXPECT_EQ(L"最近观看(0)", WindowText(Child(kHistoryHeader)));
+    sink.onEvent = [this] {
+        // Synchronously, on the window thread, before the history is reloaded.
+        EXPECT_EQ(L"最近观看(0)", WindowText(Child(kHistoryHeader)));
+    };
+    // Rows: latest updates, unknown, News, Sport; Sport opens into Beta and Gamma.
+    ClickRow(kAllTree, 3);
+    DoubleClickRow(kAllTree, 4);
+    ASSERT_EQ(1u, sink.links.size());
+    EXPECT_EQ(trovacl::kDispIdOnChannelOpen, sink.ids[0]);
+    EXPECT_EQ(L"trova://global/ch-beta", sink.links[0]);
+    EXPECT_EQ(L"最近观看(1)", WindowText(Child(kHistoryHeader)));
+
+    // Another channel grows the history; the same one again does not.
+    sink.onEvent = nullptr;
+    ClickRow(kAllTree, 3);  // closes Sport
+    // Opens News: its channels by name in the database's UTF-16 byte order, which puts the
+    // Chinese name first.
+    ClickRow(kAllTree, 2);
+    DoubleClickRow(kAllTree, 4);
+    ASSERT_EQ(2u, sink.links.size());
+    EXPECT_EQ(L"trova://global/ch-alpha", sink.links[1]);
+    EXPECT_EQ(L"最近观看(2)", WindowText(Child(kHistoryHeader)));
+
+    // The history list opens with the channels most recently opened first; opening from it
+    // fires the same link and keeps one row per channel.
+    ClickHeader(kHistoryHeader);
+    ASSERT_TRUE(Visible(kHistoryTree));
+    DoubleClickRow(kHistoryTree, 1);
+    ASSERT_EQ(3u, sink.links.size());
+    EXPECT_EQ(L"trova://global/ch-beta", sink.links[2]);
+    EXPECT_EQ(L"最近观看(2)", WindowText(Child(kHistoryHeader)));
+
+    // A sink that is gone gets nothing more.
+    ASSERT_EQ(S_OK, point->Unadvise(cookie));
+    cookie = 0;
+    DoubleClickRow(kHistoryTree, 0);
+    EXPECT_EQ(3u, sink.links.size());
+}
+
+TEST_F(ControlChannelListTest, HeadersWorkAsAnAccordion) {
+    const RECT openList = {0, 56, kWidth, kHeight - 40};
+    EXPECT_TRUE(Visible(kAllTree));
+    EXPECT_EQ(openList, ChildRect(Child(kAllTree)));
+
+    // The open section's header only flips its arrow.
+    ClickHeader(kAllHeader);
+    EXPECT_TRUE(Visible(kAllTree));
+    EXPECT_FALSE(Visible(kHistoryTree));
+    EXPECT_EQ(openList, ChildRect(Child(kAllTree)));
+
+    // Another header opens its own section under it and closes the open one.
+    ClickHeader(kHistoryHeader);
+    EXPECT_FALSE(Visible(kAllTree));
+    EXPECT_TRUE(Visible(kHistoryTree));
+    EXPECT_FALSE(Visible(kFavorTree));
+    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(kAllHeader)));
+    EXPECT_EQ((RECT{0, 56, kWidth, 76}), ChildRect(Child(kHistoryHeader)));
+    EXPECT_EQ((RECT{0, 76, kWidth, kHeight - 20}), ChildRect(Child(kHistoryTree)));
+    EXPECT_EQ((RECT{0, kHeight - 20, kWidth, kHeight}), ChildRect(Child(kFavorHeader)));
+    ClickHeader(kHistoryHeader);
+    EXPECT_TRUE(Visible(kHistoryTree));
+
+    ClickHeader(kFavorHeader);
+    EXPECT_TRUE(Visible(kFavorTree));
+    EXPECT_FALSE(Visible(kHistoryTree));
+    EXPECT_EQ((RECT{0, 96, kWidth, kHeight}), ChildRect(Child(kFavorTree)));
+    EXPECT_EQ((RECT{0, 76, kWidth, 96}), ChildRect(Child(kFavorHeader)));
+
+    ClickHeader(kAllHeader);
+    EXPECT_TRUE(Visible(kAllTree));
+    EXPECT_FALSE(Visible(kFavorTree));
+    EXPECT_EQ(openList, ChildRect(Child(kAllTree)));
+
+    // A press dragged off the bar opens nothing.
+    SendMessageW(Child(kHistoryHeader), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 10));
+    SendMessageW(Child(kHistoryHeader), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 200));
+    SendMessageW(Child(kHistoryHeader), WM_LBUTTONUP, 0, MAKELPARAM(40, 200));
+    EXPECT_TRUE(Visible(kAllTree));
+}
+
+TEST_F(ControlChannelListTest, KeywordOpensTheSearchSectionAndAnEmptyOneReturnsToAllChannels) {
+    ClickHeader(kHistoryHeader);
+    ASSERT_TRUE(Visible(kHistoryTree));
+    EXPECT_FALSE(Visible(kSearchHeader));
+
+    SetFocus(SearchEdit());
+    Type(L"Sport");
+    EXPECT_TRUE(Visible(kSearchHeader));
+    EXPECT_TRUE(Visible(kSearchTree));
+    EXPECT_FALSE(Visible(kAllTree));
+    EXPECT_FALSE(Visible(kHistoryTree));
+    EXPECT_FALSE(Visible(kFavorTree));
+    EXPECT_EQ(L"搜索结果(2)", WindowText(Child(kSearchHeader)));
+    // Search header, its list, then the three closed headers.
+    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(kSearchHeader)));
+    EXPECT_EQ((RECT{0, 56, kWidth, kHeight - 60}), ChildRect(Child(kSearchTree)));
+    EXPECT_EQ((RECT{0, kHeight - 60, kWidth, kHeight - 40}), ChildRect(Child(kAllHeader)));
+    EXPECT_EQ((RECT{0, kHeight - 40, kWidth, kHeight - 20}), ChildRect(Child(kHistoryHeader)));
+    EXPECT_EQ((RECT{0, kHeight - 20, kWidth, kHeight}), ChildRect(Child(kFavorHeader)));
+
+    // Every keystroke searches again; descriptions match too.
+    Erase(5);
+    Type(L"新闻");
+    EXPECT_EQ(L"搜索结果(1)", WindowText(Child(kSearchHeader)));
+    Erase(2);
+    Type(L"bulletin");
+    EXPECT_EQ(L"搜索结果(1)", WindowText(Child(kSearchHeader)));
+    Type(L"zzz");
+    EXPECT_EQ(L"搜索结果(0)", WindowText(Child(kSearchHeader)));
+
+    // Opening from the search list fires like anywhere else.
+    Erase(11);
+    Type(L"Gamma");
+    Advise();
+    DoubleClickRow(kSearchTree, 0);
+    ASSERT_EQ(1u, sink.links.size());
+    EXPECT_EQ(L"trova://global/ch-gamma", sink.links[0]);
+
+    // Clearing the keyword opens all channels, not the history that was open before.
+    Erase(5);
+    EXPECT_FALSE(Visible(kSearchHeader));
+    EXPECT_FALSE(Visible(kSearchTree));
+    EXPECT_TRUE(Visible(kAllTree));
+    EXPECT_FALSE(Visible(kHistoryTree));
+    EXPECT_EQ((RECT{0, 56, kWidth, kHeight - 40}), ChildRect(Child(kAllTree)));
+
+    // The search header works like the others while it is shown.
+    Type(L"a");
+    ClickHeader(kAllHeader);
+    EXPECT_TRUE(Visible(kAllTree));
+    EXPECT_FALSE(Visible(kSearchTree));
+    EXPECT_TRUE(Visible(kSearchHeader));
+    ClickHeader(kSearchHeader);
+    EXPECT_TRUE(Visible(kSearchTree));
+    EXPECT_FALSE(Visible(kAllTree));
+}
+
+TEST_F(ControlChannelListTest, ShortControlPlacesTheHeadersButNoList) {
+    const RECT listBefore = ChildRect(Child(kAllTree));
+
+    ASSERT_EQ(S_OK, container.Resize(kWidth, 96));
+    EXPECT_EQ((RECT{0, 0, kWidth, 36}), ChildRect(Child(kSearchPanel)));
+    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(kAllHeader)));
+    EXPECT_EQ((RECT{0, 56, kWidth, 76}), ChildRect(Child(kHistoryHeader)));
+    EXPECT_EQ((RECT{0, 76, kWidth, 96}), ChildRect(Child(kFavorHeader)));
+    EXPECT_EQ(listBefore, ChildRect(Child(kAllTree))) << "no room: the list keeps its place";
+
+    ASSERT_EQ(S_OK, container.Resize(kWidth, 97));
+    EXPECT_EQ((RECT{0, 56, kWidth, 57}), ChildRect(Child(kAllTree)));
+    EXPECT_EQ((RECT{0, 57, kWidth, 77}), ChildRect(Child(kHistoryHeader)));
+
+    // With the search header shown the threshold is 116.
+    SetFocus(SearchEdit());
+    Type(L"a");
+    ASSERT_TRUE(Visible(kSearchHeader));
+    const RECT searchBefore = ChildRect(Child(kSearchTree));
+    ASSERT_EQ(S_OK, container.Resize(kWidth, 116));
+    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(kSearchHeader)));
+    EXPECT_EQ(searchBefore, ChildRect(Child(kSearchTree)));
+    EXPECT_EQ((RECT{0, 56, kWidth, 76}), ChildRect(Child(kAllHeader)));
+    EXPECT_EQ((RECT{0, 96, kWidth, 116}), ChildRect(Child(kFavorHeader)));
+
+    ASSERT_EQ(S_OK, container.Resize(kWidth, 117));
+    EXPECT_EQ((RECT{0, 56, kWidth, 57}), ChildRect(Child(kSearchTree)));
+    EXPECT_EQ((RECT{0, 57, kWidth, 77}), ChildRect(Child(kAllHeader)));
+
+    // Narrow or wide, everything spans the control.
+    ASSERT_EQ(S_OK, container.Resize(400, 300));
+    EXPECT_EQ((RECT{0, 0, 400, 36}), ChildRect(Child(kSearchPanel)));
+    EXPECT_EQ((RECT{0, 56, 400, 300 - 60}), ChildRect(Child(kSearchTree)));
+}
+
+}  // namespace
