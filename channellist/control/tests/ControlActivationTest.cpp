@@ -3,6 +3,7 @@
 // child windows, and reference counts falling to zero.
 
 #include "channellist/control/tests/ControlTestSupport.h"
+#include "framework/win/ScopedGdi.h"
 
 #include <gtest/gtest.h>
 #include <olectl.h>
@@ -105,6 +106,51 @@ TEST_F(ControlActivationTest, FactoryMakesAControlWithTheInterfacesOfAnActiveXCo
     EXPECT_EQ(S_OK, CTrovaCLDll::Instance().CanUnloadNow());
 }
 
+// What the timer saw of the about box before it pressed OK.
+struct AboutBoxSeen {
+    std::wstring caption, version, notice;
+    bool okButton = false;
+};
+AboutBoxSeen g_aboutBox;
+
+void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND dialog = FindWindowW(L"#32770", L"About TrovaCL Control");
+    if (!dialog) return;
+    KillTimer(nullptr, timer);
+    g_aboutBox.caption = WindowText(dialog);
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const std::wstring text = WindowText(child);
+        if (text.find(L"Version") != std::wstring::npos) g_aboutBox.version = text;
+        if (GetDlgCtrlID(child) == 101) g_aboutBox.notice = text;
+        if (GetDlgCtrlID(child) == IDOK && text == L"OK") g_aboutBox.okButton = true;
+    }
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(ControlActivationTest, AboutBoxIsModalAndEndsWithOk) {
+    ComPtr<IDispatch> control;
+    ASSERT_EQ(S_OK, CreateFromFactory(IID_PPV_ARGS(&control)));
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, CloseAboutBox);
+    DISPPARAMS none = {};
+    EXPECT_EQ(S_OK, control->Invoke(trovacl::kDispIdAboutBox, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none,
+                                    nullptr, nullptr, nullptr));
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(L"About TrovaCL Control", g_aboutBox.caption) << "returned only after the dialog closed";
+    EXPECT_EQ(L"TrovaCL Control, Version 1.0", g_aboutBox.version);
+    EXPECT_FALSE(g_aboutBox.notice.empty());
+    EXPECT_TRUE(g_aboutBox.okButton);
+}
+
+TEST_F(ControlActivationTest, GetChannelNameFailsBeforeTheListsAreLoaded) {
+    ComPtr<IUnknown> control;
+    ASSERT_EQ(S_OK, CreateFromFactory(IID_PPV_ARGS(&control)));
+    ULONG status = 0;
+    CScopedBstr name(L"kept");
+    ASSERT_EQ(S_OK, CallGetChannelName(control.Get(), L"global", 0, L"anything", status, name));
+    EXPECT_EQ(static_cast<ULONG>(E_FAIL), status);
+    EXPECT_EQ(L"kept", name.Str());
+}
+
 TEST_F(ControlActivationTest, PropertyPageFactoryMakesThePage) {
     ComPtr<IClassFactory> factory;
     ASSERT_EQ(S_OK, CTrovaCLDll::Instance().GetClassObject(trovacl::kPropPageClassId, IID_PPV_ARGS(&factory)));
@@ -176,6 +222,23 @@ TEST_F(ControlActivationTest, ActivatesInPlaceWithItsChildrenInTheirOrderAndStyl
 
     ASSERT_TRUE(container.WaitForSync()) << "the background synchronisation reports back";
     EXPECT_EQ(L"所有频道(44)", WindowText(container.Child(kAllHeader))) << "the engine's built-in catalogue";
+
+    // The header bar draws from the skin beside the control's own module; without it the bar
+    // would paint nothing at all.
+    const HWND header = container.Child(kAllHeader);
+    int painted = 0;
+    {
+        ScopedGetDC screen(nullptr);
+        ScopedCompatibleDC memory(screen);
+        ScopedBitmap bitmap(CreateCompatibleBitmap(screen, kWidth, 20));
+        ScopedSelectObject select(memory, bitmap);
+        RECT all = {0, 0, kWidth, 20};
+        FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        SendMessageW(header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.Get()), PRF_CLIENT);
+        for (int x = 0; x < kWidth; x += 4)
+            if (GetPixel(memory, x, 10) != RGB(0, 0, 0)) ++painted;
+    }
+    EXPECT_GT(painted, kWidth / 8) << "the header bar painted its skin background";
 
     ComPtr<IOleObject> ole(container.Control());
     container.calls.clear();

@@ -306,4 +306,33 @@ TEST_F(ControlChannelListTest, ShortControlPlacesTheHeadersButNoList) {
     EXPECT_EQ((RECT{0, 56, 400, 300 - 60}), ChildRect(Child(kSearchTree)));
 }
 
+// Folder and skin objects are shared by the controls of a process: one control going away
+// leaves the other its database and pictures.
+TEST_F(ControlChannelListTest, SecondControlKeepsItsDatabaseWhenTheFirstGoes) {
+    {
+        CStubContainer other(kWidth, kHeight);
+        ComPtr<IUnknown> second;
+        ComPtr<IClassFactory> factory;
+        ASSERT_EQ(S_OK, CTrovaCLDll::Instance().GetClassObject(trovacl::kControlClassId, IID_PPV_ARGS(&factory)));
+        ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_PPV_ARGS(&second)));
+        ASSERT_EQ(S_OK, other.Activate(second.Get()));
+        ASSERT_TRUE(other.WaitForSync());
+        EXPECT_EQ(L"所有频道(5)", WindowText(other.Child(kAllHeader)));
+        other.Deactivate();
+    }
+    Advise();
+    ClickRow(kAllTree, 3);
+    DoubleClickRow(kAllTree, 4);
+    ASSERT_EQ(1u, sink.links.size());
+    EXPECT_EQ(L"最近观看(1)", WindowText(Child(kHistoryHeader))) << "the history went to the same database";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open16(CPrivateAppData::DatabasePath().c_str(), &db));
+    sqlite3_stmt* statement = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_prepare_v2(db, "SELECT count(*) FROM history", -1, &statement, nullptr));
+    ASSERT_EQ(SQLITE_ROW, sqlite3_step(statement));
+    EXPECT_EQ(1, sqlite3_column_int(statement, 0));
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+}
+
 }  // namespace
