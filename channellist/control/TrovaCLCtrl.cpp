@@ -53,14 +53,6 @@ void ReleaseSharedObjects() {
 
 std::wstring BstrText(BSTR text) { return text ? std::wstring(text, SysStringLen(text)) : std::wstring(); }
 
-class CAboutDialog : public CDialogImpl {
-public:
-    CAboutDialog() : CDialogImpl(IDD_ABOUTBOX_TROVACL) {}
-
-    BEGIN_MSG_MAP(CAboutDialog)
-    END_MSG_MAP()
-};
-
 }  // namespace
 
 const CClassEntry& CTrovaCLCtrl::ClassEntry() { return kControlEntry; }
@@ -112,7 +104,7 @@ STDMETHODIMP CTrovaCLCtrl::GetChannelName(BSTR server, ULONG, BSTR channelId, BS
 }
 
 STDMETHODIMP CTrovaCLCtrl::AboutBox() {
-    CAboutDialog dialog;
+    CDialogImpl dialog(IDD_ABOUTBOX_TROVACL);  // OK ends it
     dialog.DoModal(m_hWnd ? m_hWnd : ::GetActiveWindow());
     return S_OK;
 }
