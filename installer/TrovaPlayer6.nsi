@@ -32,6 +32,7 @@ InstallDir "$PROGRAMFILES\${COMPANY}\${PRODUCT}"
 InstallDirRegKey HKLM "${UNINST_KEY}" "InstallLocation"
 ShowInstDetails show
 ShowUninstDetails show
+BrandingText "${COMPANY} ${PRODUCT} ${VERSION}"
 
 VIProductVersion "${VERSION}"
 VIAddVersionKey /LANG=0 "ProductName" "${PRODUCT}"

@@ -17,7 +17,7 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 
 BUILD="$(cd "${1:-$TROVA_BUILD}" && pwd)"
 SETUP="$BUILD/TrovaPlayer6-setup.exe"
-[ -f "$SETUP" ] || { echo "no $SETUP: build the installer target first"; exit 2; }
+[ -f "$SETUP" ] || { echo "no $SETUP: cmake --build $BUILD --target installer"; exit 2; }
 
 SHARED_PREFIX="$WINEPREFIX"
 export WINEPREFIX="$TROVA_CACHE/wine-installer"
