@@ -162,5 +162,5 @@ check "default uninstall finishes" wait_for 60 eval '! reg_exists "$UNINST_KEY"'
 sleep 1
 check "Program Files\\Vantel removed" test ! -e "$DRIVE_C/Program Files/Vantel"
 
-echo "$passed passed, $failed failed"
+echo "installer checks: $passed ok, $failed failed"
 [ "$failed" = 0 ]

@@ -91,6 +91,11 @@ std::string Describe(const XML::CNode* root) {
         }
         if (node->AttributeName(node->AttributeCount()) || node->AttributeName(-1))
             Fail("attribute index out of range answered");
+        // The lookups of the skin loader, whose answers go into the description.
+        for (const char* name : {"target", "path", "name", "rect", "height", "gap", "left", "top"}) {
+            const char* value = node->GetAttribute(name);
+            out += value ? value : "-";
+        }
         out += '>';
         if (node->Text()) {
             if (!*node->Text())
@@ -138,7 +143,11 @@ Outcome ParseWith(XML::IStream& stream) {
         // Searching for the root's own name finds the root first.
         if (root->FindElement(root->Name()) != root.get())
             Fail("FindElement skips the node itself");
-        root->FindElement("windowSkins");
+        for (const char* name : {"skin", "windowSkins", "image", "anchors", "parts", "caption"}) {
+            const XML::CNode* found = root->FindElement(name);
+            if (found && found->FindElement(name) != found)
+                Fail("FindElement does not find the node it returned");
+        }
     }
     return outcome;
 }
