@@ -64,11 +64,11 @@ bool IsWholeBitmapFile(const std::wstring& file) {
     const uint64_t fileSize = attributes.nFileSizeLow;
     BITMAPFILEHEADER header{};
     BITMAPINFOHEADER info{};
-    FILE* stream = _wfopen(file.c_str(), L"rb");
+    const std::unique_ptr<FILE, int (*)(FILE*)> stream(_wfopen(file.c_str(), L"rb"), &std::fclose);
     if (!stream)
         return false;
-    const bool read = std::fread(&header, sizeof(header), 1, stream) == 1 &&
-                      std::fread(&info.biSize, sizeof(info.biSize), 1, stream) == 1;
+    const bool read = std::fread(&header, sizeof(header), 1, stream.get()) == 1 &&
+                      std::fread(&info.biSize, sizeof(info.biSize), 1, stream.get()) == 1;
     int64_t width = 0;
     int64_t height = 0;
     int bitCount = 0;
@@ -76,18 +76,17 @@ bool IsWholeBitmapFile(const std::wstring& file) {
     bool known = false;
     if (read && info.biSize == sizeof(BITMAPCOREHEADER)) {
         BITMAPCOREHEADER core{};
-        known = std::fread(&core.bcWidth, sizeof(core) - sizeof(core.bcSize), 1, stream) == 1;
+        known = std::fread(&core.bcWidth, sizeof(core) - sizeof(core.bcSize), 1, stream.get()) == 1;
         width = core.bcWidth;
         height = core.bcHeight;
         bitCount = core.bcBitCount;
     } else if (read && info.biSize >= sizeof(BITMAPINFOHEADER) && info.biSize < fileSize) {
-        known = std::fread(&info.biWidth, sizeof(info) - sizeof(info.biSize), 1, stream) == 1;
+        known = std::fread(&info.biWidth, sizeof(info) - sizeof(info.biSize), 1, stream.get()) == 1;
         width = info.biWidth;
         height = info.biHeight < 0 ? -static_cast<int64_t>(info.biHeight) : info.biHeight;
         bitCount = info.biBitCount;
         uncompressed = info.biCompression == BI_RGB || info.biCompression == BI_BITFIELDS;
     }
-    std::fclose(stream);
     if (!known || header.bfType != 0x4D42 || width <= 0 || height <= 0 || header.bfOffBits >= fileSize)
         return false;
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
