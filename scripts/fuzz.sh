@@ -10,6 +10,7 @@ OUT="${TROVA_FUZZ_BUILD:-$ROOT/build-fuzz}"
 FUZZ_SECONDS="${1:-60}"
 shift $(( $# > 0 ? 1 : 0 ))
 
+command -v clang++ >/dev/null || { echo "[fuzz] clang++ is missing: run scripts/setup.sh"; exit 1; }
 SOURCE="$ROOT/common/xml/fuzz"
 cmake -S "$SOURCE" -B "$OUT" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$OUT" -j "$(nproc)" >/dev/null
