@@ -125,8 +125,10 @@ wine cmd /c "$(winepath_w "$SETUP") /S /D=$INSTALL_WIN" </dev/null >/dev/null 2>
 check "reinstall exit code 0" test $? = 0
 check "the running player was asked to quit for it and did" wait_for 10 no_player_window
 check "player still installed" test -f "$INSTALL_UNIX/TrovaPlayer6.exe"
-(cd "$INSTALL_UNIX" && setsid wine "$PLAYER_WIN" </dev/null >/dev/null 2>&1 &)
-check "player starts again" wait_for 40 player_window
+# With no player running, the link starts one, which plays it once its controls exist.
+(TROVAPLAYER_LOG="$(winepath_w "$LOG")" setsid wine start 'trova://global/cold-start-9' </dev/null >/dev/null 2>&1 &)
+check "a trova:// link with no player running starts the player" wait_for 40 player_window
+check "and the new player plays that link" wait_for 20 log_has 'method 1 play ".*cold-start-9"'
 
 echo "== the user's data, settings and start-with-Windows value before uninstalling"
 mkdir -p "$APPDATA_UNIX/data"
