@@ -32,7 +32,7 @@ cleanup() {
     # Ends only the processes of this test's own prefix.
     wineserver -k >/dev/null 2>&1 || true
     trova_stop_xvfb
-    rm -rf "$WORK"
+    rm -rf "$WORK" "$WINEPREFIX"
 }
 trap cleanup EXIT
 trova_wine_start
