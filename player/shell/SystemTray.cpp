@@ -157,7 +157,9 @@ RECT CSystemTray::NotificationAreaRect() {
                 break;
             }
         }
-        return rect;
+        // A taskbar window without a size (a hidden one) says nothing about the tray.
+        if (!::IsRectEmpty(&rect))
+            return rect;
     }
     APPBARDATA bar{};
     bar.cbSize = sizeof(bar);

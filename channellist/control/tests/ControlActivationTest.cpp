@@ -4,6 +4,7 @@
 
 #include "channellist/control/tests/ControlTestSupport.h"
 #include "framework/win/ScopedGdi.h"
+#include "framework/win/tests/TestHost.h"
 
 #include <gtest/gtest.h>
 #include <olectl.h>
@@ -114,7 +115,7 @@ struct AboutBoxSeen {
 AboutBoxSeen g_aboutBox;
 
 void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = FindWindowW(L"#32770", L"About TrovaCL Control");
+    HWND dialog = FindThreadWindow(L"#32770", L"About TrovaCL Control");
     if (!dialog) return;
     KillTimer(nullptr, timer);
     g_aboutBox.caption = WindowText(dialog);

@@ -50,6 +50,32 @@ bool PumpUntil(Predicate done, DWORD timeoutMs) {
     return done();
 }
 
+// A top-level window of this thread with the given class and title (null: any title).
+// Unlike FindWindow it never finds the windows of other test programs running alongside.
+struct ThreadWindowQuery {
+    const wchar_t* className;
+    const wchar_t* title;
+    HWND found;
+
+    static BOOL CALLBACK Visit(HWND window, LPARAM param) {
+        auto* q = reinterpret_cast<ThreadWindowQuery*>(param);
+        wchar_t name[64] = {}, text[256] = {};
+        ::GetClassNameW(window, name, 64);
+        ::GetWindowTextW(window, text, 256);
+        if (lstrcmpW(name, q->className) == 0 && (!q->title || lstrcmpW(text, q->title) == 0)) {
+            q->found = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
+};
+
+inline HWND FindThreadWindow(const wchar_t* className, const wchar_t* title) {
+    ThreadWindowQuery query{className, title, nullptr};
+    ::EnumThreadWindows(::GetCurrentThreadId(), &ThreadWindowQuery::Visit, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
 inline LPARAM MakePointLParam(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
 
 // 32-bit top-down snapshot of what a window paints into a DC.

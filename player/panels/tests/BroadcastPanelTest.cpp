@@ -182,7 +182,7 @@ TEST_F(BroadcastPanelTest, CreateRunsTheFormModallyWithoutOwner) {
     EXPECT_TRUE(opened);
     EXPECT_TRUE(returned);
     EXPECT_EQ(nullptr, owner);
-    EXPECT_EQ(nullptr, ::FindWindowW(L"#32770", kFormTitle));
+    EXPECT_EQ(nullptr, FindThreadWindow(L"#32770", kFormTitle));
     // Nothing of the form is kept: the list stays empty.
     EXPECT_EQ(0, panel_.List().SendMessage(LVM_GETITEMCOUNT));
 }

@@ -111,7 +111,7 @@ TEST(CreateChannelDlgTest, OkWithEveryFieldEmptyClosesAtOnce) {
     ASSERT_TRUE(acted);
     EXPECT_FALSE(stillOpen);
     EXPECT_EQ(IDOK, result);
-    EXPECT_EQ(nullptr, ::FindWindowW(L"#32770", nullptr)) << "a message box or the form is left";
+    EXPECT_EQ(nullptr, FindThreadWindow(L"#32770", nullptr)) << "a message box or the form is left";
 }
 
 TEST(CreateChannelDlgTest, BrowseDoesNothingRadiosExcludeEachOtherAndEscapeCancels) {

@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "framework/win/tests/TestHost.h"
+
 namespace modal_detail {
 inline std::function<bool()>*& Pending() {
     static std::function<bool()>* pending = nullptr;
@@ -22,7 +24,7 @@ template <class Run>
 bool WithModalDialog(const wchar_t* title, Run run, std::function<void(HWND)> act) {
     bool acted = false;
     std::function<bool()> poll = [&] {
-        HWND dialog = ::FindWindowW(L"#32770", title);
+        HWND dialog = FindThreadWindow(L"#32770", title);
         if (!dialog || !::IsWindowVisible(dialog))
             return false;
         acted = true;

@@ -5,13 +5,14 @@
 #include "common/settings/Settings.h"
 #include "player/shell/QuitConfirmDlg.h"
 #include "common/settings/tests/RegistryRedirect.h"
+#include "framework/win/tests/TestHost.h"
 
 namespace {
 
 std::function<void(HWND)>* pendingAction = nullptr;
 
 void CALLBACK ActOnDialog(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND box = ::FindWindowW(L"#32770", L"提示");
+    HWND box = FindThreadWindow(L"#32770", L"提示");
     if (!box || !pendingAction)
         return;
     ::KillTimer(nullptr, id);
