@@ -90,6 +90,9 @@ bool MergeIntoDatabase(const EngineClassObject& engine, int count) {
         // Every channel of the list is looked up by name and identifier; without an
         // index each lookup scans the whole table and the merge grows quadratically.
         db.exec("CREATE INDEX IF NOT EXISTS channel_name_channelid ON channel(name,channelid)");
+        // The lists read a catalog's channels one row at a time in (ctime, name) order; with
+        // this index each row is found without sorting the whole table.
+        db.exec("CREATE INDEX IF NOT EXISTS channel_catalog_order ON channel(catalogid,ctime,name)");
 
         for (int index = 0; index < count; ++index) {
             EngineChannelInfo info;
