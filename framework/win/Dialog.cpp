@@ -1,5 +1,24 @@
 #include "framework/win/Dialog.h"
 
+namespace {
+
+// Modal dialogs open centred over their owner, or over the work area when they have none,
+// wherever their template places them.
+void CenterOverOwner(HWND dialog) {
+    RECT area{};
+    HWND owner = ::GetWindow(dialog, GW_OWNER);
+    if (!owner || !::IsWindowVisible(owner) || ::IsIconic(owner) || !::GetWindowRect(owner, &area))
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    RECT rect{};
+    ::GetWindowRect(dialog, &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    ::SetWindowPos(dialog, nullptr, area.left + (area.right - area.left - width) / 2,
+                   area.top + (area.bottom - area.top - height) / 2, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
 CDialogImpl::~CDialogImpl() {
     if (m_hWnd && ::IsWindow(m_hWnd))
         ::DestroyWindow(m_hWnd);
@@ -42,6 +61,8 @@ INT_PTR CALLBACK CDialogImpl::StaticDialogProc(HWND window, UINT message, WPARAM
         if (!self->Subclass(window))
             return TRUE;
         ::SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+        if (self->modal_)
+            CenterOverOwner(window);
         // Deliver WM_INITDIALOG once more, now through the map.
         return ::SendMessageW(window, WM_INITDIALOG, wParam, lParam);
     }

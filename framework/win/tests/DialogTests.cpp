@@ -61,6 +61,32 @@ TEST(Dialog, MapHandlersRunBeforeTheDefaultAndChooseTheResult) {
     EXPECT_EQ(IDCANCEL, unhandled.DoModal(nullptr));
 }
 
+class CCentredDialog : public CRecordingDialog {
+public:
+    RECT opened{};
+    BEGIN_MSG_MAP(CCentredDialog)
+        MSG_WM_INITDIALOG(OnInit)
+    END_MSG_MAP()
+
+private:
+    BOOL OnInit(HWND, LPARAM) {
+        opened = GetWindowRect();
+        EndDialog(IDOK);
+        return TRUE;
+    }
+};
+
+TEST(Dialog, ModalDialogOpensCentredOverTheWorkArea) {
+    CCentredDialog dialog;
+    dialog.DoModal(nullptr);
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int centreX = (dialog.opened.left + dialog.opened.right) / 2;
+    const int centreY = (dialog.opened.top + dialog.opened.bottom) / 2;
+    EXPECT_NEAR((work.left + work.right) / 2, centreX, 2);
+    EXPECT_NEAR((work.top + work.bottom) / 2, centreY, 2);
+}
+
 TEST(Dialog, ModelessDialogKeepsItsControlsAndIsDestroyedWithItsObject) {
     HWND window = nullptr;
     {
