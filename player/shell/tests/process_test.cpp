@@ -10,126 +10,13 @@
 #include <string>
 
 #include "player/shell/RemoteCmd.h"
+#include "player/shell/tests/PlayerProcess.h"
 #include "player/shell/tests/ShellTestSupport.h"
 
 namespace {
 
 constexpr DWORD kStartTimeoutMs = 60000;
 constexpr DWORD kExitTimeoutMs = 30000;
-
-// One player process; ended by force if it is still running when the object goes.
-class CPlayerProcess {
-public:
-    CPlayerProcess() : info_{} {}
-    ~CPlayerProcess() { Kill(); }
-    CPlayerProcess(const CPlayerProcess&) = delete;
-    CPlayerProcess& operator=(const CPlayerProcess&) = delete;
-
-    bool Start(const std::wstring& arguments) {
-        const std::wstring folder = DistFolder();
-        std::wstring command = L"\"" + folder + L"\\TrovaPlayer6.exe\"";
-        if (!arguments.empty())
-            command += L" " + arguments;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        return ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                                &info_) != FALSE;
-    }
-    bool WaitForExit(DWORD timeoutMs) const {
-        return info_.hProcess && ::WaitForSingleObject(info_.hProcess, timeoutMs) == WAIT_OBJECT_0;
-    }
-    DWORD Id() const { return info_.dwProcessId; }
-    void Kill() {
-        if (!info_.hProcess)
-            return;
-        if (!WaitForExit(0)) {
-            ::TerminateProcess(info_.hProcess, 1);
-            WaitForExit(5000);
-        }
-        ::CloseHandle(info_.hThread);
-        ::CloseHandle(info_.hProcess);
-        info_ = PROCESS_INFORMATION{};
-    }
-
-private:
-    PROCESS_INFORMATION info_;
-};
-
-bool PlayerControlRegistered() {
-    HKEY key = nullptr;
-    const std::wstring path = L"CLSID\\{CC832E1D-5787-4677-808E-1C8EC3FC8D9D}\\InprocServer32";
-    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(key);
-    return true;
-}
-
-struct FrameSearch {
-    DWORD processId;
-    HWND frame;
-};
-
-BOOL CALLBACK FindFrameOf(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<FrameSearch*>(param);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    wchar_t name[64] = {};
-    ::GetClassNameW(window, name, 64);
-    if (owner == search->processId && lstrcmpW(name, L"TrovaPlayer6Frame") == 0) {
-        search->frame = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The main frame of a process: a top-level window, or parked under the tray's hidden window.
-HWND FrameOf(DWORD processId) {
-    FrameSearch search{processId, nullptr};
-    ::EnumWindows(&FindFrameOf, reinterpret_cast<LPARAM>(&search));
-    if (!search.frame) {
-        // Hidden to the tray, the frame is a child of the parking window.
-        HWND parking = nullptr;
-        while ((parking = ::FindWindowExW(nullptr, parking, L"TrovaTrayParking", nullptr)) != nullptr)
-            ::EnumChildWindows(parking, &FindFrameOf, reinterpret_cast<LPARAM>(&search));
-    }
-    return search.frame;
-}
-
-HWND TrayWindowOf(DWORD processId) {
-    HWND window = nullptr;
-    while ((window = ::FindWindowExW(nullptr, window, L"TrovaTrayIconWindow", nullptr)) != nullptr) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner == processId)
-            return window;
-    }
-    return nullptr;
-}
-
-template <class Predicate>
-bool WaitUntil(Predicate done, DWORD timeoutMs) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::Sleep(100);
-    }
-    return true;
-}
-
-std::string ReadLog(const std::wstring& path) {
-    std::string text;
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
-        text.append(buffer, read);
-    ::CloseHandle(file);
-    return text;
-}
 
 // The first player, started minimised for the whole suite.
 class TwoPlayers : public ::testing::Test {

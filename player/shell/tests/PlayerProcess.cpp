@@ -1,0 +1,128 @@
+#include "player/shell/tests/PlayerProcess.h"
+
+#include "player/shell/tests/ShellTestSupport.h"
+
+bool CPlayerProcess::Start(const std::wstring& arguments) {
+    const std::wstring folder = DistFolder();
+    std::wstring command = L"\"" + folder + L"\\TrovaPlayer6.exe\"";
+    if (!arguments.empty())
+        command += L" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    return ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                            &info_) != FALSE;
+}
+
+bool CPlayerProcess::WaitForExit(DWORD timeoutMs) const {
+    if (!info_.hProcess)
+        return false;
+    return WaitUntil([this] { return ::WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0; }, timeoutMs);
+}
+
+bool CPlayerProcess::Running() const {
+    return info_.hProcess && ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void CPlayerProcess::Kill() {
+    if (!info_.hProcess)
+        return;
+    if (Running()) {
+        ::TerminateProcess(info_.hProcess, 1);
+        ::WaitForSingleObject(info_.hProcess, 5000);
+    }
+    ::CloseHandle(info_.hThread);
+    ::CloseHandle(info_.hProcess);
+    info_ = PROCESS_INFORMATION{};
+}
+
+bool PlayerControlRegistered() {
+    HKEY key = nullptr;
+    const std::wstring path = L"CLSID\\{CC832E1D-5787-4677-808E-1C8EC3FC8D9D}\\InprocServer32";
+    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId;
+    const wchar_t* className;
+    const wchar_t* title;  // null: any
+    bool visibleOnly;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || (search->visibleOnly && !::IsWindowVisible(window)))
+        return TRUE;
+    wchar_t name[64] = {};
+    ::GetClassNameW(window, name, 64);
+    if (lstrcmpW(name, search->className) != 0)
+        return TRUE;
+    if (search->title) {
+        wchar_t title[64] = {};
+        ::GetWindowTextW(window, title, 64);
+        if (lstrcmpW(title, search->title) != 0)
+            return TRUE;
+    }
+    search->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND FrameOf(DWORD processId) {
+    WindowSearch search{processId, L"TrovaPlayer6Frame", nullptr, false, nullptr};
+    ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
+    if (!search.found) {
+        // Hidden to the tray, the frame is a child of the parking window.
+        HWND parking = nullptr;
+        while ((parking = ::FindWindowExW(nullptr, parking, L"TrovaTrayParking", nullptr)) != nullptr)
+            ::EnumChildWindows(parking, &MatchWindow, reinterpret_cast<LPARAM>(&search));
+    }
+    return search.found;
+}
+
+HWND TrayWindowOf(DWORD processId) {
+    HWND window = nullptr;
+    while ((window = ::FindWindowExW(nullptr, window, L"TrovaTrayIconWindow", nullptr)) != nullptr) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == processId)
+            return window;
+    }
+    return nullptr;
+}
+
+HWND TopLevelWindowOf(DWORD processId, const wchar_t* className, const wchar_t* title) {
+    WindowSearch search{processId, className, title, true, nullptr};
+    ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void PumpMessages() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
+std::string ReadLog(const std::wstring& path) {
+    std::string text;
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        text.append(buffer, read);
+    ::CloseHandle(file);
+    return text;
+}

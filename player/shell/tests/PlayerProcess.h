@@ -1,0 +1,61 @@
+#pragma once
+// Real player processes from the shipped folder, for tests that drive TrovaPlayer6.exe from
+// outside: starting and ending them, finding their windows, waiting and reading the video
+// player control substitute's trace (TROVAPLAYER_LOG).
+#include <windows.h>
+
+#include <string>
+
+// One player process; ended by force if it is still running when the object goes.
+class CPlayerProcess {
+public:
+    CPlayerProcess() = default;
+    ~CPlayerProcess() { Kill(); }
+    CPlayerProcess(const CPlayerProcess&) = delete;
+    CPlayerProcess& operator=(const CPlayerProcess&) = delete;
+
+    // Starts TrovaPlayer6.exe of the shipped folder (also its working folder) with the
+    // arguments; it inherits this process's environment.
+    bool Start(const std::wstring& arguments);
+    // Waits while pumping this thread's messages: the player sends to windows of the test.
+    bool WaitForExit(DWORD timeoutMs) const;
+    bool Running() const;
+    DWORD Id() const { return info_.dwProcessId; }
+    void Kill();
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+// True when the video player control is registered (scripts/register.sh).
+bool PlayerControlRegistered();
+
+// The main frame of a process: a top-level window, or parked under the tray's hidden window.
+HWND FrameOf(DWORD processId);
+
+// The tray icon's hidden window of a process, made last when the frame is created.
+HWND TrayWindowOf(DWORD processId);
+
+// A visible top-level window of the process with that class and title (a dialog or message
+// box), or null.
+HWND TopLevelWindowOf(DWORD processId, const wchar_t* className, const wchar_t* title);
+
+// Dispatches the messages waiting for this thread, sent ones included.
+void PumpMessages();
+
+// Polls `done` every 50 ms until it holds or the time is over, pumping this thread's messages
+// meanwhile so that a player sending to a window of the test is never blocked by the wait.
+template <class Predicate>
+bool WaitUntil(Predicate done, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        PumpMessages();
+    }
+    return true;
+}
+
+// The whole file, shared with a writer; empty when it does not exist.
+std::string ReadLog(const std::wstring& path);
