@@ -1,0 +1,409 @@
+// A running player (the shipped TrovaPlayer6.exe) under requests it must survive: copy-data
+// messages of every kind and shape from another process, many second starts in a row, and the
+// quit message, also while it is asking a question. The video player control substitute traces
+// what the player was asked to play to TROVAPLAYER_LOG.
+#include <windows.h>
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "player/shell/RemoteCmd.h"
+#include "player/shell/tests/ShellTestSupport.h"
+
+namespace {
+
+constexpr DWORD kStartTimeoutMs = 60000;
+constexpr DWORD kExitTimeoutMs = 30000;
+// Second starts are whole Wine processes: as many as fit in about two minutes, at most 1,000.
+constexpr double kHandOffBudgetSeconds = 125;
+constexpr int kMaxHandOffs = 1000;
+constexpr int kTimedHandOffs = 50;
+
+class CProcess {
+public:
+    CProcess() : info_{} {}
+    ~CProcess() { Kill(); }
+    CProcess(const CProcess&) = delete;
+    CProcess& operator=(const CProcess&) = delete;
+
+    bool Start(const std::wstring& arguments) {
+        const std::wstring folder = DistFolder();
+        std::wstring command = L"\"" + folder + L"\\TrovaPlayer6.exe\" " + arguments;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        return ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                                &info_) != FALSE;
+    }
+    bool WaitForExit(DWORD timeoutMs) const {
+        return info_.hProcess && ::WaitForSingleObject(info_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    }
+    bool Running() const { return info_.hProcess && !WaitForExit(0); }
+    DWORD ExitCode() const {
+        DWORD code = ~0u;
+        ::GetExitCodeProcess(info_.hProcess, &code);
+        return code;
+    }
+    HANDLE Handle() const { return info_.hProcess; }
+    DWORD Id() const { return info_.dwProcessId; }
+    void Kill() {
+        if (!info_.hProcess)
+            return;
+        if (!WaitForExit(0)) {
+            ::TerminateProcess(info_.hProcess, 1);
+            WaitForExit(5000);
+        }
+        ::CloseHandle(info_.hThread);
+        ::CloseHandle(info_.hProcess);
+        info_ = PROCESS_INFORMATION{};
+    }
+
+private:
+    PROCESS_INFORMATION info_;
+};
+
+bool PlayerControlRegistered() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID\\{CC832E1D-5787-4677-808E-1C8EC3FC8D9D}\\InprocServer32", 0,
+                        KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(key);
+    return true;
+}
+
+template <class Predicate>
+bool WaitUntil(Predicate done, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (!done()) {
+        if (::GetTickCount() - start > timeoutMs)
+            return false;
+        ::Sleep(50);
+    }
+    return true;
+}
+
+std::string ReadLog(const std::wstring& path) {
+    std::string text;
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return text;
+    std::vector<char> buffer(1 << 16);
+    DWORD read = 0;
+    while (::ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) && read > 0)
+        text.append(buffer.data(), read);
+    ::CloseHandle(file);
+    return text;
+}
+
+// The sources of the "method 1 play" lines of the trace, in order (still escaped).
+std::vector<std::string> PlayedSources(const std::string& log) {
+    std::vector<std::string> sources;
+    const std::string prefix = "method 1 play \"";
+    for (size_t at = log.find(prefix); at != std::string::npos; at = log.find(prefix, at + 1)) {
+        const size_t start = at + prefix.size();
+        const size_t end = log.find("\" -> ", start);
+        if (end == std::string::npos)
+            break;
+        sources.push_back(log.substr(start, end - start));
+    }
+    return sources;
+}
+
+int CountProcesses(const wchar_t* exeName) {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return -1;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
+        if (lstrcmpiW(entry.szExeFile, exeName) == 0)
+            ++count;
+    }
+    ::CloseHandle(snapshot);
+    return count;
+}
+
+// Open handles of another process. GetProcessHandleCount where the system answers it; Wine
+// answers 0, so then the handle table is probed: every value that can be duplicated is open.
+DWORD HandleCount(HANDLE process) {
+    using GetProcessHandleCountFn = BOOL(WINAPI*)(HANDLE, PDWORD);
+    const auto getCount = reinterpret_cast<GetProcessHandleCountFn>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetProcessHandleCount"));
+    DWORD count = 0;
+    if (getCount && getCount(process, &count) && count != 0)
+        return count;
+    count = 0;
+    for (ULONG_PTR value = 4; value < 0x10000; value += 4) {
+        HANDLE copy = nullptr;
+        if (::DuplicateHandle(process, reinterpret_cast<HANDLE>(value), ::GetCurrentProcess(), &copy, 0, FALSE,
+                              DUPLICATE_SAME_ACCESS)) {
+            ::CloseHandle(copy);
+            ++count;
+        }
+    }
+    return count;
+}
+
+struct Usage {
+    DWORD handles = 0;
+    // Wine leaves PrivateUsage of another process at 0; PagefileUsage is its committed memory.
+    SIZE_T committed = 0, workingSet = 0;
+};
+
+Usage UsageOf(HANDLE process) {
+    Usage usage;
+    usage.handles = HandleCount(process);
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof(memory);
+    if (::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory))) {
+        usage.committed = memory.PrivateUsage ? memory.PrivateUsage : memory.PagefileUsage;
+        usage.workingSet = memory.WorkingSetSize;
+    }
+    return usage;
+}
+
+struct DialogSearch {
+    DWORD processId;
+    std::vector<HWND> dialogs;
+};
+
+BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    wchar_t name[16] = {};
+    ::GetClassNameW(window, name, 16);
+    if (owner == search->processId && lstrcmpW(name, L"#32770") == 0 && ::IsWindowVisible(window))
+        search->dialogs.push_back(window);
+    return TRUE;
+}
+
+// Answers "No" to every message box the player shows while it lives, and counts them.
+class CDialogAnswerer {
+public:
+    explicit CDialogAnswerer(DWORD processId)
+        : thread_([this, processId] {
+              while (!stop_) {
+                  DialogSearch search{processId, {}};
+                  ::EnumWindows(&CollectDialogs, reinterpret_cast<LPARAM>(&search));
+                  for (HWND dialog : search.dialogs) {
+                      if (dialog != last_) {
+                          last_ = dialog;
+                          ++answered_;
+                      }
+                      ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+                  }
+                  ::Sleep(30);
+              }
+          }) {}
+    ~CDialogAnswerer() {
+        stop_ = true;
+        thread_.join();
+    }
+    int Answered() const { return answered_; }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::atomic<int> answered_{0};
+    HWND last_ = nullptr;
+    std::thread thread_;
+};
+
+// One player for the whole suite, started minimised; the tests run in their written order
+// and the last one ends it.
+class RunningPlayer : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        wchar_t temp[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, temp);
+        logPath_ = std::wstring(temp) + L"trova-handoff-log-" + std::to_wstring(::GetCurrentProcessId()) + L".txt";
+        ::DeleteFileW(logPath_.c_str());
+        ::SetEnvironmentVariableW(L"TROVAPLAYER_LOG", logPath_.c_str());
+        ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", L"0");
+        if (DistFolder().empty() || FindRunningPlayer() || !PlayerControlRegistered())
+            return;
+        player_ = new CProcess;
+        if (player_->Start(L"-startmin"))
+            WaitUntil([] { return FindRunningPlayer() != nullptr; }, kStartTimeoutMs);
+    }
+    static void TearDownTestSuite() {
+        if (player_) {
+            if (HWND singleton = FindRunningPlayer())
+                ::SendMessageTimeoutW(singleton, WM_PLAYER_QUIT, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+            player_->WaitForExit(kExitTimeoutMs);
+            delete player_;
+            player_ = nullptr;
+        }
+        ::DeleteFileW(logPath_.c_str());
+        ::SetEnvironmentVariableW(L"TROVAPLAYER_LOG", nullptr);
+        ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", nullptr);
+    }
+
+    void SetUp() override {
+        if (DistFolder().empty())
+            GTEST_SKIP() << "TROVA_DIST_DIR is not set";
+        if (!PlayerControlRegistered())
+            GTEST_SKIP() << "the player control is not registered (scripts/register.sh)";
+        ASSERT_TRUE(player_) << "a player was running already";
+        ASSERT_TRUE(player_->Running()) << "the player is gone";
+        singleton_ = FindRunningPlayer();
+        ASSERT_TRUE(singleton_);
+    }
+
+    // Sends one copy-data request from this process; false when the player did not answer.
+    bool SendCopyData(ULONG_PTR kind, const void* data, DWORD bytes) {
+        COPYDATASTRUCT request{};
+        request.dwData = kind;
+        request.cbData = bytes;
+        request.lpData = const_cast<void*>(data);
+        DWORD_PTR result = 0;
+        return ::SendMessageTimeoutW(singleton_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&request), SMTO_NORMAL,
+                                     30000, &result) != 0;
+    }
+
+    // Runs one second start with a link and waits for it to end.
+    bool HandOff(const std::wstring& link) {
+        CProcess second;
+        return second.Start(L"-trova " + link) && second.WaitForExit(kStartTimeoutMs) && second.ExitCode() == 0;
+    }
+
+    std::vector<std::string> Played() const { return PlayedSources(ReadLog(logPath_)); }
+
+    static CProcess* player_;
+    static std::wstring logPath_;
+    HWND singleton_ = nullptr;
+};
+CProcess* RunningPlayer::player_ = nullptr;
+std::wstring RunningPlayer::logPath_;
+
+TEST_F(RunningPlayer, CopyDataOfEveryKindAndShapeFromAnotherProcess) {
+    CDialogAnswerer answerer(player_->Id());
+    const size_t playedBefore = Played().size();
+
+    // Every kind, each with a link: only 100 plays it; 200 asks about a new version; the
+    // others near and far from the three kinds are ignored.
+    const ULONG_PTR kinds[] = {0, 1, 99, 100, 101, 199, 200, 201, 299, 300, 301, 0xFFFFFFFF};
+    for (ULONG_PTR kind : kinds) {
+        const std::wstring link = L"trova://global/kind" + std::to_wstring(kind);
+        EXPECT_TRUE(SendCopyData(kind, link.c_str(), static_cast<DWORD>((link.size() + 1) * sizeof(wchar_t))))
+            << kind;
+        ASSERT_TRUE(player_->Running()) << "after kind " << kind;
+    }
+    EXPECT_EQ(1, answerer.Answered()) << "the new-version question is asked for 200 only";
+
+    // Shapes of an open request.
+    const wchar_t terminated[] = L"trova://global/x";
+    EXPECT_TRUE(SendCopyData(kRequestOpenLink, nullptr, 0));  // no data: ignored
+    EXPECT_TRUE(SendCopyData(kRequestOpenLink, terminated, 0));  // no bytes: ignored
+    const wchar_t empty[] = L"";
+    EXPECT_TRUE(SendCopyData(kRequestOpenLink, empty, sizeof(empty)));
+    const std::wstring unterminated = L"trova://global/unterminated";
+    EXPECT_TRUE(SendCopyData(kRequestOpenLink, unterminated.data(),
+                             static_cast<DWORD>(unterminated.size() * sizeof(wchar_t))));
+    std::vector<char> odd(unterminated.size() * sizeof(wchar_t) + 1, 'Z');
+    memcpy(odd.data(), unterminated.data(), unterminated.size() * sizeof(wchar_t));
+    EXPECT_TRUE(SendCopyData(kRequestOpenLink, odd.data(), static_cast<DWORD>(odd.size())));
+    const wchar_t embedded[] = L"trova://global/first\0second";
+    EXPECT_TRUE(SendCopyData(kRequestOpenLink, embedded, sizeof(embedded)));
+    // One megabyte of text without a terminator.
+    std::wstring huge = L"trova://global/";
+    huge.resize(512 * 1024, L'x');
+    EXPECT_TRUE(SendCopyData(kRequestOpenLink, huge.data(), static_cast<DWORD>(huge.size() * sizeof(wchar_t))));
+    ASSERT_TRUE(player_->Running());
+    EXPECT_EQ(singleton_, FindRunningPlayer());
+
+    const std::vector<std::string> played = Played();
+    ASSERT_EQ(playedBefore + 6, played.size());
+    const std::vector<std::string> expected = {"trova://global/kind100", "", "trova://global/unterminated",
+                                               "trova://global/unterminated", "trova://global/first"};
+    EXPECT_EQ(expected, std::vector<std::string>(played.begin() + playedBefore, played.end() - 1));
+    EXPECT_EQ(std::string(huge.begin(), huge.end()), played.back()) << "the megabyte link arrived cut or changed";
+    EXPECT_EQ(1, answerer.Answered());
+}
+
+TEST_F(RunningPlayer, SecondStartsInARowLeaveOnePlayerThatDoesNotGrow) {
+    // Warm up, so that what the first plays load stays out of the comparison.
+    for (int i = 0; i < 10; ++i)
+        ASSERT_TRUE(HandOff(L"trova://global/warm" + std::to_wstring(i)));
+    ::Sleep(1000);
+    const Usage before = UsageOf(player_->Handle());
+    const size_t playedBefore = Played().size();
+
+    const auto start = std::chrono::steady_clock::now();
+    int done = 0;
+    for (; done < kTimedHandOffs; ++done)
+        ASSERT_TRUE(HandOff(L"trova://global/h" + std::to_wstring(done))) << done;
+    const double perStart =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / kTimedHandOffs;
+    const int total = std::max(kTimedHandOffs, std::min(kMaxHandOffs, static_cast<int>(kHandOffBudgetSeconds / perStart)));
+    for (; done < total; ++done)
+        ASSERT_TRUE(HandOff(L"trova://global/h" + std::to_wstring(done))) << done;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+    ASSERT_TRUE(player_->Running());
+    EXPECT_EQ(singleton_, FindRunningPlayer());
+    EXPECT_EQ(1, CountProcesses(L"TrovaPlayer6.exe"));
+    const std::vector<std::string> played = Played();
+    ASSERT_EQ(playedBefore + total, played.size());
+    EXPECT_EQ("trova://global/h0", played[playedBefore]);
+    EXPECT_EQ("trova://global/h" + std::to_string(total - 1), played.back());
+
+    ::Sleep(1000);  // the last play's timer events
+    const Usage after = UsageOf(player_->Handle());
+    std::printf("%d second starts in %.1f s (%.0f ms each; %d fit the %.0f s budget of %d)\n", total, seconds,
+                perStart * 1000, total, kHandOffBudgetSeconds, kMaxHandOffs);
+    std::printf("player before/after: handles %lu/%lu, committed %lu/%lu KB, working set %lu/%lu KB\n",
+                static_cast<unsigned long>(before.handles), static_cast<unsigned long>(after.handles),
+                static_cast<unsigned long>(before.committed / 1024),
+                static_cast<unsigned long>(after.committed / 1024),
+                static_cast<unsigned long>(before.workingSet / 1024),
+                static_cast<unsigned long>(after.workingSet / 1024));
+    ASSERT_GT(before.handles, 0u);
+    EXPECT_LE(after.handles, before.handles + 8) << "handles leak per hand-off";
+    ASSERT_GT(before.committed, 0u);
+    EXPECT_LE(after.committed, before.committed + 4 * 1024 * 1024) << "memory grows per hand-off";
+    EXPECT_LE(after.workingSet, before.workingSet + 4 * 1024 * 1024) << "memory grows per hand-off";
+}
+
+// An outside program asks the player to quit while it shows the new-version question: the
+// player ends at once and cleanly.
+TEST_F(RunningPlayer, QuitMessageEndsThePlayerCleanlyEvenDuringAQuestion) {
+    DWORD_PTR answer = 0;
+    // The question is modal: the request returns only once it is answered or gone.
+    std::thread offer([this] {
+        COPYDATASTRUCT request{};
+        request.dwData = kRequestNewVersion;
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutW(singleton_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&request), SMTO_NORMAL, 30000,
+                              &result);
+    });
+    DialogSearch search{player_->Id(), {}};
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            search.dialogs.clear();
+            ::EnumWindows(&CollectDialogs, reinterpret_cast<LPARAM>(&search));
+            return !search.dialogs.empty();
+        },
+        10000))
+        << "no question shown";
+    // Stray parameters are no part of the request.
+    EXPECT_TRUE(::SendMessageTimeoutW(singleton_, WM_PLAYER_QUIT, 0xDEADBEEF, 0x12345678, SMTO_NORMAL, 10000, &answer));
+    EXPECT_EQ(0u, answer);
+    offer.join();
+    ASSERT_TRUE(player_->WaitForExit(kExitTimeoutMs)) << "the player did not end";
+    EXPECT_EQ(0u, player_->ExitCode()) << "the player ended abnormally";
+    EXPECT_FALSE(FindRunningPlayer());
+    EXPECT_EQ(0, CountProcesses(L"TrovaPlayer6.exe"));
+}
+
+}  // namespace
