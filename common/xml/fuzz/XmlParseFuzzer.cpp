@@ -167,6 +167,7 @@ Outcome ParseFile(const uint8_t* data, size_t size) {
     const std::wstring widePath(ScratchFile().begin(), ScratchFile().end());
     XML::CFileStream stream;
     stream.OpenFile(widePath.c_str());
+    std::remove(ScratchFile().c_str());  // the open stream keeps reading it; nothing is left behind
     Outcome outcome = ParseWith(stream);
     if (stream.BytesRead() > size)
         Fail("file stream read more than the file holds");
