@@ -27,4 +27,8 @@ awk '/^ *Start +[0-9]+: /{sub(":","",$2); name[$2]=$3}
      match($0, /^[0-9]+: \[ *(PASSED|FAILED|SKIPPED) *\] [0-9]+ tests?/) {
          split($0, f, ":"); line=$0; sub(/^[0-9]+: /, "", line); printf "%-28s %s\n", name[f[1]], line }' "$log"
 sed -nE '/^ *[0-9]+\/[0-9]+ Test +#/p; /tests passed|Total Test time/p' "$log"
+
+# The XML reader under libFuzzer (native build), then the installer in a throwaway prefix.
+"$ROOT/scripts/fuzz.sh" 60 || status=1
+cmake --build "$TROVA_BUILD" --target installer >/dev/null && "$ROOT/installer/test-installer.sh" "$TROVA_BUILD" || status=1
 exit $status
