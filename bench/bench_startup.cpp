@@ -15,18 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
+
+using bench::Now;
+
 namespace {
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / frequency.QuadPart;
-}
 
 class ScopedHandle {
 public:

@@ -26,15 +26,17 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "channellist/store/ChannelDatabase.h"
 #include "channellist/store/ChannelSync.h"
 #include "channellist/ui/ChannelTreeVariants.h"
 #include "common/settings/AppPaths.h"
 #include "framework/win/tests/TestHost.h"
 
+using namespace bench;
+
 namespace {
 
-const int kCatalogs = 100;
 const int kHistoryRows = 100;
 const int kListWidth = 240;
 const int kListRows = 24;
@@ -43,16 +45,6 @@ const int kPaints = 200;
 const char kMapFile[] = "PRAGMA mmap_size=268435456;";
 const char kChannelColumns[] = "id,catalogid,name,desc,url,channelid,type,server,portno,bitrate,visitors,hits";
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / frequency.QuadPart;
-}
 
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
@@ -68,51 +60,6 @@ double TimeRuns(int runs, const std::function<void()>& work) {
         times.push_back(Now() - start);
     }
     return Median(times);
-}
-
-// ---- generated catalogue, served to the synchronisation by an in-process engine
-
-struct GeneratedChannel {
-    char name[64], channelId[32], description[128], homePage[64], catalog[32];
-    int type, viewers, bitrate;
-};
-
-void Generate(int index, GeneratedChannel& out) {
-    std::snprintf(out.name, sizeof(out.name), u8"频道 %06d", index);
-    std::snprintf(out.channelId, sizeof(out.channelId), "%08x%08x", index * 2654435761u, index);
-    std::snprintf(out.description, sizeof(out.description), u8"第 %d 号频道的节目介绍，全天播出精彩内容。", index);
-    std::snprintf(out.homePage, sizeof(out.homePage), "http://www.trova.tv/channel/%d.html", index);
-    std::snprintf(out.catalog, sizeof(out.catalog), u8"目录 %02d", index % kCatalogs);
-    out.type = index % 3 == 0 ? 1 : 0;
-    out.viewers = index * 37 % 20000;
-    out.bitrate = 256 + index % 8 * 64;
-}
-
-int g_channelCount = 0;
-
-int ENGINE_CALL GeneratedGetChannel(EngineContext, EngineChannelInfo* info, int index) {
-    GeneratedChannel channel;
-    Generate(index, channel);
-    std::strcpy(info->name, channel.name);
-    std::strcpy(info->channel_id, channel.channelId);
-    std::strcpy(info->description, channel.description);
-    std::strcpy(info->home_page, channel.homePage);
-    std::strcpy(info->catalog, channel.catalog);
-    info->type = channel.type;
-    info->viewers = channel.viewers;
-    info->bitrate = channel.bitrate;
-    return 1;
-}
-int ENGINE_CALL GeneratedGetCount(EngineContext) { return g_channelCount; }
-int ENGINE_CALL GeneratedOpen(EngineContext) { return 1; }
-void ENGINE_CALL GeneratedClose(EngineContext) {}
-
-int ENGINE_CALL GeneratedGetClassObject(EngineClassObject* object) {
-    object->get_channel = &GeneratedGetChannel;
-    object->get_count = &GeneratedGetCount;
-    object->open = &GeneratedOpen;
-    object->close = &GeneratedClose;
-    return 1;
 }
 
 // ---- raw SQLite

@@ -125,6 +125,27 @@ bool FindCatalogByName(connection& db, const char* name, CatalogRecord& out) {
     return true;
 }
 
+namespace {
+
+// Binds placeholders 1 to 11 in the column order both channel inserts use:
+// catalogid,name,desc,url,channelid,type,server,portno,bitrate,visitors,hits.
+template <class Record>
+void BindChannelColumns(command& statement, const Record& record) {
+    statement.bind_int(1, record.catalogid);
+    statement.bind_text(2, record.name);
+    statement.bind_text(3, record.desc);
+    statement.bind_text(4, record.url);
+    statement.bind_text(5, record.channelid);
+    statement.bind_int(6, record.type);
+    statement.bind_text(7, record.server);
+    statement.bind_int(8, record.portno);
+    statement.bind_int(9, record.bitrate);
+    statement.bind_int(10, record.visitors);
+    statement.bind_int(11, record.hits);
+}
+
+}  // namespace
+
 void InsertCatalog(connection& db, const std::string& name) {
     command insert(db, "insert into catalog (ctime,utime,name) "
                                    "values(CURRENT_TIMESTAMP,CURRENT_TIMESTAMP,?);");
@@ -136,17 +157,7 @@ void InsertUpdate(connection& db, const UpdateRecord& record) {
     command insert(db, "insert into updates(catalogid,name,desc,url,channelid,type,"
                                    "server,portno,bitrate,visitors,hits) "
                                    "values(?,?,?,?,?,?,?,?,?,?,?);");
-    insert.bind_int(1, record.catalogid);
-    insert.bind_text(2, record.name);
-    insert.bind_text(3, record.desc);
-    insert.bind_text(4, record.url);
-    insert.bind_text(5, record.channelid);
-    insert.bind_int(6, record.type);
-    insert.bind_text(7, record.server);
-    insert.bind_int(8, record.portno);
-    insert.bind_int(9, record.bitrate);
-    insert.bind_int(10, record.visitors);
-    insert.bind_int(11, record.hits);
+    BindChannelColumns(insert, record);
     insert.exec();
 }
 
@@ -162,17 +173,7 @@ void InsertChannel(connection& db, const ChannelRecord& record) {
                                    "channelid,type,server,portno,bitrate,visitors,hits) "
                                    "values(CURRENT_TIMESTAMP,CURRENT_TIMESTAMP,"
                                    "?,?,?,?,?,?,?,?,?,?,?);");
-    insert.bind_int(1, record.catalogid);
-    insert.bind_text(2, record.name);
-    insert.bind_text(3, record.desc);
-    insert.bind_text(4, record.url);
-    insert.bind_text(5, record.channelid);
-    insert.bind_int(6, record.type);
-    insert.bind_text(7, record.server);
-    insert.bind_int(8, record.portno);
-    insert.bind_int(9, record.bitrate);
-    insert.bind_int(10, record.visitors);
-    insert.bind_int(11, record.hits);
+    BindChannelColumns(insert, record);
     insert.exec();
 }
 
