@@ -16,6 +16,9 @@
 
 namespace {
 
+// How long a second start waits for the window of a player of this session that is starting.
+constexpr DWORD kStartingPlayerWaitMs = 30000;
+
 std::wstring ModulePath(HINSTANCE instance) {
     wchar_t path[MAX_PATH] = {};
     const DWORD length = ::GetModuleFileNameW(instance, path, MAX_PATH);
@@ -35,6 +38,16 @@ HWND ChildDialogOf(HWND window) {
     return nullptr;
 }
 
+// Hands the link, or else an activation, to the player of this session once its window exists.
+void HandOffToStartingPlayer(CommandLineArgs& args) {
+    if (!WaitForRunningPlayer(kStartingPlayerWaitMs))
+        return;
+    LinkInfo link;
+    if (IsLinkRequest(args) && ParseLink(args.second, link) && SendLinkToRunningInstance(ComposeLink(link)))
+        return;
+    ActivateRunningInstance();
+}
+
 }  // namespace
 
 CTrovaPlayer6App::CTrovaPlayer6App(HINSTANCE instance) : instance_(instance) {}
@@ -51,7 +64,10 @@ bool CTrovaPlayer6App::InitInstance() {
     }
     oleInitialized_ = true;
 
-    if (!FindRunningPlayer() && IsPlayerRunning()) {
+    // A player of this session that is still starting holds its mutexes before its window
+    // exists; only one of another logon session never shows its window here.
+    if (!FindRunningPlayer() && IsPlayerRunning() &&
+        !(IsPlayerRunningInThisSession() && WaitForRunningPlayer(kStartingPlayerWaitMs))) {
         // A player of another logon session, whose windows this session cannot see.
         ::MessageBoxW(::GetActiveWindow(), L"其他用户正在运行播放器，播放器初始化失败！", L"提示", MB_OK);
         return true;
@@ -66,12 +82,12 @@ bool CTrovaPlayer6App::InitInstance() {
             return true;
         }
     }
-    if (IsPlayerRunning()) {
-        ActivateRunningInstance();
+    // A player that started after the window check above, or one that started at the same
+    // moment and made the mutexes first, gets the link or the activation once its window exists.
+    if (IsPlayerRunning() || !mutexes_.Create()) {
+        HandOffToStartingPlayer(args);
         return true;
     }
-
-    mutexes_.Create();
     firewallExceptionAdded_ =
         CFirewallHelper::AddException(ModulePath(instance_), LoadResourceString(instance_, IDS_APP_TITLE));
     CAppPaths::Init();

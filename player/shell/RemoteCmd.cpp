@@ -44,6 +44,14 @@ bool IsPlayerRunning() {
     return true;
 }
 
+bool IsPlayerRunningInThisSession() {
+    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, kLocalMutexName);
+    if (!mutex)
+        return false;
+    CloseHandle(mutex);
+    return true;
+}
+
 bool SendLinkToRunningInstance(const std::wstring& link) {
     HWND player = FindRunningPlayer();
     if (!player)
@@ -67,17 +75,32 @@ bool ActivateRunningInstance() {
     return true;
 }
 
+HWND WaitForRunningPlayer(DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (HWND player = FindRunningPlayer())
+            return player;
+        if (GetTickCount() - start >= timeoutMs)
+            return nullptr;
+        Sleep(50);
+    }
+}
+
 CInstanceMutexes::~CInstanceMutexes() {
     Close();
 }
 
-void CInstanceMutexes::Create() {
+bool CInstanceMutexes::Create() {
     SECURITY_DESCRIPTOR descriptor;
     InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
     SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
     SECURITY_ATTRIBUTES attributes{sizeof(attributes), &descriptor, FALSE};
     local_ = CreateMutexW(&attributes, FALSE, kLocalMutexName);
+    const bool localExisted = local_ && GetLastError() == ERROR_ALREADY_EXISTS;
     global_ = CreateMutexW(&attributes, FALSE, kGlobalMutexName);
+    // Decided by one mutex only: with two, two racing players could each find one made by
+    // the other, and both would give way.
+    return !localExisted;
 }
 
 void CInstanceMutexes::Close() {

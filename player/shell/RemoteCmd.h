@@ -41,11 +41,18 @@ HWND FindRunningPlayer();
 // True when a player holds the instance mutexes, also one of another logon session.
 bool IsPlayerRunning();
 
+// True when a player of this logon session holds the local instance mutex.
+bool IsPlayerRunningInThisSession();
+
 // Sends WM_COPYDATA 100 with the link; false when no player window exists.
 bool SendLinkToRunningInstance(const std::wstring& link);
 
 // Sends WM_COPYDATA 300 and brings that player to the front; false when none exists.
 bool ActivateRunningInstance();
+
+// Waits until the single-instance window of a player that is still starting exists; null when
+// it did not come within the time.
+HWND WaitForRunningPlayer(DWORD timeoutMs);
 
 // The two named mutexes that mark the first player, open until destruction.
 class CInstanceMutexes {
@@ -55,8 +62,10 @@ public:
     CInstanceMutexes(const CInstanceMutexes&) = delete;
     CInstanceMutexes& operator=(const CInstanceMutexes&) = delete;
 
-    // Both mutexes open to everyone (null access list); failures are ignored.
-    void Create();
+    // Both mutexes open to everyone (null access list); failures are ignored. False when the
+    // local one existed already: another player of this session, started at the same moment,
+    // passed the running-instance probe as well and made it first.
+    bool Create();
     void Close();
 
 private:

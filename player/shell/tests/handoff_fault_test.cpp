@@ -406,4 +406,60 @@ TEST_F(RunningPlayer, QuitMessageEndsThePlayerCleanlyEvenDuringAQuestion) {
     EXPECT_EQ(0, CountProcesses(L"TrovaPlayer6.exe"));
 }
 
+// Several players started at the same moment with no player running (a link clicked twice in
+// a row): all pass the running-instance probe before any has made the mutexes; one must stay,
+// and the others hand their links to it.
+TEST(SimultaneousStarts, LeaveOnePlayerThatPlaysEveryLink) {
+    if (DistFolder().empty() || !PlayerControlRegistered())
+        GTEST_SKIP() << "no shipped folder or player control";
+    ASSERT_FALSE(FindRunningPlayer()) << "a player is running already";
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring log = std::wstring(temp) + L"trova-race-log-" + std::to_wstring(::GetCurrentProcessId()) + L".txt";
+    ::DeleteFileW(log.c_str());
+    ::SetEnvironmentVariableW(L"TROVAPLAYER_LOG", log.c_str());
+    ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", L"0");
+
+    constexpr int kStarts = 4;
+    CProcess players[kStarts];
+    for (int i = 0; i < kStarts; ++i)
+        ASSERT_TRUE(players[i].Start(L"-trova trova://global/race" + std::to_wstring(i)));
+    auto running = [&players] {
+        int count = 0;
+        for (const CProcess& player : players)
+            count += player.Running() ? 1 : 0;
+        return count;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return running() <= 1; }, kStartTimeoutMs)) << running() << " players";
+    ::Sleep(2000);  // a second player would have its window by now
+    EXPECT_EQ(1, running());
+    EXPECT_EQ(1, CountProcesses(L"TrovaPlayer6.exe"));
+    CProcess* survivor = nullptr;
+    for (CProcess& player : players) {
+        if (player.Running())
+            survivor = &player;
+        else
+            EXPECT_EQ(0u, player.ExitCode());
+    }
+    ASSERT_TRUE(survivor);
+    const HWND singleton = FindRunningPlayer();
+    ASSERT_TRUE(singleton);
+
+    // Its own link is played once its controls exist; the others arrive through the window.
+    std::vector<std::string> played;
+    WaitUntil([&] { return (played = PlayedSources(ReadLog(log))).size() >= kStarts; }, 10000);
+    std::sort(played.begin(), played.end());
+    EXPECT_EQ((std::vector<std::string>{"trova://global/race0", "trova://global/race1", "trova://global/race2",
+                                        "trova://global/race3"}),
+              played);
+
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutW(singleton, WM_PLAYER_QUIT, 0, 0, SMTO_NORMAL, 10000, &answer);
+    EXPECT_TRUE(survivor->WaitForExit(kExitTimeoutMs));
+    EXPECT_EQ(0u, survivor->ExitCode());
+    ::DeleteFileW(log.c_str());
+    ::SetEnvironmentVariableW(L"TROVAPLAYER_LOG", nullptr);
+    ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", nullptr);
+}
+
 }  // namespace

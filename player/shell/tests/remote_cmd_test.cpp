@@ -93,4 +93,18 @@ TEST(RunningInstance, MutexesMarkARunningPlayer) {
     EXPECT_FALSE(IsPlayerRunning());
 }
 
+// Two players that passed the probe at the same moment: the one that made the local mutex
+// first stays, the other learns that it came second.
+TEST(RunningInstance, SecondMutexCreatorKnowsItCameSecond) {
+    ASSERT_FALSE(IsPlayerRunningInThisSession());
+    CInstanceMutexes first, second;
+    EXPECT_TRUE(first.Create());
+    EXPECT_TRUE(IsPlayerRunningInThisSession());
+    EXPECT_FALSE(second.Create());
+    second.Close();
+    first.Close();
+    EXPECT_FALSE(IsPlayerRunningInThisSession());
+    EXPECT_TRUE(second.Create()) << "a player that ended leaves the way free";
+}
+
 }  // namespace
