@@ -64,10 +64,9 @@ bool CTrovaPlayer6App::InitInstance() {
     }
     oleInitialized_ = true;
 
-    // A player of this session that is still starting holds its mutexes before its window
-    // exists; only one of another logon session never shows its window here.
-    if (!FindRunningPlayer() && IsPlayerRunning() &&
-        !(IsPlayerRunningInThisSession() && WaitForRunningPlayer(kStartingPlayerWaitMs))) {
+    // A player of this session holds its mutexes a moment before its window exists (starting)
+    // and after it is gone (ending); only one of another logon session never shows it here.
+    if (!FindRunningPlayer() && IsPlayerRunning() && !AwaitPlayerOfThisSession(kStartingPlayerWaitMs)) {
         // A player of another logon session, whose windows this session cannot see.
         ::MessageBoxW(::GetActiveWindow(), L"其他用户正在运行播放器，播放器初始化失败！", L"提示", MB_OK);
         return true;

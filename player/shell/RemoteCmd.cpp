@@ -52,6 +52,18 @@ bool IsPlayerRunningInThisSession() {
     return true;
 }
 
+bool AwaitPlayerOfThisSession(DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (IsPlayerRunningInThisSession()) {
+        if (FindRunningPlayer())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(50);
+    }
+    return !IsPlayerRunning();
+}
+
 bool SendLinkToRunningInstance(const std::wstring& link) {
     HWND player = FindRunningPlayer();
     if (!player)

@@ -44,6 +44,11 @@ bool IsPlayerRunning();
 // True when a player of this logon session holds the local instance mutex.
 bool IsPlayerRunningInThisSession();
 
+// Waits while a player of this session holds its mutexes without a window (it is starting, or
+// ending). True when its window came or no player is left: only then is a missing window no
+// sign of a player of another logon session.
+bool AwaitPlayerOfThisSession(DWORD timeoutMs);
+
 // Sends WM_COPYDATA 100 with the link; false when no player window exists.
 bool SendLinkToRunningInstance(const std::wstring& link);
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "player/shell/RemoteCmd.h"
@@ -105,6 +106,23 @@ TEST(RunningInstance, SecondMutexCreatorKnowsItCameSecond) {
     first.Close();
     EXPECT_FALSE(IsPlayerRunningInThisSession());
     EXPECT_TRUE(second.Create()) << "a player that ended leaves the way free";
+}
+
+// Mutexes without a window are a player of this session starting or ending: the wait ends when
+// it has ended, and fails only while it holds them past the time.
+TEST(RunningInstance, AwaitingAPlayerOfThisSessionWithoutWindow) {
+    EXPECT_TRUE(AwaitPlayerOfThisSession(0)) << "no player at all";
+    CInstanceMutexes mutexes;
+    mutexes.Create();
+    EXPECT_FALSE(AwaitPlayerOfThisSession(200));
+    std::thread ending([&mutexes] {
+        Sleep(300);
+        mutexes.Close();
+    });
+    const DWORD start = GetTickCount();
+    EXPECT_TRUE(AwaitPlayerOfThisSession(10000));
+    EXPECT_GE(GetTickCount() - start, 250u);
+    ending.join();
 }
 
 }  // namespace
