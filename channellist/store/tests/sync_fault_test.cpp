@@ -135,7 +135,8 @@ protected:
     GeneratedEngine engine_;
 };
 
-// A damaged file: the merge fails before writing anything and leaves every byte as it was.
+// A damaged file, or a sound one of another shape: the merge fails before writing anything
+// and leaves every byte as it was.
 TEST_F(SyncFaultTest, CorruptDatabaseIsNeverWritten) {
     FillDatabase(3000);
     const std::string good = ReadBytes(GetDatabasePath());
@@ -168,6 +169,20 @@ TEST_F(SyncFaultTest, CorruptDatabaseIsNeverWritten) {
     std::string header = good;
     header.replace(0, 16, std::string("SQLite format 2\0", 16));  // the magic text of another format
     damages.push_back({"wrong magic", header});
+
+    // A sound database of another shape (a channel table without the columns the merge uses).
+    {
+        const std::wstring other = folder_.path() + L"\\other.db";
+        sqlite3* db = nullptr;
+        ASSERT_EQ(SQLITE_OK, sqlite3_open16(other.c_str(), &db));
+        sqlite3_exec(db,
+                     "CREATE TABLE catalog(id INTEGER PRIMARY KEY,name TEXT);"
+                     "CREATE TABLE channel(id INTEGER PRIMARY KEY,name TEXT,catalogid INTEGER);"
+                     "INSERT INTO channel(name) VALUES('kept');",
+                     nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        damages.push_back({"another schema", ReadBytes(other)});
+    }
 
     for (const Damage& damage : damages) {
         WriteBytes(GetDatabasePath(), damage.bytes);

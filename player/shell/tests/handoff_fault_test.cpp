@@ -24,7 +24,7 @@ namespace {
 constexpr DWORD kStartTimeoutMs = 60000;
 constexpr DWORD kExitTimeoutMs = 30000;
 // Second starts are whole Wine processes: as many as fit in about two minutes, at most 1,000.
-constexpr double kHandOffBudgetSeconds = 125;
+constexpr double kHandOffBudgetSeconds = 120;
 constexpr int kMaxHandOffs = 1000;
 constexpr int kTimedHandOffs = 50;
 
