@@ -16,7 +16,7 @@ PACKAGES=(
     mingw-w64 mingw-w64-tools g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
     wine wine32:i386 xvfb xauth x11-utils fonts-wqy-microhei imagemagick
     libboost1.74-dev googletest cmake make dpkg-dev xz-utils
-    clang libclang-rt-14-dev nsis
+    clang libclang-rt-14-dev nsis procps
 )
 
 install_packages() {
