@@ -16,7 +16,25 @@ bool CPlayerProcess::Start(const std::wstring& arguments) {
 bool CPlayerProcess::WaitForExit(DWORD timeoutMs) const {
     if (!info_.hProcess)
         return false;
-    return WaitUntil([this] { return ::WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0; }, timeoutMs);
+    // Wakes on the exit itself, not on a polling tick: hand-off timings are measured with it.
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        const DWORD elapsed = ::GetTickCount() - start;
+        const DWORD left = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
+        const DWORD woken = ::MsgWaitForMultipleObjects(1, &info_.hProcess, FALSE, left, QS_ALLINPUT);
+        if (woken == WAIT_OBJECT_0)
+            return true;
+        if (woken != WAIT_OBJECT_0 + 1 || left == 0)
+            return ::WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0;
+        PumpMessages();
+    }
+}
+
+DWORD CPlayerProcess::ExitCode() const {
+    DWORD code = ~0u;
+    if (info_.hProcess)
+        ::GetExitCodeProcess(info_.hProcess, &code);
+    return code;
 }
 
 bool CPlayerProcess::Running() const {

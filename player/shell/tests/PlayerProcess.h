@@ -20,6 +20,9 @@ public:
     // Waits while pumping this thread's messages: the player sends to windows of the test.
     bool WaitForExit(DWORD timeoutMs) const;
     bool Running() const;
+    // The exit code once ended (STILL_ACTIVE while running, ~0 when never started).
+    DWORD ExitCode() const;
+    HANDLE Handle() const { return info_.hProcess; }
     DWORD Id() const { return info_.dwProcessId; }
     void Kill();
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "player/shell/RemoteCmd.h"
+#include "player/shell/tests/PlayerProcess.h"
 #include "player/shell/tests/ShellTestSupport.h"
 
 namespace {
@@ -27,82 +28,6 @@ constexpr DWORD kExitTimeoutMs = 30000;
 constexpr double kHandOffBudgetSeconds = 120;
 constexpr int kMaxHandOffs = 1000;
 constexpr int kTimedHandOffs = 50;
-
-class CProcess {
-public:
-    CProcess() : info_{} {}
-    ~CProcess() { Kill(); }
-    CProcess(const CProcess&) = delete;
-    CProcess& operator=(const CProcess&) = delete;
-
-    bool Start(const std::wstring& arguments) {
-        const std::wstring folder = DistFolder();
-        std::wstring command = L"\"" + folder + L"\\TrovaPlayer6.exe\" " + arguments;
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        return ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                                &info_) != FALSE;
-    }
-    bool WaitForExit(DWORD timeoutMs) const {
-        return info_.hProcess && ::WaitForSingleObject(info_.hProcess, timeoutMs) == WAIT_OBJECT_0;
-    }
-    bool Running() const { return info_.hProcess && !WaitForExit(0); }
-    DWORD ExitCode() const {
-        DWORD code = ~0u;
-        ::GetExitCodeProcess(info_.hProcess, &code);
-        return code;
-    }
-    HANDLE Handle() const { return info_.hProcess; }
-    DWORD Id() const { return info_.dwProcessId; }
-    void Kill() {
-        if (!info_.hProcess)
-            return;
-        if (!WaitForExit(0)) {
-            ::TerminateProcess(info_.hProcess, 1);
-            WaitForExit(5000);
-        }
-        ::CloseHandle(info_.hThread);
-        ::CloseHandle(info_.hProcess);
-        info_ = PROCESS_INFORMATION{};
-    }
-
-private:
-    PROCESS_INFORMATION info_;
-};
-
-bool PlayerControlRegistered() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID\\{CC832E1D-5787-4677-808E-1C8EC3FC8D9D}\\InprocServer32", 0,
-                        KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(key);
-    return true;
-}
-
-template <class Predicate>
-bool WaitUntil(Predicate done, DWORD timeoutMs) {
-    const DWORD start = ::GetTickCount();
-    while (!done()) {
-        if (::GetTickCount() - start > timeoutMs)
-            return false;
-        ::Sleep(50);
-    }
-    return true;
-}
-
-std::string ReadLog(const std::wstring& path) {
-    std::string text;
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return text;
-    std::vector<char> buffer(1 << 16);
-    DWORD read = 0;
-    while (::ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) && read > 0)
-        text.append(buffer.data(), read);
-    ::CloseHandle(file);
-    return text;
-}
 
 // The sources of the "method 1 play" lines of the trace, in order (still escaped).
 std::vector<std::string> PlayedSources(const std::string& log) {
@@ -232,7 +157,7 @@ protected:
         ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", L"0");
         if (DistFolder().empty() || FindRunningPlayer() || !PlayerControlRegistered())
             return;
-        player_ = new CProcess;
+        player_ = new CPlayerProcess;
         if (player_->Start(L"-startmin"))
             WaitUntil([] { return FindRunningPlayer() != nullptr; }, kStartTimeoutMs);
     }
@@ -273,17 +198,17 @@ protected:
 
     // Runs one second start with a link and waits for it to end.
     bool HandOff(const std::wstring& link) {
-        CProcess second;
+        CPlayerProcess second;
         return second.Start(L"-trova " + link) && second.WaitForExit(kStartTimeoutMs) && second.ExitCode() == 0;
     }
 
     std::vector<std::string> Played() const { return PlayedSources(ReadLog(logPath_)); }
 
-    static CProcess* player_;
+    static CPlayerProcess* player_;
     static std::wstring logPath_;
     HWND singleton_ = nullptr;
 };
-CProcess* RunningPlayer::player_ = nullptr;
+CPlayerProcess* RunningPlayer::player_ = nullptr;
 std::wstring RunningPlayer::logPath_;
 
 TEST_F(RunningPlayer, CopyDataOfEveryKindAndShapeFromAnotherProcess) {
@@ -387,14 +312,7 @@ TEST_F(RunningPlayer, QuitMessageEndsThePlayerCleanlyEvenDuringAQuestion) {
         ::SendMessageTimeoutW(singleton_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&request), SMTO_NORMAL, 30000,
                               &result);
     });
-    DialogSearch search{player_->Id(), {}};
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            search.dialogs.clear();
-            ::EnumWindows(&CollectDialogs, reinterpret_cast<LPARAM>(&search));
-            return !search.dialogs.empty();
-        },
-        10000))
+    EXPECT_TRUE(WaitUntil([&] { return TopLevelWindowOf(player_->Id(), L"#32770", nullptr) != nullptr; }, 10000))
         << "no question shown";
     // Stray parameters are no part of the request.
     EXPECT_TRUE(::SendMessageTimeoutW(singleton_, WM_PLAYER_QUIT, 0xDEADBEEF, 0x12345678, SMTO_NORMAL, 10000, &answer));
@@ -421,12 +339,12 @@ TEST(SimultaneousStarts, LeaveOnePlayerThatPlaysEveryLink) {
     ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", L"0");
 
     constexpr int kStarts = 4;
-    CProcess players[kStarts];
+    CPlayerProcess players[kStarts];
     for (int i = 0; i < kStarts; ++i)
         ASSERT_TRUE(players[i].Start(L"-trova trova://global/race" + std::to_wstring(i)));
     auto running = [&players] {
         int count = 0;
-        for (const CProcess& player : players)
+        for (const CPlayerProcess& player : players)
             count += player.Running() ? 1 : 0;
         return count;
     };
@@ -434,8 +352,8 @@ TEST(SimultaneousStarts, LeaveOnePlayerThatPlaysEveryLink) {
     ::Sleep(2000);  // a second player would have its window by now
     EXPECT_EQ(1, running());
     EXPECT_EQ(1, CountProcesses(L"TrovaPlayer6.exe"));
-    CProcess* survivor = nullptr;
-    for (CProcess& player : players) {
+    CPlayerProcess* survivor = nullptr;
+    for (CPlayerProcess& player : players) {
         if (player.Running())
             survivor = &player;
         else
