@@ -37,11 +37,11 @@ void CChannelHeaderCtrl::SetCaption(const std::wstring& text) {
 void CChannelHeaderCtrl::SetRightText(const std::wstring& text) { rightText = text; }
 
 WindowClassSpec CChannelHeaderCtrl::GetWindowClassSpec() const {
-    WindowClassSpec spec;
-    spec.name = L"TrovaChannelHeader";
+    WindowClassSpec windowClass;
+    windowClass.name = L"TrovaChannelHeader";
     // Every press of a quick double click is a click on the bar.
-    spec.style = 0;
-    return spec;
+    windowClass.style = 0;
+    return windowClass;
 }
 
 int CChannelHeaderCtrl::OnCreate(CREATESTRUCTW*) {

@@ -29,11 +29,11 @@ ChannelTipTexts TextsOf(const CChannelNode& channel) {
 CChannelTooltip::CChannelTooltip() { EnsureWindowClass(GetWindowClassSpec()); }
 
 WindowClassSpec CChannelTooltip::GetWindowClassSpec() const {
-    WindowClassSpec spec;
-    spec.name = L"TROVAPLAYERCHANNELTOOLTIP";
-    spec.style = CS_SAVEBITS;
-    spec.cursor = IDC_ARROW;
-    return spec;
+    WindowClassSpec windowClass;
+    windowClass.name = L"TROVAPLAYERCHANNELTOOLTIP";
+    windowClass.style = CS_SAVEBITS;
+    windowClass.cursor = IDC_ARROW;
+    return windowClass;
 }
 
 SIZE CChannelTooltip::LayoutNode(HDC dc, bool draw) {

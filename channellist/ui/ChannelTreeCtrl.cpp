@@ -60,10 +60,10 @@ CChannelTreeCtrl::~CChannelTreeCtrl() {
 }
 
 WindowClassSpec CChannelTreeCtrl::GetWindowClassSpec() const {
-    WindowClassSpec spec;
-    spec.name = L"TrovaChannelTree";
-    spec.style = CS_DBLCLKS;
-    return spec;
+    WindowClassSpec windowClass;
+    windowClass.name = L"TrovaChannelTree";
+    windowClass.style = CS_DBLCLKS;
+    return windowClass;
 }
 
 int CChannelTreeCtrl::OnCreate(CREATESTRUCTW*) {

@@ -28,11 +28,11 @@ CSearchEdit::CSearchEdit()
       rightButtonUnfocused(LoadDibResource(ThisModule(), kSearchRightButtonUnfocused)) {}
 
 WindowClassSpec CSearchEdit::GetWindowClassSpec() const {
-    WindowClassSpec spec;
-    spec.name = L"TrovaSearchEdit";
-    spec.style = 0;
-    spec.superclassOf = L"EDIT";
-    return spec;
+    WindowClassSpec windowClass;
+    windowClass.name = L"TrovaSearchEdit";
+    windowClass.style = 0;
+    windowClass.superclassOf = L"EDIT";
+    return windowClass;
 }
 
 HBITMAP CSearchEdit::Image(int resourceId) const {
@@ -174,10 +174,10 @@ HBRUSH CSearchEdit::OnCtlColorEdit(HDC dc, HWND) {
 }
 
 WindowClassSpec CSearchPanel::GetWindowClassSpec() const {
-    WindowClassSpec spec;
-    spec.name = L"TrovaSearchPanel";
-    spec.style = 0;
-    return spec;
+    WindowClassSpec windowClass;
+    windowClass.name = L"TrovaSearchPanel";
+    windowClass.style = 0;
+    return windowClass;
 }
 
 int CSearchPanel::OnCreate(CREATESTRUCTW*) {

@@ -639,9 +639,9 @@ STDMETHODIMP COleControl::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPP
 // --- The control's window ---
 
 WindowClassSpec COleControl::GetWindowClassSpec() const {
-    WindowClassSpec spec;
-    spec.name = L"TrovaOleControl";
-    return spec;
+    WindowClassSpec windowClass;
+    windowClass.name = L"TrovaOleControl";
+    return windowClass;
 }
 
 BOOL COleControl::ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT&) {

@@ -68,42 +68,42 @@ void CWindow::ReleaseCapture() {
         ::ReleaseCapture();
 }
 
-WNDPROC EnsureWindowClass(const WindowClassSpec& spec) {
+WNDPROC EnsureWindowClass(const WindowClassSpec& windowClass) {
     ClassRegistry& registry = Registry();
     std::lock_guard<std::mutex> guard(registry.lock);
-    auto found = registry.defaultProcs.find(spec.name);
+    auto found = registry.defaultProcs.find(windowClass.name);
     if (found != registry.defaultProcs.end())
         return found->second;
 
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     WNDPROC defaultProc = ::DefWindowProcW;
-    if (spec.superclassOf) {
-        if (!::GetClassInfoExW(nullptr, spec.superclassOf, &wc))
+    if (windowClass.superclassOf) {
+        if (!::GetClassInfoExW(nullptr, windowClass.superclassOf, &wc))
             return nullptr;
         defaultProc = wc.lpfnWndProc;
         wc.cbSize = sizeof(wc);
-        wc.style |= spec.style;
+        wc.style |= windowClass.style;
         wc.lpszMenuName = nullptr;
         wc.hIconSm = nullptr;
     } else {
-        wc.style = spec.style;
-        wc.hCursor = spec.cursor ? ::LoadCursorW(nullptr, spec.cursor) : nullptr;
-        wc.hbrBackground = spec.background;
+        wc.style = windowClass.style;
+        wc.hCursor = windowClass.cursor ? ::LoadCursorW(nullptr, windowClass.cursor) : nullptr;
+        wc.hbrBackground = windowClass.background;
     }
     wc.lpfnWndProc = &CWindowImpl::StaticWindowProc;
     wc.hInstance = ThisModule();
-    wc.lpszClassName = spec.name;
+    wc.lpszClassName = windowClass.name;
     if (!::RegisterClassExW(&wc)) {
         // Registered earlier in this module under the same name (e.g. by a previous load):
         // usable only when it is ours.
         WNDCLASSEXW existing{};
         existing.cbSize = sizeof(existing);
-        if (!::GetClassInfoExW(ThisModule(), spec.name, &existing) ||
+        if (!::GetClassInfoExW(ThisModule(), windowClass.name, &existing) ||
             existing.lpfnWndProc != &CWindowImpl::StaticWindowProc)
             return nullptr;
     }
-    registry.defaultProcs.emplace(spec.name, defaultProc);
+    registry.defaultProcs.emplace(windowClass.name, defaultProc);
     return defaultProc;
 }
 
@@ -129,14 +129,14 @@ HWND CWindowImpl::Create(HWND parent, const RECT& rect, const wchar_t* title, DW
                          UINT_PTR idOrMenu) {
     if (m_hWnd)
         return nullptr;
-    const WindowClassSpec spec = GetWindowClassSpec();
-    WNDPROC defaultProc = EnsureWindowClass(spec);
+    const WindowClassSpec windowClass = GetWindowClassSpec();
+    WNDPROC defaultProc = EnsureWindowClass(windowClass);
     if (!defaultProc)
         return nullptr;
     defaultProc_ = defaultProc;
     subclassed_ = false;
     // Binding happens in WM_NCCREATE, from lpCreateParams.
-    return ::CreateWindowExW(exStyle, spec.name, title ? title : L"", style, rect.left, rect.top,
+    return ::CreateWindowExW(exStyle, windowClass.name, title ? title : L"", style, rect.left, rect.top,
                              rect.right - rect.left, rect.bottom - rect.top, parent,
                              reinterpret_cast<HMENU>(idOrMenu), ThisModule(), this);
 }

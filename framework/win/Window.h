@@ -57,7 +57,7 @@ struct WindowClassSpec {
 // Registers the class in this module once (per name) and returns the procedure that
 // default processing calls: DefWindowProcW, or the superclassed system procedure.
 // Returns nullptr when registration fails.
-WNDPROC EnsureWindowClass(const WindowClassSpec& spec);
+WNDPROC EnsureWindowClass(const WindowClassSpec& windowClass);
 // Unregisters every class registered by this module; for a DLL before it unloads.
 void UnregisterWindowClasses();
 

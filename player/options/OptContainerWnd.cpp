@@ -34,9 +34,9 @@ void BlendRect(HDC dc, const RECT& area, COLORREF color, BYTE opacity) {
 }  // namespace
 
 WindowClassSpec COptContainerWnd::GetWindowClassSpec() const {
-    WindowClassSpec spec;
-    spec.name = L"TrovaOptContainer";
-    return spec;
+    WindowClassSpec windowClass;
+    windowClass.name = L"TrovaOptContainer";
+    return windowClass;
 }
 
 int COptContainerWnd::OnCreate(CREATESTRUCTW*) {

@@ -43,9 +43,9 @@ void FillClient(HWND window, HDC dc, HBRUSH brush) {
 // ---- CBCastCmdPanel ----
 
 WindowClassSpec CBCastCmdPanel::GetWindowClassSpec() const {
-    WindowClassSpec spec;
-    spec.name = L"TrovaBCastCmdPanel";
-    return spec;
+    WindowClassSpec windowClass;
+    windowClass.name = L"TrovaBCastCmdPanel";
+    return windowClass;
 }
 
 int CBCastCmdPanel::OnCreate(CREATESTRUCTW*) {
@@ -91,10 +91,10 @@ void CBCastCmdPanel::OnCreateClicked(UINT, int, HWND) {
 // ---- CBCastListCtrl ----
 
 WindowClassSpec CBCastListCtrl::GetWindowClassSpec() const {
-    WindowClassSpec spec;
-    spec.name = L"TrovaBCastList";
-    spec.superclassOf = WC_LISTVIEWW;
-    return spec;
+    WindowClassSpec windowClass;
+    windowClass.name = L"TrovaBCastList";
+    windowClass.superclassOf = WC_LISTVIEWW;
+    return windowClass;
 }
 
 int CBCastListCtrl::OnCreate(CREATESTRUCTW*) {
@@ -125,9 +125,9 @@ int CBCastListCtrl::OnCreate(CREATESTRUCTW*) {
 // ---- CBroadcastPanel ----
 
 WindowClassSpec CBroadcastPanel::GetWindowClassSpec() const {
-    WindowClassSpec spec;
-    spec.name = L"TrovaBroadcastPanel";
-    return spec;
+    WindowClassSpec windowClass;
+    windowClass.name = L"TrovaBroadcastPanel";
+    return windowClass;
 }
 
 HWND CBroadcastPanel::Create(HWND parent) {

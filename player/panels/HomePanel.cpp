@@ -56,9 +56,9 @@ void CHtmlCtrl::OnEvent(DISPID id, const VARIANT* args, UINT count) {
 }
 
 WindowClassSpec CHomePanel::GetWindowClassSpec() const {
-    WindowClassSpec spec;
-    spec.name = L"TrovaHomePanel";
-    return spec;
+    WindowClassSpec windowClass;
+    windowClass.name = L"TrovaHomePanel";
+    return windowClass;
 }
 
 int CHomePanel::OnCreate(CREATESTRUCTW*) {

@@ -13,9 +13,9 @@ const CSkin* NaviSkin() {
 }  // namespace
 
 WindowClassSpec CNaviPanel::GetWindowClassSpec() const {
-    WindowClassSpec spec;
-    spec.name = L"TrovaNaviPanel";
-    return spec;
+    WindowClassSpec windowClass;
+    windowClass.name = L"TrovaNaviPanel";
+    return windowClass;
 }
 
 bool CNaviPanel::Create(HWND parent, INaviListener* listener) {

@@ -44,11 +44,11 @@ CChildView::CChildView()
 CChildView::~CChildView() = default;
 
 WindowClassSpec CChildView::GetWindowClassSpec() const {
-    WindowClassSpec spec;
-    spec.name = L"TrovaPlayerView";
-    spec.style = CS_DBLCLKS | CS_OWNDC;
-    spec.background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    return spec;
+    WindowClassSpec windowClass;
+    windowClass.name = L"TrovaPlayerView";
+    windowClass.style = CS_DBLCLKS | CS_OWNDC;
+    windowClass.background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    return windowClass;
 }
 
 bool CChildView::Create(HWND parent, const RECT& rect, UINT id) {

@@ -102,11 +102,11 @@ CMainFrame::~CMainFrame() {
 }
 
 WindowClassSpec CMainFrame::GetWindowClassSpec() const {
-    WindowClassSpec spec;
-    spec.name = L"TrovaPlayer6Frame";
-    spec.style = 0;
-    spec.cursor = nullptr;
-    return spec;
+    WindowClassSpec windowClass;
+    windowClass.name = L"TrovaPlayer6Frame";
+    windowClass.style = 0;
+    windowClass.cursor = nullptr;
+    return windowClass;
 }
 
 bool CMainFrame::CreateFrame(const std::wstring& title, SIZE size) {

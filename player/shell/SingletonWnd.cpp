@@ -6,10 +6,10 @@ bool CSingletonWnd::Create(HWND owner) {
 }
 
 WindowClassSpec CSingletonWnd::GetWindowClassSpec() const {
-    WindowClassSpec spec;
-    spec.name = kSingletonClassName;
-    spec.style = CS_SAVEBITS;
-    return spec;
+    WindowClassSpec windowClass;
+    windowClass.name = kSingletonClassName;
+    windowClass.style = CS_SAVEBITS;
+    return windowClass;
 }
 
 int CSingletonWnd::OnCreate(CREATESTRUCTW*) {

@@ -14,10 +14,10 @@ public:
 
 protected:
     WindowClassSpec GetWindowClassSpec() const override {
-        WindowClassSpec spec;
-        spec.name = L"TrovaTrayParking";
-        spec.style = 0;
-        return spec;
+        WindowClassSpec windowClass;
+        windowClass.name = L"TrovaTrayParking";
+        windowClass.style = 0;
+        return windowClass;
     }
 };
 
@@ -33,10 +33,10 @@ CSystemTray::CSystemTray() : icon_{} {
 }
 
 WindowClassSpec CSystemTray::GetWindowClassSpec() const {
-    WindowClassSpec spec;
-    spec.name = L"TrovaTrayIconWindow";
-    spec.style = 0;
-    return spec;
+    WindowClassSpec windowClass;
+    windowClass.name = L"TrovaTrayIconWindow";
+    windowClass.style = 0;
+    return windowClass;
 }
 
 UINT CSystemTray::TaskbarCreatedMessage() {

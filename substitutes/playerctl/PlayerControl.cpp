@@ -143,9 +143,9 @@ void CPlayerControl::RaisePointerEvent(DISPID id, ULONG keys, ULONG button, POIN
 // --- Window ---
 
 WindowClassSpec CPlayerControl::GetWindowClassSpec() const {
-    WindowClassSpec spec;
-    spec.name = L"TrovaPlayerCtl";
-    return spec;
+    WindowClassSpec windowClass;
+    windowClass.name = L"TrovaPlayerCtl";
+    return windowClass;
 }
 
 int CPlayerControl::OnCreate(CREATESTRUCTW*) {

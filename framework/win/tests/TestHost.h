@@ -24,9 +24,9 @@ public:
 
 protected:
     WindowClassSpec GetWindowClassSpec() const override {
-        WindowClassSpec spec;
-        spec.name = L"TrovaTestHost";
-        return spec;
+        WindowClassSpec windowClass;
+        windowClass.name = L"TrovaTestHost";
+        return windowClass;
     }
 };
 

@@ -43,9 +43,9 @@ public:
 
 protected:
     WindowClassSpec GetWindowClassSpec() const override {
-        WindowClassSpec spec;
-        spec.name = L"TrovaTestRecording";
-        return spec;
+        WindowClassSpec windowClass;
+        windowClass.name = L"TrovaTestRecording";
+        return windowClass;
     }
 };
 
@@ -262,12 +262,12 @@ TEST(WindowClass, RegisteredOnceInThisModule) {
     EXPECT_TRUE(info.style & CS_DBLCLKS);
     EXPECT_EQ(reinterpret_cast<LONG_PTR>(ThisModule()), ::GetWindowLongPtrW(first, GWLP_HINSTANCE));
 
-    WindowClassSpec spec;
-    spec.name = L"TrovaTestRecording";
-    EXPECT_EQ(reinterpret_cast<WNDPROC>(::DefWindowProcW), EnsureWindowClass(spec));
-    spec.name = L"TrovaTestNoSuchBase";
-    spec.superclassOf = L"NoSuchSystemClass";
-    EXPECT_EQ(nullptr, EnsureWindowClass(spec));
+    WindowClassSpec windowClass;
+    windowClass.name = L"TrovaTestRecording";
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(::DefWindowProcW), EnsureWindowClass(windowClass));
+    windowClass.name = L"TrovaTestNoSuchBase";
+    windowClass.superclassOf = L"NoSuchSystemClass";
+    EXPECT_EQ(nullptr, EnsureWindowClass(windowClass));
 }
 
 namespace {
@@ -314,10 +314,10 @@ public:
 
 protected:
     WindowClassSpec GetWindowClassSpec() const override {
-        WindowClassSpec spec;
-        spec.name = L"TrovaTestColorEdit";
-        spec.superclassOf = L"EDIT";
-        return spec;
+        WindowClassSpec windowClass;
+        windowClass.name = L"TrovaTestColorEdit";
+        windowClass.superclassOf = L"EDIT";
+        return windowClass;
     }
 };
 }  // namespace

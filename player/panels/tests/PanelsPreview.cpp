@@ -36,10 +36,10 @@ public:
 
 protected:
     WindowClassSpec GetWindowClassSpec() const override {
-        WindowClassSpec spec;
-        spec.name = L"TrovaPanelsPreview";
-        spec.background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        return spec;
+        WindowClassSpec windowClass;
+        windowClass.name = L"TrovaPanelsPreview";
+        windowClass.background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        return windowClass;
     }
 
 private:

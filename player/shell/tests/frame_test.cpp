@@ -76,9 +76,9 @@ public:
 
 protected:
     WindowClassSpec GetWindowClassSpec() const override {
-        WindowClassSpec spec;
-        spec.name = L"MsnMsgrUIManager";
-        return spec;
+        WindowClassSpec windowClass;
+        windowClass.name = L"MsnMsgrUIManager";
+        return windowClass;
     }
 
 private:

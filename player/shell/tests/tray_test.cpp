@@ -25,9 +25,9 @@ public:
 
 protected:
     WindowClassSpec GetWindowClassSpec() const override {
-        WindowClassSpec spec;
-        spec.name = L"TrovaTrayTestTarget";
-        return spec;
+        WindowClassSpec windowClass;
+        windowClass.name = L"TrovaTrayTestTarget";
+        return windowClass;
     }
 
 private:
