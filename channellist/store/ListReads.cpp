@@ -1,0 +1,136 @@
+#include "channellist/store/ListReads.h"
+
+#include <string>
+#include <utility>
+
+#include "channellist/store/ChannelDatabase.h"
+#include "channellist/store/StoreAccess.h"
+
+using sqlite3x::command;
+using sqlite3x::connection;
+using sqlite3x::reader;
+using namespace store_access;
+
+namespace {
+
+// Older copies of the program never read or write this table, so it can live in the same file.
+const char kCreateFavorite[] =
+    "CREATE TABLE IF NOT EXISTS favorite(name TEXT,channelid TEXT,utime DATETIME,UNIQUE(name,channelid))";
+
+// The rows of an opened history, newest first. Equal times come in channel id order, the order
+// in which the row-at-a-time history page meets them (it walks the live ids through the
+// history's id index).
+const std::string kHistoryChannels = "SELECT " + kChannelColumns +
+                                     " FROM history JOIN channel USING(id) WHERE del<>1 "
+                                     "ORDER BY history.utime desc,id";
+
+// A favourite shows the live channel of its name and channel id; of several such rows, the
+// oldest. Favourites added in the same second come newest first by their row order.
+const std::string kFavoriteChannels =
+    "SELECT " + kChannelColumns +
+    " FROM favorite JOIN channel USING(name,channelid) "
+    "WHERE channel.id=(SELECT min(live.id) FROM channel AS live WHERE live.name=favorite.name "
+    "AND live.channelid=favorite.channelid AND live.del<>1) "
+    "ORDER BY favorite.utime desc,favorite.rowid desc";
+
+void EnsureFavoriteTable(connection& db) { db.exec(kCreateFavorite); }
+
+std::vector<ChannelRecord> ReadChannels(command& query) {
+    std::vector<ChannelRecord> channels;
+    reader row(query);
+    while (row.read()) {
+        channels.emplace_back();
+        ReadChannelRow(row, channels.back());
+    }
+    return channels;
+}
+
+// Reads a flat list and its visitor sum, or nothing.
+bool ReadChannelList(EnsureTable listTable, const std::string& sql, ChannelListSnapshot& out) {
+    ChannelListSnapshot snapshot;
+    const bool read = WithStoreTransaction(false, {listTable, EnsureChannelTable}, [&](connection& db) {
+        command list(db, sql);
+        snapshot.channels = ReadChannels(list);
+        snapshot.visitorSum = db.query_int(kSumVisitors);
+        return true;
+    });
+    if (read) out = std::move(snapshot);
+    return read;
+}
+
+// Runs a statement keyed by the channel's name and channel id.
+template <typename Run>
+bool WithFavoriteKey(Transaction mode, const char* sql, const ChannelRecord& channel, Run run) {
+    return RunStoreOperation(false, {EnsureFavoriteTable}, mode, [&](connection& db) {
+        command statement(db, sql);
+        statement.bind_text(1, channel.name);
+        statement.bind_text(2, channel.channelid);
+        return run(statement);
+    });
+}
+
+}  // namespace
+
+bool ReadAllChannels(int latestLimit, AllChannelsSnapshot& out) {
+    AllChannelsSnapshot snapshot;
+    const bool read =
+        WithStoreTransaction(false, {EnsureCatalogTable, EnsureChannelTable}, [&](connection& db) {
+            {
+                command catalogs(db, kCatalogsInOrder);
+                reader row(catalogs);
+                while (row.read()) {
+                    snapshot.catalogs.emplace_back();
+                    snapshot.catalogs.back().catalog.id = row.get_int(0);
+                    snapshot.catalogs.back().catalog.name = row.get_text(1);
+                }
+            }
+            if (snapshot.catalogs.empty()) return false;
+            // A limit of 0 or less would mean no limit to SQLite.
+            if (latestLimit > 0) {
+                command latest(db, kNewChannelsInOrder + " limit ?");
+                latest.bind_int(1, latestLimit);
+                snapshot.latest = ReadChannels(latest);
+            }
+            command channels(db, kCatalogChannelsInOrder);
+            for (CatalogChannels& catalog : snapshot.catalogs) {
+                channels.bind_int(1, catalog.catalog.id);
+                catalog.channels = ReadChannels(channels);
+            }
+            snapshot.channelCount = db.query_int(kCountChannels);
+            snapshot.visitorSum = db.query_int(kSumVisitors);
+            return true;
+        });
+    if (read) out = std::move(snapshot);
+    return read;
+}
+
+bool ReadHistoryList(ChannelListSnapshot& out) {
+    return ReadChannelList(EnsureHistoryTable, kHistoryChannels, out);
+}
+
+bool ReadFavoriteList(ChannelListSnapshot& out) {
+    return ReadChannelList(EnsureFavoriteTable, kFavoriteChannels, out);
+}
+
+bool AddFavorite(const ChannelRecord& channel) {
+    // Adding a favourite again keeps the time it was first added.
+    return WithFavoriteKey(Transaction::Whole,
+                           "INSERT OR IGNORE INTO favorite(name,channelid,utime) VALUES(?,?,CURRENT_TIMESTAMP)",
+                           channel, [](command& insert) {
+                               insert.exec();
+                               return true;
+                           });
+}
+
+bool RemoveFavorite(const ChannelRecord& channel) {
+    return WithFavoriteKey(Transaction::Whole, "DELETE FROM favorite WHERE name=? AND channelid=?", channel,
+                           [](command& remove) {
+                               remove.exec();
+                               return true;
+                           });
+}
+
+bool IsFavorite(const ChannelRecord& channel) {
+    return WithFavoriteKey(Transaction::None, "SELECT count(*) FROM favorite WHERE name=? AND channelid=?",
+                           channel, [](command& count) { return count.query_int() != 0; });
+}

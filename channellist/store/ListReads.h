@@ -1,0 +1,37 @@
+#pragma once
+// Whole-list reads for the channel lists. Each reads one consistent snapshot through one
+// connection inside one read transaction, with one statement per list or per catalog. They never
+// throw: false means nothing usable was read (database locked, busy, broken or missing tables
+// that cannot be created) and `out` is left untouched, so the caller keeps what it showed.
+#include "channellist/store/Records.h"
+#include <vector>
+
+struct CatalogChannels {
+    CatalogRecord catalog;
+    std::vector<ChannelRecord> channels;  // the catalog's shown channels, by ctime then name
+};
+
+struct AllChannelsSnapshot {
+    std::vector<ChannelRecord> latest;      // channels of the last three days, newest first,
+                                            // at most latestLimit of them
+    std::vector<CatalogChannels> catalogs;  // every catalog, in catalog order
+    int channelCount = 0;                   // all shown channels (CountChannels)
+    int visitorSum = 0;                     // SumVisitors
+};
+// False also when there is no catalog at all (the list keeps its rows, as before).
+bool ReadAllChannels(int latestLimit, AllChannelsSnapshot& out);
+
+struct ChannelListSnapshot {
+    std::vector<ChannelRecord> channels;
+    int visitorSum = 0;  // SumVisitors, the percentage column's denominator
+};
+// History joined to channel on its key, most recently opened first; hidden channels left out.
+bool ReadHistoryList(ChannelListSnapshot& out);
+// Favourite channels, most recently added first; hidden or missing channels left out.
+bool ReadFavoriteList(ChannelListSnapshot& out);
+
+// Favourites, keyed by the channel's name and channel id (the identity that survives
+// synchronisations). Each creates its table if needed; false on any failure.
+bool AddFavorite(const ChannelRecord& channel);
+bool RemoveFavorite(const ChannelRecord& channel);
+bool IsFavorite(const ChannelRecord& channel);

@@ -1,0 +1,67 @@
+#pragma once
+// Inside the store: the boundary every store operation passes (its own connection, its tables,
+// one catch) and the statement texts that the row-at-a-time and the whole-list reads share, so
+// that both sort the same rows in the same way.
+#include <windows.h>
+
+#include <exception>
+#include <initializer_list>
+#include <string>
+
+#include "channellist/store/ChannelDatabase.h"
+
+namespace store_access {
+
+// The channel columns of every channel read, in the order ReadChannelRow maps them.
+inline const std::string kChannelColumns =
+    "id,catalogid,name,desc,url,channelid,type,server,portno,bitrate,visitors,hits";
+
+inline const std::string kCatalogsInOrder = "SELECT id,name FROM catalog ORDER BY ctime";
+inline const std::string kCatalogChannelsInOrder =
+    "SELECT " + kChannelColumns + " FROM channel WHERE catalogid=? AND del<>1 ORDER BY ctime,name";
+inline const std::string kNewChannelsInOrder =
+    "SELECT " + kChannelColumns +
+    " FROM channel WHERE del<>1 AND (julianday('now')-julianday(ctime))<3 order by ctime desc,name asc";
+inline const std::string kCountChannels = "SELECT count(*) FROM channel WHERE del<>1";
+inline const std::string kSumVisitors =
+    "SELECT sum(visitors) FROM channel WHERE id IN (SELECT id FROM channel WHERE del<>1)";
+
+using EnsureTable = void (*)(sqlite3x::connection&);
+
+enum class Transaction { None, Whole };
+
+// Opens the database file, (inside one transaction when asked) ensures `tables`, runs `body`
+// and closes. Any failure ends here: the reason goes to the debugger output and the caller
+// gets `failed`; an open transaction rolls back and the connection closes on the way out.
+template <typename Result, typename Body>
+Result RunStoreOperation(Result failed, std::initializer_list<EnsureTable> tables, Transaction mode, Body&& body) {
+    try {
+        sqlite3x::connection db;
+        db.open(GetDatabasePath());
+        Result result = failed;
+        {
+            sqlite3x::transaction transaction(db);
+            if (mode == Transaction::Whole) transaction.begin();
+            for (EnsureTable ensure : tables) ensure(db);
+            result = body(db);
+            if (mode == Transaction::Whole) transaction.commit();
+        }
+        db.close();
+        return result;
+    } catch (const std::exception& e) {
+        OutputDebugStringA(e.what());
+        return failed;
+    }
+}
+
+template <typename Result, typename Body>
+Result WithStore(Result failed, std::initializer_list<EnsureTable> tables, Body&& body) {
+    return RunStoreOperation(failed, tables, Transaction::None, body);
+}
+
+template <typename Result, typename Body>
+Result WithStoreTransaction(Result failed, std::initializer_list<EnsureTable> tables, Body&& body) {
+    return RunStoreOperation(failed, tables, Transaction::Whole, body);
+}
+
+}  // namespace store_access
