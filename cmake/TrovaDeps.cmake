@@ -4,10 +4,10 @@ set(TROVA_DEPS_DIR ${CMAKE_SOURCE_DIR}/.cache/deps CACHE PATH "Cross-built depen
 # SQLite 3 as the shared library sqlite3.dll.
 add_library(sqlite3 SHARED IMPORTED GLOBAL)
 set_target_properties(sqlite3 PROPERTIES
-    IMPORTED_LOCATION ${TROVA_DEPS_DIR}/sqlite/sqlite3.dll
-    IMPORTED_IMPLIB ${TROVA_DEPS_DIR}/sqlite/libsqlite3.dll.a
-    INTERFACE_INCLUDE_DIRECTORIES ${TROVA_DEPS_DIR}/sqlite)
-file(COPY ${TROVA_DEPS_DIR}/sqlite/sqlite3.dll DESTINATION ${TROVA_DIST_DIR})
+    IMPORTED_LOCATION ${TROVA_DEPS_DIR}/sqlite/${CMAKE_SYSTEM_PROCESSOR}/sqlite3.dll
+    IMPORTED_IMPLIB ${TROVA_DEPS_DIR}/sqlite/${CMAKE_SYSTEM_PROCESSOR}/libsqlite3.dll.a
+    INTERFACE_INCLUDE_DIRECTORIES ${TROVA_DEPS_DIR}/sqlite/${CMAKE_SYSTEM_PROCESSOR})
+file(COPY ${TROVA_DEPS_DIR}/sqlite/${CMAKE_SYSTEM_PROCESSOR}/sqlite3.dll DESTINATION ${TROVA_DIST_DIR})
 
 # Boost headers: a folder that holds only "boost".
 add_library(boost_headers INTERFACE)

@@ -31,10 +31,15 @@ if(CMAKE_SCRIPT_MODE_FILE)
     return()
 endif()
 
-find_program(TROVA_WIDL NAMES i686-w64-mingw32-widl REQUIRED)
+find_program(TROVA_WIDL NAMES ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32-widl REQUIRED)
 find_path(TROVA_WIDL_STDOLE_DIR stdole2.tlb
-    PATHS /usr/lib/i386-linux-gnu/wine/i386-windows /usr/lib/wine/i386-windows
+    PATHS /usr/lib/x86_64-linux-gnu/wine/x86_64-windows /usr/lib/i386-linux-gnu/wine/i386-windows
     NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    set(TROVA_WIDL_TARGET --win64)
+else()
+    set(TROVA_WIDL_TARGET --win32)
+endif()
 set(TROVA_IDL_INCLUDE_DIR ${TROVA_DEPS_DIR}/idl)
 set(TROVA_IDL_SCRIPT ${CMAKE_CURRENT_LIST_FILE})
 
@@ -48,7 +53,7 @@ function(trova_add_typelib target idl)
     # One custom target owns the outputs, so several targets may use the same library.
     set(idl_target trova_idl_${name})
     if(NOT TARGET ${idl_target})
-        set(command ${TROVA_WIDL} --win32 -I${TROVA_IDL_INCLUDE_DIR} -L${TROVA_WIDL_STDOLE_DIR}
+        set(command ${TROVA_WIDL} ${TROVA_WIDL_TARGET} -I${TROVA_IDL_INCLUDE_DIR} -L${TROVA_WIDL_STDOLE_DIR}
             -t -T ${tlb} -h -H ${header} -u -U ${iids} ${idl_path})
         string(REPLACE ";" "|" command_arg "${command}")
         set(outputs ${tlb} ${header} ${iids})

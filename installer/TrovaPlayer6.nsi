@@ -2,7 +2,15 @@
 ;   makensis -INPUTCHARSET UTF8 -DDIST=<shipped folder> -DOUTFILE=<setup.exe> -DICON=<icon> TrovaPlayer6.nsi
 ; Silent use: TrovaPlayer6-setup.exe /S [/D=C:\folder]   and   uninstall.exe /S
 
-Unicode true
+; -DX64 makes the installer of the 64-bit build: a 64-bit installer (its RegDLL loads 64-bit
+; servers), the 64-bit program folder and the 64-bit registry view.
+!ifdef X64
+  Target amd64-unicode
+  !define PROGRAM_FILES "$PROGRAMFILES64"
+!else
+  Unicode true
+  !define PROGRAM_FILES "$PROGRAMFILES"
+!endif
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
@@ -28,7 +36,7 @@ RequestExecutionLevel admin
 
 Name "${COMPANY} ${PRODUCT}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES\${COMPANY}\${PRODUCT}"
+InstallDir "${PROGRAM_FILES}\${COMPANY}\${PRODUCT}"
 InstallDirRegKey HKLM "${UNINST_KEY}" "InstallLocation"
 ShowInstDetails show
 ShowUninstDetails show
@@ -113,6 +121,9 @@ FunctionEnd
 !macroend
 
 Function .onInit
+!ifdef X64
+  SetRegView 64
+!endif
   SetShellVarContext all
 FunctionEnd
 
@@ -159,6 +170,9 @@ Section "${PRODUCT}" SecMain
 SectionEnd
 
 Function un.onInit
+!ifdef X64
+  SetRegView 64
+!endif
   SetShellVarContext all
 FunctionEnd
 
@@ -201,7 +215,7 @@ Section "Uninstall"
   Delete "$INSTDIR\uninstall.exe"
   ; Folders are removed only when nothing of the user's is left in them.
   RMDir /REBOOTOK "$INSTDIR"
-  RMDir "$PROGRAMFILES\${COMPANY}"
+  RMDir "${PROGRAM_FILES}\${COMPANY}"
 
   DeleteRegKey HKLM "${UNINST_KEY}"
 SectionEnd

@@ -4,8 +4,20 @@ TROVA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export TROVA_CACHE="$TROVA_ROOT/.cache"
 export TROVA_DEPS="$TROVA_CACHE/deps"
 export TROVA_BUILD="${TROVA_BUILD:-$TROVA_ROOT/build}"
-export WINEPREFIX="$TROVA_CACHE/wine"
-export WINEARCH=win32
+# Target of the build: x86_64, which this machine's Wine runs, or i686 (the 32-bit build that
+# the outside 32-bit components need; built and checked here, not run).
+export TROVA_ARCH="${TROVA_ARCH:-x86_64}"
+# TROVA_WINEPREFIX gives a second working copy its own prefix (and so its own wineserver).
+export WINEPREFIX="${TROVA_WINEPREFIX:-$TROVA_CACHE/wine}"
+export WINEARCH=win64
+# Wine's launcher scripts prefer the 32-bit loader whenever wine32 is installed, but 32-bit Linux
+# programs may not run at all (kernels without IA-32 emulation): always use the 64-bit loader.
+export WINELOADER=/usr/lib/wine/wine64
+export WINESERVER=/usr/lib/wine/wineserver64
+mkdir -p "$TROVA_CACHE/bin"
+for _tool in wine wine-stable; do ln -sfn "$WINELOADER" "$TROVA_CACHE/bin/$_tool"; done
+ln -sfn "$WINESERVER" "$TROVA_CACHE/bin/wineserver"
+case ":$PATH:" in *":$TROVA_CACHE/bin:"*) ;; *) export PATH="$TROVA_CACHE/bin:$PATH" ;; esac
 export WINEDEBUG="${WINEDEBUG:--all}"
 
 # Unix path to a Windows path on Wine's Z: drive, without starting Wine.
@@ -18,8 +30,9 @@ winepath_w() {
 # Starts one persistent wineserver and Wine's system processes, detached from the
 # caller's output: a test runner that waits for its pipes would otherwise wait for ever.
 trova_wine_start() {
-    if ! pgrep -u "$(id -u)" -f 'system32\\services.exe' >/dev/null; then
-        wineserver -p >/dev/null 2>&1 </dev/null
+    # Exits at once when this prefix already has its server.
+    wineserver -p >/dev/null 2>&1 </dev/null || true
+    if ! pgrep -u "$(id -u)" -f 'system32\\services.exe' >/dev/null || [ -n "${TROVA_WINEPREFIX:-}" ]; then
         setsid wine cmd /c exit </dev/null >/dev/null 2>&1
     fi
 }

@@ -13,8 +13,9 @@ if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 log() { echo "[setup] $*"; }
 
 PACKAGES=(
-    mingw-w64 mingw-w64-tools g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
-    wine wine32:i386 xvfb xauth x11-utils fonts-wqy-microhei imagemagick
+    mingw-w64 mingw-w64-tools g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+    g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+    wine wine64 xvfb xauth x11-utils fonts-wqy-microhei imagemagick
     libboost1.74-dev googletest cmake make dpkg-dev xz-utils
     clang libclang-rt-14-dev nsis procps
 )
@@ -25,11 +26,6 @@ install_packages() {
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
     done
     local need_update=0
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        log "adding the i386 architecture"
-        $SUDO dpkg --add-architecture i386
-        need_update=1
-    fi
     if ! enable_source_packages; then need_update=1; fi
     if [ ${#missing[@]} -gt 0 ] || [ $need_update = 1 ]; then
         log "apt-get update"
@@ -57,19 +53,28 @@ enable_source_packages() {
     return 1
 }
 
+# sqlite3.dll for both targets, from one unpacked source tree.
 build_sqlite() {
-    local out="$TROVA_DEPS/sqlite"
-    [ -f "$out/sqlite3.dll" ] && [ -f "$out/libsqlite3.dll.a" ] && [ -f "$out/sqlite3.h" ] && return
-    log "building sqlite3.dll from Debian's sqlite3 source package"
+    local out="$TROVA_DEPS/sqlite" arch
+    local missing=()
+    for arch in x86_64 i686; do
+        [ -f "$out/$arch/sqlite3.dll" ] && [ -f "$out/$arch/libsqlite3.dll.a" ] && [ -f "$out/$arch/sqlite3.h" ] \
+            || missing+=("$arch")
+    done
+    [ ${#missing[@]} -eq 0 ] && return
+    log "building sqlite3.dll (${missing[*]}) from Debian's sqlite3 source package"
     local src="$TROVA_CACHE/src/sqlite3"
-    rm -rf "$src" && mkdir -p "$src" "$out"
+    rm -rf "$src" && mkdir -p "$src"
     (cd "$src" && apt-get source --download-only -qq sqlite3 >/dev/null 2>&1 \
         && dpkg-source -x --no-check sqlite3_*.dsc tree >/dev/null)
     (cd "$src/tree" && ./configure --disable-tcl >/dev/null && make -s sqlite3.c >/dev/null)
-    (cd "$src/tree" && i686-w64-mingw32-gcc -O2 -shared -DSQLITE_THREADSAFE=1 \
-        '-DSQLITE_API=__declspec(dllexport)' sqlite3.c -o "$out/sqlite3.dll" \
-        -static-libgcc "-Wl,--out-implib,$out/libsqlite3.dll.a")
-    cp "$src/tree/sqlite3.h" "$out/"
+    for arch in "${missing[@]}"; do
+        mkdir -p "$out/$arch"
+        (cd "$src/tree" && "$arch-w64-mingw32-gcc" -O2 -shared -DSQLITE_THREADSAFE=1 \
+            '-DSQLITE_API=__declspec(dllexport)' sqlite3.c -o "$out/$arch/sqlite3.dll" \
+            -static-libgcc "-Wl,--out-implib,$out/$arch/libsqlite3.dll.a")
+        cp "$src/tree/sqlite3.h" "$out/$arch/"
+    done
     rm -rf "$src/tree"
 }
 

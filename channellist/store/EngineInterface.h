@@ -76,6 +76,10 @@ static_assert(offsetof(EngineChannelInfo, viewers) == 1476, "viewers slot");
 static_assert(offsetof(EngineChannelInfo, bitrate) == 1480, "bit rate slot");
 static_assert(sizeof(std::int32_t) == 4, "32-bit integers");
 
+#ifndef _WIN64
+// The engine is a 32-bit library: its table is laid out in 32-bit words. A 64-bit build (used
+// for testing on 64-bit-only machines, with the engine substitute built from this header) keeps
+// the same fields in the same order at its natural alignment.
 static_assert(sizeof(EngineClassObject) == 68, "engine function table is 68 bytes");
 static_assert(offsetof(EngineClassObject, interface_version) == 0, "interface_version");
 static_assert(offsetof(EngineClassObject, context) == 4, "context");
@@ -84,3 +88,4 @@ static_assert(offsetof(EngineClassObject, get_count) == 28, "get_count");
 static_assert(offsetof(EngineClassObject, open) == 52, "open");
 static_assert(offsetof(EngineClassObject, close) == 56, "close");
 static_assert(sizeof(EngineContext) == 4 && sizeof(EngineOpenFn) == 4, "32-bit engine interface");
+#endif

@@ -2,7 +2,8 @@
 
 #include "framework/win/Module.h"
 
-static_assert(sizeof(NOTIFYICONDATAW) == 952, "the icon record is used in its full size");
+static_assert(sizeof(NOTIFYICONDATAW) == (sizeof(void*) == 8 ? 968 : 952),
+              "the icon record is used in its full size");
 
 namespace {
 
