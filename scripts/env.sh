@@ -14,9 +14,16 @@ export WINEARCH=win64
 # programs may not run at all (kernels without IA-32 emulation): always use the 64-bit loader.
 export WINELOADER=/usr/lib/wine/wine64
 export WINESERVER=/usr/lib/wine/wineserver64
+# (A script, not a link: the loader finds its companions by the name it was started under.)
 mkdir -p "$TROVA_CACHE/bin"
-for _tool in wine wine-stable; do ln -sfn "$WINELOADER" "$TROVA_CACHE/bin/$_tool"; done
-ln -sfn "$WINESERVER" "$TROVA_CACHE/bin/wineserver"
+# Written once and replaced atomically: test programs source this file in parallel.
+for _tool in wine wine-stable; do
+    if ! grep -qs "exec $WINELOADER " "$TROVA_CACHE/bin/$_tool"; then
+        printf '#!/bin/sh\nexec %s "$@"\n' "$WINELOADER" > "$TROVA_CACHE/bin/$_tool.$$"
+        chmod +x "$TROVA_CACHE/bin/$_tool.$$" && mv -f "$TROVA_CACHE/bin/$_tool.$$" "$TROVA_CACHE/bin/$_tool"
+    fi
+done
+[ -L "$TROVA_CACHE/bin/wineserver" ] || ln -sfn "$WINESERVER" "$TROVA_CACHE/bin/wineserver"
 case ":$PATH:" in *":$TROVA_CACHE/bin:"*) ;; *) export PATH="$TROVA_CACHE/bin:$PATH" ;; esac
 export WINEDEBUG="${WINEDEBUG:--all}"
 
