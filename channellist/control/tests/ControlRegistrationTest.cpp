@@ -188,7 +188,8 @@ TEST(ControlRegistration, RegisterAndUnregisterRoundTrip) {
     EXPECT_FALSE(KeyExists(page + L"\\Control"));
 
     EXPECT_EQ(L"TrovaCL ActiveX Control module", Value(library + L"\\1.0"));
-    EXPECT_EQ(module, Value(library + L"\\1.0\\0\\win32"));
+    // The type library is registered for the platform of the module that registers it.
+    EXPECT_EQ(module, Value(library + (sizeof(void*) == 8 ? L"\\1.0\\0\\win64" : L"\\1.0\\0\\win32")));
     EXPECT_TRUE(KeyExists(L"Interface\\" + GuidText(trovacl::kDispatchId)));
     EXPECT_TRUE(KeyExists(L"Interface\\" + GuidText(trovacl::kEventsId)));
 
