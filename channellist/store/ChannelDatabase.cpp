@@ -1,14 +1,12 @@
 #include "channellist/store/ChannelDatabase.h"
 
-#include <windows.h>
-
-#include <exception>
-
+#include "channellist/store/StoreAccess.h"
 #include "common/settings/AppPaths.h"
 
 using sqlite3x::command;
 using sqlite3x::connection;
 using sqlite3x::reader;
+using namespace store_access;
 
 namespace {
 
@@ -26,49 +24,25 @@ const char kCreateUpdates[] =
     "desc TEXT,url TEXT,channelid TEXT,server TEXT,portno INTEGER DEFAULT 0,"
     "bitrate INTEGER DEFAULT 0,visitors INTEGER DEFAULT 0,hits INTEGER DEFAULT 0);";
 
-// Opens the database file for one store operation.
-void Open(connection& db) {
-    db.open(GetDatabasePath());
-}
-
 // A single number from a query over the channel table.
-int QueryChannelInt(const char* sql) {
-    try {
-        connection db;
-        Open(db);
-        EnsureChannelTable(db);
-        const int count = db.query_int(sql);
-        db.close();
-        return count;
-    } catch (const std::exception&) {
-        return 0;
-    }
+int QueryChannelInt(const std::string& sql) {
+    return WithStore(0, {EnsureChannelTable}, [&](connection& db) { return db.query_int(sql); });
 }
 
 // Runs a channel query whose parameters `bind` sets and reads its first row.
 template <typename Bind>
-bool ReadFirstChannel(const char* sql, Bind bind, ChannelRecord& out) {
-    try {
-        connection db;
-        Open(db);
-        EnsureChannelTable(db);
-        bool found = false;
-        {
-            command query(db, sql);
-            bind(query);
-            reader row(query);
-            ChannelRecord record;
-            if (row.read()) {
-                ReadChannelRow(row, record);
-                out = record;
-                found = true;
-            }
-        }
-        db.close();
-        return found;
-    } catch (const std::exception&) {
-        return false;
-    }
+bool ReadFirstChannel(const std::string& sql, Bind bind, ChannelRecord& out) {
+    return WithStore(false, {EnsureChannelTable}, [&](connection& db) {
+        command query(db, sql);
+        bind(query);
+        reader row(query);
+        if (!row.read())
+            return false;
+        ChannelRecord record;
+        ReadChannelRow(row, record);
+        out = record;
+        return true;
+    });
 }
 
 void TouchHistoryRow(connection& db, int channelId) {
@@ -112,20 +86,20 @@ void RecreateUpdatesTable(connection& db) {
     db.exec(kCreateUpdates);
 }
 
-bool FindCatalogByName(connection& db, const char* name, CatalogRecord& out) {
-    if (!name)
-        return false;
-    command find(db, "SELECT id,name FROM catalog WHERE name=?;");
-    find.bind_text(1, name);
-    reader row(find);
-    if (!row.read())
-        return false;
-    out.id = row.get_int(0);
-    out.name = row.get_text(1);
-    return true;
-}
-
 namespace {
+
+const char kFindCatalog[] = "SELECT id,name FROM catalog WHERE name=?;";
+const char kInsertCatalog[] = "insert into catalog (ctime,utime,name) values(CURRENT_TIMESTAMP,CURRENT_TIMESTAMP,?);";
+const char kInsertUpdate[] =
+    "insert into updates(catalogid,name,desc,url,channelid,type,server,portno,bitrate,visitors,hits) "
+    "values(?,?,?,?,?,?,?,?,?,?,?);";
+const char kChannelExists[] = "select count(*) from channel where name=? and channelid=?";
+const char kInsertChannel[] =
+    "insert into channel(ctime,utime,catalogid,name,desc,url,channelid,type,server,portno,bitrate,visitors,hits) "
+    "values(CURRENT_TIMESTAMP,CURRENT_TIMESTAMP,?,?,?,?,?,?,?,?,?,?,?);";
+const char kUpdateChannel[] =
+    "UPDATE channel SET utime=CURRENT_TIMESTAMP,catalogid=?,desc=?,url=?,type=?,server=?,portno=?,bitrate=?,"
+    "visitors=?,hits=?,del=0 WHERE name=? AND channelid=?";
 
 // Binds placeholders 1 to 11 in the column order both channel inserts use:
 // catalogid,name,desc,url,channelid,type,server,portno,bitrate,visitors,hits.
@@ -144,43 +118,42 @@ void BindChannelColumns(command& statement, const Record& record) {
     statement.bind_int(11, record.hits);
 }
 
-}  // namespace
+// The steps below run a statement prepared from the matching text above, freshly or again.
 
-void InsertCatalog(connection& db, const std::string& name) {
-    command insert(db, "insert into catalog (ctime,utime,name) "
-                                   "values(CURRENT_TIMESTAMP,CURRENT_TIMESTAMP,?);");
+bool RunFindCatalog(command& find, const char* name, CatalogRecord& out) {
+    if (!name)
+        return false;
+    find.bind_text(1, name);
+    reader row(find);
+    if (!row.read())
+        return false;
+    out.id = row.get_int(0);
+    out.name = row.get_text(1);
+    return true;
+}
+
+void RunInsertCatalog(command& insert, const std::string& name) {
     insert.bind_text(1, name);
     insert.exec();
 }
 
-void InsertUpdate(connection& db, const UpdateRecord& record) {
-    command insert(db, "insert into updates(catalogid,name,desc,url,channelid,type,"
-                                   "server,portno,bitrate,visitors,hits) "
-                                   "values(?,?,?,?,?,?,?,?,?,?,?);");
+void RunInsertUpdate(command& insert, const UpdateRecord& record) {
     BindChannelColumns(insert, record);
     insert.exec();
 }
 
-bool ChannelExists(connection& db, const std::string& name, const std::string& channelid) {
-    command count(db, "select count(*) from channel where name=? and channelid=?");
+bool RunChannelExists(command& count, const std::string& name, const std::string& channelid) {
     count.bind_text(1, name);
     count.bind_text(2, channelid);
     return count.query_int() != 0;
 }
 
-void InsertChannel(connection& db, const ChannelRecord& record) {
-    command insert(db, "insert into channel(ctime,utime,catalogid,name,desc,url,"
-                                   "channelid,type,server,portno,bitrate,visitors,hits) "
-                                   "values(CURRENT_TIMESTAMP,CURRENT_TIMESTAMP,"
-                                   "?,?,?,?,?,?,?,?,?,?,?);");
+void RunInsertChannel(command& insert, const ChannelRecord& record) {
     BindChannelColumns(insert, record);
     insert.exec();
 }
 
-void UpdateChannel(connection& db, const ChannelRecord& record) {
-    command update(db, "UPDATE channel SET utime=CURRENT_TIMESTAMP,catalogid=?,desc=?,"
-                                   "url=?,type=?,server=?,portno=?,bitrate=?,visitors=?,hits=?,"
-                                   "del=0 WHERE name=? AND channelid=?");
+void RunUpdateChannel(command& update, const ChannelRecord& record) {
     update.bind_int(1, record.catalogid);
     update.bind_text(2, record.desc);
     update.bind_text(3, record.url);
@@ -194,6 +167,64 @@ void UpdateChannel(connection& db, const ChannelRecord& record) {
     update.bind_text(11, record.channelid);
     update.exec();
 }
+
+}  // namespace
+
+bool FindCatalogByName(connection& db, const char* name, CatalogRecord& out) {
+    if (!name)
+        return false;
+    command find(db, kFindCatalog);
+    return RunFindCatalog(find, name, out);
+}
+
+void InsertCatalog(connection& db, const std::string& name) {
+    command insert(db, kInsertCatalog);
+    RunInsertCatalog(insert, name);
+}
+
+void InsertUpdate(connection& db, const UpdateRecord& record) {
+    command insert(db, kInsertUpdate);
+    RunInsertUpdate(insert, record);
+}
+
+bool ChannelExists(connection& db, const std::string& name, const std::string& channelid) {
+    command count(db, kChannelExists);
+    return RunChannelExists(count, name, channelid);
+}
+
+void InsertChannel(connection& db, const ChannelRecord& record) {
+    command insert(db, kInsertChannel);
+    RunInsertChannel(insert, record);
+}
+
+void UpdateChannel(connection& db, const ChannelRecord& record) {
+    command update(db, kUpdateChannel);
+    RunUpdateChannel(update, record);
+}
+
+MergeStatements::MergeStatements(connection& db)
+    : findCatalog_(db, kFindCatalog),
+      insertCatalog_(db, kInsertCatalog),
+      insertUpdate_(db, kInsertUpdate),
+      channelExists_(db, kChannelExists),
+      insertChannel_(db, kInsertChannel),
+      updateChannel_(db, kUpdateChannel) {}
+
+bool MergeStatements::FindCatalogByName(const char* name, CatalogRecord& out) {
+    return RunFindCatalog(findCatalog_, name, out);
+}
+
+void MergeStatements::InsertCatalog(const std::string& name) { RunInsertCatalog(insertCatalog_, name); }
+
+void MergeStatements::InsertUpdate(const UpdateRecord& record) { RunInsertUpdate(insertUpdate_, record); }
+
+bool MergeStatements::ChannelExists(const std::string& name, const std::string& channelid) {
+    return RunChannelExists(channelExists_, name, channelid);
+}
+
+void MergeStatements::InsertChannel(const ChannelRecord& record) { RunInsertChannel(insertChannel_, record); }
+
+void MergeStatements::UpdateChannel(const ChannelRecord& record) { RunUpdateChannel(updateChannel_, record); }
 
 void ReadChannelRow(reader& row, ChannelRecord& out) {
     out.id = row.get_int(0);
@@ -211,66 +242,36 @@ void ReadChannelRow(reader& row, ChannelRecord& out) {
 }
 
 int CountCatalogs() {
-    try {
-        connection db;
-        Open(db);
-        EnsureCatalogTable(db);
-        const int count = db.query_int("SELECT count(*) FROM catalog;");
-        db.close();
-        return count;
-    } catch (const std::exception&) {
-        return 0;
-    }
+    return WithStore(0, {EnsureCatalogTable},
+                     [](connection& db) { return db.query_int("SELECT count(*) FROM catalog;"); });
 }
 
 bool GetCatalogAt(int offset, CatalogRecord& out) {
-    try {
-        connection db;
-        Open(db);
-        EnsureCatalogTable(db);
-        bool found = false;
-        {
-            command page(db, "SELECT id,name FROM catalog ORDER BY ctime limit 1 offset ?;");
-            page.bind_int(1, offset);
-            reader row(page);
-            if (row.read()) {
-                CatalogRecord record;
-                record.id = row.get_int(0);
-                record.name = row.get_text(1);
-                out = record;
-                found = true;
-            }
-        }
-        db.close();
-        return found;
-    } catch (const std::exception&) {
-        return false;
-    }
+    return WithStore(false, {EnsureCatalogTable}, [&](connection& db) {
+        command page(db, kCatalogsInOrder + " limit 1 offset ?;");
+        page.bind_int(1, offset);
+        reader row(page);
+        if (!row.read())
+            return false;
+        CatalogRecord record;
+        record.id = row.get_int(0);
+        record.name = row.get_text(1);
+        out = record;
+        return true;
+    });
 }
 
 int CountCatalogChannels(int catalogId) {
-    try {
-        connection db;
-        Open(db);
-        EnsureChannelTable(db);
-        int count = 0;
-        {
-            command query(db, "SELECT count(*) FROM channel WHERE catalogid=? AND del<>1");
-            query.bind_int(1, catalogId);
-            count = query.query_int();
-        }
-        db.close();
-        return count;
-    } catch (const std::exception&) {
-        return 0;
-    }
+    return WithStore(0, {EnsureChannelTable}, [&](connection& db) {
+        command query(db, "SELECT count(*) FROM channel WHERE catalogid=? AND del<>1");
+        query.bind_int(1, catalogId);
+        return query.query_int();
+    });
 }
 
 bool GetCatalogChannelAt(int catalogId, int offset, ChannelRecord& out) {
     return ReadFirstChannel(
-        "SELECT id,catalogid,name,desc,url,channelid,type,server,portno,bitrate,visitors,hits "
-        "FROM channel WHERE catalogid=? AND del<>1 "
-        "ORDER BY ctime,name limit 1 offset ?;",
+        kCatalogChannelsInOrder + " limit 1 offset ?;",
         [=](command& query) {
             query.bind_int(1, catalogId);
             query.bind_int(2, offset);
@@ -285,108 +286,65 @@ int CountNewChannels() {
 
 bool GetNewChannelAt(int offset, ChannelRecord& out) {
     return ReadFirstChannel(
-        "SELECT id,catalogid,name,desc,url,channelid,type,server,portno,bitrate,visitors,hits "
-        "FROM channel WHERE del<>1 AND "
-        "(julianday('now')-julianday(ctime))<3 order by ctime desc,name asc limit 10 offset ?;",
-        [=](command& query) { query.bind_int(1, offset); }, out);
+        kNewChannelsInOrder + " limit 10 offset ?;", [=](command& query) { query.bind_int(1, offset); }, out);
 }
 
 int SumVisitors() {
-    return QueryChannelInt(
-        "SELECT sum(visitors) FROM channel WHERE id IN (SELECT id FROM channel WHERE del<>1)");
+    return QueryChannelInt(kSumVisitors);
 }
 
 int CountChannels() {
-    return QueryChannelInt("SELECT count(*) FROM channel WHERE del<>1");
+    return QueryChannelInt(kCountChannels);
 }
 
 bool SearchChannels(const std::wstring& keyword, std::vector<ChannelRecord>& list) {
-    try {
-        connection db;
-        Open(db);
-        EnsureChannelTable(db);
-        {
-            command search(db, std::wstring(L"SELECT id,catalogid,name,desc,url,channelid,type,server,portno,bitrate,visitors,hits "
-                                            L"FROM channel WHERE "
-                                            L"(name LIKE ? OR desc LIKE ?) AND del<>1 "
-                                            L"ORDER BY ctime,name"));
-            const std::wstring pattern = L"%%" + keyword + L"%%";
-            search.bind_text16(1, pattern);
-            search.bind_text16(2, pattern);
-            reader row(search);
-            while (row.read()) {
-                ChannelRecord record;
-                ReadChannelRow(row, record);
-                list.push_back(record);
-            }
+    // The column list is ASCII, so widening it char by char is exact.
+    const std::wstring sql = L"SELECT " + std::wstring(kChannelColumns.begin(), kChannelColumns.end()) +
+                             L" FROM channel WHERE (name LIKE ? OR desc LIKE ?) AND del<>1 ORDER BY ctime,name";
+    return WithStore(false, {EnsureChannelTable}, [&](connection& db) {
+        command search(db, sql);
+        const std::wstring pattern = L"%%" + keyword + L"%%";
+        search.bind_text16(1, pattern);
+        search.bind_text16(2, pattern);
+        reader row(search);
+        while (row.read()) {
+            ChannelRecord record;
+            ReadChannelRow(row, record);
+            list.push_back(record);
         }
-        db.close();
         return true;
-    } catch (const std::exception& e) {
-        OutputDebugStringA(e.what());
-        return false;
-    }
+    });
 }
 
 bool TouchHistory(int channelId) {
-    try {
-        connection db;
-        Open(db);
-        {
-            sqlite3x::transaction touch(db);
-            touch.begin();
-            EnsureHistoryTable(db);
-            TouchHistoryRow(db, channelId);
-            touch.commit();
-        }
-        db.close();
+    return WithStoreTransaction(false, {EnsureHistoryTable}, [&](connection& db) {
+        TouchHistoryRow(db, channelId);
         return true;
-    } catch (const std::exception&) {
-        return false;
-    }
+    });
 }
 
 int CountHistory() {
-    try {
-        connection db;
-        Open(db);
-        EnsureHistoryTable(db);
-        const int count = db.query_int(
-            "SELECT COUNT(*) FROM history WHERE id IN (SELECT id FROM channel WHERE del<>1)");
-        db.close();
-        return count;
-    } catch (const std::exception&) {
-        return 0;
-    }
+    return WithStore(0, {EnsureHistoryTable}, [](connection& db) {
+        return db.query_int("SELECT COUNT(*) FROM history WHERE id IN (SELECT id FROM channel WHERE del<>1)");
+    });
 }
 
 bool GetHistoryChannelAt(int offset, ChannelRecord& out) {
-    try {
-        connection db;
-        Open(db);
-        EnsureHistoryTable(db);
-        bool found = false;
-        {
-            command page(db, "SELECT id FROM history WHERE id IN (SELECT id FROM channel "
-                                         "WHERE del<>1) ORDER BY utime desc LIMIT 1 OFFSET ?");
-            page.bind_int(1, offset);
-            reader historyRow(page);
-            if (historyRow.read()) {
-                command channel(db, "SELECT id,catalogid,name,desc,url,channelid,type,server,portno,bitrate,visitors,hits "
-                                    "FROM channel WHERE id=?");
-                channel.bind_int(1, historyRow.get_int(0));
-                reader channelRow(channel);
-                ChannelRecord record;
-                if (channelRow.read()) {
-                    ReadChannelRow(channelRow, record);
-                    out = record;
-                    found = true;
-                }
-            }
-        }
-        db.close();
-        return found;
-    } catch (const std::exception&) {
-        return false;
-    }
+    return WithStore(false, {EnsureHistoryTable}, [&](connection& db) {
+        command page(db, "SELECT id FROM history WHERE id IN (SELECT id FROM channel "
+                         "WHERE del<>1) ORDER BY utime desc LIMIT 1 OFFSET ?");
+        page.bind_int(1, offset);
+        reader historyRow(page);
+        if (!historyRow.read())
+            return false;
+        command channel(db, "SELECT " + kChannelColumns + " FROM channel WHERE id=?");
+        channel.bind_int(1, historyRow.get_int(0));
+        reader channelRow(channel);
+        if (!channelRow.read())
+            return false;
+        ChannelRecord record;
+        ReadChannelRow(channelRow, record);
+        out = record;
+        return true;
+    });
 }

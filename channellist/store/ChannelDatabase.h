@@ -27,6 +27,25 @@ void UpdateChannel(sqlite3x::connection& db, const ChannelRecord& record);
 // Reads "id,catalogid,name,desc,url,channelid,type,server,portno,bitrate,visitors,hits".
 void ReadChannelRow(sqlite3x::reader& row, ChannelRecord& out);
 
+// The synchronisation's writes: the statements of the operations above, each prepared once on
+// the merge's connection (after its tables exist) and rebound for every channel. Destroy before
+// closing the connection.
+class MergeStatements {
+public:
+    explicit MergeStatements(sqlite3x::connection& db);
+
+    bool FindCatalogByName(const char* name, CatalogRecord& out);
+    void InsertCatalog(const std::string& name);
+    void InsertUpdate(const UpdateRecord& record);
+    bool ChannelExists(const std::string& name, const std::string& channelid);
+    void InsertChannel(const ChannelRecord& record);
+    void UpdateChannel(const ChannelRecord& record);
+
+private:
+    sqlite3x::command findCatalog_, insertCatalog_, insertUpdate_, channelExists_, insertChannel_,
+        updateChannel_;
+};
+
 // Store functions: each opens its own connection, never throws, and gives 0 or false
 // on any failure (missing tables are created first). Offsets are 0-based; channels
 // marked deleted are left out everywhere.
