@@ -5,6 +5,7 @@
 #include "framework/win/Module.h"
 
 #include <algorithm>
+#include <cwchar>
 
 using namespace UI;
 
@@ -14,6 +15,38 @@ constexpr COLORREF kFieldColour = RGB(255, 255, 255);
 constexpr COLORREF kCueColour = RGB(186, 186, 186);
 constexpr COLORREF kTextColour = RGB(0, 0, 0);
 constexpr int kPanelPadding = 4;
+
+bool IsLineBreakOrTab(wchar_t c) { return c == L'\r' || c == L'\n' || c == L'\t'; }
+
+// A keyword is one line: breaks and tabs inside the text become one space each run, those at
+// its ends (a copied line brings its line break) go.
+std::wstring OneLine(const std::wstring& text) {
+    std::wstring line;
+    bool pendingSpace = false;
+    for (wchar_t c : text) {
+        if (IsLineBreakOrTab(c)) {
+            pendingSpace = !line.empty();
+            continue;
+        }
+        if (pendingSpace) line += L' ';
+        pendingSpace = false;
+        line += c;
+    }
+    return line;
+}
+
+std::wstring ClipboardText(HWND owner) {
+    std::wstring text;
+    if (!::IsClipboardFormatAvailable(CF_UNICODETEXT) || !::OpenClipboard(owner)) return text;
+    if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            text.assign(chars, ::wcsnlen(chars, ::GlobalSize(data) / sizeof(wchar_t)));
+            ::GlobalUnlock(data);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
 
 }  // namespace
 
@@ -98,7 +131,16 @@ void CSearchEdit::PaintFrame(HDC dc) {
                   RECT{kSearchLeftWidth, 0, client.right - kSearchRightWidth, BitmapSize(middle).cy});
 }
 
-void CSearchEdit::OnKeyDown(UINT, UINT, UINT) {
+void CSearchEdit::OnKeyDown(UINT key, UINT, UINT) {
+    if (key == VK_DOWN) {
+        ::SendMessageW(GetParent(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), CSearchPanel::kLeaveDownCode),
+                       reinterpret_cast<LPARAM>(m_hWnd));
+        return;
+    }
+    if (key == VK_ESCAPE) {
+        ClearKeyword();
+        return;
+    }
     // The clear button comes and goes with the text.
     Invalidate();
     DefWindowProc();
@@ -106,20 +148,34 @@ void CSearchEdit::OnKeyDown(UINT, UINT, UINT) {
 
 void CSearchEdit::OnChar(UINT character, UINT, UINT) {
     // A multi-line edit outside a dialog would take these into the keyword.
-    if (character == L'\r' || character == L'\n' || character == L'\t') return;
+    if (character == L'\r' || character == L'\n' || character == L'\t' || character == VK_ESCAPE) return;
     DefWindowProc();
+}
+
+LRESULT CSearchEdit::OnMouseWheel(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+    // A one-line field has nothing to scroll: the owner scrolls the list under the pointer.
+    return ::SendMessageW(GetParent(), message, wParam, lParam);
+}
+
+void CSearchEdit::ClearKeyword() {
+    if (showingCue || GetWindowText().empty()) return;
+    SetWindowText(L"");
+    // Setting the text of a multi-line edit reports no change by itself.
+    ::SendMessageW(GetParent(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), EN_CHANGE), reinterpret_cast<LPARAM>(m_hWnd));
+    Invalidate();
+}
+
+LRESULT CSearchEdit::OnPaste(UINT, WPARAM, LPARAM, BOOL&) {
+    // Typed Enter and Tab never reach the keyword, nor may pasted ones.
+    const std::wstring text = OneLine(ClipboardText(m_hWnd));
+    if (!text.empty()) SendMessage(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    return 0;
 }
 
 void CSearchEdit::OnLButtonUp(UINT, POINT point) {
     const RECT button = SearchButtonRect(GetClientRect());
     // Only where the clear button is drawn: an empty field has nothing to clear or report.
-    if (::PtInRect(&button, point) && !showingCue && !GetWindowText().empty()) {
-        SetWindowText(L"");
-        // Setting the text of a multi-line edit reports no change by itself.
-        ::SendMessageW(GetParent(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), EN_CHANGE),
-                       reinterpret_cast<LPARAM>(m_hWnd));
-        Invalidate();
-    }
+    if (::PtInRect(&button, point)) ClearKeyword();
     DefWindowProc();
 }
 
@@ -212,6 +268,10 @@ void CSearchPanel::OnPrintClient(HDC dc, UINT) {
 void CSearchPanel::OnSize(UINT, SIZE size) {
     DefWindowProc();
     PlaceEdit(size.cx);
+}
+
+void CSearchPanel::OnLeaveDown(UINT, int, HWND) {
+    if (listener) listener->OnMoveToResults();
 }
 
 void CSearchPanel::OnKeywordEdited(UINT, int, HWND) {

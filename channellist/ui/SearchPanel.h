@@ -11,6 +11,8 @@ class IKeywordChgListener {
 public:
     // keyword is the whole current text of the search field, possibly empty.
     virtual void OnKeywordChanged(std::wstring keyword) = 0;
+    // Down in the search field: the owner moves the focus to the results.
+    virtual void OnMoveToResults() {}
 
 protected:
     ~IKeywordChgListener() = default;
@@ -43,6 +45,8 @@ public:
         MSG_WM_PAINT(OnPaint)
         MSG_WM_KEYDOWN(OnKeyDown)
         MSG_WM_CHAR(OnChar)
+        MESSAGE_HANDLER(WM_PASTE, OnPaste)
+        MESSAGE_HANDLER(WM_MOUSEWHEEL, OnMouseWheel)
         MSG_WM_LBUTTONUP(OnLButtonUp)
         MSG_WM_SETFOCUS(OnSetFocus)
         MSG_WM_KILLFOCUS(OnKillFocus)
@@ -61,6 +65,10 @@ private:
     void OnPaint();
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
     void OnChar(UINT character, UINT repeat, UINT flags);
+    LRESULT OnPaste(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnMouseWheel(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    // Empties the field and reports the empty keyword, as the clear button does.
+    void ClearKeyword();
     void OnLButtonUp(UINT keys, POINT point);
     void OnSetFocus(HWND previous);
     void OnKillFocus(HWND next);
@@ -81,6 +89,9 @@ public:
     ScopedFont font;
     IKeywordChgListener* listener = nullptr;   // set by the owner; not owned
 
+    // Sent by the edit when Down is pressed in it.
+    static constexpr UINT kLeaveDownCode = 0x7F01;
+
     BEGIN_MSG_MAP(CSearchPanel)
         MSG_WM_CREATE(OnCreate)
         MSG_WM_ERASEBKGND_SUPPRESS()
@@ -88,6 +99,7 @@ public:
         MSG_WM_PRINTCLIENT(OnPrintClient)
         MSG_WM_SIZE(OnSize)
         COMMAND_HANDLER_EX(kEditId, EN_CHANGE, OnKeywordEdited)
+        COMMAND_HANDLER_EX(kEditId, kLeaveDownCode, OnLeaveDown)
         REFLECT_COLOR_MESSAGES()
     END_MSG_MAP()
 
@@ -100,5 +112,6 @@ private:
     void OnPrintClient(HDC dc, UINT flags);
     void OnSize(UINT type, SIZE size);
     void OnKeywordEdited(UINT code, int id, HWND control);
+    void OnLeaveDown(UINT code, int id, HWND control);
     void PlaceEdit(int panelWidth);
 };

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -106,6 +107,27 @@ TEST_F(SearchPanelTest, EveryKeystrokeReportsTheWholeText) {
     Backspace();
     EXPECT_EQ((std::vector<std::wstring>{L"a", L"ab", L"ab中", L"ab", L"a", L""}), listener.keywords);
     EXPECT_FALSE(edit().showingCue);
+}
+
+TEST_F(SearchPanelTest, PastedLineBreaksAndTabsNeverReachTheKeyword) {
+    Create(300);
+    edit().SetFocus();
+    Type(L"ab");
+    listener.keywords.clear();
+    const std::wstring copied = L"\r\nnews\r\n\tsport\tlive\n";
+    ASSERT_TRUE(::OpenClipboard(host));
+    ::EmptyClipboard();
+    HGLOBAL data = ::GlobalAlloc(GMEM_MOVEABLE, (copied.size() + 1) * sizeof(wchar_t));
+    ASSERT_NE(nullptr, data);
+    ::memcpy(::GlobalLock(data), copied.c_str(), (copied.size() + 1) * sizeof(wchar_t));
+    ::GlobalUnlock(data);
+    ASSERT_NE(nullptr, ::SetClipboardData(CF_UNICODETEXT, data));
+    ::CloseClipboard();
+
+    edit().SendMessage(WM_PASTE);
+    EXPECT_EQ(L"abnews sport live", edit().GetWindowText());
+    ASSERT_FALSE(listener.keywords.empty());
+    EXPECT_EQ(L"abnews sport live", listener.keywords.back());
 }
 
 TEST_F(SearchPanelTest, FocusChangesPutTheCueUpAndDownWithoutReports) {
