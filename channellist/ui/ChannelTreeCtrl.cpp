@@ -207,28 +207,30 @@ void CChannelTreeCtrl::DrawChannelRow(HDC dc, const RECT& row, bool underMouse, 
     DrawRowText(dc, percent, percentRect);
 }
 
-void CChannelTreeCtrl::DrawFlatRows(HDC dc, int firstRow, int rowBudget, std::vector<CChannelNode>& channels) {
+void CChannelTreeCtrl::DrawModelRows(HDC dc, const std::vector<RowPosition>& rows, std::vector<CCatalogNode>* catalogs,
+                                     std::vector<CChannelNode>* channels) {
     const RECT client = GetClientRect();
     int painted = 0;
-    for (int row = firstRow < 0 ? 0 : firstRow; row < static_cast<int>(channels.size()) && painted <= rowBudget;
-         ++row, ++painted) {
-        RECT rect{client.left, painted * ROW_HEIGHT, client.right, (painted + 1) * ROW_HEIGHT};
-        DrawChannelRow(dc, rect, painted == hoverRow_, channels[static_cast<size_t>(row)]);
+    for (const RowPosition& position : rows) {
+        const RECT rect{client.left, painted * ROW_HEIGHT, client.right, (painted + 1) * ROW_HEIGHT};
+        const bool underMouse = painted == hoverRow_;
+        ++painted;
+        if (!catalogs) {
+            DrawChannelRow(dc, rect, underMouse, (*channels)[static_cast<size_t>(position.channel)]);
+            continue;
+        }
+        CCatalogNode& catalog = (*catalogs)[static_cast<size_t>(position.catalog)];
+        if (position.IsCatalog())
+            DrawCatalogRow(dc, rect, underMouse, catalog);
+        else
+            DrawChannelRow(dc, rect, underMouse, catalog.channels[static_cast<size_t>(position.channel)]);
     }
 }
 
-CChannelTreeNode* CChannelTreeCtrl::FlatNodeAt(std::vector<CChannelNode>& channels, int row, int* topIndex) {
-    if (row < 0 || row >= static_cast<int>(channels.size()))
-        return nullptr;
-    if (topIndex)
-        *topIndex = row;
-    return &channels[static_cast<size_t>(row)];
-}
-
 void CChannelTreeCtrl::ForgetNodes() {
-    selectedNode_ = nullptr;
-    expandedCatalog_ = nullptr;
-    openedNode_ = nullptr;
+    selected_ = RowIdentity();
+    expanded_ = RowIdentity();
+    opened_ = RowIdentity();
     DisarmTooltip();
 }
 
@@ -251,33 +253,79 @@ void CChannelTreeCtrl::OnLButtonDown(UINT, POINT point) {
     if (!node)
         return;
 
-    bool selectionChanged = false;
-    if (selectedNode_ && selectedNode_ != node)
-        selectedNode_->selected = false;
-    if (node != selectedNode_) {
-        node->selected = true;
-        selectedNode_ = node;
-        selectionChanged = true;
-    }
-
+    const bool selectionChanged = Select(row, *node);
     if (!IsChildRow(row)) {
-        if (expandedCatalog_ && expandedCatalog_ != selectedNode_)
-            expandedCatalog_->expanded = false;
-        expandedCatalog_ = selectedNode_;
-        expandedCatalog_->expanded = !expandedCatalog_->expanded;
+        ToggleExpanded(row, *node);
         // The new range first: a position set against the old, shorter range would be cut.
         UpdateScrollRange();
         if (offset > 4) {
             // Bring the clicked catalog to the third visible row.
-            SCROLLINFO info = ScrollInfo(SIF_POS);
-            info.nPos = topIndex - 2 > 0 ? topIndex - 2 : 0;
-            ::SetScrollInfo(m_hWnd, SB_VERT, &info, TRUE);
+            SetScrollPosition(topIndex - 2 > 0 ? topIndex - 2 : 0);
         }
         Invalidate();
     } else if (selectionChanged) {
         Invalidate(false);
     }
     SetMsgHandled(FALSE);
+}
+
+bool CChannelTreeCtrl::Select(int row, CChannelTreeNode& node) {
+    const RowIdentity identity = IdentityAt(row);
+    if (identity == selected_)
+        return false;
+    if (CChannelTreeNode* previous = NodeOf(selected_))
+        previous->selected = false;
+    node.selected = true;
+    selected_ = identity;
+    return true;
+}
+
+void CChannelTreeCtrl::ToggleExpanded(int row, CChannelTreeNode& node) {
+    const RowIdentity identity = IdentityAt(row);
+    if (expanded_ != identity) {
+        if (CChannelTreeNode* previous = NodeOf(expanded_))
+            previous->expanded = false;
+    }
+    expanded_ = identity;
+    node.expanded = !node.expanded;
+}
+
+void CChannelTreeCtrl::SetScrollPosition(int position) {
+    SCROLLINFO info = ScrollInfo(SIF_POS);
+    info.nPos = position;
+    ::SetScrollInfo(m_hWnd, SB_VERT, &info, TRUE);
+}
+
+int CChannelTreeCtrl::SelectedRow() { return RowOf(selected_); }
+
+void CChannelTreeCtrl::SelectRow(int row) {
+    CChannelTreeNode* node = GetNodeAt(row, nullptr);
+    if (!node)
+        return;
+    Select(row, *node);
+    SCROLLINFO info = ScrollInfo(SIF_POS | SIF_PAGE);
+    ::GetScrollInfo(m_hWnd, SB_VERT, &info);
+    const int page = info.nPage > 0 ? static_cast<int>(info.nPage) : 1;
+    if (row < info.nPos)
+        SetScrollPosition(row);
+    else if (row >= info.nPos + page)
+        SetScrollPosition(row - page + 1);
+    Invalidate(false);
+}
+
+void CChannelTreeCtrl::ExpandCatalogAt(int row, bool expand) {
+    CChannelTreeNode* node = GetNodeAt(row, nullptr);
+    if (!node || IsChildRow(row) || !node->IsCatalog() || node->expanded == expand)
+        return;
+    const RowIdentity catalog = IdentityAt(row);
+    ToggleExpanded(row, *node);
+    if (selected_ && RowOf(selected_) < 0) {
+        const int catalogRow = RowOf(catalog);
+        if (CChannelTreeNode* shown = GetNodeAt(catalogRow, nullptr))
+            Select(catalogRow, *shown);
+    }
+    UpdateScrollRange();
+    Invalidate();
 }
 
 void CChannelTreeCtrl::OnMouseMove(UINT, POINT point) {
@@ -319,17 +367,26 @@ void CChannelTreeCtrl::OnCaptureChanged(HWND newCapture) {
 }
 
 void CChannelTreeCtrl::OnLButtonDblClk(UINT, POINT point) {
-    CChannelTreeNode* node = GetNodeAt(GetScrollPosition() + point.y / ROW_HEIGHT, nullptr);
+    const int row = GetScrollPosition() + point.y / ROW_HEIGHT;
+    if (!GetNodeAt(row, nullptr))
+        return;
+    OpenRow(row);
+    SetMsgHandled(FALSE);
+}
+
+void CChannelTreeCtrl::OpenRow(int row) {
+    CChannelTreeNode* node = GetNodeAt(row, nullptr);
     if (!node)
         return;
-    const bool same = openedNode_ && openedNode_ == node;
+    const RowIdentity identity = IdentityAt(row);
+    const bool same = opened_ && opened_ == identity;
     // Catalogs and channels without server or channel id have no link: nothing to open.
     if (node->IsCatalog() || node->GetLink().empty())
         return;
-    if (openedNode_)
-        openedNode_->playing = false;
+    if (CChannelTreeNode* previous = NodeOf(opened_))
+        previous->playing = false;
     node->playing = true;
-    openedNode_ = node;
+    opened_ = identity;
 
     bool open = true;
     if (same) {
@@ -343,7 +400,6 @@ void CChannelTreeCtrl::OnLButtonDblClk(UINT, POINT point) {
     Invalidate();
     if (open)
         OpenChannel(static_cast<const CChannelNode&>(*node));
-    SetMsgHandled(FALSE);
 }
 
 void CChannelTreeCtrl::OpenChannel(const CChannelNode& node) {

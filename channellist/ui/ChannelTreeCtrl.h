@@ -1,6 +1,7 @@
 #pragma once
 // Owner-drawn list of channel tree rows with a fixed row height. The variants supply the row
 // model; this class paints, scrolls, hovers, selects, expands and opens channels.
+#include "channellist/ui/ChannelRowModel.h"
 #include "channellist/ui/ChannelTooltip.h"
 #include "channellist/ui/ChannelTreeNode.h"
 #include "framework/win/MessageMap.h"
@@ -52,14 +53,31 @@ public:
     virtual CChannelTreeNode* GetNodeAt(int row, int* topIndex) = 0;
     virtual bool IsChildRow(int row) = 0;
     virtual void OnRowRightClick(int row) {}
+    // Identities of rows: the list remembers its selected, expanded and opened rows by them,
+    // never by pointers into node vectors that a reload replaces.
+    virtual RowIdentity IdentityAt(int row) = 0;
+    // The node an identity names, shown or not; null when there is none.
+    virtual CChannelTreeNode* NodeOf(const RowIdentity& identity) = 0;
+    // Row index of the identity's row; -1 when it is not shown.
+    virtual int RowOf(const RowIdentity& identity) = 0;
 
     // Range 0 .. row count, page = whole visible rows.
     void UpdateScrollRange();
     int GetScrollPosition() const;
 
-    CChannelTreeNode* SelectedNode() const { return selectedNode_; }
-    CChannelTreeNode* ExpandedCatalog() const { return expandedCatalog_; }
-    CChannelTreeNode* OpenedNode() const { return openedNode_; }
+    // What the mouse does to a row, for keyboard handling. SelectedRow is -1 when no row is
+    // selected or the selected row is not shown. SelectRow selects without expanding and
+    // scrolls the row into view. ExpandCatalogAt expands or collapses the catalog at a row
+    // (collapsing the one expanded before) and selects it when the selected row would
+    // disappear. OpenRow does what a double click on the row does.
+    int SelectedRow();
+    void SelectRow(int row);
+    void ExpandCatalogAt(int row, bool expand);
+    void OpenRow(int row);
+
+    CChannelTreeNode* SelectedNode() { return NodeOf(selected_); }
+    CChannelTreeNode* ExpandedCatalog() { return NodeOf(expanded_); }
+    CChannelTreeNode* OpenedNode() { return NodeOf(opened_); }
     int HoverRow() const { return hoverRow_; }
     CChannelTooltip& Tooltip() { return tooltip_; }
 
@@ -77,11 +95,12 @@ protected:
     // Row painters shared by the variants.
     void DrawCatalogRow(HDC dc, const RECT& row, bool underMouse, CCatalogNode& node);
     void DrawChannelRow(HDC dc, const RECT& row, bool underMouse, CChannelNode& node);
-    // Row model of a flat list: row i is channels[i].
-    void DrawFlatRows(HDC dc, int firstRow, int rowBudget, std::vector<CChannelNode>& channels);
-    static CChannelTreeNode* FlatNodeAt(std::vector<CChannelNode>& channels, int row, int* topIndex);
+    // Paints the rows a model lists for this paint: catalogs with the catalog painter.
+    void DrawModelRows(HDC dc, const std::vector<RowPosition>& rows, std::vector<CCatalogNode>* catalogs,
+                       std::vector<CChannelNode>* channels);
 
-    // Before a variant replaces its node vectors: no pointer into them may survive.
+    // Before a variant replaces its node vectors: selection, expansion, opened mark and the
+    // tooltip's node are forgotten.
     void ForgetNodes();
 
 private:
@@ -101,13 +120,18 @@ private:
     void DisarmTooltip();
     void LeaveHover();
     void OpenChannel(const CChannelNode& node);
+    // Selects the row's node; true when the selection changed.
+    bool Select(int row, CChannelTreeNode& node);
+    // Expands the row's node, collapsing the one expanded before, or collapses it again.
+    void ToggleExpanded(int row, CChannelTreeNode& node);
+    void SetScrollPosition(int position);
 
     ScopedFont normalFont_;
     ScopedFont boldFont_;
-    CChannelTreeNode* expandedCatalog_ = nullptr;
+    RowIdentity expanded_;  // catalog (or flat-list row) most recently toggled by a click
     int hoverRow_ = -1;  // visible row offset under the mouse, -1 outside
-    CChannelTreeNode* selectedNode_ = nullptr;
-    CChannelTreeNode* openedNode_ = nullptr;
+    RowIdentity selected_;
+    RowIdentity opened_;
     ScopedBitmap collapsedBitmap_;
     ScopedBitmap collapsedHotBitmap_;
     ScopedBitmap expandedBitmap_;

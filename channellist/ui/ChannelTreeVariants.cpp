@@ -1,68 +1,75 @@
 #include "channellist/ui/ChannelTreeVariants.h"
 
 #include "channellist/store/ChannelDatabase.h"
+#include "channellist/ui/LikeMatch.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace UI {
 
 namespace {
-CChannelNode MakeChannelNode(const ChannelRecord& record, int visitors) {
+CChannelNode MakeChannelNode(ChannelRecord&& record, int visitors) {
     CChannelNode node;
-    node.info = record;
+    node.info = std::move(record);
     node.visitors = visitors;
     return node;
 }
 
-unsigned int TotalVisitors() {
-    const int sum = SumVisitors();
-    return sum > 0 ? static_cast<unsigned int>(sum) : 0u;
+// Each channel with its record's visitors: it shows the same share in every list.
+std::vector<CChannelNode> MakeChannelNodes(std::vector<ChannelRecord>& records) {
+    std::vector<CChannelNode> nodes;
+    nodes.reserve(records.size());
+    for (ChannelRecord& record : records) {
+        const int visitors = record.visitors;
+        nodes.push_back(MakeChannelNode(std::move(record), visitors));
+    }
+    return nodes;
 }
+
+unsigned int TotalVisitors(int sum) { return sum > 0 ? static_cast<unsigned int>(sum) : 0u; }
 }  // namespace
 
 // ---- all channels
 
-void CAllChannelTreeCtrl::Reload() {
-    const int catalogCount = CountCatalogs();
-    if (catalogCount <= 0)
-        return;
-
-    std::vector<CCatalogNode> catalogs;
-    const int newCount = std::min(CountNewChannels(), LATEST_UPDATES_LIMIT);
-    if (newCount > 0) {
+bool CAllChannelTreeCtrl::Read(AllChannelsContent& out) {
+    AllChannelsSnapshot snapshot;
+    if (!ReadAllChannels(LATEST_UPDATES_LIMIT, snapshot))
+        return false;
+    AllChannelsContent content;
+    content.catalogs.reserve(snapshot.catalogs.size() + 1);
+    if (!snapshot.latest.empty()) {
         CCatalogNode latest;
         latest.SetLabel(L"最新更新");
-        latest.channelCount = newCount;
-        for (int i = 0; i < newCount; ++i) {
-            ChannelRecord record;
-            // The record's visitors, so a channel shows the same share here as in its catalog.
-            if (GetNewChannelAt(i, record))
-                latest.channels.push_back(MakeChannelNode(record, record.visitors));
-        }
-        catalogs.push_back(std::move(latest));
+        latest.channelCount = static_cast<int>(snapshot.latest.size());
+        latest.channels = MakeChannelNodes(snapshot.latest);
+        content.catalogs.push_back(std::move(latest));
     }
-    const unsigned int total = TotalVisitors();
-    const int allChannels = CountChannels();
-
-    for (int i = 0; i < catalogCount; ++i) {
+    for (CatalogChannels& read : snapshot.catalogs) {
         CCatalogNode catalog;
-        if (!GetCatalogAt(i, catalog.catalog))
-            continue;
-        const int channelCount = CountCatalogChannels(catalog.catalog.id);
-        catalog.channelCount = channelCount;
-        for (int j = 0; j < channelCount; ++j) {
-            ChannelRecord record;
-            if (GetCatalogChannelAt(catalog.catalog.id, j, record))
-                catalog.channels.push_back(MakeChannelNode(record, record.visitors));
-        }
-        catalogs.push_back(std::move(catalog));
+        catalog.catalog = std::move(read.catalog);
+        catalog.channelCount = static_cast<int>(read.channels.size());
+        catalog.channels = MakeChannelNodes(read.channels);
+        content.catalogs.push_back(std::move(catalog));
     }
+    content.totalVisitors = TotalVisitors(snapshot.visitorSum);
+    content.channelCount = snapshot.channelCount;
+    out = std::move(content);
+    return true;
+}
 
+void CAllChannelTreeCtrl::Show(AllChannelsContent content) {
     ForgetNodes();
-    catalogs_ = std::move(catalogs);
-    totalVisitors = total;
-    channelCount = allChannels;
+    catalogs_ = std::move(content.catalogs);
+    totalVisitors = content.totalVisitors;
+    channelCount = content.channelCount;
     UpdateScrollRange();
+}
+
+void CAllChannelTreeCtrl::Reload() {
+    AllChannelsContent content;
+    if (Read(content))
+        Show(std::move(content));
 }
 
 bool CAllChannelTreeCtrl::FindChannelName(const std::wstring& link, std::wstring& name) const {
@@ -77,129 +84,86 @@ bool CAllChannelTreeCtrl::FindChannelName(const std::wstring& link, std::wstring
     return false;
 }
 
-bool CAllChannelTreeCtrl::Locate(int row, RowPosition& position) const {
-    if (row < 0)
-        return false;
-    for (size_t i = 0; i < catalogs_.size(); ++i) {
-        if (row == 0) {
-            position = RowPosition{static_cast<int>(i), -1};
-            return true;
-        }
-        --row;
-        if (catalogs_[i].expanded) {
-            const int channels = static_cast<int>(catalogs_[i].channels.size());
-            if (row < channels) {
-                position = RowPosition{static_cast<int>(i), row};
-                return true;
-            }
-            row -= channels;
-        }
-    }
-    return false;
-}
-
 void CAllChannelTreeCtrl::DrawRows(HDC dc, int firstRow, int rowBudget) {
-    const RECT client = GetClientRect();
-    int row = 0;
-    int painted = 0;
-    // Walks the same row model as Locate: one row per catalog, then its channels if expanded.
-    auto nextRow = [&](RECT& rect, bool& underMouse) {
-        if (row++ < firstRow)
-            return false;
-        rect = RECT{client.left, painted * ROW_HEIGHT, client.right, (painted + 1) * ROW_HEIGHT};
-        underMouse = painted == HoverRow();
-        ++painted;
-        return true;
-    };
-    RECT rect{};
-    bool underMouse = false;
-    for (CCatalogNode& catalog : catalogs_) {
-        if (painted > rowBudget)
-            return;
-        if (nextRow(rect, underMouse))
-            DrawCatalogRow(dc, rect, underMouse, catalog);
-        if (!catalog.expanded)
-            continue;
-        for (CChannelNode& channel : catalog.channels) {
-            if (painted > rowBudget)
-                return;
-            if (nextRow(rect, underMouse))
-                DrawChannelRow(dc, rect, underMouse, channel);
-        }
-    }
+    DrawModelRows(dc, Rows().VisibleRows(firstRow, rowBudget + 1), &catalogs_, nullptr);
+}
+int CAllChannelTreeCtrl::GetRowCount() { return Rows().RowCount(); }
+CChannelTreeNode* CAllChannelTreeCtrl::GetNodeAt(int row, int* topIndex) { return Rows().NodeAt(row, topIndex); }
+bool CAllChannelTreeCtrl::IsChildRow(int row) { return Rows().IsChildRow(row); }
+RowIdentity CAllChannelTreeCtrl::IdentityAt(int row) { return Rows().IdentityAt(row); }
+CChannelTreeNode* CAllChannelTreeCtrl::NodeOf(const RowIdentity& identity) { return Rows().NodeOf(identity); }
+int CAllChannelTreeCtrl::RowOf(const RowIdentity& identity) { return Rows().RowOf(identity); }
+
+// ---- flat lists
+
+bool CFlatChannelTreeCtrl::Read(bool (*read)(ChannelListSnapshot&), FlatListContent& out) {
+    ChannelListSnapshot snapshot;
+    if (!read(snapshot))
+        return false;
+    out.channels = MakeChannelNodes(snapshot.channels);
+    out.channelCount = static_cast<int>(out.channels.size());
+    out.totalVisitors = TotalVisitors(snapshot.visitorSum);
+    return true;
 }
 
-int CAllChannelTreeCtrl::GetRowCount() {
-    int rows = 0;
-    for (const CCatalogNode& catalog : catalogs_)
-        rows += 1 + (catalog.expanded ? static_cast<int>(catalog.channels.size()) : 0);
-    return rows;
+void CFlatChannelTreeCtrl::Show(FlatListContent content) {
+    ForgetNodes();
+    channels_ = std::move(content.channels);
+    channelCount = content.channelCount;
+    totalVisitors = content.totalVisitors;
+    UpdateScrollRange();
 }
 
-CChannelTreeNode* CAllChannelTreeCtrl::GetNodeAt(int row, int* topIndex) {
-    RowPosition position;
-    if (!Locate(row, position))
-        return nullptr;
-    CCatalogNode& catalog = catalogs_[static_cast<size_t>(position.catalog)];
-    if (position.channel < 0) {
-        if (topIndex)
-            *topIndex = position.catalog;
-        return &catalog;
-    }
-    return &catalog.channels[static_cast<size_t>(position.channel)];
+void CFlatChannelTreeCtrl::DrawRows(HDC dc, int firstRow, int rowBudget) {
+    DrawModelRows(dc, Rows().VisibleRows(firstRow, rowBudget + 1), nullptr, &channels_);
 }
-
-bool CAllChannelTreeCtrl::IsChildRow(int row) {
-    RowPosition position;
-    return Locate(row, position) && position.channel >= 0;
-}
+int CFlatChannelTreeCtrl::GetRowCount() { return Rows().RowCount(); }
+CChannelTreeNode* CFlatChannelTreeCtrl::GetNodeAt(int row, int* topIndex) { return Rows().NodeAt(row, topIndex); }
+bool CFlatChannelTreeCtrl::IsChildRow(int) { return false; }
+RowIdentity CFlatChannelTreeCtrl::IdentityAt(int row) { return Rows().IdentityAt(row); }
+CChannelTreeNode* CFlatChannelTreeCtrl::NodeOf(const RowIdentity& identity) { return Rows().NodeOf(identity); }
+int CFlatChannelTreeCtrl::RowOf(const RowIdentity& identity) { return Rows().RowOf(identity); }
 
 // ---- history
 
 void CHistoryTreeCtrl::Reload() {
-    std::vector<CChannelNode> channels;
-    const int count = CountHistory();
-    for (int i = 0; i < count; ++i) {
-        ChannelRecord record;
-        if (GetHistoryChannelAt(i, record))
-            channels.push_back(MakeChannelNode(record, record.visitors));
-    }
-    const unsigned int total = TotalVisitors();
-
-    ForgetNodes();
-    channels_ = std::move(channels);
-    channelCount = count > 0 ? count : 0;
-    // The same denominator as the all-channels list, so both show a channel's share alike.
-    totalVisitors = total;
-    UpdateScrollRange();
+    FlatListContent content;
+    if (Read(content))
+        Show(std::move(content));
 }
-
-void CHistoryTreeCtrl::DrawRows(HDC dc, int firstRow, int rowBudget) { DrawFlatRows(dc, firstRow, rowBudget, channels_); }
-int CHistoryTreeCtrl::GetRowCount() { return static_cast<int>(channels_.size()); }
-CChannelTreeNode* CHistoryTreeCtrl::GetNodeAt(int row, int* topIndex) { return FlatNodeAt(channels_, row, topIndex); }
-bool CHistoryTreeCtrl::IsChildRow(int) { return false; }
 
 // ---- search
 
 void CSearchTreeCtrl::Search(const std::wstring& keyword) {
-    std::vector<ChannelRecord> records;
-    std::vector<CChannelNode> channels;
-    // A failed query leaves the list empty, like a search without matches.
-    if (SearchChannels(keyword, records)) {
-        channels.reserve(records.size());
-        for (const ChannelRecord& record : records)
-            channels.push_back(MakeChannelNode(record, 0));
-    }
+    CLikeKey key;
+    // Every match of a longer key also matches the shorter one it contains: the rows shown
+    // hold all of them, in the statement's order.
+    narrowed_ = narrowable_ && keyword.find(shownKeyword_) != std::wstring::npos && key.Assign(keyword);
     ForgetNodes();
-    channels_ = std::move(channels);
+    if (narrowed_) {
+        channels_.erase(std::remove_if(channels_.begin(), channels_.end(),
+                                       [&](const CChannelNode& node) {
+                                           return !key.FoundIn(node.info.name) && !key.FoundIn(node.info.desc);
+                                       }),
+                        channels_.end());
+        for (CChannelNode& node : channels_)
+            node.expanded = node.selected = node.playing = false;
+    } else {
+        std::vector<ChannelRecord> records;
+        // A failed query leaves the list empty, like a search without matches, and nothing
+        // to narrow.
+        narrowable_ = SearchChannels(keyword, records);
+        channels_.clear();
+        if (narrowable_) {
+            channels_.reserve(records.size());
+            for (ChannelRecord& record : records)
+                channels_.push_back(MakeChannelNode(std::move(record), 0));
+        }
+    }
+    shownKeyword_ = keyword;
     channelCount = static_cast<int>(channels_.size());
     UpdateScrollRange();
     Invalidate();
 }
-
-void CSearchTreeCtrl::DrawRows(HDC dc, int firstRow, int rowBudget) { DrawFlatRows(dc, firstRow, rowBudget, channels_); }
-int CSearchTreeCtrl::GetRowCount() { return static_cast<int>(channels_.size()); }
-CChannelTreeNode* CSearchTreeCtrl::GetNodeAt(int row, int* topIndex) { return FlatNodeAt(channels_, row, topIndex); }
-bool CSearchTreeCtrl::IsChildRow(int) { return false; }
 
 }  // namespace UI

@@ -1,5 +1,6 @@
 #pragma once
 // The four channel lists: all channels by catalog, history, favourites and search results.
+#include "channellist/store/ListReads.h"
 #include "channellist/ui/ChannelTreeCtrl.h"
 
 #include <string>
@@ -7,12 +8,31 @@
 
 namespace UI {
 
+// The all-channels list's rows and totals, read in one piece.
+struct AllChannelsContent {
+    std::vector<CCatalogNode> catalogs;
+    unsigned int totalVisitors = 0;
+    int channelCount = 0;
+};
+
+// A flat list's rows and totals, read in one piece.
+struct FlatListContent {
+    std::vector<CChannelNode> channels;
+    unsigned int totalVisitors = 0;
+    int channelCount = 0;
+};
+
 // Catalogs, each expandable into its channels, led by the group of latest updates.
 class CAllChannelTreeCtrl : public CChannelTreeCtrl {
 public:
     static constexpr int LATEST_UPDATES_LIMIT = 20;
 
-    // Rebuilds all rows from the database; keeps the old rows when no catalog can be read.
+    // Reads the rows from the database, on any thread (touches no window). False when nothing
+    // could be read, no catalog included: the list then keeps what it shows.
+    static bool Read(AllChannelsContent& out);
+    // Shows rows that Read gave: selection, expansion and the opened mark start afresh.
+    void Show(AllChannelsContent content);
+    // Read and Show; keeps the old rows when nothing could be read.
     void Reload();
     // Name of the first channel, in display order, whose link equals link exactly.
     bool FindChannelName(const std::wstring& link, std::wstring& name) const;
@@ -23,31 +43,47 @@ public:
     int GetRowCount() override;
     CChannelTreeNode* GetNodeAt(int row, int* topIndex) override;
     bool IsChildRow(int row) override;
+    RowIdentity IdentityAt(int row) override;
+    CChannelTreeNode* NodeOf(const RowIdentity& identity) override;
+    int RowOf(const RowIdentity& identity) override;
 
 private:
-    // Where a row index falls: a catalog row (channel == -1) or a channel of an expanded one.
-    struct RowPosition {
-        int catalog = -1;
-        int channel = -1;
-    };
-    bool Locate(int row, RowPosition& position) const;
+    CCatalogRowModel Rows() { return CCatalogRowModel(catalogs_); }
 
     std::vector<CCatalogNode> catalogs_;
 };
 
-// Channels most recently opened first.
-class CHistoryTreeCtrl : public CChannelTreeCtrl {
+// A list of channels without catalogs, row i showing channel i.
+class CFlatChannelTreeCtrl : public CChannelTreeCtrl {
 public:
-    void Reload();
+    // Reads a list through one of the whole-list reads, on any thread; false when nothing
+    // could be read. Each channel shows its share of all visitors.
+    static bool Read(bool (*read)(ChannelListSnapshot&), FlatListContent& out);
+    // Shows rows that Read gave, forgetting selection, expansion and the opened mark.
+    void Show(FlatListContent content);
+
     const std::vector<CChannelNode>& Channels() const { return channels_; }
 
     void DrawRows(HDC dc, int firstRow, int rowBudget) override;
     int GetRowCount() override;
     CChannelTreeNode* GetNodeAt(int row, int* topIndex) override;
     bool IsChildRow(int row) override;
+    RowIdentity IdentityAt(int row) override;
+    CChannelTreeNode* NodeOf(const RowIdentity& identity) override;
+    int RowOf(const RowIdentity& identity) override;
 
-private:
+protected:
+    CFlatRowModel Rows() { return CFlatRowModel(channels_); }
+
     std::vector<CChannelNode> channels_;
+};
+
+// Channels most recently opened first.
+class CHistoryTreeCtrl : public CFlatChannelTreeCtrl {
+public:
+    static bool Read(FlatListContent& out) { return CFlatChannelTreeCtrl::Read(&ReadHistoryList, out); }
+    // Read and Show; keeps the old rows when nothing could be read.
+    void Reload();
 };
 
 // Favourites are not kept yet: always empty.
@@ -57,21 +93,26 @@ public:
     int GetRowCount() override { return 0; }
     CChannelTreeNode* GetNodeAt(int row, int* topIndex) override { return nullptr; }
     bool IsChildRow(int row) override { return false; }
+    RowIdentity IdentityAt(int row) override { return RowIdentity(); }
+    CChannelTreeNode* NodeOf(const RowIdentity& identity) override { return nullptr; }
+    int RowOf(const RowIdentity& identity) override { return -1; }
 };
 
 // Channels whose name or description matches a keyword.
-class CSearchTreeCtrl : public CChannelTreeCtrl {
+class CSearchTreeCtrl : public CFlatChannelTreeCtrl {
 public:
+    // A keyword that contains the one shown before, without wildcards, narrows the shown
+    // channels in memory; any other asks the database.
     void Search(const std::wstring& keyword);
-    const std::vector<CChannelNode>& Channels() const { return channels_; }
-
-    void DrawRows(HDC dc, int firstRow, int rowBudget) override;
-    int GetRowCount() override;
-    CChannelTreeNode* GetNodeAt(int row, int* topIndex) override;
-    bool IsChildRow(int row) override;
+    // The stored channels changed: the next keyword asks the database again.
+    void ForgetResults() { narrowable_ = false; }
+    // Whether the last Search narrowed the list before it instead of asking the database.
+    bool Narrowed() const { return narrowed_; }
 
 private:
-    std::vector<CChannelNode> channels_;
+    std::wstring shownKeyword_;  // the keyword whose complete result the list shows
+    bool narrowable_ = false;
+    bool narrowed_ = false;
 };
 
 }  // namespace UI
