@@ -34,13 +34,13 @@ std::wstring ShellAppDataFolder() {
     return folder;
 }
 
-// The folder of the module's file, backslash kept; empty when the name is unknown.
+// The folder of the module's file, backslash kept; empty when the name is unknown. A name too
+// long for the buffer comes back cut (without a terminator on XP): the part up to its last
+// backslash still names a folder on the program's path.
 std::wstring ModuleFolder(HMODULE module) {
     wchar_t path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)  // a cut name has no terminator on XP
-        return std::wstring();
-    std::wstring folder(path, length);
+    std::wstring folder(path, wcsnlen(path, length));
     const size_t slash = folder.find_last_of(L'\\');
     if (slash == std::wstring::npos)
         return std::wstring();
@@ -57,11 +57,11 @@ CAppPaths& CAppPaths::Instance() {
 }
 
 void CAppPaths::Init() {
-    Instance().SetUp(ShellAppDataFolder());
+    Instance().SetUp(ShellAppDataFolder(), nullptr);
 }
 
-void CAppPaths::InitAt(const std::wstring& appDataFolder) {
-    Instance().SetUp(appDataFolder);
+void CAppPaths::InitAt(const std::wstring& appDataFolder, HMODULE fallbackModule) {
+    Instance().SetUp(appDataFolder, fallbackModule);
 }
 
 void CAppPaths::Shutdown() {
@@ -80,7 +80,8 @@ std::wstring CAppPaths::Data() {
     return instance_ ? instance_->data_ : std::wstring();
 }
 
-void CAppPaths::SetUp(const std::wstring& appDataFolder) {
+void CAppPaths::SetUp(const std::wstring& appDataFolder, HMODULE fallbackModule) {
+    module_ = fallbackModule;
     base_ = appDataFolder.empty() ? std::wstring() : WithBackslash(appDataFolder) + L"Vantel\\";
     if (base_.empty())
         base_ = ModuleFolder(module_);

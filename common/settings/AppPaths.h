@@ -12,8 +12,9 @@ class CAppPaths {
 public:
     // Shell's per-user roaming application-data folder + "Vantel\".
     static void Init();
-    // Same set-up under the given folder instead of the shell's (tests).
-    static void InitAt(const std::wstring& appDataFolder);
+    // Same set-up under the given folder instead of the shell's, falling back to the folder of
+    // the given module instead of the running program's (tests).
+    static void InitAt(const std::wstring& appDataFolder, HMODULE fallbackModule = nullptr);
     // Copies of the folder strings; each ends in a backslash or is empty.
     static std::wstring Base();
     static std::wstring Cache();
@@ -27,7 +28,7 @@ public:
 private:
     CAppPaths() = default;
     static CAppPaths& Instance();
-    void SetUp(const std::wstring& appDataFolder);
+    void SetUp(const std::wstring& appDataFolder, HMODULE fallbackModule);
     void Clear();
 
     // Module whose folder is the fall-back; null means the running program.

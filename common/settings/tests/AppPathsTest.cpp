@@ -93,6 +93,63 @@ TEST_F(AppPathsTest, WithoutAppDataFallsBackToProgramFolder) {
         RemoveDirectoryW((folder + L"data").c_str());
 }
 
+// Extended-length form, for folders deeper than the plain calls take.
+std::wstring Long(const std::wstring& path) { return L"\\\\?\\" + path; }
+
+void RemoveLongTree(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Long(folder + L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveLongTree(folder + name + L"\\");
+            else
+                DeleteFileW(Long(folder + name).c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(Long(folder).c_str());
+}
+
+TEST_F(AppPathsTest, ModuleNameOf260CharactersOrMoreIsCutThere) {
+    // The probe library, more than 300 characters deep, stands in for the program. No level
+    // ends exactly at character 260, where systems differ in putting the terminator.
+    std::wstring top = appData_.path() + L"deep";
+    const size_t level = 38;
+    if ((MAX_PATH - 1 - top.size()) % level == 0)
+        top += L'x';
+    top += L'\\';
+    std::wstring folder = top;
+    ASSERT_TRUE(CreateDirectoryW(Long(folder).c_str(), nullptr));
+    while (folder.size() < 300) {
+        folder += std::wstring(level - 1, L'd') + L"\\";
+        ASSERT_TRUE(CreateDirectoryW(Long(folder).c_str(), nullptr)) << folder.size();
+    }
+    wchar_t self[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring probe = self;
+    probe.resize(probe.find_last_of(L'\\') + 1);
+    probe += L"skin_probe_module.dll";
+    const std::wstring name = folder + L"probe.dll";
+    ASSERT_TRUE(CopyFileW(probe.c_str(), Long(name).c_str(), FALSE)) << probe;
+    HMODULE module = LoadLibraryW(Long(name).c_str());
+    ASSERT_NE(nullptr, module);
+
+    CAppPaths::InitAt(L"", module);
+    std::wstring expected = name.substr(0, MAX_PATH - 1);
+    expected.resize(expected.find_last_of(L'\\') + 1);
+    EXPECT_EQ(expected, CAppPaths::Base());
+    EXPECT_EQ(expected + L"cache\\", CAppPaths::Cache());
+    EXPECT_EQ(expected + L"data\\", CAppPaths::Data());
+    EXPECT_TRUE(IsFolder(Long(expected + L"data")));
+    CAppPaths::Shutdown();
+    FreeLibrary(module);
+    RemoveLongTree(top);
+}
+
 TEST_F(AppPathsTest, InitUsesShellAppDataFolder) {
     wchar_t appData[MAX_PATH] = {};
     ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData));
