@@ -12,6 +12,8 @@
 #include <boost/function.hpp>
 #include <boost/thread/thread.hpp>
 
+#include <map>
+#include <mutex>
 #include <new>
 
 namespace {
@@ -52,6 +54,39 @@ void ReleaseSharedObjects() {
 }
 
 std::wstring BstrText(BSTR text) { return text ? std::wstring(text, SysStringLen(text)) : std::wstring(); }
+
+// References let go only once this thread's message loop runs again. A container may drop its
+// last reference to the control inside an event; the list that fired it is still inside its
+// message, so the control (and the list, one of its members) must outlive that message.
+// Keyed by thread and timer: each control lives on the thread that made it.
+using HeldKey = std::pair<DWORD, UINT_PTR>;
+std::mutex g_heldLock;
+std::map<HeldKey, ComPtr<IOleObject>> g_held;
+
+void CALLBACK ReleaseHeld(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    ComPtr<IOleObject> last;
+    {
+        std::lock_guard<std::mutex> guard(g_heldLock);
+        const auto entry = g_held.find(HeldKey(::GetCurrentThreadId(), timer));
+        if (entry == g_held.end()) return;
+        last = std::move(entry->second);
+        g_held.erase(entry);
+    }
+}  // `last` may free the control here, outside every message of its windows
+
+// A thread timer is dispatched by the message loop only, never inside a message handler.
+void HoldUntilIdle(ComPtr<IOleObject> object) {
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, USER_TIMER_MINIMUM, &ReleaseHeld);
+    if (!timer) return;
+    std::lock_guard<std::mutex> guard(g_heldLock);
+    g_held[HeldKey(::GetCurrentThreadId(), timer)] = std::move(object);
+}
+
+bool IsOnlyReference(IUnknown* object) {
+    object->AddRef();
+    return object->Release() == 1;
+}
 
 }  // namespace
 
@@ -312,12 +347,16 @@ void CTrovaCLCtrl::OpenOnly(UI::CChannelTreeCtrl& open) {
 }
 
 void CTrovaCLCtrl::OnOpenChannel(std::wstring link) {
-    // The sink may drop the container's last reference while it handles the event.
+    // The sink may drop the container's last reference while it handles the event: the
+    // control then goes once the list's message has returned.
     ComPtr<IOleObject> self(this);
     FireEvent(trovacl::kEventsId, trovacl::kDispIdOnChannelOpen, link);
-    if (!m_hWnd) return;  // the container closed the control from within the event
-    historyTree_.Reload();
-    ShowCount(historyHeader_, historyTree_);
+    // Unless the container closed the control from within the event.
+    if (m_hWnd) {
+        historyTree_.Reload();
+        ShowCount(historyHeader_, historyTree_);
+    }
+    if (IsOnlyReference(self.Get())) HoldUntilIdle(std::move(self));
 }
 
 void CTrovaCLCtrl::OnKeywordChanged(std::wstring keyword) {

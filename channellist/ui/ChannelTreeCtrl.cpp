@@ -241,10 +241,14 @@ void CChannelTreeCtrl::DisarmTooltip() {
     tooltip_.node = nullptr;
 }
 
-void CChannelTreeCtrl::OnLButtonDown(UINT, POINT point) {
+bool CChannelTreeCtrl::InClient(POINT point) const {
     const RECT client = GetClientRect();
+    return ::PtInRect(&client, point) != FALSE;
+}
+
+void CChannelTreeCtrl::OnLButtonDown(UINT, POINT point) {
     // While the mouse is captured, presses outside the rows arrive here too: not a row.
-    if (!::PtInRect(&client, point))
+    if (!InClient(point))
         return;
     const int offset = point.y / ROW_HEIGHT;
     const int row = GetScrollPosition() + offset;
@@ -346,15 +350,33 @@ void CChannelTreeCtrl::OnMouseMove(UINT, POINT point) {
         tooltip_.state = CChannelTooltip::kArmed;
         return;
     }
-    DisarmTooltip();
-    if (hoverRow_ != -1)
-        LeaveHover();
+    EndHover();
 }
 
 void CChannelTreeCtrl::LeaveHover() {
     hoverRow_ = -1;
     Invalidate(false);
     ReleaseCapture();
+}
+
+void CChannelTreeCtrl::EndHover() {
+    DisarmTooltip();
+    if (hoverRow_ != -1)
+        LeaveHover();
+}
+
+void CChannelTreeCtrl::OnShowWindow(BOOL show, UINT) {
+    // A hidden list would keep the mouse, and the tooltip of a row nobody sees.
+    if (!show)
+        EndHover();
+    SetMsgHandled(FALSE);
+}
+
+void CChannelTreeCtrl::OnWindowPosChanged(WINDOWPOS* position) {
+    // Hiding through SetWindowPos sends no WM_SHOWWINDOW.
+    if (position->flags & SWP_HIDEWINDOW)
+        EndHover();
+    SetMsgHandled(FALSE);
 }
 
 void CChannelTreeCtrl::OnCaptureChanged(HWND newCapture) {
@@ -367,6 +389,8 @@ void CChannelTreeCtrl::OnCaptureChanged(HWND newCapture) {
 }
 
 void CChannelTreeCtrl::OnLButtonDblClk(UINT, POINT point) {
+    if (!InClient(point))
+        return;
     const int row = GetScrollPosition() + point.y / ROW_HEIGHT;
     if (!GetNodeAt(row, nullptr))
         return;
@@ -413,6 +437,8 @@ void CChannelTreeCtrl::OpenChannel(const CChannelNode& node) {
 }
 
 void CChannelTreeCtrl::OnRButtonDown(UINT, POINT point) {
+    if (!InClient(point))
+        return;
     OnRowRightClick(GetScrollPosition() + point.y / ROW_HEIGHT);
 }
 

@@ -41,6 +41,8 @@ public:
         MSG_WM_CAPTURECHANGED(OnCaptureChanged)
         MSG_WM_LBUTTONDBLCLK(OnLButtonDblClk)
         MSG_WM_RBUTTONDOWN(OnRButtonDown)
+        MSG_WM_SHOWWINDOW(OnShowWindow)
+        MSG_WM_WINDOWPOSCHANGED(OnWindowPosChanged)
     END_MSG_MAP()
 
     // Row model, supplied by the variants.
@@ -115,10 +117,16 @@ private:
     void OnCaptureChanged(HWND newCapture);
     void OnLButtonDblClk(UINT flags, POINT point);
     void OnRButtonDown(UINT flags, POINT point);
+    void OnShowWindow(BOOL show, UINT status);
+    void OnWindowPosChanged(WINDOWPOS* position);
 
     void PaintClient(HDC target);
     void DisarmTooltip();
     void LeaveHover();
+    // Hover, tooltip and capture end together, as when the mouse leaves.
+    void EndHover();
+    // Clicks of a list that holds the mouse arrive from anywhere on the screen.
+    bool InClient(POINT point) const;
     void OpenChannel(const CChannelNode& node);
     // Selects the row's node; true when the selection changed.
     bool Select(int row, CChannelTreeNode& node);

@@ -2,6 +2,7 @@
 // channels reaching the event sink, the accordion, the search section and the layout.
 
 #include "channellist/control/tests/ControlTestSupport.h"
+#include "framework/win/ScopedGdi.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -21,6 +22,38 @@ const std::vector<std::string> kCatalogue = {
     u8"星海新闻\tch-delta\t中文新闻\thttp://d.example\tNews\t0\t50\t300",
     "Loose Ends\tch-loose\tNo catalog\thttp://e.example\t\t0\t10\t200",
 };
+
+// Which way a header's arrow points, read from its painted pixels: the widest of its five grey
+// lines (x 209..217 on a 220-pixel bar) is the top line of a down arrow and the bottom line of
+// an up arrow.
+std::string ArrowOf(HWND header) {
+    ScopedGetDC screen(nullptr);
+    ScopedCompatibleDC memory(screen);
+    ScopedBitmap bitmap(CreateCompatibleBitmap(screen, kWidth, 20));
+    ScopedSelectObject select(memory, bitmap);
+    SendMessageW(header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.Get()), PRF_CLIENT);
+    const COLORREF grey = RGB(140, 140, 140);
+    const bool top = GetPixel(memory, 209, 6) == grey;
+    const bool bottom = GetPixel(memory, 209, 9) == grey;
+    return top == bottom ? "none" : top ? "down" : "up";
+}
+
+BOOL CALLBACK FindShownTooltip(HWND window, LPARAM found) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, ARRAYSIZE(name));
+    if (lstrcmpW(name, L"TROVAPLAYERCHANNELTOOLTIP") == 0 && IsWindowVisible(window)) {
+        *reinterpret_cast<bool*>(found) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A channel tooltip of this thread is on the screen.
+bool TooltipShown() {
+    bool found = false;
+    EnumThreadWindows(GetCurrentThreadId(), FindShownTooltip, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
 
 class ControlChannelListTest : public ::testing::Test {
 protected:
@@ -179,7 +212,9 @@ TEST_F(ControlChannelListTest, HeadersWorkAsAnAccordion) {
     EXPECT_EQ(openList, ChildRect(Child(kAllTree)));
 
     // The open section's header only flips its arrow.
+    ASSERT_EQ("down", ArrowOf(Child(kAllHeader)));
     ClickHeader(kAllHeader);
+    EXPECT_EQ("up", ArrowOf(Child(kAllHeader)));
     EXPECT_TRUE(Visible(kAllTree));
     EXPECT_FALSE(Visible(kHistoryTree));
     EXPECT_EQ(openList, ChildRect(Child(kAllTree)));
@@ -193,6 +228,8 @@ TEST_F(ControlChannelListTest, HeadersWorkAsAnAccordion) {
     EXPECT_EQ((RECT{0, 56, kWidth, 76}), ChildRect(Child(kHistoryHeader)));
     EXPECT_EQ((RECT{0, 76, kWidth, kHeight - 20}), ChildRect(Child(kHistoryTree)));
     EXPECT_EQ((RECT{0, kHeight - 20, kWidth, kHeight}), ChildRect(Child(kFavorHeader)));
+    EXPECT_EQ("down", ArrowOf(Child(kHistoryHeader))) << "opening a section flips nothing";
+    EXPECT_EQ("up", ArrowOf(Child(kAllHeader))) << "headers keep their arrows";
     ClickHeader(kHistoryHeader);
     EXPECT_TRUE(Visible(kHistoryTree));
 
@@ -269,6 +306,68 @@ TEST_F(ControlChannelListTest, KeywordOpensTheSearchSectionAndAnEmptyOneReturnsT
     ClickHeader(kSearchHeader);
     EXPECT_TRUE(Visible(kSearchTree));
     EXPECT_FALSE(Visible(kAllTree));
+}
+
+TEST_F(ControlChannelListTest, HidingAListEndsItsHoverTooltipAndCapture) {
+    // The pointer rests on the all-channels list, then a keyword is typed.
+    SendMessageW(Child(kAllTree), WM_MOUSEMOVE, 0, MAKELPARAM(40, kRow / 2));
+    ASSERT_EQ(Child(kAllTree), GetCapture());
+    ASSERT_TRUE(PumpUntil(TooltipShown, 3000));
+    SetFocus(SearchEdit());
+    Type(L"Sport");
+    ASSERT_TRUE(Visible(kSearchTree));
+    EXPECT_NE(Child(kAllTree), GetCapture());
+    EXPECT_FALSE(TooltipShown());
+    PumpUntil([] { return false; }, 700);
+    EXPECT_FALSE(TooltipShown()) << "the hidden list shows no tooltip later either";
+
+    // The pointer rests on the search list, then Backspace empties the keyword.
+    SendMessageW(Child(kSearchTree), WM_MOUSEMOVE, 0, MAKELPARAM(40, kRow / 2));
+    ASSERT_EQ(Child(kSearchTree), GetCapture());
+    ASSERT_TRUE(PumpUntil(TooltipShown, 3000));
+    Erase(5);
+    ASSERT_TRUE(Visible(kAllTree));
+    EXPECT_NE(Child(kSearchTree), GetCapture());
+    EXPECT_FALSE(TooltipShown());
+    ReleaseCapture();
+}
+
+// The list window that fired the event, watched from outside: whether it was destroyed while
+// its own double click was still being handled.
+WNDPROC g_listProc = nullptr;
+int g_doubleClickDepth = 0;
+bool g_destroyedInsideDoubleClick = false;
+
+LRESULT CALLBACK WatchList(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCDESTROY && g_doubleClickDepth > 0) g_destroyedInsideDoubleClick = true;
+    if (message != WM_LBUTTONDBLCLK) return CallWindowProcW(g_listProc, window, message, wParam, lParam);
+    ++g_doubleClickDepth;
+    const LRESULT result = CallWindowProcW(g_listProc, window, message, wParam, lParam);
+    --g_doubleClickDepth;
+    return result;
+}
+
+TEST_F(ControlChannelListTest, ContainerDroppingTheControlInsideTheEventFreesItAfterTheMessage) {
+    Advise();
+    const HWND window = container.ControlWindow();
+    const HWND list = Child(kAllTree);
+    g_destroyedInsideDoubleClick = false;
+    g_listProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchList)));
+    sink.onEvent = [this] {
+        // Every reference but the control's own for the event goes, without closing it.
+        cookie = 0;
+        point.Reset();
+        control.Reset();
+        container.Abandon();
+    };
+    ClickRow(kAllTree, 3);
+    DoubleClickRow(kAllTree, 4);
+    ASSERT_EQ(1u, sink.links.size());
+    EXPECT_FALSE(g_destroyedInsideDoubleClick) << "the control outlives the list's message";
+    EXPECT_TRUE(PumpUntil([] { return CTrovaCLDll::Instance().CanUnloadNow() == S_OK; }, 3000))
+        << "and then goes";
+    EXPECT_FALSE(IsWindow(window));
 }
 
 TEST_F(ControlChannelListTest, ShortControlPlacesTheHeadersButNoList) {
