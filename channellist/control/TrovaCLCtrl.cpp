@@ -222,6 +222,29 @@ LRESULT CTrovaCLCtrl::OnChannelListSynced(UINT, WPARAM, LPARAM, BOOL&) {
     return 1;
 }
 
+LRESULT CTrovaCLCtrl::OnMouseWheel(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+    const POINT pointer = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    UI::CChannelTreeCtrl* const trees[] = {&searchTree_, &allChannelTree_, &historyTree_, &favorTree_};
+    for (UI::CChannelTreeCtrl* tree : trees) {
+        const RECT area = tree->GetWindowRect();
+        if (tree->shown && ::PtInRect(&area, pointer)) return tree->SendMessage(message, wParam, lParam);
+    }
+    handled = FALSE;  // not over a list: the container's turn
+    return 0;
+}
+
+STDMETHODIMP CTrovaCLCtrl::TranslateAccelerator(LPMSG msg) {
+    if (!msg || !m_hWnd || msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return S_FALSE;
+    if (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd)) return S_FALSE;
+    const bool systemKey = msg->message == WM_SYSKEYDOWN || msg->message == WM_SYSKEYUP ||
+                           msg->message == WM_SYSCHAR || msg->message == WM_SYSDEADCHAR;
+    const bool tab = (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP) && msg->wParam == VK_TAB;
+    if (systemKey || tab) return S_FALSE;
+    ::TranslateMessage(msg);
+    ::DispatchMessageW(msg);
+    return S_OK;
+}
+
 // --- Synchronisation ---
 
 void CTrovaCLCtrl::StartSync() {
@@ -260,6 +283,8 @@ void CTrovaCLCtrl::ReloadTrees() {
     ShowCount(allChannelHeader_, allChannelTree_);
     historyTree_.Reload();
     ShowCount(historyHeader_, historyTree_);
+    favorTree_.Reload();
+    ShowCount(favorHeader_, favorTree_);
     allChannelTree_.Invalidate(true);
 }
 
@@ -357,6 +382,18 @@ void CTrovaCLCtrl::OnOpenChannel(std::wstring link) {
         ShowCount(historyHeader_, historyTree_);
     }
     if (IsOnlyReference(self.Get())) HoldUntilIdle(std::move(self));
+}
+
+void CTrovaCLCtrl::OnFavoritesChanged() {
+    favorTree_.Reload();
+    ShowCount(favorHeader_, favorTree_);
+    favorTree_.Invalidate(true);
+}
+
+void CTrovaCLCtrl::OnMoveToResults() {
+    if (!searchTree_.shown) return;
+    searchTree_.SetFocus();
+    searchTree_.SelectRow(0);
 }
 
 void CTrovaCLCtrl::OnKeywordChanged(std::wstring keyword) {

@@ -50,6 +50,12 @@ public:
     void OnHeaderClicked(int id) override;
     void OnOpenChannel(std::wstring link) override;
     void OnKeywordChanged(std::wstring keyword) override;
+    void OnFavoritesChanged() override;
+    void OnMoveToResults() override;
+
+    // Keys for the list or the search box with the focus go to it before the container's own
+    // dialog or accelerator handling could take them; Tab and Alt keys stay the container's.
+    STDMETHODIMP TranslateAccelerator(LPMSG msg) override;
 
 protected:
     CTrovaCLCtrl();
@@ -60,6 +66,7 @@ protected:
         MSG_WM_SIZE(OnSize)
         MSG_WM_DESTROY(OnDestroy)
         MESSAGE_HANDLER(WM_CHANNELLIST_SYNCED, OnChannelListSynced)
+        MESSAGE_HANDLER(WM_MOUSEWHEEL, OnMouseWheel)
         CHAIN_MSG_MAP(COleControl)
     END_MSG_MAP()
 
@@ -71,6 +78,8 @@ private:
     void OnSize(UINT type, SIZE size);
     void OnDestroy();
     LRESULT OnChannelListSynced(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    // From any child: the wheel scrolls the list under the pointer.
+    LRESULT OnMouseWheel(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
     bool CreateHeader(UI::CChannelHeaderCtrl& header, int id, const wchar_t* caption, bool visible);
     bool CreateTree(UI::CChannelTreeCtrl& tree, int id, bool visible);
     void StartSync();

@@ -1,11 +1,13 @@
 #include "channellist/ui/ChannelTreeCtrl.h"
 
 #include "channellist/store/ChannelDatabase.h"
+#include "channellist/store/ListReads.h"
 #include "channellist/ui/ChannelTreeResources.h"
 #include "framework/win/Bitmap.h"
 #include "framework/win/DoubleBuffer.h"
 #include "framework/win/Module.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace UI {
@@ -130,17 +132,69 @@ void CChannelTreeCtrl::OnVScroll(int code, int thumbPosition, HWND) {
     case SB_BOTTOM: position = info.nMax - page; break;
     default: break;
     }
-    const int limit = info.nMax - page + 1;
+    ScrollTo(position);
+}
+
+bool CChannelTreeCtrl::ScrollTo(int position) {
+    SCROLLINFO info = ScrollInfo(SIF_ALL);
+    ::GetScrollInfo(m_hWnd, SB_VERT, &info);
+    const int limit = info.nMax - static_cast<int>(info.nPage) + 1;
     if (position < 0 || limit < 0)
         position = 0;
     else if (position >= limit)
         position = limit;
-    if (position != info.nPos) {
-        SCROLLINFO update = ScrollInfo(SIF_POS);
-        update.nPos = position;
-        ::SetScrollInfo(m_hWnd, SB_VERT, &update, TRUE);
-        Invalidate();
+    if (position == info.nPos)
+        return false;
+    SCROLLINFO update = ScrollInfo(SIF_POS);
+    update.nPos = position;
+    ::SetScrollInfo(m_hWnd, SB_VERT, &update, TRUE);
+    Invalidate();
+    return true;
+}
+
+void CChannelTreeCtrl::OnMouseWheel(UINT, short delta, POINT screenPoint) {
+    // The list under the pointer scrolls; elsewhere the wheel goes up to the owner, which
+    // hands it to the list under the pointer whichever child has the focus.
+    const RECT window = GetWindowRect();
+    const bool shownByOwner = (::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (!shownByOwner || !::PtInRect(&window, screenPoint)) {
+        SetMsgHandled(FALSE);
+        return;
     }
+    UINT linesPerNotch = 3;
+    ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &linesPerNotch, 0);
+    const RECT client = GetClientRect();
+    const int page = std::max(1, static_cast<int>(client.bottom - client.top) / ROW_HEIGHT);
+    const int rowsPerNotch = linesPerNotch == WHEEL_PAGESCROLL ? page : static_cast<int>(std::min<UINT>(linesPerNotch, 1000));
+    if (rowsPerNotch == 0)
+        return;
+    // Precision touchpads send parts of a notch: keep what does not make a whole row yet, and
+    // drop it when the direction turns.
+    if ((wheelRemainder_ < 0 && delta > 0) || (wheelRemainder_ > 0 && delta < 0))
+        wheelRemainder_ = 0;
+    wheelRemainder_ += delta * rowsPerNotch;
+    const int rows = wheelRemainder_ / WHEEL_DELTA;
+    wheelRemainder_ -= rows * WHEEL_DELTA;
+    if (rows == 0 || !ScrollTo(GetScrollPosition() - rows))
+        return;
+    // The rows moved under a resting pointer: no tooltip for the row that was there.
+    POINT point = screenPoint;
+    ::ScreenToClient(m_hWnd, &point);
+    DisarmTooltip();
+    hoverRow_ = -1;
+    if (InClient(point))
+        OnMouseMove(0, point);
+    else
+        EndHover();
+}
+
+UINT CChannelTreeCtrl::OnGetDlgCode(const MSG* message) {
+    // Arrows, characters and Enter move and open in the list, even inside a dialog-style
+    // container; Tab still moves between the container's controls.
+    UINT code = DLGC_WANTARROWS | DLGC_WANTCHARS;
+    if (message && message->message == WM_KEYDOWN && message->wParam == VK_RETURN)
+        code |= DLGC_WANTMESSAGE;
+    return code;
 }
 
 void CChannelTreeCtrl::OnPaint() {
@@ -250,6 +304,8 @@ void CChannelTreeCtrl::OnLButtonDown(UINT, POINT point) {
     // While the mouse is captured, presses outside the rows arrive here too: not a row.
     if (!InClient(point))
         return;
+    if (::GetFocus() != m_hWnd)
+        SetFocus();  // the keys go to the list clicked last
     const int offset = point.y / ROW_HEIGHT;
     const int row = GetScrollPosition() + offset;
     int topIndex = 0;
@@ -440,6 +496,109 @@ void CChannelTreeCtrl::OnRButtonDown(UINT, POINT point) {
     if (!InClient(point))
         return;
     OnRowRightClick(GetScrollPosition() + point.y / ROW_HEIGHT);
+}
+
+void CChannelTreeCtrl::OnRowRightClick(int row) {
+    const MSG* message = GetCurrentMessage();
+    POINT point = message ? PointFromLParam(message->lParam) : POINT{};
+    ::ClientToScreen(m_hWnd, &point);
+    ShowRowMenu(row, point);
+}
+
+void CChannelTreeCtrl::OnContextMenu(HWND, POINT screenPoint) {
+    // The mouse's menu came with the button press; this is the keyboard's (the menu key or
+    // Shift+F10), for the selected row, shown below it.
+    if (screenPoint.x != -1 || screenPoint.y != -1)
+        return;
+    const int row = SelectedRow();
+    POINT point{kChannelTextLeft, (row - GetScrollPosition() + 1) * ROW_HEIGHT};
+    ::ClientToScreen(m_hWnd, &point);
+    ShowRowMenu(row, point);
+}
+
+HMENU CChannelTreeCtrl::CreateRowMenu(int row) {
+    CChannelTreeNode* node = GetNodeAt(row, nullptr);
+    if (!node || node->IsCatalog())
+        return nullptr;
+    const bool favorite = IsFavorite(static_cast<const CChannelNode*>(node)->info);
+    HMENU menu = ::CreatePopupMenu();
+    if (!menu)
+        return nullptr;
+    ::AppendMenuW(menu, MF_STRING, kPlayCommand, L"播放");
+    ::AppendMenuW(menu, MF_STRING, favorite ? kRemoveFavoriteCommand : kAddFavoriteCommand,
+                  favorite ? L"从我的收藏中移除" : L"添加到我的收藏");
+    return menu;
+}
+
+void CChannelTreeCtrl::ShowRowMenu(int row, POINT screenPoint) {
+    HMENU menu = CreateRowMenu(row);
+    if (!menu)
+        return;
+    const UINT command = static_cast<UINT>(::TrackPopupMenu(
+        menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screenPoint.x, screenPoint.y, 0, m_hWnd, nullptr));
+    ::DestroyMenu(menu);
+    RunRowCommand(row, command);
+}
+
+void CChannelTreeCtrl::RunRowCommand(int row, UINT command) {
+    CChannelTreeNode* node = GetNodeAt(row, nullptr);
+    if (!node || node->IsCatalog())
+        return;
+    if (command == kPlayCommand) {
+        OpenRow(row);
+        return;
+    }
+    const ChannelRecord channel = static_cast<const CChannelNode*>(node)->info;
+    bool changed = false;
+    if (command == kAddFavoriteCommand)
+        changed = AddFavorite(channel);
+    else if (command == kRemoveFavoriteCommand)
+        changed = RemoveFavorite(channel);
+    // The owner reloads the favourites, which may be this very list: nothing after this.
+    if (changed && listener)
+        listener->OnFavoritesChanged();
+}
+
+void CChannelTreeCtrl::OnKeyDown(UINT key, UINT, UINT) {
+    const int rows = GetRowCount();
+    const int selected = SelectedRow();
+    const RECT client = GetClientRect();
+    const int page = std::max(1, static_cast<int>(client.bottom - client.top) / ROW_HEIGHT);
+    // Without a selection the first key selects the top visible row.
+    const int current = selected >= 0 ? selected : GetScrollPosition();
+    const auto moveTo = [&](int row) {
+        if (rows > 0)
+            SelectRow(std::min(std::max(row, 0), rows - 1));
+    };
+    CChannelTreeNode* node = selected >= 0 ? GetNodeAt(selected, nullptr) : nullptr;
+    switch (key) {
+    case VK_UP: moveTo(selected >= 0 ? current - 1 : current); break;
+    case VK_DOWN: moveTo(selected >= 0 ? current + 1 : current); break;
+    case VK_PRIOR: moveTo(selected >= 0 ? current - page : current); break;
+    case VK_NEXT: moveTo(selected >= 0 ? current + page : current); break;
+    case VK_HOME: moveTo(0); break;
+    case VK_END: moveTo(rows - 1); break;
+    case VK_RIGHT:
+        if (node && node->IsCatalog())
+            ExpandCatalogAt(selected, true);
+        break;
+    case VK_LEFT:
+        if (node && node->IsCatalog()) {
+            ExpandCatalogAt(selected, false);
+        } else if (node && IsChildRow(selected)) {
+            // From a channel, to its catalog, closing it.
+            int catalogRow = selected;
+            while (catalogRow > 0 && IsChildRow(catalogRow))
+                --catalogRow;
+            ExpandCatalogAt(catalogRow, false);
+        }
+        break;
+    case VK_RETURN:
+        if (node)
+            OpenRow(selected);
+        break;
+    default: SetMsgHandled(FALSE); break;
+    }
 }
 
 }  // namespace UI

@@ -16,6 +16,8 @@ class IChannelTreeCtrlEventListener {
 public:
     // link: "trova://" server [":" port] "/" channel id of the opened channel.
     virtual void OnOpenChannel(std::wstring link) = 0;
+    // A channel was added to or removed from the favourites through a list's menu.
+    virtual void OnFavoritesChanged() {}
 
 protected:
     ~IChannelTreeCtrlEventListener() = default;
@@ -41,6 +43,10 @@ public:
         MSG_WM_CAPTURECHANGED(OnCaptureChanged)
         MSG_WM_LBUTTONDBLCLK(OnLButtonDblClk)
         MSG_WM_RBUTTONDOWN(OnRButtonDown)
+        MSG_WM_MOUSEWHEEL(OnMouseWheel)
+        MSG_WM_KEYDOWN(OnKeyDown)
+        MSG_WM_CONTEXTMENU(OnContextMenu)
+        TROVA_MSG_RESULT(WM_GETDLGCODE, OnGetDlgCode(reinterpret_cast<const MSG*>(lParam)))
         MSG_WM_SHOWWINDOW(OnShowWindow)
         MSG_WM_WINDOWPOSCHANGED(OnWindowPosChanged)
     END_MSG_MAP()
@@ -54,7 +60,8 @@ public:
     // catalog row or the row index of a flat list; it is left alone for a channel in a catalog.
     virtual CChannelTreeNode* GetNodeAt(int row, int* topIndex) = 0;
     virtual bool IsChildRow(int row) = 0;
-    virtual void OnRowRightClick(int row) {}
+    // Shows the row's menu at the pointer.
+    virtual void OnRowRightClick(int row);
     // Identities of rows: the list remembers its selected, expanded and opened rows by them,
     // never by pointers into node vectors that a reload replaces.
     virtual RowIdentity IdentityAt(int row) = 0;
@@ -76,6 +83,12 @@ public:
     void SelectRow(int row);
     void ExpandCatalogAt(int row, bool expand);
     void OpenRow(int row);
+
+    // The menu of a channel row: "播放", then adding to or removing from the favourites.
+    enum RowCommand : UINT { kPlayCommand = 1, kAddFavoriteCommand, kRemoveFavoriteCommand };
+    // Null for a catalog row or no row; the caller destroys the menu.
+    HMENU CreateRowMenu(int row);
+    void RunRowCommand(int row, UINT command);
 
     CChannelTreeNode* SelectedNode() { return NodeOf(selected_); }
     CChannelTreeNode* ExpandedCatalog() { return NodeOf(expanded_); }
@@ -110,6 +123,8 @@ private:
     void OnDestroy();
     void OnSize(UINT type, SIZE size);
     void OnVScroll(int code, int thumbPosition, HWND scrollBar);
+    void OnMouseWheel(UINT keys, short delta, POINT screenPoint);
+    UINT OnGetDlgCode(const MSG* message);
     void OnPaint();
     void OnPrintClient(HDC dc, UINT flags);
     void OnLButtonDown(UINT flags, POINT point);
@@ -117,9 +132,14 @@ private:
     void OnCaptureChanged(HWND newCapture);
     void OnLButtonDblClk(UINT flags, POINT point);
     void OnRButtonDown(UINT flags, POINT point);
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnContextMenu(HWND window, POINT screenPoint);
+    void ShowRowMenu(int row, POINT screenPoint);
     void OnShowWindow(BOOL show, UINT status);
     void OnWindowPosChanged(WINDOWPOS* position);
 
+    // Clamped like the scroll bar; true when the position changed.
+    bool ScrollTo(int position);
     void PaintClient(HDC target);
     void DisarmTooltip();
     void LeaveHover();
@@ -138,6 +158,7 @@ private:
     ScopedFont boldFont_;
     RowIdentity expanded_;  // catalog (or flat-list row) most recently toggled by a click
     int hoverRow_ = -1;  // visible row offset under the mouse, -1 outside
+    int wheelRemainder_ = 0;  // wheel delta x rows per notch not yet scrolled
     RowIdentity selected_;
     RowIdentity opened_;
     ScopedBitmap collapsedBitmap_;

@@ -132,6 +132,14 @@ void CHistoryTreeCtrl::Reload() {
         Show(std::move(content));
 }
 
+// ---- favourites
+
+void CFavorTreeCtrl::Reload() {
+    FlatListContent content;
+    if (Read(content))
+        Show(std::move(content));
+}
+
 // ---- search
 
 void CSearchTreeCtrl::Search(const std::wstring& keyword) {

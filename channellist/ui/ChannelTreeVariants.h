@@ -86,16 +86,12 @@ public:
     void Reload();
 };
 
-// Favourites are not kept yet: always empty.
-class CFavorTreeCtrl : public CChannelTreeCtrl {
+// Favourite channels, most recently added first.
+class CFavorTreeCtrl : public CFlatChannelTreeCtrl {
 public:
-    void DrawRows(HDC dc, int firstRow, int rowBudget) override {}
-    int GetRowCount() override { return 0; }
-    CChannelTreeNode* GetNodeAt(int row, int* topIndex) override { return nullptr; }
-    bool IsChildRow(int row) override { return false; }
-    RowIdentity IdentityAt(int row) override { return RowIdentity(); }
-    CChannelTreeNode* NodeOf(const RowIdentity& identity) override { return nullptr; }
-    int RowOf(const RowIdentity& identity) override { return -1; }
+    static bool Read(FlatListContent& out) { return CFlatChannelTreeCtrl::Read(&ReadFavoriteList, out); }
+    // Read and Show; keeps the old rows when nothing could be read.
+    void Reload();
 };
 
 // Channels whose name or description matches a keyword.

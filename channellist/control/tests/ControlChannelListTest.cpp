@@ -370,6 +370,50 @@ TEST_F(ControlChannelListTest, ContainerDroppingTheControlInsideTheEventFreesItA
     EXPECT_FALSE(IsWindow(window));
 }
 
+TEST_F(ControlChannelListTest, WheelAndKeysReachTheListsFromTheSearchBox) {
+    // Two rows of the four catalogs fit: positions 0..3.
+    ASSERT_EQ(S_OK, container.Resize(kWidth, 96 + 2 * kRow));
+    UINT savedLines = 3;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &savedLines, 0);
+    SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, 1, nullptr, 0);
+    SetFocus(SearchEdit());
+    POINT overList = {40, kRow / 2};
+    ClientToScreen(Child(kAllTree), &overList);
+    SendMessageW(SearchEdit(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-2 * WHEEL_DELTA)),
+                 MAKELPARAM(overList.x, overList.y));
+    EXPECT_EQ(2, GetScrollPos(Child(kAllTree), SB_VERT)) << "the list under the pointer scrolls";
+    POINT overHeader = {40, 10};
+    ClientToScreen(Child(kHistoryHeader), &overHeader);
+    SendMessageW(SearchEdit(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(WHEEL_DELTA)),
+                 MAKELPARAM(overHeader.x, overHeader.y));
+    EXPECT_EQ(2, GetScrollPos(Child(kAllTree), SB_VERT)) << "nothing scrolls under a header";
+    SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, savedLines, nullptr, 0);
+    EXPECT_EQ(SearchEdit(), GetFocus()) << "the search box keeps the focus";
+
+    // The container hands key messages to the control first: it takes those of its windows
+    // but Tab, which moves between the container's controls.
+    ComPtr<IOleInPlaceActiveObject> active;
+    ASSERT_EQ(S_OK, control.As(&active));
+    MSG key = {SearchEdit(), WM_CHAR, L'S', 0, 0, {}};
+    EXPECT_EQ(S_OK, active->TranslateAccelerator(&key));
+    for (wchar_t c : std::wstring(L"port")) SendMessageW(SearchEdit(), WM_CHAR, c, 0);
+    EXPECT_EQ(L"搜索结果(2)", WindowText(Child(kSearchHeader)));
+    MSG tab = {SearchEdit(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    EXPECT_EQ(S_FALSE, active->TranslateAccelerator(&tab));
+    MSG elsewhere = {container.Window(), WM_KEYDOWN, VK_DOWN, 0, 0, {}};
+    EXPECT_EQ(S_FALSE, active->TranslateAccelerator(&elsewhere));
+
+    // Down goes to the results; Escape empties the keyword as the clear button does.
+    SendMessageW(SearchEdit(), WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(Child(kSearchTree), GetFocus());
+    SetFocus(SearchEdit());
+    SendMessageW(SearchEdit(), WM_KEYDOWN, VK_ESCAPE, 0);
+    SendMessageW(SearchEdit(), WM_CHAR, VK_ESCAPE, 0);
+    EXPECT_EQ(L"", WindowText(SearchEdit()));
+    EXPECT_FALSE(Visible(kSearchHeader));
+    EXPECT_TRUE(Visible(kAllTree));
+}
+
 TEST_F(ControlChannelListTest, ShortControlPlacesTheHeadersButNoList) {
     const RECT listBefore = ChildRect(Child(kAllTree));
 

@@ -1,3 +1,4 @@
+#include "channellist/store/ListReads.h"
 #include "channellist/ui/ChannelTreeCtrl.h"
 #include "channellist/ui/ChannelTreeResources.h"
 #include "channellist/ui/ChannelTreeVariants.h"
@@ -26,6 +27,8 @@ class CRecordingListener : public IChannelTreeCtrlEventListener {
 public:
     std::vector<std::wstring> links;
     std::vector<int> historyTopAtCall;
+    int favoriteChanges = 0;
+    void OnFavoritesChanged() override { ++favoriteChanges; }
     void OnOpenChannel(std::wstring link) override {
         links.push_back(link);
         ChannelRecord top;
@@ -345,6 +348,66 @@ TEST_F(ChannelTreeTest, ScrollCodesAreClampedToTheLastPage) {
     EXPECT_TRUE(tree.Catalogs()[3].expanded);
 }
 
+// The wheel as the system sends it: delta in WHEEL_DELTA units, the pointer in screen coordinates.
+void Wheel(HWND window, int delta, POINT client) {
+    ::ClientToScreen(window, &client);
+    ::SendMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))),
+                   MAKELPARAM(client.x, client.y));
+}
+
+class WheelLines {
+public:
+    explicit WheelLines(UINT lines) {
+        ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &saved_, 0);
+        ::SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, lines, nullptr, 0);
+    }
+    ~WheelLines() { ::SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, saved_, nullptr, 0); }
+
+private:
+    UINT saved_ = 3;
+};
+
+TEST_F(ChannelTreeTest, WheelScrollsTheSystemsRowsPerNotchAndGathersParts) {
+    AddManyCatalogs(15);
+    CAllChannelTreeCtrl tree;
+    CreateTree(tree);  // positions 0..8
+    tree.Reload();
+    WheelLines lines(3);
+    const POINT pointer{30, RowY(1)};
+    ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(pointer.x, pointer.y));
+    ASSERT_EQ(&tree.Catalogs()[1], tree.Tooltip().node);
+
+    Wheel(tree, -WHEEL_DELTA, pointer);  // towards the user: down
+    EXPECT_EQ(3, tree.GetScrollPosition());
+    // Hover follows the rows that moved under the pointer; the tooltip waits again, hidden.
+    EXPECT_EQ(1, tree.HoverRow());
+    EXPECT_EQ(&tree.Catalogs()[4], tree.Tooltip().node);
+    EXPECT_EQ(CChannelTooltip::kArmed, tree.Tooltip().state);
+    EXPECT_FALSE(tree.Tooltip().IsWindowVisible());
+
+    // A touchpad's parts of a notch: a third of a notch is one row, smaller parts add up.
+    Wheel(tree, -40, pointer);
+    EXPECT_EQ(4, tree.GetScrollPosition());
+    Wheel(tree, -20, pointer);
+    EXPECT_EQ(4, tree.GetScrollPosition());
+    Wheel(tree, -20, pointer);
+    EXPECT_EQ(5, tree.GetScrollPosition());
+    // Clamped like the scroll bar.
+    Wheel(tree, -3 * WHEEL_DELTA, pointer);
+    EXPECT_EQ(8, tree.GetScrollPosition());
+    // Turning the wheel back drops what was left over.
+    Wheel(tree, -20, pointer);
+    Wheel(tree, WHEEL_DELTA, pointer);
+    EXPECT_EQ(5, tree.GetScrollPosition());
+
+    WheelLines one(1);
+    Wheel(tree, WHEEL_DELTA, pointer);
+    EXPECT_EQ(4, tree.GetScrollPosition());
+    Wheel(tree, 10 * WHEEL_DELTA, pointer);
+    EXPECT_EQ(0, tree.GetScrollPosition());
+    EXPECT_EQ(&tree.Catalogs()[1], tree.Tooltip().node);
+}
+
 TEST_F(ChannelTreeTest, FewerRowsThanFitNeverScroll) {
     AddStandardCatalogs();
     CAllChannelTreeCtrl tree;
@@ -640,15 +703,151 @@ TEST_F(ChannelTreeTest, FlatListClickTakesTheCatalogBranch) {
     EXPECT_EQ(nullptr, history.GetNodeAt(-1, nullptr));
 }
 
-TEST_F(ChannelTreeTest, FavouritesStayEmpty) {
+// Texts and command ids of a menu, in order; the menu is destroyed.
+static std::vector<std::pair<std::wstring, UINT>> MenuItems(HMENU menu) {
+    std::vector<std::pair<std::wstring, UINT>> items;
+    for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i) {
+        wchar_t text[64] = {};
+        ::GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        items.emplace_back(text, ::GetMenuItemID(menu, i));
+    }
+    if (menu)
+        ::DestroyMenu(menu);
+    return items;
+}
+
+TEST_F(ChannelTreeTest, ChannelRowMenuPlaysAndAddsOrRemovesTheFavourite) {
     AddStandardCatalogs();
+    CRecordingListener listener;
+    CAllChannelTreeCtrl tree;
+    tree.listener = &listener;
+    CreateTree(tree);
+    tree.Reload();
+    Click(tree, RowY(2));  // 体育: s1, s2, s3 in rows 3..5
+    EXPECT_EQ(nullptr, tree.CreateRowMenu(2)) << "no menu on a catalog";
+    EXPECT_EQ(nullptr, tree.CreateRowMenu(6 + 1)) << "nor below the rows";
+    using Items = std::vector<std::pair<std::wstring, UINT>>;
+    const UINT play = CChannelTreeCtrl::kPlayCommand;
+    EXPECT_EQ((Items{{L"播放", play}, {L"添加到我的收藏", CChannelTreeCtrl::kAddFavoriteCommand}}),
+              MenuItems(tree.CreateRowMenu(3)));
+
+    tree.RunRowCommand(3, CChannelTreeCtrl::kAddFavoriteCommand);
+    EXPECT_EQ(1, listener.favoriteChanges);
+    EXPECT_TRUE(IsFavorite(tree.Catalogs()[2].channels[0].info));
+    EXPECT_EQ((Items{{L"播放", play}, {L"从我的收藏中移除", CChannelTreeCtrl::kRemoveFavoriteCommand}}),
+              MenuItems(tree.CreateRowMenu(3)));
+    EXPECT_TRUE(listener.links.empty()) << "adding plays nothing";
+
+    // Play does what a double click does.
+    tree.RunRowCommand(4, play);
+    EXPECT_EQ(std::vector<std::wstring>{L"trova://global/cs2"}, listener.links);
+    EXPECT_EQ(s2, listener.historyTopAtCall[0]);
+    EXPECT_TRUE(tree.Catalogs()[2].channels[1].playing);
+
+    tree.RunRowCommand(3, CChannelTreeCtrl::kRemoveFavoriteCommand);
+    EXPECT_EQ(2, listener.favoriteChanges);
+    EXPECT_FALSE(IsFavorite(tree.Catalogs()[2].channels[0].info));
+    tree.RunRowCommand(2, CChannelTreeCtrl::kAddFavoriteCommand);  // a catalog: nothing
+    EXPECT_EQ(2, listener.favoriteChanges);
+}
+
+TEST_F(ChannelTreeTest, KeysMoveTheSelectionExpandOneCatalogAndEnterOpens) {
+    AddManyCatalogs(15);
+    CRecordingListener listener;
+    CAllChannelTreeCtrl tree;
+    tree.listener = &listener;
+    CreateTree(tree);  // 8 rows visible
+    tree.Reload();
+    auto key = [&](UINT code) { ::SendMessageW(tree, WM_KEYDOWN, code, 1); };
+    auto selected = [&] { return tree.SelectedRow(); };
+
+    Click(tree, RowY(1));  // c01 open and selected: rows c00, c01, three channels, c02 ...
+    EXPECT_EQ(tree.m_hWnd, ::GetFocus()) << "a click gives the list the focus";
+    key(VK_DOWN);
+    key(VK_DOWN);
+    EXPECT_EQ(3, selected());
+    EXPECT_EQ(L"c01_1", AsChannel(tree.SelectedNode())->GetName());
+    key(VK_UP);
+    EXPECT_EQ(2, selected());
+    key(VK_NEXT);  // one page
+    EXPECT_EQ(10, selected());
+    EXPECT_EQ(3, tree.GetScrollPosition()) << "scrolled into view at the bottom";
+    key(VK_END);
+    EXPECT_EQ(17, selected());
+    EXPECT_EQ(10, tree.GetScrollPosition());
+    key(VK_HOME);
+    EXPECT_EQ(0, selected());
+    EXPECT_EQ(0, tree.GetScrollPosition());
+    key(VK_UP);
+    EXPECT_EQ(0, selected());
+
+    // Right opens the selected catalog, closing the open one; Left closes it again.
+    key(VK_RIGHT);
+    EXPECT_TRUE(tree.Catalogs()[0].expanded);
+    EXPECT_FALSE(tree.Catalogs()[1].expanded);
+    key(VK_DOWN);
+    key(VK_RETURN);
+    EXPECT_EQ(std::vector<std::wstring>{L"trova://global/c00_0"}, listener.links);
+    EXPECT_TRUE(tree.Catalogs()[0].channels[0].playing);
+    key(VK_LEFT);  // from a channel: its catalog closes and is selected
+    EXPECT_FALSE(tree.Catalogs()[0].expanded);
+    EXPECT_EQ(0, selected());
+    key(VK_RETURN);  // a catalog opens nothing
+    EXPECT_EQ(1u, listener.links.size());
+}
+
+TEST_F(ChannelTreeTest, FavouritesListShowsFavouriteChannelsAndThemAgainWhenTheyComeBack) {
+    AddStandardCatalogs();
+    CRecordingListener listener;
     CFavorTreeCtrl favourites;
+    favourites.listener = &listener;
     CreateTree(favourites);
+    favourites.Reload();
+    EXPECT_EQ(0, favourites.GetRowCount());
     Click(favourites, RowY(0));
     ::SendMessageW(favourites, WM_LBUTTONDBLCLK, MK_LBUTTON, MakePointLParam(50, RowY(0)));
-    EXPECT_EQ(0, favourites.GetRowCount());
     EXPECT_EQ(nullptr, favourites.SelectedNode());
     EXPECT_EQ(0, CountHistory());
+
+    // Favourites are known by name and channel id.
+    auto channel = [](const char* name, const char* channelId) {
+        ChannelRecord record;
+        record.name = name;
+        record.channelid = channelId;
+        return record;
+    };
+    ASSERT_TRUE(AddFavorite(channel("s1", "cs1")));
+    ASSERT_TRUE(AddFavorite(channel("u2", "cu2")));
+    // The fixture's connection learns of the table the store made through one statement
+    // that fails with a changed schema.
+    try {
+        data.Exec("UPDATE channel SET del=del WHERE 0;");
+    } catch (const sqlite3x::database_error&) {
+    }
+    favourites.Reload();
+    ASSERT_EQ(2, favourites.GetRowCount());
+    EXPECT_EQ(2, favourites.channelCount);
+    EXPECT_EQ(100u, favourites.totalVisitors);
+    EXPECT_EQ(L"u2", favourites.Channels()[0].GetName()) << "most recently added first";
+    EXPECT_EQ(20, favourites.Channels()[0].visitors);
+
+    // A synchronisation hides s1, then brings it back under a new row id.
+    data.Exec("UPDATE channel SET del=1 WHERE id=" + std::to_string(s1) + ";");
+    favourites.Reload();
+    ASSERT_EQ(1, favourites.GetRowCount());
+    EXPECT_EQ(L"u2", favourites.Channels()[0].GetName());
+    data.Exec("DELETE FROM channel WHERE id=" + std::to_string(s1) + ";");
+    const int back = data.AddChannel(sports, "s1", "cs1", 30, 20);
+    ASSERT_NE(s1, back);
+    favourites.Reload();
+    ASSERT_EQ(2, favourites.GetRowCount());
+    EXPECT_EQ(L"s1", favourites.Channels()[1].GetName());
+    EXPECT_EQ(back, favourites.Channels()[1].info.id);
+
+    // Opened like any list's channel.
+    ::SendMessageW(favourites, WM_LBUTTONDBLCLK, MK_LBUTTON, MakePointLParam(50, RowY(1)));
+    EXPECT_EQ(std::vector<std::wstring>{L"trova://global/cs1"}, listener.links);
+    EXPECT_EQ(back, listener.historyTopAtCall[0]);
 }
 
 TEST_F(ChannelTreeTest, SearchListsMatchesWithoutVisitors) {
