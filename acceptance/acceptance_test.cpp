@@ -26,6 +26,8 @@ constexpr int kAllChannelList = 1001;
 constexpr int kAllChannelHeader = 1002;
 constexpr int kHistoryHeader = 1003;
 constexpr int kHistoryList = 1004;
+constexpr int kFavorHeader = 1005;
+constexpr int kFavorList = 1006;
 constexpr int kSearchHeader = 1007;
 constexpr int kSearchList = 1008;
 constexpr int kSearchPanel = 1009;
@@ -271,6 +273,123 @@ TEST_F(PlayerScenario, ClickingAHeaderOpensItsSectionAndClosesTheOpenOne) {
     SendClick(ChannelListChild(frame, kAllChannelHeader), 60, 10);
     EXPECT_TRUE(::IsWindowVisible(allChannels));
     EXPECT_FALSE(::IsWindowVisible(history));
+}
+
+// The window's pixels as they are on the screen.
+std::vector<COLORREF> ScreenPixelsOf(HWND window) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    std::vector<COLORREF> pixels;
+    HDC screen = ::GetDC(nullptr);
+    for (int y = rect.top; y < rect.bottom; y += 3)
+        for (int x = rect.left; x < rect.right; x += 3)
+            pixels.push_back(::GetPixel(screen, x, y));
+    ::ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+size_t CountOf(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+TEST_F(PlayerScenario, WheelScrollsTheListUnderThePointerWhileTypingInTheSearchBox) {
+    HWND frame = StartPlayer();
+    ASSERT_TRUE(frame);
+    ASSERT_TRUE(WaitForCatalogue(frame));
+    HWND list = ChannelListChild(frame, kAllChannelList);
+    SendClick(list, 40, 11);  // the latest updates open: more rows than fit
+    HWND edit = ::GetDlgItem(ChannelListChild(frame, kSearchPanel), kSearchEdit);
+    RECT client{};
+    ::GetClientRect(edit, &client);
+    SendClick(edit, 30, client.bottom / 2);  // the search box has the focus
+    Settle();
+    const std::vector<COLORREF> before = ScreenPixelsOf(list);
+
+    // The wheel goes to the window with the focus, with the pointer over the list.
+    RECT listRect{};
+    ::GetWindowRect(list, &listRect);
+    const LPARAM pointer = MAKELPARAM(listRect.left + 40, listRect.top + 60);
+    ::PostMessageW(edit, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-2 * WHEEL_DELTA)), pointer);
+    EXPECT_TRUE(WaitUntil([&] { return ScreenPixelsOf(list) != before; }, kUiTimeoutMs)) << "the list did not move";
+    Settle();
+    EXPECT_TRUE(SaveScreenshot(L"wheel", {frame}));
+
+    // And back up, the search box keeping the focus and its empty keyword.
+    const std::vector<COLORREF> scrolled = ScreenPixelsOf(list);
+    ::PostMessageW(edit, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(4 * WHEEL_DELTA)), pointer);
+    EXPECT_TRUE(WaitUntil([&] { return ScreenPixelsOf(list) != scrolled; }, kUiTimeoutMs));
+    EXPECT_EQ(L"", WindowText(edit));
+    EXPECT_FALSE(::IsWindowVisible(ChannelListChild(frame, kSearchHeader)));
+}
+
+TEST_F(PlayerScenario, ArrowKeysMoveTheSelectionAndEnterOpensTheChannel) {
+    ASSERT_TRUE(DeleteDatabase());
+    HWND frame = StartPlayer();
+    ASSERT_TRUE(frame);
+    ASSERT_TRUE(WaitForCatalogue(frame));
+    HWND list = ChannelListChild(frame, kAllChannelList);
+    HWND historyHeader = ChannelListChild(frame, kHistoryHeader);
+    SendClick(list, 40, 11);  // opens and selects the first catalog, and focuses the list
+    for (const UINT key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_UP})
+        ::PostMessageW(list, WM_KEYDOWN, key, 1);
+    ::PostMessageW(list, WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_TRUE(WaitForText(historyHeader, L"最近观看(1)")) << Utf8(WindowText(historyHeader));
+    EXPECT_EQ(1u, CountOf(Log(), "method 1 play")) << Log();
+    Settle();
+    EXPECT_TRUE(SaveScreenshot(L"keys", {frame}));
+
+    // The keys opened the second channel of the catalog: opening that row with the mouse adds
+    // no other channel to the history.
+    SendDoubleClick(list, 40, 2 * 22 + 11);
+    Settle();
+    EXPECT_EQ(L"最近观看(1)", WindowText(historyHeader));
+}
+
+TEST_F(PlayerScenario, FavouriteAddedFromTheMenuIsListedAfterARestart) {
+    ASSERT_TRUE(DeleteDatabase());
+    HWND frame = StartPlayer();
+    ASSERT_TRUE(frame);
+    ASSERT_TRUE(WaitForCatalogue(frame));
+    HWND favorHeader = ChannelListChild(frame, kFavorHeader);
+    EXPECT_EQ(L"我的收藏(0)", WindowText(favorHeader));
+    HWND list = ChannelListChild(frame, kAllChannelList);
+    SendClick(list, 40, 11);
+    // The menu is modal inside the player: posted, so that this side can drive it.
+    ::PostMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(40, 22 + 11));
+    ::PostMessageW(list, WM_RBUTTONUP, 0, MAKELPARAM(40, 22 + 11));
+    HWND menu = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (menu = TopLevelWindowOf(player_.Id(), L"#32768", nullptr)) != nullptr; },
+                          kUiTimeoutMs))
+        << "no context menu";
+    Settle(300);
+    EXPECT_TRUE(SaveScreenshot(L"favourite-menu", {frame, menu}));
+    // "播放", then "添加到我的收藏".
+    for (const UINT key : {VK_DOWN, VK_DOWN, VK_RETURN})
+        ::PostMessageW(menu, WM_KEYDOWN, key, 1);
+    EXPECT_TRUE(WaitForText(favorHeader, L"我的收藏(1)")) << Utf8(WindowText(favorHeader));
+    EXPECT_EQ(0u, CountOf(Log(), "method 1 play")) << "adding a favourite plays nothing";
+
+    // After a restart the favourite is still there, in its own section.
+    ::SendMessageTimeoutW(FindRunningPlayer(), WM_PLAYER_QUIT, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    ASSERT_TRUE(player_.WaitForExit(kExitTimeoutMs));
+    frame = StartPlayer();
+    ASSERT_TRUE(frame);
+    favorHeader = ChannelListChild(frame, kFavorHeader);
+    EXPECT_TRUE(WaitForText(favorHeader, L"我的收藏(1)")) << Utf8(WindowText(favorHeader));
+    ASSERT_TRUE(WaitForCatalogue(frame));
+    EXPECT_EQ(L"我的收藏(1)", WindowText(favorHeader)) << "and after the synchronisation";
+    SendClick(favorHeader, 60, 10);
+    HWND favourites = ChannelListChild(frame, kFavorList);
+    EXPECT_TRUE(::IsWindowVisible(favourites));
+    // Opening from the favourites plays the channel like from any list.
+    SendDoubleClick(favourites, 40, 11);
+    EXPECT_TRUE(WaitUntil([&] { return CountOf(Log(), "method 1 play") == 1; }, kUiTimeoutMs)) << Log();
+    ::SendMessageW(favourites, WM_MOUSEMOVE, 0, MAKELPARAM(40, static_cast<WORD>(-5)));  // away: no tooltip
+    Settle();
+    EXPECT_TRUE(SaveScreenshot(L"favourites", {frame}));
 }
 
 TEST_F(PlayerScenario, OptionsPageWritesEachClickToTheRegistry) {
