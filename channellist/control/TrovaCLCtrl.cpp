@@ -10,6 +10,7 @@
 
 #include <boost/bind/bind.hpp>
 #include <boost/function.hpp>
+#include <boost/thread/mutex.hpp>
 #include <boost/thread/thread.hpp>
 
 #include <map>
@@ -172,10 +173,12 @@ int CTrovaCLCtrl::OnCreate(CREATESTRUCTW*) {
         !CreateTree(searchTree_, IDC_SEARCH_TREE, false))
         return -1;
 
-    // The first load comes before the synchronisation starts: on a new database it creates the
-    // tables, which would otherwise change the schema under the running merge and fail it.
-    ReloadTrees();
+    // The lists are read on the synchronisation thread, so that the frame paints at once
+    // whatever the catalogue's size; the thread reads them before its merge, since on a new
+    // database the first read creates the tables, which would otherwise change the schema
+    // under the running merge and fail it. Without a thread, the lists are read here.
     StartSync();
+    if (!syncThread_) ReloadTrees();
 
     LayoutChildren();
     return 0;
@@ -217,9 +220,20 @@ void CTrovaCLCtrl::OnDestroy() {
 }
 
 LRESULT CTrovaCLCtrl::OnChannelListSynced(UINT, WPARAM, LPARAM, BOOL&) {
+    // The stored channels changed under the search results.
+    searchTree_.ForgetResults();
+    if (!syncThread_) {
+        ReloadTrees();
+        return 1;
+    }
     WaitForSync();  // posting this was the thread's last act
-    ReloadTrees();
+    ShowReadLists();
     return 1;
+}
+
+LRESULT CTrovaCLCtrl::OnChannelListLoaded(UINT, WPARAM, LPARAM, BOOL&) {
+    ShowReadLists();
+    return 0;
 }
 
 LRESULT CTrovaCLCtrl::OnMouseWheel(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
@@ -247,8 +261,24 @@ STDMETHODIMP CTrovaCLCtrl::TranslateAccelerator(LPMSG msg) {
 
 // --- Synchronisation ---
 
+struct CTrovaCLCtrl::ReadLists {
+    boost::mutex lock;
+    bool allRead = false;
+    UI::AllChannelsContent all;
+    bool historyRead = false;
+    UI::FlatListContent history;
+    bool favoritesRead = false;
+    UI::FlatListContent favorites;
+    // Counts the favourites' reloads of the window thread, as historyReloads does.
+    int favoriteReloads = 0;
+    // Counts the history reloads of the window thread: a history read that began before one of
+    // them is older than what the list shows.
+    int historyReloads = 0;
+};
+
 void CTrovaCLCtrl::StartSync() {
-    const boost::function<void()> proc = boost::bind(&CTrovaCLCtrl::SyncThreadProc, this, m_hWnd);
+    readLists_ = std::make_shared<ReadLists>();
+    const boost::function<void()> proc = boost::bind(&CTrovaCLCtrl::SyncThreadProc, m_hWnd, readLists_);
     try {
         syncThread_.reset(new boost::thread(proc));
     } catch (const std::exception&) {
@@ -263,9 +293,43 @@ void CTrovaCLCtrl::WaitForSync() {
     syncThread_.reset();
 }
 
-void CTrovaCLCtrl::SyncThreadProc(HWND window) {
-    // Only the posted message reaches the window thread; the lists are never touched here.
-    if (SyncChannelList() && ::IsWindow(window)) ::PostMessageW(window, WM_CHANNELLIST_SYNCED, 0, 0);
+void CTrovaCLCtrl::SyncThreadProc(HWND window, std::shared_ptr<ReadLists> lists) {
+    // Only what it reads into `lists` and the posted messages reach the window thread; the
+    // windows are never touched here.
+    ReadInto(*lists);
+    if (::IsWindow(window)) ::PostMessageW(window, WM_CHANNELLIST_LOADED, 0, 0);
+    if (!SyncChannelList()) return;
+    ReadInto(*lists);
+    if (::IsWindow(window)) ::PostMessageW(window, WM_CHANNELLIST_SYNCED, 0, 0);
+}
+
+void CTrovaCLCtrl::ReadInto(ReadLists& lists) {
+    UI::AllChannelsContent all;
+    const bool allRead = UI::CAllChannelTreeCtrl::Read(all);
+    int historyReloads = 0;
+    int favoriteReloads = 0;
+    {
+        boost::mutex::scoped_lock hold(lists.lock);
+        historyReloads = lists.historyReloads;
+        favoriteReloads = lists.favoriteReloads;
+    }
+    UI::FlatListContent history;
+    const bool historyRead = UI::CHistoryTreeCtrl::Read(history);
+    UI::FlatListContent favorites;
+    const bool favoritesRead = UI::CFavorTreeCtrl::Read(favorites);
+    boost::mutex::scoped_lock hold(lists.lock);
+    if (favoritesRead && favoriteReloads == lists.favoriteReloads) {
+        lists.favorites = std::move(favorites);
+        lists.favoritesRead = true;
+    }
+    if (allRead) {
+        lists.all = std::move(all);
+        lists.allRead = true;
+    }
+    if (historyRead && historyReloads == lists.historyReloads) {
+        lists.history = std::move(history);
+        lists.historyRead = true;
+    }
 }
 
 // --- Lists ---
@@ -286,6 +350,32 @@ void CTrovaCLCtrl::ReloadTrees() {
     favorTree_.Reload();
     ShowCount(favorHeader_, favorTree_);
     allChannelTree_.Invalidate(true);
+}
+
+void CTrovaCLCtrl::ShowReadLists() {
+    if (!readLists_) return;
+    UI::AllChannelsContent all;
+    UI::FlatListContent history;
+    UI::FlatListContent favorites;
+    bool allRead = false, historyRead = false, favoritesRead = false;
+    {
+        boost::mutex::scoped_lock hold(readLists_->lock);
+        std::swap(allRead, readLists_->allRead);
+        std::swap(historyRead, readLists_->historyRead);
+        std::swap(favoritesRead, readLists_->favoritesRead);
+        favorites = std::move(readLists_->favorites);
+        all = std::move(readLists_->all);
+        history = std::move(readLists_->history);
+    }
+    if (allRead) allChannelTree_.Show(std::move(all));
+    ShowCount(allChannelHeader_, allChannelTree_);
+    if (historyRead) historyTree_.Show(std::move(history));
+    ShowCount(historyHeader_, historyTree_);
+    if (favoritesRead) favorTree_.Show(std::move(favorites));
+    ShowCount(favorHeader_, favorTree_);
+    favorTree_.Invalidate(true);
+    allChannelTree_.Invalidate(true);
+    historyTree_.Invalidate(true);
 }
 
 void CTrovaCLCtrl::LayoutChildren() {
@@ -378,6 +468,12 @@ void CTrovaCLCtrl::OnOpenChannel(std::wstring link) {
     FireEvent(trovacl::kEventsId, trovacl::kDispIdOnChannelOpen, link);
     // Unless the container closed the control from within the event.
     if (m_hWnd) {
+        if (readLists_) {
+            // A history the synchronisation thread read before this is out of date.
+            boost::mutex::scoped_lock hold(readLists_->lock);
+            ++readLists_->historyReloads;
+            readLists_->historyRead = false;
+        }
         historyTree_.Reload();
         ShowCount(historyHeader_, historyTree_);
     }
@@ -385,6 +481,12 @@ void CTrovaCLCtrl::OnOpenChannel(std::wstring link) {
 }
 
 void CTrovaCLCtrl::OnFavoritesChanged() {
+    if (readLists_) {
+        // Favourites the synchronisation thread read before this are out of date.
+        boost::mutex::scoped_lock hold(readLists_->lock);
+        ++readLists_->favoriteReloads;
+        readLists_->favoritesRead = false;
+    }
     favorTree_.Reload();
     ShowCount(favorHeader_, favorTree_);
     favorTree_.Invalidate(true);

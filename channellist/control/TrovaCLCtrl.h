@@ -17,8 +17,10 @@ namespace boost {
 class thread;
 }
 
-// Posted by the synchronisation thread when the merge was committed.
+// Posted by the synchronisation thread when the merge was committed (and the lists read again).
 constexpr UINT WM_CHANNELLIST_SYNCED = WM_USER + 400;
+// Posted by the synchronisation thread when it has read the lists, before its merge.
+constexpr UINT WM_CHANNELLIST_LOADED = WM_USER + 401;
 
 class CTrovaCLCtrl : public COleControlImpl<ITrovaCLCalls>,
                      public UI::IChannelHeaderCtrlListener,
@@ -49,8 +51,8 @@ public:
     // Listeners of the child windows.
     void OnHeaderClicked(int id) override;
     void OnOpenChannel(std::wstring link) override;
-    void OnKeywordChanged(std::wstring keyword) override;
     void OnFavoritesChanged() override;
+    void OnKeywordChanged(std::wstring keyword) override;
     void OnMoveToResults() override;
 
     // Keys for the list or the search box with the focus go to it before the container's own
@@ -66,6 +68,7 @@ protected:
         MSG_WM_SIZE(OnSize)
         MSG_WM_DESTROY(OnDestroy)
         MESSAGE_HANDLER(WM_CHANNELLIST_SYNCED, OnChannelListSynced)
+        MESSAGE_HANDLER(WM_CHANNELLIST_LOADED, OnChannelListLoaded)
         MESSAGE_HANDLER(WM_MOUSEWHEEL, OnMouseWheel)
         CHAIN_MSG_MAP(COleControl)
     END_MSG_MAP()
@@ -78,14 +81,20 @@ private:
     void OnSize(UINT type, SIZE size);
     void OnDestroy();
     LRESULT OnChannelListSynced(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnChannelListLoaded(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
     // From any child: the wheel scrolls the list under the pointer.
     LRESULT OnMouseWheel(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
     bool CreateHeader(UI::CChannelHeaderCtrl& header, int id, const wchar_t* caption, bool visible);
     bool CreateTree(UI::CChannelTreeCtrl& tree, int id, bool visible);
     void StartSync();
     void WaitForSync();
-    void SyncThreadProc(HWND window);
+    struct ReadLists;
+    static void SyncThreadProc(HWND window, std::shared_ptr<ReadLists> lists);
+    static void ReadInto(ReadLists& lists);
     void ReloadTrees();
+    // Shows what the synchronisation thread has read; the lists keep their rows for what it
+    // could not read.
+    void ShowReadLists();
     void LayoutChildren(int cx, int cy);
     void LayoutChildren();
     // Shows one list and hides the other three.
@@ -103,4 +112,6 @@ private:
     UI::CSearchTreeCtrl searchTree_;
     CSearchPanel searchPanel_;
     std::unique_ptr<boost::thread> syncThread_;  // null when no synchronisation thread is held
+    // Lists read by the synchronisation thread, handed over to the window thread.
+    std::shared_ptr<ReadLists> readLists_;
 };

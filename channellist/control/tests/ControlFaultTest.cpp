@@ -67,6 +67,7 @@ protected:
         ASSERT_EQ(S_OK, CTrovaCLDll::Instance().GetClassObject(trovacl::kControlClassId, IID_PPV_ARGS(&factory)));
         ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_PPV_ARGS(&control_)));
         ASSERT_EQ(S_OK, container_->Activate(control_.Get()));
+        ASSERT_TRUE(container_->WaitForLoad()) << "the lists were read at start-up";
     }
     // Closing waits for the synchronisation, so what is on disk afterwards is final.
     void Stop() {

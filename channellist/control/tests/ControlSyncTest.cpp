@@ -170,6 +170,7 @@ TEST_F(ControlSyncTest, DestroyingTheControlWaitsForARunningSynchronisation) {
     ASSERT_EQ(S_OK, CreateControl(&control));
     ASSERT_EQ(S_OK, container.Activate(control.Get()));
     const HWND window = container.ControlWindow();
+    ASSERT_TRUE(container.WaitForLoad());  // the tables exist
     EXPECT_EQ(0, QueryInt("SELECT count(*) FROM channel")) << "the merge is still running";
 
     const DWORD start = GetTickCount();
@@ -198,6 +199,7 @@ TEST_F(ControlSyncTest, FailedSynchronisationKeepsTheStoredListAndSendsNothing) 
     ComPtr<IUnknown> control;
     ASSERT_EQ(S_OK, CreateControl(&control));
     ASSERT_EQ(S_OK, container.Activate(control.Get()));
+    ASSERT_TRUE(container.WaitForLoad());
     EXPECT_EQ(L"所有频道(44)", WindowText(container.Child(kAllHeader))) << "what the database held";
     EXPECT_FALSE(container.WaitForSync(1500));
     EXPECT_EQ(L"所有频道(44)", WindowText(container.Child(kAllHeader)));

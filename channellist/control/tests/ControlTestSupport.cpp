@@ -194,16 +194,20 @@ HRESULT CStubContainer::Resize(int width, int height) {
     return inPlace->SetObjectRects(&m_position, &m_position);
 }
 
-bool CStubContainer::WaitForSync(DWORD timeoutMs) {
+bool CStubContainer::WaitForSync(DWORD timeoutMs) { return WaitForControlMessage(kChannelListSynced, timeoutMs); }
+
+bool CStubContainer::WaitForLoad(DWORD timeoutMs) { return WaitForControlMessage(kChannelListLoaded, timeoutMs); }
+
+bool CStubContainer::WaitForControlMessage(UINT message, DWORD timeoutMs) {
     const HWND control = ControlWindow();
     const DWORD start = GetTickCount();
     for (;;) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            const bool synced = msg.hwnd == control && msg.message == kChannelListSynced;
+            const bool awaited = msg.hwnd == control && msg.message == message;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
-            if (synced) return true;
+            if (awaited) return true;
         }
         if (GetTickCount() - start >= timeoutMs) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);

@@ -14,6 +14,7 @@
 #include <vector>
 
 constexpr UINT kChannelListSynced = WM_USER + 400;
+constexpr UINT kChannelListLoaded = WM_USER + 401;
 
 // Child window ids of the control.
 enum ControlChildId : int {
@@ -92,6 +93,8 @@ public:
     // Pumps until the control posted and handled its synchronisation message; false when none
     // came in time.
     bool WaitForSync(DWORD timeoutMs = 20000);
+    // Pumps messages until the control has shown the lists its thread read at start-up.
+    bool WaitForLoad(DWORD timeoutMs = 20000);
 
     STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
@@ -132,6 +135,7 @@ public:
     STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
 private:
+    bool WaitForControlMessage(UINT message, DWORD timeoutMs);
     HRESULT Log(const char* call) {
         calls.push_back(call);
         return S_OK;
