@@ -290,11 +290,12 @@ bool GetNewChannelAt(int offset, ChannelRecord& out) {
 }
 
 int SumVisitors() {
-    return QueryChannelInt(kSumVisitors);
+    return QueryChannelInt(
+        "SELECT sum(visitors) FROM channel WHERE id IN (SELECT id FROM channel WHERE del<>1)");
 }
 
 int CountChannels() {
-    return QueryChannelInt(kCountChannels);
+    return QueryChannelInt("SELECT count(*) FROM channel WHERE del<>1");
 }
 
 bool SearchChannels(const std::wstring& keyword, std::vector<ChannelRecord>& list) {

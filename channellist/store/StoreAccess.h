@@ -22,9 +22,6 @@ inline const std::string kCatalogChannelsInOrder =
 inline const std::string kNewChannelsInOrder =
     "SELECT " + kChannelColumns +
     " FROM channel WHERE del<>1 AND (julianday('now')-julianday(ctime))<3 order by ctime desc,name asc";
-inline const std::string kCountChannels = "SELECT count(*) FROM channel WHERE del<>1";
-inline const std::string kSumVisitors =
-    "SELECT sum(visitors) FROM channel WHERE id IN (SELECT id FROM channel WHERE del<>1)";
 
 using EnsureTable = void (*)(sqlite3x::connection&);
 

@@ -104,6 +104,23 @@ bool JournalExists() {
     return GetFileAttributesW((GetDatabasePath() + L"-journal").c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// A journal that SQLite would roll back: its header has been completed, which happens just
+// before the first page of the merge reaches the database file. A merge killed earlier leaves
+// a journal with a zero header, which SQLite ignores and the next write replaces.
+bool HotJournalLeft() {
+    HANDLE file = CreateFileW((GetDatabasePath() + L"-journal").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    unsigned char header[8] = {};
+    DWORD read = 0;
+    ReadFile(file, header, sizeof(header), &read, nullptr);
+    CloseHandle(file);
+    for (DWORD i = 0; i < read; ++i)
+        if (header[i] != 0) return true;
+    return false;
+}
+
 double SecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -170,7 +187,7 @@ TEST(SyncKillTest, KilledMidwayLeavesTheOldOrTheNewContentNeverAMix) {
                                     << testing::PrintToString(content) << ", before "
                                     << testing::PrintToString(before) << ", after " << testing::PrintToString(after);
         EXPECT_EQ(kChannels, listed) << "kill " << kill;
-        EXPECT_FALSE(JournalExists()) << "kill " << kill;
+        EXPECT_FALSE(HotJournalLeft()) << "kill " << kill;
         keptOld += isOld;
         gotNew += isNew;
         std::printf("kill %d after %4lu ms: %s, %s -> %s\n", kill, static_cast<unsigned long>(delayMs),
