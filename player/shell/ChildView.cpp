@@ -21,6 +21,24 @@ HBRUSH CreateTrackingBrush() {
     return pattern ? ::CreatePatternBrush(pattern) : nullptr;
 }
 
+// A DC of the view that does not clip its children: the dragged splitter is drawn across
+// the panels on both sides of the strip.
+class ScopedTrackerDC {
+public:
+    explicit ScopedTrackerDC(HWND window) : window_(window), dc_(::GetDCEx(window, nullptr, DCX_CACHE)) {}
+    ~ScopedTrackerDC() {
+        if (dc_)
+            ::ReleaseDC(window_, dc_);
+    }
+    ScopedTrackerDC(const ScopedTrackerDC&) = delete;
+    ScopedTrackerDC& operator=(const ScopedTrackerDC&) = delete;
+    operator HDC() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
 void ShowIfHidden(HWND window, bool show) {
     if (!window)
         return;
@@ -67,9 +85,12 @@ int CChildView::OnCreate(CREATESTRUCTW*) {
     navi_.Create(m_hWnd, this);
 
     listShown_ = !HideCList();
+    // A control without its interface would be a window that ignores every call: none at all.
     const RECT listRect{0, 0, listShown_ ? kListWidth : 0, 400};
-    channels_.Create(m_hWnd, listRect);
-    movie_.Create(m_hWnd, RECT{0, 0, 100, 0});
+    if (!channels_.Create(m_hWnd, listRect))
+        channels_.Destroy();
+    if (!movie_.Create(m_hWnd, RECT{0, 0, 100, 0}))
+        movie_.Destroy();
     const RECT empty{0, 0, 0, 0};
     home_.Create(m_hWnd, empty, L"", WS_CHILD | WS_CLIPCHILDREN, 0, kHomePanelId);
     options_.Create(m_hWnd, empty, L"", WS_CHILD | WS_CLIPCHILDREN, 0, kOptionsId);
@@ -182,7 +203,8 @@ void CChildView::Resize(int w, int h) {
             ::GetWindowRect(list, &rect);
             c = rect.right - rect.left;
         }
-        a = c < w ? w - c - kSplitterWidth : w - kListWidth - kSplitterWidth;
+        // A list squeezed to nothing by a narrow view gets its width back with the room.
+        a = c > 0 && c < w ? w - c - kSplitterWidth : w - kListWidth - kSplitterWidth;
         a = std::max(a, static_cast<int>(kMinContentWidth));
     } else {
         a = w - kSplitterWidth;
@@ -243,7 +265,10 @@ void CChildView::OnPaint() {
         PaintSplitter(dc);
 }
 
-void CChildView::InvertTracker(HDC dc) const {
+void CChildView::InvertTracker() const {
+    ScopedTrackerDC dc(m_hWnd);
+    if (!dc)
+        return;
     ScopedSelectObject brush(dc, trackingBrush_);
     ::PatBlt(dc, tracker_.left, tracker_.top, tracker_.right - tracker_.left, tracker_.bottom - tracker_.top,
              PATINVERT);
@@ -264,8 +289,7 @@ void CChildView::OnLButtonDown(UINT, POINT point) {
     } else if (::PtInRect(&strip, point) && !HideCList()) {
         ::SetCursor(sizeCursor_);
         tracker_ = strip;
-        ScopedGetDC dc(m_hWnd);
-        InvertTracker(dc);
+        InvertTracker();
         SetCapture();
         state_ = kDragging;
     }
@@ -275,10 +299,9 @@ void CChildView::OnMouseMove(UINT, POINT point) {
     if (state_ == kDragging) {
         const int left = ClampDrop(point.x);
         if (left != tracker_.left) {
-            ScopedGetDC dc(m_hWnd);
-            InvertTracker(dc);
+            InvertTracker();
             ::OffsetRect(&tracker_, left - tracker_.left, 0);
-            InvertTracker(dc);
+            InvertTracker();
         }
         return;
     }
@@ -303,19 +326,17 @@ void CChildView::OnMouseMove(UINT, POINT point) {
 }
 
 void CChildView::OnLButtonUp(UINT, POINT point) {
+    // Idle before the capture goes, so that its loss does not end the press a second time.
     if (state_ == kTogglePressed) {
         // A held toggle never keeps the mouse, even where the list may not be unfolded.
-        ReleaseCapture();
         state_ = kIdle;
+        ReleaseCapture();
         if (!HideCList())
             ToggleList();
     } else if (state_ == kDragging) {
-        {
-            ScopedGetDC dc(m_hWnd);
-            InvertTracker(dc);
-        }
-        ReleaseCapture();
+        InvertTracker();
         state_ = kIdle;
+        ReleaseCapture();
         Layout(ClampDrop(point.x));
         const RECT strip = SplitterRect();
         ::InvalidateRect(m_hWnd, &strip, FALSE);
@@ -331,6 +352,15 @@ BOOL CChildView::OnSetCursor(HWND window, UINT hitTest, UINT) {
         return TRUE;
     SetMsgHandled(FALSE);
     return FALSE;
+}
+
+void CChildView::OnCaptureChanged(HWND gaining) {
+    // A press or drag that lost the mouse ends without effect.
+    if (gaining == m_hWnd || state_ == kIdle)
+        return;
+    if (state_ == kDragging)
+        InvertTracker();
+    state_ = kIdle;
 }
 
 void CChildView::ToggleList() {

@@ -66,6 +66,7 @@ public:
         MSG_WM_LBUTTONUP(OnLButtonUp)
         MSG_WM_MOUSEMOVE(OnMouseMove)
         MSG_WM_SETCURSOR(OnSetCursor)
+        MSG_WM_CAPTURECHANGED(OnCaptureChanged)
         MSG_WM_DESTROY(OnDestroy)
     END_MSG_MAP()
 
@@ -81,12 +82,13 @@ private:
     void OnLButtonUp(UINT, POINT point);
     void OnMouseMove(UINT, POINT point);
     BOOL OnSetCursor(HWND window, UINT hitTest, UINT message);
+    void OnCaptureChanged(HWND gaining);
     void OnDestroy();
 
     void Resize(int width, int height);
     void PaintSplitter(HDC dc) const;
     void DrawToggle(HDC dc) const;
-    void InvertTracker(HDC dc) const;
+    void InvertTracker() const;
     int ContentWidth() const;
     int NaviHeight() const;
     bool HideCList() const;

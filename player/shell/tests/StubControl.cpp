@@ -73,7 +73,7 @@ STDMETHODIMP CStubControl::QueryInterface(REFIID riid, void** object) {
         return E_POINTER;
     if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleObject))
         *object = static_cast<IOleObject*>(this);
-    else if (IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, dispatchId_))
+    else if (IsEqualIID(riid, IID_IDispatch) || (IsEqualIID(riid, dispatchId_) && offersDispatch))
         *object = static_cast<IDispatch*>(this);
     else if (IsEqualIID(riid, IID_IConnectionPointContainer))
         *object = static_cast<IConnectionPointContainer*>(this);

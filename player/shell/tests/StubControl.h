@@ -19,6 +19,8 @@ public:
     std::vector<std::wstring> calls;
     int advises = 0;
     int unadvises = 0;
+    // False: the control does not offer its own dispatch interface (plain IDispatch still).
+    bool offersDispatch = true;
     // Answer of the player's method 5: server, port, channel and its status result.
     std::wstring playingServer = L"global";
     ULONG playingPort = 8081;

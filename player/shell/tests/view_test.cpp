@@ -112,6 +112,88 @@ TEST_F(PlayerView, ToggleTwiceShowsTheListAgainAt200) {
     EXPECT_EQ(CChildView::kIdle, view_.State());
 }
 
+TEST_F(PlayerView, ListSqueezedToNothingComesBackWhenTheViewIsWideEnough) {
+    ASSERT_TRUE(CreateView(900));
+    view_.MoveWindow(RECT{0, 0, 300, 400});
+    EXPECT_EQ(0, ListWidth());
+    view_.MoveWindow(RECT{0, 0, 500, 400});
+    EXPECT_EQ(92, ListWidth());
+    view_.MoveWindow(RECT{0, 0, 300, 400});
+    view_.MoveWindow(RECT{0, 0, 900, 400});
+    EXPECT_TRUE(view_.IsListShown());
+    EXPECT_EQ(200, ListWidth());
+    EXPECT_EQ(692, ContentWidth());
+}
+
+// Another window taking the mouse ends a drag or a toggle press; its button-up does nothing.
+TEST_F(PlayerView, LostCaptureEndsADragOrATogglePressWithoutEffect) {
+    ASSERT_TRUE(CreateView(900));
+    const RECT strip = view_.SplitterRect();
+    view_.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MakePointLParam(strip.left + 4, strip.top + 2));
+    ASSERT_EQ(CChildView::kDragging, view_.State());
+    ::SetCapture(host_);
+    EXPECT_EQ(CChildView::kIdle, view_.State());
+    view_.SendMessage(WM_LBUTTONUP, 0, MakePointLParam(500, strip.top + 2));
+    EXPECT_EQ(692, ContentWidth());
+
+    const POINT toggle = ToggleCentre();
+    view_.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MakePointLParam(toggle.x, toggle.y));
+    ASSERT_EQ(CChildView::kTogglePressed, view_.State());
+    ::SetCapture(host_);
+    EXPECT_EQ(CChildView::kIdle, view_.State());
+    view_.SendMessage(WM_LBUTTONUP, 0, MakePointLParam(toggle.x, toggle.y));
+    EXPECT_TRUE(view_.IsListShown());
+    EXPECT_EQ(200, ListWidth());
+    ::ReleaseCapture();
+}
+
+// The inverted bar follows the pointer across the player panel, on screen.
+TEST_F(PlayerView, DraggedSplitterIsDrawnOverThePanels) {
+    host_.MoveWindow(RECT{0, 0, 1000, 520});
+    host_.ShowWindow(SW_SHOWNOACTIVATE);
+    ASSERT_TRUE(CreateView(900));
+    PumpUntil([] { return false; }, 300);
+    const RECT strip = view_.SplitterRect();
+    const int y = strip.top + 40;
+    // What the player panel shows there, read through its own window.
+    HWND panel = view_.Movie().Window();
+    auto screenBar = [&](int left) {
+        std::vector<COLORREF> pixels;
+        ScopedGetDC dc(panel);
+        for (int row = 0; row < 8; ++row) {
+            for (int column = 0; column < CChildView::kSplitterWidth; ++column) {
+                POINT at{left + column, y + row};
+                ::MapWindowPoints(view_, panel, &at, 1);
+                pixels.push_back(::GetPixel(dc, at.x, at.y));
+            }
+        }
+        return pixels;
+    };
+    const std::vector<COLORREF> before = screenBar(500);
+    view_.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MakePointLParam(strip.left + 4, strip.top + 2));
+    view_.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MakePointLParam(500, y));
+    const std::vector<COLORREF> during = screenBar(500);
+    view_.SendMessage(WM_LBUTTONUP, 0, MakePointLParam(500, y));
+    int changed = 0;
+    for (size_t i = 0; i < before.size(); ++i)
+        changed += before[i] != during[i] ? 1 : 0;
+    // The checkerboard inverts every other pixel of the bar.
+    EXPECT_GE(changed, static_cast<int>(before.size()) / 2);
+}
+
+TEST_F(PlayerView, PlayerControlWithoutItsInterfaceLeavesNoWindow) {
+    player_.offersDispatch = false;
+    ASSERT_TRUE(CreateView(900));
+    EXPECT_FALSE(view_.Movie().Window());
+    EXPECT_FALSE(::GetDlgItem(view_, 201));
+    // The rest of the view works: the list and the splitter where they belong.
+    EXPECT_EQ(200, ListWidth());
+    EXPECT_EQ(692, view_.SplitterRect().left);
+    CScopedBstr link(L"trova://global/abc");
+    list_.Fire(1, {TextArg(link.Get())});
+    EXPECT_TRUE(player_.calls.empty());
+}
+
 TEST_F(PlayerView, HiddenListCanBeNeitherDraggedNorUnfolded) {
     ASSERT_TRUE(WriteMachineFlag(L"HideCList", 1));
     ASSERT_TRUE(CreateView(900));
