@@ -124,7 +124,8 @@ void CSystemTray::AddIconAgain() {
     if (hidden_)
         return;
     icon_.uFlags = savedFlags_;
-    hidden_ = !::Shell_NotifyIconW(NIM_ADD, &icon_);
+    // After a work-area change the icon is normally still there: adding it fails, but it shows.
+    hidden_ = !::Shell_NotifyIconW(NIM_ADD, &icon_) && !::Shell_NotifyIconW(NIM_MODIFY, &icon_);
 }
 
 LRESULT CSystemTray::OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL&) {

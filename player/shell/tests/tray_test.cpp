@@ -71,6 +71,37 @@ TEST_F(SystemTray, IconIsAddedOnceAndRemovedOnce) {
     EXPECT_TRUE(tray_.IsIconHidden());
 }
 
+// Whether the notification area holds the icon of this window and id: only then can it be changed.
+bool IconShows(HWND window) {
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof(icon);
+    icon.hWnd = window;
+    icon.uID = CSystemTray::kIconId;
+    icon.uFlags = NIF_TIP;
+    lstrcpyW(icon.szTip, L"Vantel");
+    return ::Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE;
+}
+
+// A work-area change finds the icon still there; a shell restart after it must bring it back.
+TEST_F(SystemTray, IconComesBackAfterAShellRestartThatFollowsAWorkAreaChange) {
+    if (!tray_.Create(target_, ::LoadIconW(nullptr, IDI_APPLICATION), L"Vantel"))
+        GTEST_SKIP() << "no notification area on this display";
+    tray_.SendMessage(WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    EXPECT_FALSE(tray_.IsIconHidden());
+    EXPECT_TRUE(IconShows(tray_));
+
+    // The restarted shell knows no icons.
+    NOTIFYICONDATAW gone{};
+    gone.cbSize = sizeof(gone);
+    gone.hWnd = tray_;
+    gone.uID = CSystemTray::kIconId;
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &gone));
+    ASSERT_FALSE(IconShows(tray_));
+    tray_.SendMessage(::RegisterWindowMessageW(L"TaskbarCreated"));
+    EXPECT_FALSE(tray_.IsIconHidden());
+    EXPECT_TRUE(IconShows(tray_));
+}
+
 TEST_F(SystemTray, DoubleClickSendsTheDefaultCommandAndOtherIconsAreIgnored) {
     tray_.Create(target_, ::LoadIconW(nullptr, IDI_APPLICATION), L"Vantel");
     ASSERT_TRUE(tray_.m_hWnd);
@@ -98,10 +129,62 @@ TEST_F(SystemTray, TrayMenuHasTheCommandsInOrder) {
     ::DestroyMenu(menu);
 }
 
-TEST_F(SystemTray, NotificationAreaIsSomewhereOnScreen) {
-    const RECT area = CSystemTray::NotificationAreaRect();
-    EXPECT_LT(area.left, area.right);
-    EXPECT_LT(area.top, area.bottom);
+// A stand-in taskbar of this process: "Shell_TrayWnd" with the notification area and the
+// clock as children, where the rules look for them.
+class CFakeTaskbar {
+public:
+    CFakeTaskbar(const RECT& bar, const RECT& notify, const RECT& clock) {
+        for (const wchar_t* name : {L"Shell_TrayWnd", L"TrayNotifyWnd", L"TrayClockWClass"}) {
+            WNDCLASSW windowClass{};
+            windowClass.lpfnWndProc = ::DefWindowProcW;
+            windowClass.hInstance = ::GetModuleHandleW(nullptr);
+            windowClass.lpszClassName = name;
+            ::RegisterClassW(&windowClass);
+        }
+        bar_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Shell_TrayWnd", L"", WS_POPUP, bar.left, bar.top,
+                                 bar.right - bar.left, bar.bottom - bar.top, nullptr, nullptr, nullptr, nullptr);
+        HWND clockWindow = Child(L"TrayClockWClass", clock, bar);
+        HWND notifyWindow = Child(L"TrayNotifyWnd", notify, bar);
+        // The walk meets the notification area first, then the clock.
+        ::SetWindowPos(notifyWindow, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        ::SetWindowPos(clockWindow, notifyWindow, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    ~CFakeTaskbar() {
+        ::DestroyWindow(bar_);
+        for (const wchar_t* name : {L"Shell_TrayWnd", L"TrayNotifyWnd", L"TrayClockWClass"})
+            ::UnregisterClassW(name, ::GetModuleHandleW(nullptr));
+    }
+    HWND Bar() const { return bar_; }
+
+private:
+    HWND Child(const wchar_t* name, const RECT& screen, const RECT& bar) {
+        return ::CreateWindowW(name, L"", WS_CHILD, screen.left - bar.left, screen.top - bar.top,
+                               screen.right - screen.left, screen.bottom - screen.top, bar_, nullptr, nullptr,
+                               nullptr);
+    }
+    HWND bar_ = nullptr;
+};
+
+void ExpectRect(const RECT& expected, const RECT& actual) {
+    EXPECT_EQ(expected.left, actual.left);
+    EXPECT_EQ(expected.top, actual.top);
+    EXPECT_EQ(expected.right, actual.right);
+    EXPECT_EQ(expected.bottom, actual.bottom);
+}
+
+TEST_F(SystemTray, NotificationAreaIsTheTaskbarsNotifyAreaWithoutItsClock) {
+    {
+        // Along the bottom edge: the clock sits at the right end of the area and is cut off.
+        CFakeTaskbar taskbar(RECT{0, 560, 800, 600}, RECT{600, 562, 790, 598}, RECT{740, 562, 790, 598});
+        ASSERT_EQ(taskbar.Bar(), ::FindWindowW(L"Shell_TrayWnd", nullptr));
+        ExpectRect(RECT{600, 562, 740, 598}, CSystemTray::NotificationAreaRect());
+    }
+    {
+        // Along the right edge: the clock sits at the top of the area, well above its bottom.
+        CFakeTaskbar taskbar(RECT{740, 0, 800, 600}, RECT{742, 400, 798, 598}, RECT{742, 400, 798, 430});
+        ASSERT_EQ(taskbar.Bar(), ::FindWindowW(L"Shell_TrayWnd", nullptr));
+        ExpectRect(RECT{742, 430, 798, 598}, CSystemTray::NotificationAreaRect());
+    }
 }
 
 }  // namespace
