@@ -33,8 +33,21 @@ RECT ButtonRect(const CSkin& skin, CSkin::CaptionButton button, int width) {
     return place;
 }
 
+// The frame draws its own border only with every piece of it. Without them (no skin, or a
+// damaged one) it keeps the system's caption and border, so that it can still be moved, sized
+// and closed.
 bool HasSkin(const CSkin* skin) {
-    return skin && !skin->Frame(FramePart::TopLeft).IsEmpty();
+    if (!skin)
+        return false;
+    for (int part = 0; part < static_cast<int>(FramePart::Count); ++part) {
+        if (skin->Frame(static_cast<FramePart>(part)).IsEmpty())
+            return false;
+    }
+    return true;
+}
+
+bool IsCaptionButton(UINT code) {
+    return code == HTMINBUTTON || code == HTMAXBUTTON || code == HTCLOSE;
 }
 
 }  // namespace
@@ -138,7 +151,8 @@ int CMainFrame::OnCreate(CREATESTRUCTW*) {
     if (!view_.Create(m_hWnd, empty, kViewId))
         return -1;
 
-    ::SetWindowLongW(m_hWnd, GWL_STYLE, ::GetWindowLongW(m_hWnd, GWL_STYLE) & ~WS_CAPTION);
+    if (HasSkin(CSkin::Instance()))
+        ::SetWindowLongW(m_hWnd, GWL_STYLE, ::GetWindowLongW(m_hWnd, GWL_STYLE) & ~WS_CAPTION);
     SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE);
     view_.MoveWindow(GetClientRect());
     RECT window = GetWindowRect();
@@ -164,28 +178,28 @@ void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* info) {
 }
 
 LRESULT CMainFrame::OnNcCalcSize(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
-    if (!wParam) {
+    const CSkin* skin = CSkin::Instance();
+    if (!wParam || !HasSkin(skin)) {
         handled = FALSE;
         return 0;
     }
     auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
     const WINDOWPOS* pos = params->lppos;
     RECT client{pos->x, pos->y, pos->x + pos->cx, pos->y + pos->cy};
-    const CSkin* skin = CSkin::Instance();
-    if (HasSkin(skin)) {
-        client.left += skin->Frame(FramePart::Left).Width();
-        client.top += skin->Frame(FramePart::Top).Height();
-        client.right -= skin->Frame(FramePart::Right).Width();
-        client.bottom -= skin->Frame(FramePart::Bottom).Height();
-    }
+    client.left += skin->Frame(FramePart::Left).Width();
+    client.top += skin->Frame(FramePart::Top).Height();
+    client.right -= skin->Frame(FramePart::Right).Width();
+    client.bottom -= skin->Frame(FramePart::Bottom).Height();
     params->rgrc[0] = client;
     return 0;
 }
 
-LRESULT CMainFrame::OnNcPaint(UINT, WPARAM, LPARAM, BOOL&) {
+LRESULT CMainFrame::OnNcPaint(UINT, WPARAM, LPARAM, BOOL& handled) {
     const CSkin* skin = CSkin::Instance();
-    if (!HasSkin(skin))
+    if (!HasSkin(skin)) {
+        handled = FALSE;
         return 0;
+    }
     const CSkin& s = *skin;
     ScopedWindowDC windowDc(m_hWnd);
     if (!windowDc)
@@ -252,13 +266,22 @@ LRESULT CMainFrame::OnNcPaint(UINT, WPARAM, LPARAM, BOOL&) {
     return 0;
 }
 
-LRESULT CMainFrame::OnNcActivate(UINT, WPARAM wParam, LPARAM, BOOL&) {
+LRESULT CMainFrame::OnNcActivate(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+    if (!HasSkin(CSkin::Instance())) {
+        handled = FALSE;
+        return 0;
+    }
     // The system must never draw its own caption over ours.
     return wParam ? FALSE : TRUE;
 }
 
 UINT CMainFrame::OnNcHitTest(POINT point) {
-    return SkinHitTest(CSkin::Instance(), GetWindowRect(), point);
+    const CSkin* skin = CSkin::Instance();
+    if (!HasSkin(skin)) {
+        SetMsgHandled(FALSE);
+        return 0;
+    }
+    return SkinHitTest(skin, GetWindowRect(), point);
 }
 
 void CMainFrame::DrawButtonImage(HDC dc, int button, int look) const {
@@ -284,8 +307,12 @@ void CMainFrame::DrawCaptionButtons(UINT hover) const {
 }
 
 LRESULT CMainFrame::OnNcMouseMove(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+    if (!HasSkin(CSkin::Instance())) {
+        handled = FALSE;
+        return 0;
+    }
     const UINT code = static_cast<UINT>(wParam);
-    if (code == kMinimise || code == kMaximise || code == kClose) {
+    if (IsCaptionButton(code)) {
         DrawCaptionButtons(code);
         return 0;
     }
@@ -296,8 +323,11 @@ LRESULT CMainFrame::OnNcMouseMove(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 
 LRESULT CMainFrame::OnNcLButtonDown(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     const UINT code = static_cast<UINT>(wParam);
-    if (code == kMinimise || code == kMaximise || code == kClose) {
+    if (IsCaptionButton(code) && HasSkin(CSkin::Instance())) {
         pressed_ = code;
+        // Holding the mouse makes the release come here wherever it happens, and a lost
+        // capture ends the press.
+        SetCapture();
         ScopedWindowDC dc(m_hWnd);
         if (dc)
             DrawButtonImage(dc, code == kMinimise ? 0 : code == kMaximise ? 1 : 2, 2);
@@ -310,29 +340,51 @@ LRESULT CMainFrame::OnNcLButtonDown(UINT, WPARAM wParam, LPARAM, BOOL& handled) 
 
 LRESULT CMainFrame::OnNcLButtonUp(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     const UINT code = static_cast<UINT>(wParam);
-    if (code != kMinimise && code != kMaximise && code != kClose) {
-        pressed_ = kNoButton;
+    if (!IsCaptionButton(code) || !HasSkin(CSkin::Instance())) {
+        ReleaseButton(kNoButton);
         handled = FALSE;
         return 0;
     }
-    const bool act = pressed_ == code;
+    ReleaseButton(code);
+    return 0;
+}
+
+void CMainFrame::OnLButtonUp(UINT, POINT point) {
+    if (pressed_ == kNoButton) {
+        SetMsgHandled(FALSE);
+        return;
+    }
+    // A held press gets its release here, in client coordinates.
+    ::ClientToScreen(m_hWnd, &point);
+    ReleaseButton(SkinHitTest(CSkin::Instance(), GetWindowRect(), point));
+}
+
+void CMainFrame::OnCaptureChanged(HWND gaining) {
+    if (gaining == m_hWnd || pressed_ == kNoButton)
+        return;
     pressed_ = kNoButton;
+    DrawCaptionButtons(kNoButton);
+}
+
+void CMainFrame::ReleaseButton(UINT code) {
+    const bool act = IsCaptionButton(code) && pressed_ == code;
+    pressed_ = kNoButton;
+    ReleaseCapture();
     if (!act)
-        return 0;
+        return;
     if (code == kMinimise)
         ShowWindow(SW_SHOWMINIMIZED);
     else if (code == kMaximise)
         ShowWindow(::IsZoomed(m_hWnd) ? SW_SHOWNORMAL : SW_SHOWMAXIMIZED);
     else
         SendMessage(WM_CLOSE);
-    return 0;
 }
 
 void CMainFrame::OnSize(UINT, SIZE size) {
     DefWindowProc();
     if (view_.m_hWnd)
         view_.MoveWindow(GetClientRect());
-    if (size.cx <= 0 || size.cy <= 0)
+    if (size.cx <= 0 || size.cy <= 0 || !HasSkin(CSkin::Instance()))
         return;
     // The region covers the whole window with its skinned border, not only the client area.
     const RECT window = GetWindowRect();

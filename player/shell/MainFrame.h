@@ -70,6 +70,8 @@ public:
         MESSAGE_HANDLER(WM_NCMOUSEMOVE, OnNcMouseMove)
         MESSAGE_HANDLER(WM_NCLBUTTONDOWN, OnNcLButtonDown)
         MESSAGE_HANDLER(WM_NCLBUTTONUP, OnNcLButtonUp)
+        MSG_WM_LBUTTONUP(OnLButtonUp)
+        MSG_WM_CAPTURECHANGED(OnCaptureChanged)
         MSG_WM_SIZE(OnSize)
         MSG_WM_ERASEBKGND_SUPPRESS()
         MSG_WM_SYSCOMMAND(OnSysCommand)
@@ -95,6 +97,8 @@ private:
     LRESULT OnNcMouseMove(UINT, WPARAM wParam, LPARAM, BOOL& handled);
     LRESULT OnNcLButtonDown(UINT, WPARAM wParam, LPARAM, BOOL& handled);
     LRESULT OnNcLButtonUp(UINT, WPARAM wParam, LPARAM, BOOL& handled);
+    void OnLButtonUp(UINT, POINT point);
+    void OnCaptureChanged(HWND gaining);
     void OnSize(UINT type, SIZE size);
     void OnSysCommand(UINT command, POINT);
     void OnWindowPosChanged(WINDOWPOS*);
@@ -103,6 +107,7 @@ private:
     void OnClose();
     void OnDestroy();
 
+    void ReleaseButton(UINT code);
     void DrawCaptionButtons(UINT hover) const;
     void DrawButtonImage(HDC dc, int button, int look) const;
     void OpenFile();

@@ -134,6 +134,21 @@ const std::wstring kClearing = L"\\0Music\\01\\0\\0\\0\\0\\0\\0\\0";
 
 bool Shown(HWND window) { return (::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
 
+// A whole file's bytes; empty when it cannot be read.
+struct CFileText {
+    explicit CFileText(const std::wstring& path) {
+        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return;
+        char buffer[4096];
+        DWORD read = 0;
+        while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+            text.append(buffer, read);
+        ::CloseHandle(file);
+    }
+    std::string text;
+};
+
 SIZE SizeOf(const RECT& rect) { return SIZE{rect.right - rect.left, rect.bottom - rect.top}; }
 
 // The frame as the player creates it, never shown unless a test needs it.
@@ -288,6 +303,64 @@ TEST_F(MainFrame, CaptionButtonActsOnlyWhenPressedAndReleasedOnIt) {
     Button(WM_NCLBUTTONDOWN, HTCLOSE);
     Button(WM_NCLBUTTONUP, HTCLOSE);
     EXPECT_FALSE(Alive());
+}
+
+// A press holds the mouse: losing it ends the press, and the release then does nothing.
+TEST_F(MainFrame, LostCaptureEndsACaptionButtonPress) {
+    CDialogAnswer dialogs([](HWND dialog) { ClickButton(dialog, IDCANCEL); });
+    CTestHost other;
+    Button(WM_NCLBUTTONDOWN, HTCLOSE);
+    ::SetCapture(other);
+    EXPECT_EQ(static_cast<UINT>(CMainFrame::kNoButton), frame_->PressedButton());
+    Button(WM_NCLBUTTONUP, HTCLOSE);
+    EXPECT_TRUE(Alive());
+    EXPECT_EQ(0, dialogs.Shown());
+    ::ReleaseCapture();
+
+    // While it holds the mouse, the release arrives in client coordinates.
+    ASSERT_TRUE(WriteFlag(L"CloseConfirm", false));
+    const RECT window = frame_->GetWindowRect();
+    const RECT close = CSkin::Instance()->CaptionButtonPlace(CSkin::CaptionButton::Close);
+    POINT onClose{window.right + close.left + 1, window.top + close.top + 1};
+    ::ScreenToClient(window_, &onClose);
+    Button(WM_NCLBUTTONDOWN, HTCLOSE);
+    EXPECT_EQ(window_, ::GetCapture());
+    frame_->SendMessage(WM_LBUTTONUP, 0, MakePointLParam(onClose.x, onClose.y));
+    EXPECT_FALSE(Alive());
+}
+
+// Without the skin's frame pieces the system's caption and border stay, so that the window
+// can still be moved, sized and closed with the mouse.
+TEST_F(MainFrame, DamagedSkinLeavesTheSystemCaptionAndBorder) {
+    std::string shipped;
+    {
+        CFileText file(DistFolder() + L"\\skin\\general\\skin.xml");
+        shipped = file.text;
+    }
+    ASSERT_GT(shipped.size(), 100u);
+    const std::string damaged[] = {
+        shipped.substr(0, shipped.size() / 2),       // truncated
+        std::string("\x7f" "ELF\0<<skin>>\xff\xfe", 15),  // garbage
+        shipped,                                     // without its bitmaps
+    };
+    for (const std::string& content : damaged) {
+        CSkin::Destroy();
+        SkinFolder folder;
+        folder.WriteFile(L"skin.xml", content);
+        EXPECT_FALSE(CSkin::Instance()->Load(folder.Module()));
+        CMainFrame frame;
+        ASSERT_TRUE(frame.CreateFrame(L"Vantel", SIZE{900, 560}));
+        EXPECT_EQ(static_cast<LONG>(WS_CAPTION), ::GetWindowLongW(frame, GWL_STYLE) & WS_CAPTION);
+        const RECT window = frame.GetWindowRect();
+        POINT clientOrigin{0, 0};
+        ::ClientToScreen(frame, &clientOrigin);
+        EXPECT_GE(clientOrigin.y - window.top, ::GetSystemMetrics(SM_CYCAPTION));
+        const LONG captionY = window.top + ::GetSystemMetrics(SM_CYFRAME) + ::GetSystemMetrics(SM_CYCAPTION) / 2;
+        EXPECT_EQ(HTCAPTION, frame.SendMessage(WM_NCHITTEST, 0, MakePointLParam((window.left + window.right) / 2, captionY)));
+        EXPECT_EQ(HTBOTTOMRIGHT, frame.SendMessage(WM_NCHITTEST, 0, MakePointLParam(window.right - 1, window.bottom - 1)));
+        EXPECT_EQ(HTLEFT, frame.SendMessage(WM_NCHITTEST, 0, MakePointLParam(window.left, (window.top + window.bottom) / 2)));
+        frame.DestroyWindow();
+    }
 }
 
 TEST_F(MainFrame, MaximiseButtonTogglesAndMinimiseButtonMinimises) {
