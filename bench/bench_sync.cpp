@@ -83,6 +83,22 @@ double FloorInsert(const std::wstring& path, int count) {
     return elapsed;
 }
 
+// A fresh folder of the benchmark's own as the application-data folder, without a database.
+void UseDataFolder(const std::wstring& folder) {
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CAppPaths::InitAt(folder);
+    DeleteFileW(GetDatabasePath().c_str());
+}
+
+void LeaveDataFolder(const std::wstring& folder) {
+    DeleteFileW(GetDatabasePath().c_str());
+    CAppPaths::Shutdown();
+    RemoveDirectoryW((folder + L"Vantel\\data").c_str());
+    RemoveDirectoryW((folder + L"Vantel\\cache").c_str());
+    RemoveDirectoryW((folder + L"Vantel").c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
 double TimedSync() {
     const double start = Now();
     if (!SyncChannelList(&GeneratedGetClassObject)) std::fprintf(stderr, "sync failed\n");
@@ -253,9 +269,7 @@ void TimeListReads(const std::wstring& base, int largest) {
     for (int count : {1000, 10000, 50000}) {
         if (count > largest) break;
         const std::wstring folder = base + L"lists" + std::to_wstring(count) + L"\\";
-        CreateDirectoryW(folder.c_str(), nullptr);
-        CAppPaths::InitAt(folder);
-        DeleteFileW(GetDatabasePath().c_str());
+        UseDataFolder(folder);
         g_channelCount = count;
         if (!SyncChannelList(&GeneratedGetClassObject)) std::fprintf(stderr, "sync failed\n");
         SpreadForLists(count);
@@ -272,12 +286,7 @@ void TimeListReads(const std::wstring& base, int largest) {
                     read && all.channelCount == count && history.channels.size() == kHistoryRows ? ""
                                                                                                  : "  (wrong rows)");
         std::fflush(stdout);
-        DeleteFileW(GetDatabasePath().c_str());
-        CAppPaths::Shutdown();
-        RemoveDirectoryW((folder + L"Vantel\\data").c_str());
-        RemoveDirectoryW((folder + L"Vantel\\cache").c_str());
-        RemoveDirectoryW((folder + L"Vantel").c_str());
-        RemoveDirectoryW(folder.c_str());
+        LeaveDataFolder(folder);
     }
 }
 
@@ -297,9 +306,7 @@ int main(int argc, char** argv) {
                 "floor ms");
     for (int count = 1000; count <= largest; count *= 10) {
         const std::wstring folder = base + std::to_wstring(count) + L"\\";
-        CreateDirectoryW(folder.c_str(), nullptr);
-        CAppPaths::InitAt(folder);
-        DeleteFileW(GetDatabasePath().c_str());
+        UseDataFolder(folder);
         g_channelCount = count;
 
         const double fresh = TimedSync();
@@ -309,12 +316,7 @@ int main(int argc, char** argv) {
         std::printf("%9d %12.0f %8.1f %12.0f %8.1f %12.1f%s\n", count, fresh * 1000, fresh / floor, filled * 1000,
                     filled / floor, floor * 1000, stored == count ? "" : "  (wrong channel count stored)");
         std::fflush(stdout);
-        DeleteFileW(GetDatabasePath().c_str());
-        CAppPaths::Shutdown();
-        RemoveDirectoryW((folder + L"Vantel\\data").c_str());
-        RemoveDirectoryW((folder + L"Vantel\\cache").c_str());
-        RemoveDirectoryW((folder + L"Vantel").c_str());
-        RemoveDirectoryW(folder.c_str());
+        LeaveDataFolder(folder);
     }
     TimeCatalogueFile(base, 100000);
     TimeListReads(base, largestListRead);
