@@ -21,20 +21,40 @@ public:
     // Loads the library and starts the check; nothing happens without the library or its
     // export, or when a check already runs.
     void Start(HWND notify);
-    // Waits for the worker to end, then frees the library. While it waits it answers messages
-    // that other threads send to this thread, so a worker inside its SendMessage cannot
-    // deadlock the wait; what the worker sends from then on is to be ignored (IsStopping).
+    // Ends the check: from now on the worker tells nobody. Waits a bounded time for it while
+    // answering what other threads send to this thread (the worker may be inside its send),
+    // then frees the library. A worker still inside the library after the wait is left to run
+    // out with the process, the library kept for it. While the worker's own request is being
+    // answered further up this thread's stack the worker cannot end before that answer, so
+    // nothing is waited for: the next call (at the latest the destructor) finishes the stop.
     void Stop();
-    bool IsStopping() const { return stopping_; }
+
+    // Marks the answer to the worker's request on this thread, for Stop.
+    class CAnswering {
+    public:
+        explicit CAnswering(CCheckUpdateHelper& helper) : helper_(helper) { ++helper_.answering_; }
+        ~CAnswering() { --helper_.answering_; }
+        CAnswering(const CAnswering&) = delete;
+        CAnswering& operator=(const CAnswering&) = delete;
+
+    private:
+        CCheckUpdateHelper& helper_;
+    };
 
 private:
     using CheckVersionFn = int(WINAPI*)(int, int, int, int*);
+    // What the worker reads; shared so that a worker left running never reads a freed helper.
+    struct Check {
+        CheckVersionFn checkVersion = nullptr;
+        HWND notify = nullptr;
+        std::atomic<bool> stopping{false};
+    };
 
-    void Run();
+    static void Run(std::shared_ptr<Check> check);
 
     HMODULE library_ = nullptr;
     CheckVersionFn checkVersion_ = nullptr;
+    std::shared_ptr<Check> check_;
     std::unique_ptr<boost::thread> worker_;
-    HWND notify_ = nullptr;
-    std::atomic<bool> stopping_{false};
+    int answering_ = 0;
 };

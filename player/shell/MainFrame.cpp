@@ -503,7 +503,19 @@ void CMainFrame::OpenLink(const std::wstring& text) {
     view_.Movie().Play(text);
 }
 
+void CMainFrame::EndStartUp() {
+    startingUp_ = false;
+    if (offerHeld_ && m_hWnd) {
+        offerHeld_ = false;
+        OfferNewVersion();
+    }
+}
+
 void CMainFrame::OfferNewVersion() {
+    if (startingUp_) {
+        offerHeld_ = true;
+        return;
+    }
     const wchar_t question[] = L"系统检测到您计算机中安装的版本不是最新的。\r\n\r\n需要立即下载新的版本吗？";
     if (::MessageBoxW(m_hWnd, question, L"提示", MB_YESNO) == IDYES)
         ::ShellExecuteW(nullptr, L"open", kDownloadPage, nullptr, nullptr, SW_SHOWNORMAL);

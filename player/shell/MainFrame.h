@@ -33,6 +33,10 @@ public:
     bool CreateFrame(const std::wstring& title, SIZE size);
     // Ends the message loop when the frame goes (the program's main window).
     void SetQuitOnDestroy(bool quit) { quitOnDestroy_ = quit; }
+    // From the frame's creation until the program has shown it (or decided to keep it hidden),
+    // the new-version question waits: asked earlier it would stand on an empty screen.
+    void BeginStartUp() { startingUp_ = true; }
+    void EndStartUp();
 
     CChildView& View() { return view_; }
     CSystemTray& Tray() { return tray_; }
@@ -126,4 +130,6 @@ private:
     bool videoDrag_ = false;
     bool quitWithoutAsking_ = false;
     bool quitOnDestroy_ = false;
+    bool startingUp_ = false;
+    bool offerHeld_ = false;
 };

@@ -6,6 +6,9 @@ namespace {
 
 constexpr ULONG_PTR kNowPlayingRecord = 1351;
 constexpr wchar_t kMessengerClass[] = L"MsnMsgrUIManager";
+// A messenger that does not answer within this time is hung: the player's window thread must
+// not hang with it.
+constexpr UINT kMessengerTimeoutMs = 200;
 
 }  // namespace
 
@@ -30,8 +33,10 @@ int SendToMessengers(const std::wstring& text) {
     int sent = 0;
     for (HWND window = ::FindWindowExW(nullptr, nullptr, kMessengerClass, nullptr); window && ::IsWindow(window);
          window = ::FindWindowExW(nullptr, window, kMessengerClass, nullptr)) {
-        ::SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record));
-        ++sent;
+        DWORD_PTR result = 0;
+        if (::SendMessageTimeoutW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record), SMTO_ABORTIFHUNG,
+                                  kMessengerTimeoutMs, &result))
+            ++sent;
     }
     return sent;
 }

@@ -8,5 +8,6 @@ std::wstring FormatNowPlayingNotice(const std::wstring& channelName);
 // The text that clears the notice again.
 const std::wstring& ClearNoticeText();
 
-// Sends the text to every top-level messenger window; returns how many received it.
+// Sends the text to every top-level messenger window, giving up on one that hangs; returns
+// how many took it in time.
 int SendToMessengers(const std::wstring& text);

@@ -18,6 +18,8 @@ namespace {
 
 // How long a second start waits for the window of a player of this session that is starting.
 constexpr DWORD kStartingPlayerWaitMs = 30000;
+// How long a second start whose request was not taken waits for that player to end.
+constexpr DWORD kEndingPlayerWaitMs = 30000;
 
 std::wstring ModulePath(HINSTANCE instance) {
     wchar_t path[MAX_PATH] = {};
@@ -38,14 +40,39 @@ HWND ChildDialogOf(HWND window) {
     return nullptr;
 }
 
-// Hands the link, or else an activation, to the player of this session once its window exists.
-void HandOffToStartingPlayer(CommandLineArgs& args) {
-    if (!WaitForRunningPlayer(kStartingPlayerWaitMs))
-        return;
+// The request of this start to the running player: its link when it has one, else an activation.
+RequestAnswer HandOff(CommandLineArgs& args) {
     LinkInfo link;
-    if (IsLinkRequest(args) && ParseLink(args.second, link) && SendLinkToRunningInstance(ComposeLink(link)))
-        return;
-    ActivateRunningInstance();
+    if (IsLinkRequest(args) && ParseLink(args.second, link)) {
+        const RequestAnswer answer = SendLinkToRunningInstance(ComposeLink(link));
+        if (answer != RequestAnswer::kNoPlayer)
+            return answer;
+    }
+    return ActivateRunningInstance();
+}
+
+// Hands this start's request to the running player of this session, waiting for the window of
+// one that is starting and for the end of one that is ending and did not take the request.
+// True when this start is done; false when it is to be the first player: it then holds the
+// instance mutexes. Of players started at the same moment, the one that made the mutexes
+// first stays.
+bool HandOffOrClaim(CommandLineArgs& args, CInstanceMutexes& mutexes) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (FindRunningPlayer()) {
+            const RequestAnswer answer = HandOff(args);
+            if (answer == RequestAnswer::kTaken || answer == RequestAnswer::kNoAnswer)
+                return true;
+            if (answer == RequestAnswer::kNotTaken && !AwaitPlayerEnd(kEndingPlayerWaitMs))
+                return true;
+        }
+        if (!IsPlayerRunning() && mutexes.Create())
+            return false;
+        mutexes.Close();  // handles of another player's mutexes would keep them alive past its end
+        // The window of a starting player comes, the mutexes of an ending one go.
+        if (!AwaitPlayerOfThisSession(kStartingPlayerWaitMs))
+            return true;
+    }
+    return true;
 }
 
 }  // namespace
@@ -74,19 +101,8 @@ bool CTrovaPlayer6App::InitInstance() {
 
     CommandLineArgs& args = ProcessCommandLine();
     SplitCommandLine(::GetCommandLineW(), args);
-    if (IsLinkRequest(args)) {
-        LinkInfo link;
-        if (ParseLink(args.second, link) && FindRunningPlayer()) {
-            SendLinkToRunningInstance(ComposeLink(link));
-            return true;
-        }
-    }
-    // A player that started after the window check above, or one that started at the same
-    // moment and made the mutexes first, gets the link or the activation once its window exists.
-    if (IsPlayerRunning() || !mutexes_.Create()) {
-        HandOffToStartingPlayer(args);
+    if (HandOffOrClaim(args, mutexes_))
         return true;
-    }
     firewallExceptionAdded_ =
         CFirewallHelper::AddException(ModulePath(instance_), LoadResourceString(instance_, IDS_APP_TITLE));
     CAppPaths::Init();
@@ -97,15 +113,17 @@ bool CTrovaPlayer6App::InitInstance() {
     if (!frame_)
         return false;
     frame_->SetQuitOnDestroy(true);
+    frame_->BeginStartUp();
     const SIZE size = InitialFrameSize(::GetSystemMetrics(SM_CXSCREEN));
     if (!frame_->CreateFrame(LoadResourceString(instance_, IDS_APP_TITLE), size)) {
         frame_.reset();
         return false;
     }
-    if (IsStartMinimised(args))
-        return true;
-    frame_->ShowWindow(SW_SHOW);
-    ::UpdateWindow(*frame_);
+    if (!IsStartMinimised(args)) {
+        frame_->ShowWindow(SW_SHOW);
+        ::UpdateWindow(*frame_);
+    }
+    frame_->EndStartUp();
     return true;
 }
 

@@ -11,22 +11,23 @@ std::wstring LinkTextFromCopyData(const COPYDATASTRUCT& data) {
     return std::wstring(text, length);
 }
 
-void DispatchCopyData(IRemoteCmdHandler* handler, const COPYDATASTRUCT* data) {
+bool DispatchCopyData(IRemoteCmdHandler* handler, const COPYDATASTRUCT* data) {
     if (!handler || !data)
-        return;
+        return false;
     switch (data->dwData) {
     case kRequestOpenLink:
-        if (data->cbData != 0 && data->lpData)
-            handler->OpenLink(LinkTextFromCopyData(*data));
-        break;
+        if (data->cbData == 0 || !data->lpData)
+            return false;
+        handler->OpenLink(LinkTextFromCopyData(*data));
+        return true;
     case kRequestNewVersion:
         handler->OfferNewVersion();
-        break;
+        return true;
     case kRequestActivate:
         handler->Activate();
-        break;
+        return true;
     default:
-        break;
+        return false;
     }
 }
 
@@ -64,38 +65,50 @@ bool AwaitPlayerOfThisSession(DWORD timeoutMs) {
     return !IsPlayerRunning();
 }
 
-bool SendLinkToRunningInstance(const std::wstring& link) {
+namespace {
+
+// Sends one request; a player that hangs is given up on instead of hanging this process too.
+RequestAnswer SendRequest(HWND player, COPYDATASTRUCT& data) {
+    DWORD_PTR taken = 0;
+    if (!SendMessageTimeoutW(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+                             kRequestTimeoutMs, &taken))
+        return IsWindow(player) ? RequestAnswer::kNoAnswer : RequestAnswer::kNotTaken;
+    return taken ? RequestAnswer::kTaken : RequestAnswer::kNotTaken;
+}
+
+}  // namespace
+
+RequestAnswer SendLinkToRunningInstance(const std::wstring& link) {
     HWND player = FindRunningPlayer();
     if (!player)
-        return false;
+        return RequestAnswer::kNoPlayer;
     COPYDATASTRUCT data{};
     data.dwData = kRequestOpenLink;
     data.cbData = static_cast<DWORD>((link.size() + 1) * sizeof(wchar_t));
     data.lpData = const_cast<wchar_t*>(link.c_str());
-    SendMessageW(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
-    return true;
+    return SendRequest(player, data);
 }
 
-bool ActivateRunningInstance() {
+RequestAnswer ActivateRunningInstance() {
     HWND player = FindRunningPlayer();
     if (!player)
-        return false;
+        return RequestAnswer::kNoPlayer;
     COPYDATASTRUCT data{};
     data.dwData = kRequestActivate;
-    SendMessageW(player, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
-    SetForegroundWindow(player);
-    return true;
+    const RequestAnswer answer = SendRequest(player, data);
+    if (answer == RequestAnswer::kTaken)
+        SetForegroundWindow(player);
+    return answer;
 }
 
-HWND WaitForRunningPlayer(DWORD timeoutMs) {
+bool AwaitPlayerEnd(DWORD timeoutMs) {
     const DWORD start = GetTickCount();
-    for (;;) {
-        if (HWND player = FindRunningPlayer())
-            return player;
+    while (FindRunningPlayer() || IsPlayerRunning()) {
         if (GetTickCount() - start >= timeoutMs)
-            return nullptr;
+            return false;
         Sleep(50);
     }
+    return true;
 }
 
 CInstanceMutexes::~CInstanceMutexes() {
@@ -103,6 +116,7 @@ CInstanceMutexes::~CInstanceMutexes() {
 }
 
 bool CInstanceMutexes::Create() {
+    Close();
     SECURITY_DESCRIPTOR descriptor;
     InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
     SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);

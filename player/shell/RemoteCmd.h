@@ -32,8 +32,20 @@ constexpr UINT WM_PLAYER_QUIT = WM_USER + 1008;
 // terminator or send an odd byte count, and nothing past the record may be read.
 std::wstring LinkTextFromCopyData(const COPYDATASTRUCT& data);
 
-// Hands one copy-data request to the handler (null handler: ignored).
-void DispatchCopyData(IRemoteCmdHandler* handler, const COPYDATASTRUCT* data);
+// Hands one copy-data request to the handler; true when a handler call took it (null handler,
+// an unknown kind or an open request without text: not taken).
+bool DispatchCopyData(IRemoteCmdHandler* handler, const COPYDATASTRUCT* data);
+
+// How a running player answered a request sent to it.
+enum class RequestAnswer {
+    kNoPlayer,  // there is no single-instance window
+    kTaken,
+    kNotTaken,  // it is shutting down
+    kNoAnswer,  // it did not answer in time (hung)
+};
+
+// How long a request to another process is waited for before that process counts as hung.
+constexpr UINT kRequestTimeoutMs = 10000;
 
 // The running player's single-instance window, or null.
 HWND FindRunningPlayer();
@@ -49,15 +61,15 @@ bool IsPlayerRunningInThisSession();
 // sign of a player of another logon session.
 bool AwaitPlayerOfThisSession(DWORD timeoutMs);
 
-// Sends WM_COPYDATA 100 with the link; false when no player window exists.
-bool SendLinkToRunningInstance(const std::wstring& link);
+// Sends WM_COPYDATA 100 with the link.
+RequestAnswer SendLinkToRunningInstance(const std::wstring& link);
 
-// Sends WM_COPYDATA 300 and brings that player to the front; false when none exists.
-bool ActivateRunningInstance();
+// Sends WM_COPYDATA 300 and, when it was taken, brings that player to the front.
+RequestAnswer ActivateRunningInstance();
 
-// Waits until the single-instance window of a player that is still starting exists; null when
-// it did not come within the time.
-HWND WaitForRunningPlayer(DWORD timeoutMs);
+// Waits until no player of this session is left (window and mutexes gone); false when one
+// still runs after the time.
+bool AwaitPlayerEnd(DWORD timeoutMs);
 
 // The two named mutexes that mark the first player, open until destruction.
 class CInstanceMutexes {

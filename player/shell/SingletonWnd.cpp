@@ -18,20 +18,26 @@ int CSingletonWnd::OnCreate(CREATESTRUCTW*) {
 }
 
 void CSingletonWnd::OnDestroy() {
+    shuttingDown_ = true;
     updateCheck_.Stop();
 }
 
-LRESULT CSingletonWnd::OnCopyData(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
+LRESULT CSingletonWnd::OnCopyData(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    // A frame on its way out must not act: the sender learns that its request was not taken.
+    if (shuttingDown_)
+        return FALSE;
     const auto* request = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-    // A check that ends while the window goes away no longer asks the user.
-    if (!(request && request->dwData == kRequestNewVersion && updateCheck_.IsStopping()))
-        DispatchCopyData(handler_, request);
-    handled = FALSE;  // then default processing
-    return 0;
+    if (request && request->dwData == kRequestNewVersion) {
+        CCheckUpdateHelper::CAnswering answering(updateCheck_);
+        return DispatchCopyData(handler_, request);
+    }
+    return DispatchCopyData(handler_, request);
 }
 
 LRESULT CSingletonWnd::OnQuit(UINT, WPARAM, LPARAM, BOOL&) {
-    if (handler_)
+    if (handler_ && !shuttingDown_) {
+        shuttingDown_ = true;
         handler_->QuitNow();
+    }
     return 0;
 }

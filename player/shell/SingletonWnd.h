@@ -11,6 +11,8 @@ public:
     // Creates the window owned by `owner` (the main frame).
     bool Create(HWND owner);
     void SetHandler(IRemoteCmdHandler* handler) { handler_ = handler; }
+    // From the quit request on, or once the window goes, requests are answered as not taken.
+    bool IsShuttingDown() const { return shuttingDown_; }
 
     BEGIN_MSG_MAP(CSingletonWnd)
         MSG_WM_CREATE(OnCreate)
@@ -29,5 +31,6 @@ private:
     LRESULT OnQuit(UINT, WPARAM, LPARAM, BOOL&);
 
     IRemoteCmdHandler* handler_ = nullptr;
+    bool shuttingDown_ = false;
     CCheckUpdateHelper updateCheck_;
 };

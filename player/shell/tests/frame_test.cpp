@@ -440,7 +440,7 @@ TEST_F(MainFrame, SecondStartRequestsBringTheFrameBackFromTheTray) {
     ASSERT_TRUE(WriteFlag(L"CloseMinimize", true));
     Close();
     ASSERT_TRUE(InTray());
-    EXPECT_TRUE(ActivateRunningInstance());
+    EXPECT_EQ(RequestAnswer::kTaken, ActivateRunningInstance());
     EXPECT_TRUE(frame_->IsWindowVisible());
     EXPECT_EQ(::GetDesktopWindow(), ::GetAncestor(window_, GA_PARENT));
 
@@ -448,14 +448,14 @@ TEST_F(MainFrame, SecondStartRequestsBringTheFrameBackFromTheTray) {
     ASSERT_TRUE(InTray());
     frame_->View().OnNaviSelect(CChildView::kNaviOptions);
     player_.calls.clear();
-    EXPECT_TRUE(SendLinkToRunningInstance(L"trova://global/xyz"));
+    EXPECT_EQ(RequestAnswer::kTaken, SendLinkToRunningInstance(L"trova://global/xyz"));
     EXPECT_TRUE(frame_->IsWindowVisible());
     ASSERT_FALSE(player_.calls.empty());
     EXPECT_EQ(L"1 trova://global/xyz", player_.calls.back());
 
     // Minimised: shown normally again.
     frame_->ShowWindow(SW_MINIMIZE);
-    EXPECT_TRUE(ActivateRunningInstance());
+    EXPECT_EQ(RequestAnswer::kTaken, ActivateRunningInstance());
     EXPECT_FALSE(::IsIconic(window_));
 }
 

@@ -1,6 +1,6 @@
 // A running player (the shipped TrovaPlayer6.exe) under requests it must survive: copy-data
-// messages of every kind and shape from another process, many second starts in a row, and the
-// quit message, also while it is asking a question. The video player control substitute traces
+// messages of every kind and shape from another process, many second starts in a row, the
+// quit message while it is asking a question, and a second start while it is ending. The video player control substitute traces
 // what the player was asked to play to TROVAPLAYER_LOG.
 #include <windows.h>
 #include <psapi.h>
@@ -300,28 +300,92 @@ TEST_F(RunningPlayer, SecondStartsInARowLeaveOnePlayerThatDoesNotGrow) {
     EXPECT_LE(after.workingSet, before.workingSet + 4 * 1024 * 1024) << "memory grows per hand-off";
 }
 
-// An outside program asks the player to quit while it shows the new-version question: the
-// player ends at once and cleanly.
-TEST_F(RunningPlayer, QuitMessageEndsThePlayerCleanlyEvenDuringAQuestion) {
-    DWORD_PTR answer = 0;
-    // The question is modal: the request returns only once it is answered or gone.
-    std::thread offer([this] {
-        COPYDATASTRUCT request{};
-        request.dwData = kRequestNewVersion;
-        DWORD_PTR result = 0;
-        ::SendMessageTimeoutW(singleton_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&request), SMTO_NORMAL, 30000,
-                              &result);
-    });
-    EXPECT_TRUE(WaitUntil([&] { return TopLevelWindowOf(player_->Id(), L"#32770", nullptr) != nullptr; }, 10000))
-        << "no question shown";
-    // Stray parameters are no part of the request.
-    EXPECT_TRUE(::SendMessageTimeoutW(singleton_, WM_PLAYER_QUIT, 0xDEADBEEF, 0x12345678, SMTO_NORMAL, 10000, &answer));
-    EXPECT_EQ(0u, answer);
-    offer.join();
-    ASSERT_TRUE(player_->WaitForExit(kExitTimeoutMs)) << "the player did not end";
-    EXPECT_EQ(0u, player_->ExitCode()) << "the player ended abnormally";
-    EXPECT_FALSE(FindRunningPlayer());
+// Players of their own, one or two per case, with the environment that the case needs.
+class OwnPlayers : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (DistFolder().empty() || !PlayerControlRegistered())
+            GTEST_SKIP() << "no shipped folder or player control";
+        ASSERT_FALSE(FindRunningPlayer()) << "a player is running already";
+        wchar_t temp[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, temp);
+        log_ = std::wstring(temp) + L"trova-own-log-" + std::to_wstring(::GetCurrentProcessId()) + L".txt";
+        ::DeleteFileW(log_.c_str());
+        ::SetEnvironmentVariableW(L"TROVAPLAYER_LOG", log_.c_str());
+    }
+    void TearDown() override {
+        for (const wchar_t* name : {L"TROVAPLAYER_LOG", L"UPDATEPROBE_NEWER", L"UPDATEPROBE_DELAY_MS"})
+            ::SetEnvironmentVariableW(name, nullptr);
+        if (!log_.empty())
+            ::DeleteFileW(log_.c_str());
+    }
+    static DWORD OwnerOf(HWND window) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        return owner;
+    }
+
+    std::wstring log_;
+};
+
+// The new-version question shows over the frame once the frame is up. Quitting while it shows,
+// by the quit message or by the tray menu's Exit, ends the player within seconds: the update
+// worker that asked waits for the answer further down the same stack.
+TEST_F(OwnPlayers, QuitWhileTheUpdateQuestionShowsEndsThePlayer) {
+    ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", L"1");
+    const char* orders[] = {"quit message", "tray menu Exit"};
+    for (int order = 0; order < 2; ++order) {
+        SCOPED_TRACE(orders[order]);
+        CPlayerProcess player;
+        ASSERT_TRUE(player.Start(L""));
+        HWND question = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (question = TopLevelWindowOf(player.Id(), L"#32770", nullptr)) != nullptr; },
+                              kStartTimeoutMs))
+            << "no question shown";
+        const HWND frame = FrameOf(player.Id());
+        ASSERT_TRUE(frame);
+        EXPECT_TRUE(::IsWindowVisible(frame)) << "the question stands on an empty screen";
+        EXPECT_EQ(frame, ::GetWindow(question, GW_OWNER));
+        if (order == 0) {
+            // Stray parameters are no part of the request.
+            DWORD_PTR answer = 1;
+            EXPECT_TRUE(::SendMessageTimeoutW(FindRunningPlayer(), 0x07F0, 0xDEADBEEF, 0x12345678, SMTO_NORMAL, 10000,
+                                              &answer));
+            EXPECT_EQ(0u, answer);
+        } else {
+            ::PostMessageW(frame, WM_COMMAND, 32774, 0);
+        }
+        EXPECT_TRUE(player.WaitForExit(15000)) << "the player did not end";
+        EXPECT_EQ(0u, player.ExitCode());
+        EXPECT_FALSE(FindRunningPlayer());
+    }
     EXPECT_EQ(0, CountProcesses(L"TrovaPlayer6.exe"));
+}
+
+// A link handed over while the player is ending (its end waits for a slow update check) is
+// not taken there and lost: the second start waits for that player to end and becomes the
+// player itself, playing its link.
+TEST_F(OwnPlayers, SecondStartDuringTheShutdownBecomesThePlayerWithItsLink) {
+    ::SetEnvironmentVariableW(L"UPDATEPROBE_DELAY_MS", L"20000");
+    CPlayerProcess first;
+    ASSERT_TRUE(first.Start(L"-startmin"));
+    ASSERT_TRUE(WaitUntil([] { return FindRunningPlayer() != nullptr; }, kStartTimeoutMs));
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(::SendMessageTimeoutW(FindRunningPlayer(), WM_PLAYER_QUIT, 0, 0, SMTO_NORMAL, 10000, &answer));
+
+    CPlayerProcess second;
+    ASSERT_TRUE(second.Start(L"-trova trova://global/late"));
+    EXPECT_TRUE(first.WaitForExit(kExitTimeoutMs)) << "the first player did not end";
+    EXPECT_TRUE(WaitUntil([&] { return OwnerOf(FindRunningPlayer()) == second.Id(); }, kStartTimeoutMs))
+        << "the second start did not become the player";
+    std::vector<std::string> played;
+    WaitUntil([&] { return !(played = PlayedSources(ReadLog(log_))).empty(); }, 10000);
+    EXPECT_EQ(std::vector<std::string>{"trova://global/late"}, played);
+
+    if (HWND singleton = FindRunningPlayer())
+        ::SendMessageTimeoutW(singleton, WM_PLAYER_QUIT, 0, 0, SMTO_NORMAL, 10000, &answer);
+    EXPECT_TRUE(second.WaitForExit(kExitTimeoutMs));
+    EXPECT_EQ(0u, second.ExitCode());
 }
 
 // Several players started at the same moment with no player running (a link clicked twice in

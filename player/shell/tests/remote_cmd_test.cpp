@@ -4,7 +4,9 @@
 #include <thread>
 #include <vector>
 
+#include "player/shell/MessengerNotice.h"
 #include "player/shell/RemoteCmd.h"
+#include "player/shell/SingletonWnd.h"
 
 namespace {
 
@@ -80,8 +82,53 @@ TEST(CopyDataRequests, TextIsReadOnlyWithinTheRecord) {
 // Hand-off to a running single-instance window is covered with the real window in
 // singleton_test.cpp; without one there is nobody to hand off to.
 TEST(RunningInstance, HandOffFailsWithoutARunningPlayer) {
-    EXPECT_FALSE(SendLinkToRunningInstance(L"trova://global/abc"));
-    EXPECT_FALSE(ActivateRunningInstance());
+    EXPECT_EQ(RequestAnswer::kNoPlayer, SendLinkToRunningInstance(L"trova://global/abc"));
+    EXPECT_EQ(RequestAnswer::kNoPlayer, ActivateRunningInstance());
+}
+
+// A player and a messenger whose thread no longer takes messages: a second start and the
+// player's window thread give up on them instead of hanging with them.
+TEST(RunningInstance, HungPlayerAndHungMessengerAreGivenUpOn) {
+    ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", L"0");
+    HANDLE created = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    RecordingHandler handler;
+    std::thread hung([&] {
+        CSingletonWnd player;
+        player.Create(nullptr);
+        player.SetHandler(&handler);
+        WNDCLASSW messengerClass{};
+        messengerClass.lpfnWndProc = ::DefWindowProcW;
+        messengerClass.hInstance = ::GetModuleHandleW(nullptr);
+        messengerClass.lpszClassName = L"MsnMsgrUIManager";
+        ::RegisterClassW(&messengerClass);
+        HWND messenger = ::CreateWindowW(L"MsnMsgrUIManager", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                         messengerClass.hInstance, nullptr);
+        ::SetEvent(created);
+        // Hung: no message is taken from here on. Whatever was sent meanwhile goes with the thread.
+        ::WaitForSingleObject(release, 30000);
+        ::DestroyWindow(messenger);
+        player.DestroyWindow();
+    });
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(created, 10000));
+    ASSERT_TRUE(FindRunningPlayer());
+
+    DWORD start = ::GetTickCount();
+    EXPECT_EQ(RequestAnswer::kNoAnswer, SendLinkToRunningInstance(L"trova://global/abc"));
+    const DWORD handOffMs = ::GetTickCount() - start;
+    start = ::GetTickCount();
+    EXPECT_EQ(0, SendToMessengers(ClearNoticeText()));
+    const DWORD messengerMs = ::GetTickCount() - start;
+    ::SetEvent(release);
+    hung.join();
+    ::CloseHandle(created);
+    ::CloseHandle(release);
+    ::UnregisterClassW(L"MsnMsgrUIManager", ::GetModuleHandleW(nullptr));
+    ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", nullptr);
+
+    EXPECT_LE(handOffMs, kRequestTimeoutMs + 2000);
+    EXPECT_LE(messengerMs, 1000u);
+    EXPECT_TRUE(handler.calls.empty());
 }
 
 TEST(RunningInstance, MutexesMarkARunningPlayer) {

@@ -35,25 +35,71 @@ protected:
     RecordingHandler handler_;
 };
 
-TEST_F(SingletonWindow, IsFoundByClassAndTitleAndPassesRequestsOn) {
+// Sends one copy-data request as another program would; returns the window's answer.
+LRESULT SendRequest(HWND window, ULONG_PTR kind, const std::wstring& text = std::wstring()) {
+    COPYDATASTRUCT request{};
+    request.dwData = kind;
+    if (!text.empty()) {
+        request.lpData = const_cast<wchar_t*>(text.c_str());
+        request.cbData = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));
+    }
+    return ::SendMessageW(window, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&request));
+}
+
+// The names and numbers other programs and other players rely on, written out here rather
+// than taken from the code under test.
+TEST_F(SingletonWindow, ProtocolNamesAndNumbersAreFixed) {
     UpdateProbeEnv probe(L"0", nullptr);
     CSingletonWnd window;
     ASSERT_TRUE(window.Create(owner_));
     window.SetHandler(&handler_);
-    EXPECT_EQ(window.m_hWnd, FindRunningPlayer());
-    EXPECT_TRUE(SendLinkToRunningInstance(L"trova://global/abc"));
-    EXPECT_TRUE(ActivateRunningInstance());
-    EXPECT_EQ(0, window.SendMessage(WM_PLAYER_QUIT));
-    EXPECT_EQ((std::vector<std::wstring>{L"open:trova://global/abc", L"activate", L"quit"}), handler_.calls);
-    EXPECT_FALSE(::IsWindowVisible(window));
+    HWND found = ::FindWindowW(L"TrovaPlayerSWWndClass", L"TrovaPlayerSWWnd");
+    EXPECT_EQ(window.m_hWnd, found);
+    EXPECT_EQ(static_cast<ULONG_PTR>(CS_SAVEBITS), ::GetClassLongPtrW(found, GCL_STYLE));
+    EXPECT_FALSE(::IsWindowVisible(found));
+    EXPECT_EQ(owner_.m_hWnd, ::GetWindow(found, GW_OWNER));
+
+    // A request that a handler call took is answered TRUE.
+    EXPECT_EQ(TRUE, SendRequest(found, 100, L"trova://global/abc"));
+    EXPECT_EQ(TRUE, SendRequest(found, 200));
+    EXPECT_EQ(TRUE, SendRequest(found, 300));
+    EXPECT_EQ(FALSE, SendRequest(found, 400, L"trova://global/other"));
+    EXPECT_EQ(FALSE, SendRequest(found, 100));
+    EXPECT_EQ(0, ::SendMessageW(found, 0x07F0, 0, 0));
+    EXPECT_EQ((std::vector<std::wstring>{L"open:trova://global/abc", L"offer", L"activate", L"quit"}),
+              handler_.calls);
+
+    CInstanceMutexes mutexes;
+    mutexes.Create();
+    for (const wchar_t* name : {L"TROVAPLAYERRTM", L"Global\\TROVAPLAYERRTM"}) {
+        HANDLE mutex = ::OpenMutexW(SYNCHRONIZE, FALSE, name);
+        EXPECT_TRUE(mutex) << "no mutex " << name;
+        if (mutex)
+            ::CloseHandle(mutex);
+    }
 }
 
-TEST_F(SingletonWindow, RequestsWithoutHandlerAreIgnored) {
+TEST_F(SingletonWindow, RequestsWithoutHandlerAreNotTaken) {
     UpdateProbeEnv probe(L"0", nullptr);
     CSingletonWnd window;
     ASSERT_TRUE(window.Create(owner_));
-    EXPECT_TRUE(SendLinkToRunningInstance(L"trova://global/abc"));
+    EXPECT_EQ(FALSE, SendRequest(window, kRequestOpenLink, L"trova://global/abc"));
+    EXPECT_EQ(FALSE, SendRequest(window, kRequestActivate));
     EXPECT_EQ(0, window.SendMessage(WM_PLAYER_QUIT));
+}
+
+// Once the player is on its way out it acts on nothing more: what arrives after the quit
+// request is answered as not taken, so that the sender can start a player of its own.
+TEST_F(SingletonWindow, RequestsAfterTheQuitRequestAreNotTaken) {
+    UpdateProbeEnv probe(L"0", nullptr);
+    CSingletonWnd window;
+    ASSERT_TRUE(window.Create(owner_));
+    window.SetHandler(&handler_);
+    window.SendMessage(WM_PLAYER_QUIT);
+    EXPECT_EQ(FALSE, SendRequest(window, kRequestOpenLink, L"trova://global/late"));
+    EXPECT_EQ(FALSE, SendRequest(window, kRequestActivate));
+    window.SendMessage(WM_PLAYER_QUIT);
+    EXPECT_EQ(std::vector<std::wstring>{L"quit"}, handler_.calls);
 }
 
 TEST_F(SingletonWindow, NewerVersionIsOfferedOnceFromTheWorker) {

@@ -69,16 +69,25 @@ TEST_F(ControlSinks, EveryPlayerEventReachesItsListenerSlotWithItsArguments) {
 }
 
 TEST_F(ControlSinks, EventsWithoutListenerAreDropped) {
-    CTRPlayerSink sink(nullptr);
+    RecordingPlayerListener playerListener;
+    CTRPlayerSink sink(&playerListener);
     ASSERT_TRUE(sink.Connect(static_cast<IOleObject*>(&player_)));
+    sink.SetListener(nullptr);
     EXPECT_EQ(S_OK, player_.Fire(1));
     EXPECT_EQ(S_OK, player_.Fire(2, {UIntArg(1), UIntArg(1)}));
+    EXPECT_TRUE(playerListener.calls.empty());
+    sink.SetListener(&playerListener);
+    EXPECT_EQ(S_OK, player_.Fire(1));
+    EXPECT_EQ(std::vector<std::wstring>{L"started"}, playerListener.calls);
     sink.Disconnect();
 
-    CChannelListSink listSink(nullptr);
+    RecordingListListener listListener;
+    CChannelListSink listSink(&listListener);
     ASSERT_TRUE(listSink.Connect(static_cast<IOleObject*>(&list_)));
+    listSink.SetListener(nullptr);
     CScopedBstr link(L"trova://global/abc");
-    EXPECT_EQ(S_OK, list_.Fire(trovacl::kDispIdOnChannelOpen, {TextArg(link.Get())}));
+    EXPECT_EQ(S_OK, list_.Fire(1, {TextArg(link.Get())}));
+    EXPECT_TRUE(listListener.links.empty());
     listSink.Disconnect();
 }
 
@@ -125,6 +134,10 @@ TEST_F(ControlSinks, SinkAnswersOnlyItsEventInterfaceAndIDispatch) {
     EXPECT_EQ(E_POINTER, sink.QueryInterface(IID_IDispatch, nullptr));
     UINT count = 0;
     EXPECT_EQ(E_NOTIMPL, sink.GetTypeInfoCount(&count));
+    // The sink lives inside its window: references are not counted.
+    EXPECT_EQ(1u, sink.AddRef());
+    EXPECT_EQ(1u, sink.Release());
+    EXPECT_EQ(1u, sink.Release());
 }
 
 TEST_F(ControlSinks, ChannelOpenPassesTheTextEvenWhenEmpty) {
@@ -132,9 +145,11 @@ TEST_F(ControlSinks, ChannelOpenPassesTheTextEvenWhenEmpty) {
     CChannelListSink sink(&listener);
     ASSERT_TRUE(sink.Connect(static_cast<IOleObject*>(&list_)));
     CScopedBstr link(L"trova://global:9000/abc"), empty(L"");
-    list_.Fire(trovacl::kDispIdOnChannelOpen, {TextArg(link.Get())});
-    list_.Fire(trovacl::kDispIdOnChannelOpen, {TextArg(empty.Get())});
-    list_.Fire(trovacl::kDispIdOnChannelOpen, {TextArg(nullptr)});  // a null BSTR is the empty text
+    // OnChannelOpen is the list's event 1; it has no other.
+    list_.Fire(1, {TextArg(link.Get())});
+    list_.Fire(1, {TextArg(empty.Get())});
+    list_.Fire(1, {TextArg(nullptr)});  // a null BSTR is the empty text
+    list_.Fire(0, {TextArg(link.Get())});
     list_.Fire(2, {TextArg(link.Get())});
     EXPECT_EQ((std::vector<std::wstring>{L"trova://global:9000/abc", L"", L""}), listener.links);
     sink.Disconnect();
