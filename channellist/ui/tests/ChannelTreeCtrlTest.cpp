@@ -761,6 +761,14 @@ TEST_F(ChannelTreeTest, KeysMoveTheSelectionExpandOneCatalogAndEnterOpens) {
     auto key = [&](UINT code) { ::SendMessageW(tree, WM_KEYDOWN, code, 1); };
     auto selected = [&] { return tree.SelectedRow(); };
 
+    // In a dialog-style container the list asks for arrows, characters and Enter, not for Tab.
+    MSG enter{tree, WM_KEYDOWN, VK_RETURN, 0, 0, {}};
+    const LRESULT enterCode = ::SendMessageW(tree, WM_GETDLGCODE, VK_RETURN, reinterpret_cast<LPARAM>(&enter));
+    EXPECT_EQ(DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTMESSAGE, enterCode);
+    MSG tab{tree, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    EXPECT_FALSE(::SendMessageW(tree, WM_GETDLGCODE, VK_TAB, reinterpret_cast<LPARAM>(&tab)) &
+                 (DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE));
+
     Click(tree, RowY(1));  // c01 open and selected: rows c00, c01, three channels, c02 ...
     EXPECT_EQ(tree.m_hWnd, ::GetFocus()) << "a click gives the list the focus";
     key(VK_DOWN);
