@@ -506,10 +506,26 @@ void CChannelTreeCtrl::OnRowRightClick(int row) {
 }
 
 void CChannelTreeCtrl::OnContextMenu(HWND, POINT screenPoint) {
-    // The mouse's menu came with the button press; this is the keyboard's (the menu key or
-    // Shift+F10), for the selected row, shown below it.
-    if (screenPoint.x != -1 || screenPoint.y != -1)
-        return;
+    // The mouse's menu came with the button press; this one is the keyboard's.
+    if (screenPoint.x == -1 && screenPoint.y == -1)
+        ShowSelectedRowMenu();
+}
+
+void CChannelTreeCtrl::OnKeyUp(UINT key, UINT, UINT) {
+    // The menu key's menu came with the press: no second one from the default handling.
+    if (key != VK_APPS)
+        SetMsgHandled(FALSE);
+}
+
+LRESULT CChannelTreeCtrl::OnSysKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+    if (wParam == VK_F10 && ::GetKeyState(VK_SHIFT) < 0)
+        ShowSelectedRowMenu();
+    else
+        handled = FALSE;  // F10 and Alt keys work the container's menus
+    return 0;
+}
+
+void CChannelTreeCtrl::ShowSelectedRowMenu() {
     const int row = SelectedRow();
     POINT point{kChannelTextLeft, (row - GetScrollPosition() + 1) * ROW_HEIGHT};
     ::ClientToScreen(m_hWnd, &point);
@@ -597,6 +613,7 @@ void CChannelTreeCtrl::OnKeyDown(UINT key, UINT, UINT) {
         if (node)
             OpenRow(selected);
         break;
+    case VK_APPS: ShowSelectedRowMenu(); break;
     default: SetMsgHandled(FALSE); break;
     }
 }

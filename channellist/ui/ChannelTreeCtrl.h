@@ -45,6 +45,8 @@ public:
         MSG_WM_RBUTTONDOWN(OnRButtonDown)
         MSG_WM_MOUSEWHEEL(OnMouseWheel)
         MSG_WM_KEYDOWN(OnKeyDown)
+        MSG_WM_KEYUP(OnKeyUp)
+        MESSAGE_HANDLER(WM_SYSKEYDOWN, OnSysKeyDown)
         MSG_WM_CONTEXTMENU(OnContextMenu)
         TROVA_MSG_RESULT(WM_GETDLGCODE, OnGetDlgCode(reinterpret_cast<const MSG*>(lParam)))
         MSG_WM_SHOWWINDOW(OnShowWindow)
@@ -133,7 +135,11 @@ private:
     void OnLButtonDblClk(UINT flags, POINT point);
     void OnRButtonDown(UINT flags, POINT point);
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnKeyUp(UINT key, UINT repeat, UINT flags);
+    LRESULT OnSysKeyDown(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
     void OnContextMenu(HWND window, POINT screenPoint);
+    // The menu key and Shift+F10: the selected row's menu, below the row.
+    void ShowSelectedRowMenu();
     void ShowRowMenu(int row, POINT screenPoint);
     void OnShowWindow(BOOL show, UINT status);
     void OnWindowPosChanged(WINDOWPOS* position);

@@ -703,15 +703,15 @@ TEST_F(ChannelTreeTest, FlatListClickTakesTheCatalogBranch) {
     EXPECT_EQ(nullptr, history.GetNodeAt(-1, nullptr));
 }
 
-// Texts and command ids of a menu, in order; the menu is destroyed.
-static std::vector<std::pair<std::wstring, UINT>> MenuItems(HMENU menu) {
+// Texts and command ids of a menu, in order; the menu is destroyed unless it is someone else's.
+static std::vector<std::pair<std::wstring, UINT>> MenuItems(HMENU menu, bool destroy = true) {
     std::vector<std::pair<std::wstring, UINT>> items;
     for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i) {
         wchar_t text[64] = {};
         ::GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
         items.emplace_back(text, ::GetMenuItemID(menu, i));
     }
-    if (menu)
+    if (menu && destroy)
         ::DestroyMenu(menu);
     return items;
 }
@@ -749,6 +749,43 @@ TEST_F(ChannelTreeTest, ChannelRowMenuPlaysAndAddsOrRemovesTheFavourite) {
     EXPECT_FALSE(IsFavorite(tree.Catalogs()[2].channels[0].info));
     tree.RunRowCommand(2, CChannelTreeCtrl::kAddFavoriteCommand);  // a catalog: nothing
     EXPECT_EQ(2, listener.favoriteChanges);
+}
+
+// Items of the popup menu on the screen, read when the menu is up, which is then closed.
+static std::vector<std::pair<std::wstring, UINT>> g_shownMenu;
+static void CALLBACK ReadAndCloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    if (HWND popup = FindThreadWindow(L"#32768", nullptr))
+        g_shownMenu = MenuItems(reinterpret_cast<HMENU>(::SendMessageW(popup, 0x01E1 /* MN_GETHMENU */, 0, 0)), false);
+    ::EndMenu();
+}
+
+TEST_F(ChannelTreeTest, MenuKeyAndShiftF10OpenTheSelectedChannelsMenu) {
+    AddStandardCatalogs();
+    CAllChannelTreeCtrl tree;
+    CreateTree(tree);
+    tree.Reload();
+    Click(tree, RowY(2));
+    Click(tree, RowY(3));  // s1 selected
+    using Items = std::vector<std::pair<std::wstring, UINT>>;
+    const Items expected{{L"播放", CChannelTreeCtrl::kPlayCommand},
+                         {L"添加到我的收藏", CChannelTreeCtrl::kAddFavoriteCommand}};
+
+    g_shownMenu.clear();
+    ::SetTimer(nullptr, 0, 300, &ReadAndCloseMenu);
+    ::SendMessageW(tree, WM_KEYDOWN, VK_APPS, 1);
+    EXPECT_EQ(expected, g_shownMenu);
+
+    g_shownMenu.clear();
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    ::SetKeyboardState(keys);
+    ::SetTimer(nullptr, 0, 300, &ReadAndCloseMenu);
+    ::SendMessageW(tree, WM_SYSKEYDOWN, VK_F10, 1);
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(expected, g_shownMenu);
 }
 
 TEST_F(ChannelTreeTest, KeysMoveTheSelectionExpandOneCatalogAndEnterOpens) {
