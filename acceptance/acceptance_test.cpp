@@ -314,7 +314,9 @@ TEST_F(PlayerScenario, WheelScrollsTheListUnderThePointerWhileTypingInTheSearchB
     const LPARAM pointer = MAKELPARAM(listRect.left + 40, listRect.top + 60);
     ::PostMessageW(edit, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-2 * WHEEL_DELTA)), pointer);
     EXPECT_TRUE(WaitUntil([&] { return ScreenPixelsOf(list) != before; }, kUiTimeoutMs)) << "the list did not move";
-    // At once: resting there, the pointer would bring up the tooltip of its new row.
+    // The pointer moves on, so that the tooltip of the row it rested on does not hide the list.
+    ::SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(40, static_cast<WORD>(-5)));
+    Settle(300);
     EXPECT_TRUE(SaveScreenshot(L"wheel", {frame}));
 
     // And back up, the search box keeping the focus and its empty keyword.
