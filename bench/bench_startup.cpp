@@ -1,10 +1,17 @@
 // Times the player's start: from CreateProcess of TrovaPlayer6.exe to its main frame being
-// shown and to its first painted frame (the frame and every visible window in it without a
-// pending paint), then reads the process's memory once start-up has settled, and asks the
-// player to quit. Run it only in a Wine prefix of its own (bench/run_startup.sh): the player
+// shown, to its first painted frame (the frame and every visible window in it without a
+// pending paint) and to the channel list showing the whole catalogue (its all-channels header
+// counting `channels`), then reads the process's memory once start-up has settled, and asks
+// the player to quit. From the frame's appearance until then a prober thread sends the frame
+// a message every few milliseconds and reports the longest wait for an answer: the longest
+// time the window thread left a sent message unanswered during the start and the
+// synchronisation. Run it only in a Wine prefix of its own (bench/run_startup.sh): the player
 // uses the per-user folders and settings of the prefix it runs in.
 //
-// Usage: bench_startup <path of TrovaPlayer6.exe> [runs] [settle ms] [timeout ms]
+// Usage: bench_startup <path of TrovaPlayer6.exe> [runs] [settle ms] [timeout ms] [channels]
+// With TROVA_BENCH_DRIVE set to a keyword, once the list is complete the first catalog is
+// expanded by a click and then the keyword typed into the search box, each followed by a line
+// "[drive] ..." and a pause, in which a screenshot can be taken.
 
 #include <windows.h>
 #include <psapi.h>
@@ -12,6 +19,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -85,14 +94,142 @@ bool AnyChildPending(HWND frame) {
     return pending;
 }
 
+struct ChildSearch {
+    int id;
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK CheckChildId(HWND child, LPARAM param) {
+    auto& search = *reinterpret_cast<ChildSearch*>(param);
+    wchar_t name[64] = {};
+    ::GetClassNameW(child, name, 64);
+    if (::GetDlgCtrlID(child) != search.id || (search.className && std::wcscmp(name, search.className) != 0))
+        return TRUE;
+    search.found = child;
+    return FALSE;
+}
+
+HWND FindChild(HWND parent, int id, const wchar_t* className) {
+    ChildSearch search{id, className, nullptr};
+    ::EnumChildWindows(parent, &CheckChildId, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Expands the first catalog of the all-channels list, then types the keyword into the search box.
+void DriveForScreenshots(HWND frame, const std::wstring& keyword) {
+    const DWORD pauseMs = 5000;
+    if (const HWND tree = FindChild(frame, 1001, L"TrovaChannelTree")) {
+        const LPARAM secondRow = MAKELPARAM(40, 22 + 11);  // row 0 is the group of latest updates
+        ::PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, secondRow);
+        ::PostMessageW(tree, WM_LBUTTONUP, 0, secondRow);
+    }
+    ::Sleep(500);
+    std::printf("[drive] expanded\n");
+    std::fflush(stdout);
+    ::Sleep(pauseMs);
+    if (const HWND panel = FindChild(frame, 1009, L"TrovaSearchPanel")) {
+        const HWND edit = ::GetDlgItem(panel, 1001);
+        // A click gives the box the focus, which takes its cue text away, as for a user.
+        ::PostMessageW(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 8));
+        ::PostMessageW(edit, WM_LBUTTONUP, 0, MAKELPARAM(10, 8));
+        for (wchar_t c : keyword)
+            ::PostMessageW(edit, WM_CHAR, c, 0);
+    }
+    ::Sleep(500);
+    std::printf("[drive] searched\n");
+    std::fflush(stdout);
+    ::Sleep(pauseMs);
+}
+
 struct StartResult {
     double shown = -1, framePainted = -1, allPainted = -1;  // seconds after CreateProcess
+    double listComplete = -1;
+    double longestUnanswered = 0;  // seconds
+    double longestUnansweredAt = -1;  // when that message was sent, seconds after CreateProcess
     SIZE_T workingSet = 0, peakWorkingSet = 0, privateBytes = 0;
+};
+
+// The count that the all-channels header shows as "所有频道(count)", or -1 when no such header
+// answered in time.
+struct HeaderSearch {
+    int count;
+};
+
+BOOL CALLBACK CheckHeader(HWND child, LPARAM param) {
+    static const wchar_t kCaption[] = L"所有频道(";
+    const size_t captionLength = sizeof(kCaption) / sizeof(kCaption[0]) - 1;
+    wchar_t text[64] = {};
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutW(child, WM_GETTEXT, 64, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 1000, &copied))
+        return TRUE;
+    if (std::wcsncmp(text, kCaption, captionLength) != 0)
+        return TRUE;
+    reinterpret_cast<HeaderSearch*>(param)->count = _wtoi(text + captionLength);
+    return FALSE;
+}
+
+int ShownChannelCount(HWND frame) {
+    HeaderSearch search{-1};
+    ::EnumChildWindows(frame, &CheckHeader, reinterpret_cast<LPARAM>(&search));
+    return search.count;
+}
+
+// Sends the frame WM_NULL every few milliseconds until stopped and keeps the longest wait.
+class CResponsivenessProbe {
+public:
+    CResponsivenessProbe(HWND frame, double origin) : frame_(frame), origin_(origin) {
+        stop_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        thread_ = ::CreateThread(nullptr, 0, &Run, this, 0, nullptr);
+    }
+    ~CResponsivenessProbe() {
+        double at = 0;
+        Stop(at);
+    }
+    CResponsivenessProbe(const CResponsivenessProbe&) = delete;
+    CResponsivenessProbe& operator=(const CResponsivenessProbe&) = delete;
+
+    // Seconds of the longest wait for an answer; `at` receives when it began.
+    double Stop(double& at) {
+        if (thread_) {
+            ::SetEvent(stop_);
+            ::WaitForSingleObject(thread_, INFINITE);
+            ::CloseHandle(thread_);
+            ::CloseHandle(stop_);
+            thread_ = nullptr;
+        }
+        at = longestAt_ - origin_;
+        return longest_;
+    }
+
+private:
+    static DWORD WINAPI Run(void* self) {
+        auto& probe = *static_cast<CResponsivenessProbe*>(self);
+        while (::WaitForSingleObject(probe.stop_, 5) == WAIT_TIMEOUT) {
+            const double start = Now();
+            DWORD_PTR result = 0;
+            if (!::SendMessageTimeoutW(probe.frame_, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result) &&
+                !::IsWindow(probe.frame_))
+                break;
+            if (Now() - start > probe.longest_) {
+                probe.longest_ = Now() - start;
+                probe.longestAt_ = start;
+            }
+        }
+        return 0;
+    }
+
+    HWND frame_;
+    HANDLE stop_ = nullptr;
+    HANDLE thread_ = nullptr;
+    double origin_;
+    double longest_ = 0;
+    double longestAt_ = 0;
 };
 
 // Starts the player, polls its windows every millisecond, lets it settle, reads its memory
 // and ends it.
-bool StartOnce(const std::wstring& program, DWORD settleMs, DWORD timeoutMs, StartResult& result) {
+bool StartOnce(const std::wstring& program, DWORD settleMs, DWORD timeoutMs, int channels, StartResult& result) {
     std::wstring folder = program.substr(0, program.find_last_of(L"\\/") + 1);
     std::wstring commandLine = L"\"" + program + L"\"";
     STARTUPINFOW startup{};
@@ -107,13 +244,17 @@ bool StartOnce(const std::wstring& program, DWORD settleMs, DWORD timeoutMs, Sta
     ScopedHandle processHandle(process.hProcess);
     ScopedHandle threadHandle(process.hThread);
 
+    std::unique_ptr<CResponsivenessProbe> probe;
+    HWND frame = nullptr;
     while (Now() - start < timeoutMs / 1000.0) {
         if (::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
             std::fprintf(stderr, "the player ended during start-up\n");
             return false;
         }
-        const HWND frame = FindFrame(process.dwProcessId);
+        frame = FindFrame(process.dwProcessId);
         if (frame) {
+            if (!probe)
+                probe.reset(new CResponsivenessProbe(frame, start));
             const double now = Now() - start;
             if (result.shown < 0)
                 result.shown = now;
@@ -126,8 +267,21 @@ bool StartOnce(const std::wstring& program, DWORD settleMs, DWORD timeoutMs, Sta
         }
         ::Sleep(1);
     }
+    // The whole catalogue in the list: the synchronisation after the start has ended.
+    while (frame && channels > 0 && Now() - start < timeoutMs / 1000.0) {
+        if (ShownChannelCount(frame) >= channels) {
+            result.listComplete = Now() - start;
+            break;
+        }
+        ::Sleep(20);
+    }
 
     ::Sleep(settleMs);
+    if (probe)
+        result.longestUnanswered = probe->Stop(result.longestUnansweredAt);
+    if (const wchar_t* keyword = _wgetenv(L"TROVA_BENCH_DRIVE"))
+        if (frame && *keyword)
+            DriveForScreenshots(frame, keyword);
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof(memory);
     if (::GetProcessMemoryInfo(process.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
@@ -166,18 +320,21 @@ int wmain(int argc, wchar_t** argv) {
     const int runs = argc > 2 ? _wtoi(argv[2]) : 5;
     const DWORD settleMs = argc > 3 ? _wtoi(argv[3]) : 3000;
     const DWORD timeoutMs = argc > 4 ? _wtoi(argv[4]) : 120000;
+    const int channels = argc > 5 ? _wtoi(argv[5]) : 0;
 
-    std::printf("%4s %10s %16s %14s %12s %12s %12s\n", "run", "shown ms", "frame painted ms", "all painted ms",
-                "working MB", "peak WS MB", "private MB");
+    std::printf("%4s %10s %16s %14s %14s %16s %12s %12s %12s %12s\n", "run", "shown ms", "frame painted ms",
+                "all painted ms", "list done ms", "unanswered max ms", "working MB", "peak WS MB", "private MB",
+                "(max at ms)");
     std::vector<double> painted;
     for (int run = 1; run <= runs; ++run) {
         StartResult result;
-        if (!StartOnce(program, settleMs, timeoutMs, result))
+        if (!StartOnce(program, settleMs, timeoutMs, channels, result))
             return 1;
         const double mb = 1024.0 * 1024.0;
-        std::printf("%4d %10.0f %16.0f %14.0f %12.1f %12.1f %12.1f\n", run, result.shown * 1000,
-                    result.framePainted * 1000, result.allPainted * 1000, result.workingSet / mb,
-                    result.peakWorkingSet / mb, result.privateBytes / mb);
+        std::printf("%4d %10.0f %16.0f %14.0f %14.0f %16.0f %12.1f %12.1f %12.1f %12.0f\n", run,
+                    result.shown * 1000, result.framePainted * 1000, result.allPainted * 1000,
+                    result.listComplete * 1000, result.longestUnanswered * 1000, result.workingSet / mb,
+                    result.peakWorkingSet / mb, result.privateBytes / mb, result.longestUnansweredAt * 1000);
         std::fflush(stdout);
         if (run > 1)
             painted.push_back(result.allPainted);
