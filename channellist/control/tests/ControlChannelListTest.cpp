@@ -403,9 +403,13 @@ TEST_F(ControlChannelListTest, WheelAndKeysReachTheListsFromTheSearchBox) {
     MSG elsewhere = {container.Window(), WM_KEYDOWN, VK_DOWN, 0, 0, {}};
     EXPECT_EQ(S_FALSE, active->TranslateAccelerator(&elsewhere));
 
-    // Down goes to the results; Escape empties the keyword as the clear button does.
+    // Down goes to the first result, which Enter opens; Escape empties the keyword as the
+    // clear button does.
+    Advise();
     SendMessageW(SearchEdit(), WM_KEYDOWN, VK_DOWN, 0);
     EXPECT_EQ(Child(kSearchTree), GetFocus());
+    SendMessageW(Child(kSearchTree), WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(std::vector<std::wstring>{L"trova://global/ch-beta"}, sink.links);
     SetFocus(SearchEdit());
     SendMessageW(SearchEdit(), WM_KEYDOWN, VK_ESCAPE, 0);
     SendMessageW(SearchEdit(), WM_CHAR, VK_ESCAPE, 0);
