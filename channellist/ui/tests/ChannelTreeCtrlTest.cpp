@@ -192,6 +192,22 @@ TEST_F(ChannelTreeTest, ReloadWithoutCatalogsKeepsTheRows) {
     EXPECT_EQ(100u, tree.totalVisitors);
 }
 
+TEST_F(ChannelTreeTest, HistoryReloadKeepsItsRowsWhileAnotherConnectionHoldsTheFile) {
+    AddStandardCatalogs();
+    TouchHistory(u1);
+    TouchHistory(s2);
+    CHistoryTreeCtrl history;
+    CreateTree(history);
+    history.Reload();
+    ASSERT_EQ(2u, history.Channels().size());
+    data.Exec("BEGIN EXCLUSIVE;");
+    history.Reload();  // nothing can be read: no half-filled or emptied list
+    data.Exec("COMMIT;");
+    EXPECT_EQ(2u, history.Channels().size());
+    EXPECT_EQ(2, history.channelCount);
+    EXPECT_EQ(100u, history.totalVisitors);
+}
+
 TEST_F(ChannelTreeTest, FindChannelNameMatchesLinksExactly) {
     AddStandardCatalogs();
     CAllChannelTreeCtrl tree;
