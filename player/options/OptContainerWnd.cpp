@@ -161,8 +161,21 @@ void COptContainerWnd::OnMouseMove(UINT, POINT point) {
 
 // Another window took the pointer: no title is under it any more as far as we can tell.
 void COptContainerWnd::OnCaptureChanged(HWND newCapture) {
-    if (newCapture == m_hWnd)
-        return;
+    if (newCapture != m_hWnd)
+        ClearHover();
+}
+
+// Hidden when the view switches pages without the mouse (a played link): a pointer resting on
+// a title must neither stay captured by a page nobody sees nor light its title later.
+void COptContainerWnd::OnShowWindow(BOOL show, UINT) {
+    if (!show) {
+        ReleaseCapture();
+        ClearHover();
+    }
+    SetMsgHandled(FALSE);
+}
+
+void COptContainerWnd::ClearHover() {
     bool changed = false;
     for (OptPageEntry& entry : entries_) {
         changed |= entry.hover;

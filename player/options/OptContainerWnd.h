@@ -42,6 +42,7 @@ public:
         MSG_WM_CAPTURECHANGED(OnCaptureChanged)
         MSG_WM_SIZE(OnSize)
         MSG_WM_LBUTTONDOWN(OnLButtonDown)
+        MSG_WM_SHOWWINDOW(OnShowWindow)
     END_MSG_MAP()
 
 protected:
@@ -57,8 +58,10 @@ private:
     void OnCaptureChanged(HWND newCapture);
     void OnSize(UINT type, SIZE size);
     void OnLButtonDown(UINT flags, POINT point);
+    void OnShowWindow(BOOL show, UINT status);
 
     void AddPage(const wchar_t* title, CDialogImpl& page);
+    void ClearHover();
     void Paint(HDC dc);
 
     ScopedFont font_;

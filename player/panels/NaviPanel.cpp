@@ -61,6 +61,8 @@ void CNaviPanel::SetWidth(int width) {
 }
 
 void CNaviPanel::SelectPlayItem() {
+    // The page changes without the mouse, so the pointer's last look and capture are stale.
+    EndHover();
     bool newlySelected = false;
     for (Item& item : items_) {
         if (item.id == kPlayItemId) {
@@ -129,6 +131,22 @@ void CNaviPanel::DrawItemNow(const Item& item, Look look) {
 void CNaviPanel::InvalidateItem(const Item& item) {
     if (IsWindow())
         ::InvalidateRect(m_hWnd, &item.rect, FALSE);
+}
+
+void CNaviPanel::EndHover() {
+    for (Item& item : items_) {
+        if (item.hover) {
+            item.hover = false;
+            InvalidateItem(item);
+        }
+    }
+    ReleaseCapture();
+}
+
+void CNaviPanel::OnShowWindow(BOOL show, UINT) {
+    if (!show)
+        EndHover();
+    SetMsgHandled(FALSE);
 }
 
 void CNaviPanel::OnMouseMove(UINT, POINT point) {

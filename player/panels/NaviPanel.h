@@ -54,6 +54,7 @@ public:
         MSG_WM_MOUSEMOVE(OnMouseMove)
         MSG_WM_LBUTTONDOWN(OnLButtonDown)
         MSG_WM_LBUTTONUP(OnLButtonUp)
+        MSG_WM_SHOWWINDOW(OnShowWindow)
     END_MSG_MAP()
 
 protected:
@@ -68,6 +69,7 @@ private:
     void OnMouseMove(UINT flags, POINT point);
     void OnLButtonDown(UINT flags, POINT point);
     void OnLButtonUp(UINT flags, POINT point);
+    void OnShowWindow(BOOL show, UINT status);
 
     void Paint(HDC target);
     void DrawText(HDC dc, const CSkin& skin, const Item& item) const;
@@ -75,6 +77,8 @@ private:
     // Draws an item straight onto the window, outside of painting.
     void DrawItemNow(const Item& item, Look look);
     void InvalidateItem(const Item& item);
+    // Forgets where the pointer was: no item keeps the pointer's look and the capture goes.
+    void EndHover();
 
     std::vector<Item> items_;
     INaviListener* listener_ = nullptr;

@@ -128,6 +128,22 @@ TEST_F(OptContainerTest, HoverHoldsTheCaptureUntilThePointerLeavesTheTitles) {
     EXPECT_EQ(nullptr, ::GetCapture());
 }
 
+// The view hides the options when a played link switches the page while the pointer rests on a
+// title: the hidden container must neither keep the pointer nor show the title lit next time.
+TEST_F(OptContainerTest, HidingEndsHoverAndCapture) {
+    const POINT over = Centre(Entries()[2].hitRect);
+    container.SendMessage(WM_MOUSEMOVE, 0, MakePointLParam(over.x, over.y));
+    ASSERT_EQ(container.m_hWnd, ::GetCapture());
+
+    container.ShowWindow(SW_HIDE);
+    EXPECT_EQ(nullptr, ::GetCapture());
+    EXPECT_FALSE(Entries()[2].hover);
+    container.ShowWindow(SW_SHOWNA);
+    capture.PrintClient(container);
+    const int y = Entries()[2].hitRect.bottom - 1;
+    EXPECT_EQ(container.Plasma().PixelAt(2, y), capture.Pixel(2, y));
+}
+
 TEST_F(OptContainerTest, SelectedTitleIsDarkenedAndHoveredOneLightened) {
     const POINT over = Centre(Entries()[2].hitRect);
     container.SendMessage(WM_MOUSEMOVE, 0, MakePointLParam(over.x, over.y));

@@ -290,6 +290,35 @@ TEST_F(NaviPanelTest, SelectingThePlayItemDeselectsTheOthersAndTellsOnlyOnce) {
     EXPECT_EQ((std::vector<int>{13, 11}), listener_.selected);
 }
 
+// The pointer rests on an item when a played link switches the page, or the strip is hidden:
+// the strip no longer knows where the pointer is, so it lets go of it.
+TEST_F(NaviPanelTest, APageChangeWithoutTheMouseEndsHoverAndCapture) {
+    CreateWithItems();
+    Send(WM_MOUSEMOVE, Inside(2));
+    ASSERT_EQ(panel_.m_hWnd, ::GetCapture());
+    panel_.SelectPlayItem();
+    EXPECT_EQ(nullptr, ::GetCapture());
+    for (const auto& item : panel_.Items())
+        EXPECT_FALSE(item.hover) << item.id;
+    // A release that was never pressed here selects nothing.
+    Send(WM_LBUTTONUP, Inside(2));
+    EXPECT_EQ((std::vector<bool>{false, true, false}), Selected());
+    EXPECT_EQ(std::vector<int>{11}, listener_.selected);
+
+    // An already selected play item changes no page but still drops the pointer.
+    Send(WM_MOUSEMOVE, Inside(0));
+    panel_.SelectPlayItem();
+    EXPECT_EQ(nullptr, ::GetCapture());
+    EXPECT_FALSE(panel_.Items()[0].hover);
+
+    panel_.ShowWindow(SW_SHOWNA);
+    Send(WM_MOUSEMOVE, Inside(0));
+    ASSERT_EQ(panel_.m_hWnd, ::GetCapture());
+    panel_.ShowWindow(SW_HIDE);
+    EXPECT_EQ(nullptr, ::GetCapture());
+    EXPECT_FALSE(panel_.Items()[0].hover);
+}
+
 TEST_F(NaviPanelTest, WithoutANavigationStripThereIsNoPanelAndNoItem) {
     CSkin::Destroy();  // the next Instance() is an empty skin
     EXPECT_FALSE(panel_.Create(host_, &listener_));
@@ -354,6 +383,15 @@ TEST_F(NaviPanelOnScreenTest, HoverDownActiveAndActiveHoverLooks) {
     ::UpdateWindow(panel_);
     ExpectLook(1, Look::Normal);
     EXPECT_EQ(PieceColor(Look::Normal, kRight), WindowPixel(panel_, 299, 1));
+}
+
+TEST_F(NaviPanelOnScreenTest, SelectingThePlayItemRemovesThePointersLook) {
+    Send(WM_MOUSEMOVE, Inside(2));
+    ExpectLook(2, Look::Hover);
+    panel_.SelectPlayItem();
+    ::UpdateWindow(panel_);
+    ExpectLook(1, Look::Active);
+    ExpectLook(2, Look::Normal);
 }
 
 // The skin shipped with the player has a complete strip for the panel.
