@@ -302,7 +302,8 @@ BOOL COptCreditPanel::OnInitDialog(HWND, LPARAM) {
     SetItemText(m_hWnd, IDC_OPT_ABOUT_TITLE, L"Vantel P2P点播视频播放器");
     SetItemText(m_hWnd, IDC_OPT_ABOUT_VERSION, (L"版本： " + version).c_str());
     SetItemText(m_hWnd, IDC_OPT_ABOUT_RIGHTS, L"版权所有 (C) Vantel。保留所有权利。");
-    SetItemText(m_hWnd, IDC_OPT_ABOUT_HOME, L"主页：http://www.vantel.com");
-    SetItemText(m_hWnd, IDC_OPT_ABOUT_SUPPORT, L"技术支持：support@vantel.com");
+    // The same site as the home page and the caption's links, and mail at its domain.
+    SetItemText(m_hWnd, IDC_OPT_ABOUT_HOME, L"主页：http://www.vantel.tv/");
+    SetItemText(m_hWnd, IDC_OPT_ABOUT_SUPPORT, L"技术支持：support@vantel.tv");
     return TRUE;
 }

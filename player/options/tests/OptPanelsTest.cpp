@@ -346,8 +346,9 @@ TEST_F(OptPanelTest, AboutPageShowsTheProgramsFileVersion) {
     ASSERT_NE(nullptr, page.CreateModeless(host));
     EXPECT_EQ(L"Vantel P2P点播视频播放器", Text(page, IDC_OPT_ABOUT_TITLE));
     EXPECT_EQ(L"版本： 6.0.1.25", Text(page, IDC_OPT_ABOUT_VERSION));
-    EXPECT_EQ(0u, Text(page, IDC_OPT_ABOUT_HOME).find(L"主页："));
-    EXPECT_EQ(0u, Text(page, IDC_OPT_ABOUT_SUPPORT).find(L"技术支持："));
+    // The site of the home page and the caption's links, and a mail address of the same domain.
+    EXPECT_EQ(L"主页：http://www.vantel.tv/", Text(page, IDC_OPT_ABOUT_HOME));
+    EXPECT_EQ(L"技术支持：support@vantel.tv", Text(page, IDC_OPT_ABOUT_SUPPORT));
     EXPECT_NE(nullptr, reinterpret_cast<HICON>(
                            ::SendDlgItemMessageW(page, IDC_OPT_ABOUT_ICON, STM_GETICON, 0, 0)));
 }
