@@ -274,16 +274,30 @@ protected:
             ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
             lines.push_back(line);
         }
-        std::sort(lines.begin(), lines.end());
         return lines;
+    }
+    // Those of `names` that are folders of the skins root, in the order the file system lists them.
+    std::vector<std::wstring> InListingOrder(const std::vector<std::wstring>& names) {
+        std::vector<std::wstring> listed;
+        WIN32_FIND_DATAW found;
+        HANDLE search = ::FindFirstFileW((skins.path() + L"*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return listed;
+        do {
+            if (std::find(names.begin(), names.end(), found.cFileName) != names.end())
+                listed.push_back(found.cFileName);
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+        return listed;
     }
 
     TempFolder skins;
 };
 
 TEST_F(SkinPageTest, ListsOnlyFoldersHoldingASkinDescription) {
+    // "Night" before "general" would be a plain sort, not the order of the listing.
     AddSkin(L"general", true);
-    AddSkin(L"night", true);
+    AddSkin(L"Night", true);
     AddSkin(L"broken", false);
     WriteSmallFile(skins.path() + L"skin.xml", "<skin/>");
     ::CreateDirectoryW((skins.path() + L"odd").c_str(), nullptr);
@@ -292,12 +306,16 @@ TEST_F(SkinPageTest, ListsOnlyFoldersHoldingASkinDescription) {
     COptSkinPanel page(skins.path());
     ASSERT_NE(nullptr, page.CreateModeless(host));
     EXPECT_EQ(L"刷新皮肤列表", Text(page, IDC_OPT_SKIN_REFRESH));
-    EXPECT_EQ((std::vector<std::wstring>{L"general", L"night"}), Lines(page));
+    const std::vector<std::wstring> listed = InListingOrder({L"general", L"Night"});
+    ASSERT_EQ(2u, listed.size());
+    EXPECT_EQ(listed, Lines(page));
     EXPECT_EQ(0, ::SendDlgItemMessageW(page, IDC_OPT_SKIN_LIST, LB_GETCURSEL, 0, 0));
 
     AddSkin(L"spring", true);
     ClickButton(page, IDC_OPT_SKIN_REFRESH);
-    EXPECT_EQ((std::vector<std::wstring>{L"general", L"night", L"spring"}), Lines(page));
+    const std::vector<std::wstring> relisted = InListingOrder({L"general", L"Night", L"spring"});
+    ASSERT_EQ(3u, relisted.size());
+    EXPECT_EQ(relisted, Lines(page));
     EXPECT_EQ(0, ::SendDlgItemMessageW(page, IDC_OPT_SKIN_LIST, LB_GETCURSEL, 0, 0));
 }
 

@@ -148,9 +148,16 @@ TEST(BCastCmdPanelTest, OnlyTheCreateButtonReachesTheListener) {
         ::SendMessageW(::GetDlgItem(bar, id), BM_CLICK, 0, 0);
     EXPECT_EQ(std::vector<std::string>{"create"}, listener.calls);
 
+    // Without a listener the click goes nowhere: no form of its own, no other bar's listener.
     CBCastCmdPanel alone;
     ASSERT_TRUE(alone.Create(host, RECT{0, 0, 300, 32}, nullptr, WS_CHILD, 0, 3002));
-    ::SendMessageW(::GetDlgItem(alone, 101), BM_CLICK, 0, 0);
+    const bool opened = WithModalDialog(kFormTitle, [&] {
+        ::SendMessageW(::GetDlgItem(alone, 101), BM_CLICK, 0, 0);
+        PumpUntil([] { return false; }, 200);
+    }, [](HWND box) { ClickButton(box, IDCANCEL); });
+    EXPECT_FALSE(opened);
+    EXPECT_TRUE(alone.IsWindow());
+    EXPECT_EQ(std::vector<std::string>{"create"}, listener.calls);
 }
 
 TEST_F(BroadcastPanelTest, StartAndDeleteChangeNothing) {
