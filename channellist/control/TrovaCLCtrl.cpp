@@ -10,6 +10,7 @@
 
 #include <boost/bind/bind.hpp>
 #include <boost/function.hpp>
+#include <boost/thread/condition_variable.hpp>
 #include <boost/thread/mutex.hpp>
 #include <boost/thread/thread.hpp>
 
@@ -18,6 +19,11 @@
 #include <new>
 
 namespace {
+
+// Lets the synchronisation thread read once the control's first frame is painted.
+const UINT_PTR kFirstFramePaintedTimer = 1;
+// How long the thread waits for that at most, should the container not pump messages.
+const int kFirstFrameWaitMs = 2000;
 
 const CClassEntry kControlEntry = [] {
     CClassEntry e;
@@ -176,9 +182,11 @@ int CTrovaCLCtrl::OnCreate(CREATESTRUCTW*) {
     // The lists are read on the synchronisation thread, so that the frame paints at once
     // whatever the catalogue's size; the thread reads them before its merge, since on a new
     // database the first read creates the tables, which would otherwise change the schema
-    // under the running merge and fail it. Without a thread, the lists are read here.
+    // under the running merge and fail it. The thread begins on a timer, which comes only once
+    // every pending paint is done: its reading does not compete with the first frame.
     StartSync();
     if (!syncThread_) ReloadTrees();
+    if (!::SetTimer(m_hWnd, kFirstFramePaintedTimer, USER_TIMER_MINIMUM, nullptr)) LetSyncRead();
 
     LayoutChildren();
     return 0;
@@ -231,6 +239,16 @@ LRESULT CTrovaCLCtrl::OnChannelListSynced(UINT, WPARAM, LPARAM, BOOL&) {
     return 1;
 }
 
+LRESULT CTrovaCLCtrl::OnTimer(UINT, WPARAM id, LPARAM, BOOL& handled) {
+    if (id != kFirstFramePaintedTimer) {
+        handled = FALSE;
+        return 0;
+    }
+    ::KillTimer(m_hWnd, kFirstFramePaintedTimer);
+    LetSyncRead();
+    return 0;
+}
+
 LRESULT CTrovaCLCtrl::OnChannelListLoaded(UINT, WPARAM, LPARAM, BOOL&) {
     ShowReadLists();
     return 0;
@@ -274,7 +292,16 @@ struct CTrovaCLCtrl::ReadLists {
     // Counts the history reloads of the window thread: a history read that began before one of
     // them is older than what the list shows.
     int historyReloads = 0;
+    bool mayRead = false;  // set once the first frame is painted (or the window goes)
+    boost::condition_variable mayReadChanged;
 };
+
+void CTrovaCLCtrl::LetSyncRead() {
+    if (!readLists_) return;
+    boost::mutex::scoped_lock hold(readLists_->lock);
+    readLists_->mayRead = true;
+    readLists_->mayReadChanged.notify_all();
+}
 
 void CTrovaCLCtrl::StartSync() {
     readLists_ = std::make_shared<ReadLists>();
@@ -289,6 +316,7 @@ void CTrovaCLCtrl::StartSync() {
 
 void CTrovaCLCtrl::WaitForSync() {
     if (!syncThread_) return;
+    LetSyncRead();  // it would otherwise wait for a frame that is not coming
     syncThread_->join();
     syncThread_.reset();
 }
@@ -296,6 +324,11 @@ void CTrovaCLCtrl::WaitForSync() {
 void CTrovaCLCtrl::SyncThreadProc(HWND window, std::shared_ptr<ReadLists> lists) {
     // Only what it reads into `lists` and the posted messages reach the window thread; the
     // windows are never touched here.
+    {
+        boost::mutex::scoped_lock hold(lists->lock);
+        lists->mayReadChanged.timed_wait(hold, boost::posix_time::milliseconds(kFirstFrameWaitMs),
+                                         [&] { return lists->mayRead; });
+    }
     ReadInto(*lists);
     if (::IsWindow(window)) ::PostMessageW(window, WM_CHANNELLIST_LOADED, 0, 0);
     if (!SyncChannelList()) return;

@@ -69,6 +69,7 @@ protected:
         MSG_WM_DESTROY(OnDestroy)
         MESSAGE_HANDLER(WM_CHANNELLIST_SYNCED, OnChannelListSynced)
         MESSAGE_HANDLER(WM_CHANNELLIST_LOADED, OnChannelListLoaded)
+        MESSAGE_HANDLER(WM_TIMER, OnTimer)
         MESSAGE_HANDLER(WM_MOUSEWHEEL, OnMouseWheel)
         CHAIN_MSG_MAP(COleControl)
     END_MSG_MAP()
@@ -82,11 +83,14 @@ private:
     void OnDestroy();
     LRESULT OnChannelListSynced(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnChannelListLoaded(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnTimer(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
     // From any child: the wheel scrolls the list under the pointer.
     LRESULT OnMouseWheel(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
     bool CreateHeader(UI::CChannelHeaderCtrl& header, int id, const wchar_t* caption, bool visible);
     bool CreateTree(UI::CChannelTreeCtrl& tree, int id, bool visible);
     void StartSync();
+    // Lets the synchronisation thread begin its reading.
+    void LetSyncRead();
     void WaitForSync();
     struct ReadLists;
     static void SyncThreadProc(HWND window, std::shared_ptr<ReadLists> lists);
