@@ -39,8 +39,9 @@ void CChannelHeaderCtrl::SetRightText(const std::wstring& text) { rightText = te
 WindowClassSpec CChannelHeaderCtrl::GetWindowClassSpec() const {
     WindowClassSpec windowClass;
     windowClass.name = L"TrovaChannelHeader";
-    // Every press of a quick double click is a click on the bar.
-    windowClass.style = 0;
+    // Every press of a quick double click is a click on the bar (no CS_DBLCLKS). The right text
+    // and the arrow hang on the right edge, so a resize repaints the whole bar.
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
     return windowClass;
 }
 

@@ -124,6 +124,23 @@ TEST_F(ChannelHeaderTest, PaintsTiledBackgroundTextsAndTheArrow) {
     EXPECT_NE(kArrowGrey, capture.Pixel(193, 10));
 }
 
+// The right text and the arrow move with the right edge: a wider bar is painted anew in full,
+// not just the strip it gained, or the old right text stays on screen beside the new one.
+TEST_F(ChannelHeaderTest, AResizedBarIsRepaintedWhole) {
+    Create(200);
+    LoadSkin();
+    host.ShowWindow(SW_SHOWNOACTIVATE);
+    ASSERT_TRUE(::UpdateWindow(host));
+    RECT pending{};
+    ASSERT_FALSE(::GetUpdateRect(header, &pending, FALSE));
+
+    header.SetWindowPos(nullptr, 0, 0, 300, 20, SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(::GetUpdateRect(header, &pending, FALSE));
+    EXPECT_EQ(0, pending.left);
+    EXPECT_EQ(300, pending.right);
+    host.ShowWindow(SW_HIDE);
+}
+
 TEST_F(ChannelHeaderTest, ALongCaptionStopsBeforeTheRightText) {
     Create(200);
     LoadSkin();
