@@ -1,14 +1,3 @@
-# Cross-build for 32-bit Windows with the posix-threads flavour of mingw-w64.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-build for 32-bit Windows (the build that the 32-bit outside components need).
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
-set(TROVA_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${TROVA_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TROVA_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER  ${TROVA_TRIPLE}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TROVA_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw32-common.cmake)

@@ -1,0 +1,14 @@
+# The part of the mingw-w64 toolchain files that both targets share; they set
+# CMAKE_SYSTEM_PROCESSOR first. The posix-threads flavour of the compilers.
+set(CMAKE_SYSTEM_NAME Windows)
+
+set(TROVA_TRIPLE ${CMAKE_SYSTEM_PROCESSOR}-w64-mingw32)
+set(CMAKE_C_COMPILER   ${TROVA_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TROVA_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${TROVA_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${TROVA_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
