@@ -279,19 +279,45 @@ STDMETHODIMP CTrovaCLCtrl::TranslateAccelerator(LPMSG msg) {
 
 // --- Synchronisation ---
 
+namespace {
+
+// A flat list read on the synchronisation thread until the window thread shows it. The window
+// thread also reloads the list itself (after an opened channel, a favourite's change) and counts
+// those reloads: a read that began before one of them is older than what the list shows.
+struct PendingFlatList {
+    bool read = false;
+    UI::FlatListContent content;
+    int windowReloads = 0;
+
+    // Synchronisation thread, under the lock: keeps a read unless the window reloaded since
+    // `reloadsAtStart`.
+    void Keep(bool succeeded, UI::FlatListContent& fresh, int reloadsAtStart) {
+        if (!succeeded || reloadsAtStart != windowReloads) return;
+        content = std::move(fresh);
+        read = true;
+    }
+    // Window thread, under the lock: the list is about to be reloaded there.
+    void Outdate() {
+        ++windowReloads;
+        read = false;
+    }
+    // Window thread, under the lock: the kept read, once.
+    bool Take(UI::FlatListContent& out) {
+        if (!read) return false;
+        out = std::move(content);
+        read = false;
+        return true;
+    }
+};
+
+}  // namespace
+
 struct CTrovaCLCtrl::ReadLists {
     boost::mutex lock;
     bool allRead = false;
     UI::AllChannelsContent all;
-    bool historyRead = false;
-    UI::FlatListContent history;
-    bool favoritesRead = false;
-    UI::FlatListContent favorites;
-    // Counts the favourites' reloads of the window thread, as historyReloads does.
-    int favoriteReloads = 0;
-    // Counts the history reloads of the window thread: a history read that began before one of
-    // them is older than what the list shows.
-    int historyReloads = 0;
+    PendingFlatList history;
+    PendingFlatList favorites;
     bool mayRead = false;  // set once the first frame is painted (or the window goes)
     boost::condition_variable mayReadChanged;
 };
@@ -343,26 +369,20 @@ void CTrovaCLCtrl::ReadInto(ReadLists& lists) {
     int favoriteReloads = 0;
     {
         boost::mutex::scoped_lock hold(lists.lock);
-        historyReloads = lists.historyReloads;
-        favoriteReloads = lists.favoriteReloads;
+        historyReloads = lists.history.windowReloads;
+        favoriteReloads = lists.favorites.windowReloads;
     }
     UI::FlatListContent history;
     const bool historyRead = UI::CHistoryTreeCtrl::Read(history);
     UI::FlatListContent favorites;
     const bool favoritesRead = UI::CFavorTreeCtrl::Read(favorites);
     boost::mutex::scoped_lock hold(lists.lock);
-    if (favoritesRead && favoriteReloads == lists.favoriteReloads) {
-        lists.favorites = std::move(favorites);
-        lists.favoritesRead = true;
-    }
+    lists.favorites.Keep(favoritesRead, favorites, favoriteReloads);
     if (allRead) {
         lists.all = std::move(all);
         lists.allRead = true;
     }
-    if (historyRead && historyReloads == lists.historyReloads) {
-        lists.history = std::move(history);
-        lists.historyRead = true;
-    }
+    lists.history.Keep(historyRead, history, historyReloads);
 }
 
 // --- Lists ---
@@ -394,11 +414,9 @@ void CTrovaCLCtrl::ShowReadLists() {
     {
         boost::mutex::scoped_lock hold(readLists_->lock);
         std::swap(allRead, readLists_->allRead);
-        std::swap(historyRead, readLists_->historyRead);
-        std::swap(favoritesRead, readLists_->favoritesRead);
-        favorites = std::move(readLists_->favorites);
         all = std::move(readLists_->all);
-        history = std::move(readLists_->history);
+        historyRead = readLists_->history.Take(history);
+        favoritesRead = readLists_->favorites.Take(favorites);
     }
     if (allRead) allChannelTree_.Show(std::move(all));
     ShowCount(allChannelHeader_, allChannelTree_);
@@ -502,10 +520,8 @@ void CTrovaCLCtrl::OnOpenChannel(std::wstring link) {
     // Unless the container closed the control from within the event.
     if (m_hWnd) {
         if (readLists_) {
-            // A history the synchronisation thread read before this is out of date.
             boost::mutex::scoped_lock hold(readLists_->lock);
-            ++readLists_->historyReloads;
-            readLists_->historyRead = false;
+            readLists_->history.Outdate();
         }
         historyTree_.Reload();
         ShowCount(historyHeader_, historyTree_);
@@ -515,10 +531,8 @@ void CTrovaCLCtrl::OnOpenChannel(std::wstring link) {
 
 void CTrovaCLCtrl::OnFavoritesChanged() {
     if (readLists_) {
-        // Favourites the synchronisation thread read before this are out of date.
         boost::mutex::scoped_lock hold(readLists_->lock);
-        ++readLists_->favoriteReloads;
-        readLists_->favoritesRead = false;
+        readLists_->favorites.Outdate();
     }
     favorTree_.Reload();
     ShowCount(favorHeader_, favorTree_);
