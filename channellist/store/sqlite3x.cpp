@@ -1,5 +1,9 @@
 #include "channellist/store/sqlite3x.h"
 
+#include <windows.h>
+
+#include "channellist/store/BatchedWriteVfs.h"
+
 namespace sqlite3x {
 
 connection::connection() : handle_(nullptr) {}
@@ -11,8 +15,16 @@ connection::~connection() {
 
 void connection::open(const std::wstring& path) {
     close();
+    // SQLite's own names are UTF-8; sqlite3_open16 converts the same way.
+    std::string utf8;
+    const int length = WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (length > 0) {
+        utf8.resize(static_cast<std::size_t>(length));
+        WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, &utf8[0], length, nullptr, nullptr);
+    }
     sqlite3* opened = nullptr;
-    const int result = sqlite3_open16(path.c_str(), &opened);
+    const int result = sqlite3_open_v2(utf8.c_str(), &opened, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                                       StoreVfsName());
     if (result != SQLITE_OK) {
         // SQLite hands out a handle even when opening fails; it must still be closed.
         sqlite3_close(opened);
