@@ -3,8 +3,11 @@
 // synchronisation by an in-process engine.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <vector>
 
 #include "channellist/store/EngineInterface.h"
 
@@ -22,6 +25,23 @@ inline double Now() {
     LARGE_INTEGER counter;
     QueryPerformanceCounter(&counter);
     return static_cast<double>(counter.QuadPart) / frequency.QuadPart;
+}
+
+// The middle value (-1 for none): the machine is shared, and one run may be slowed by others.
+inline double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? -1 : values[values.size() / 2];
+}
+
+// Median of `runs` calls of `work`, in seconds.
+inline double TimeRuns(int runs, const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        const double start = Now();
+        work();
+        times.push_back(Now() - start);
+    }
+    return Median(times);
 }
 
 struct GeneratedChannel {

@@ -304,11 +304,6 @@ bool StartOnce(const std::wstring& program, DWORD settleMs, DWORD timeoutMs, int
     return result.shown >= 0;
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? -1 : values[values.size() / 2];
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -340,6 +335,6 @@ int wmain(int argc, wchar_t** argv) {
             painted.push_back(result.allPainted);
     }
     if (!painted.empty())
-        std::printf("median of runs 2..%d: all painted %.0f ms\n", runs, Median(painted) * 1000);
+        std::printf("median of runs 2..%d: all painted %.0f ms\n", runs, bench::Median(painted) * 1000);
     return 0;
 }

@@ -1,7 +1,7 @@
 // Times the channel list synchronisation for generated catalogues of 1,000, 10,000
 // and 100,000 channels in 100 catalogs, into a fresh and into an already-filled
 // database, against the floor: the same rows inserted through raw SQLite with one
-// prepared statement in one transaction. Also times the engine substitute serving
+// prepared statement in one transaction (medians of interleaved rounds). Also times the engine substitute serving
 // a 100,000-line catalogue file, and the whole-list reads of 1,000, 10,000 and 50,000
 // channels against the floor of reading the same rows through raw SQLite.
 //
@@ -251,18 +251,6 @@ void FloorHistory() {
     sqlite3_close(db);
 }
 
-// Median of `runs` calls of `work`, in seconds.
-double TimeRuns(int runs, const std::function<void()>& work) {
-    std::vector<double> times;
-    for (int run = 0; run < runs; ++run) {
-        const double start = Now();
-        work();
-        times.push_back(Now() - start);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 void TimeListReads(const std::wstring& base, int largest) {
     std::printf("\n%9s %14s %10s %8s %14s %10s %8s\n", "channels", "all lists ms", "floor ms", "x floor",
                 "history ms", "floor ms", "x floor");
@@ -309,10 +297,18 @@ int main(int argc, char** argv) {
         UseDataFolder(folder);
         g_channelCount = count;
 
-        const double fresh = TimedSync();
-        const double filled = TimedSync();
-        const int stored = CountStoredChannels();
-        const double floor = FloorInsert(CAppPaths::Data() + L"floor.db", count);
+        // Rounds of all three, interleaved, so that a busy moment of the machine slows each alike.
+        const int rounds = count >= 100000 ? 3 : 5;
+        std::vector<double> freshTimes, filledTimes, floorTimes;
+        int stored = 0;
+        for (int round = 0; round < rounds; ++round) {
+            DeleteFileW(GetDatabasePath().c_str());
+            freshTimes.push_back(TimedSync());
+            filledTimes.push_back(TimedSync());
+            stored = CountStoredChannels();
+            floorTimes.push_back(FloorInsert(CAppPaths::Data() + L"floor.db", count));
+        }
+        const double fresh = Median(freshTimes), filled = Median(filledTimes), floor = Median(floorTimes);
         std::printf("%9d %12.0f %8.1f %12.0f %8.1f %12.1f%s\n", count, fresh * 1000, fresh / floor, filled * 1000,
                     filled / floor, floor * 1000, stored == count ? "" : "  (wrong channel count stored)");
         std::fflush(stdout);

@@ -43,21 +43,6 @@ const int kPaints = 200;
 const char kChannelColumns[] = "id,catalogid,name,desc,url,channelid,type,server,portno,bitrate,visitors,hits";
 
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// Median of `runs` calls of `work`, in seconds.
-double TimeRuns(int runs, const std::function<void()>& work) {
-    std::vector<double> times;
-    for (int run = 0; run < runs; ++run) {
-        const double start = Now();
-        work();
-        times.push_back(Now() - start);
-    }
-    return Median(times);
-}
 
 // ---- raw SQLite
 
