@@ -16,7 +16,6 @@
 
 #include <map>
 #include <mutex>
-#include <new>
 
 namespace {
 
@@ -28,7 +27,7 @@ const int kFirstFrameWaitMs = 2000;
 const CClassEntry kControlEntry = [] {
     CClassEntry e;
     e.clsid = &trovacl::kControlClassId;
-    e.create = &CTrovaCLCtrl::Create;
+    e.create = &CreateComInstance<CTrovaCLCtrl>;
     e.progId = trovacl::kControlProgId;
     e.typeNameId = IDS_TROVACL;
     e.threadingModel = L"Apartment";
@@ -98,16 +97,6 @@ bool IsOnlyReference(IUnknown* object) {
 }  // namespace
 
 const CClassEntry& CTrovaCLCtrl::ClassEntry() { return kControlEntry; }
-
-HRESULT CTrovaCLCtrl::Create(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    auto* control = new (std::nothrow) CTrovaCLCtrl();
-    if (!control) return E_OUTOFMEMORY;
-    const HRESULT hr = control->QueryInterface(riid, object);
-    control->Release();
-    return hr;
-}
 
 CTrovaCLCtrl::CTrovaCLCtrl() : COleControlImpl(kControlEntry) {
     SetDispatchInterface(trovacl::kDispatchId);

@@ -42,7 +42,8 @@ public:
     static constexpr int kHeaderHeight = 20;
 
     static const CClassEntry& ClassEntry();
-    static HRESULT Create(REFIID riid, void** object);
+
+    CTrovaCLCtrl();
 
     // _DTrovaCL, through its vtable twin.
     STDMETHODIMP GetChannelName(BSTR server, ULONG portNo, BSTR channelId, BSTR* channelName, ULONG* status) override;
@@ -60,7 +61,6 @@ public:
     STDMETHODIMP TranslateAccelerator(LPMSG msg) override;
 
 protected:
-    CTrovaCLCtrl();
     ~CTrovaCLCtrl() override;
 
     BEGIN_MSG_MAP(CTrovaCLCtrl)

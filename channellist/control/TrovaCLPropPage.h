@@ -5,9 +5,9 @@
 class CTrovaCLPropPage : public CPropertyPage {
 public:
     static const CClassEntry& ClassEntry();
-    static HRESULT Create(REFIID riid, void** object);
+
+    CTrovaCLPropPage();
 
 protected:
-    CTrovaCLPropPage();
     ~CTrovaCLPropPage() override = default;
 };

@@ -1,5 +1,7 @@
 #include "framework/com/ComModule.h"
 
+#include "framework/com/ComObject.h"
+
 #include <olectl.h>
 
 #include <algorithm>
@@ -10,34 +12,15 @@ namespace {
 
 // The class factory handed out by DllGetClassObject: one per request, counted in the module
 // so that a client holding only the factory keeps the module loaded.
-class CClassFactory final : public IClassFactory {
+class CClassFactory final : public CComObject<IClassFactory> {
 public:
-    explicit CClassFactory(CreateInstanceFn create) : m_create(create) {
-        CComModule::Instance().ObjectCreated();
-    }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-            *object = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG refs = InterlockedDecrement(&m_refs);
-        if (refs == 0) delete this;
-        return refs;
-    }
+    explicit CClassFactory(CreateInstanceFn create) : create_(create) {}
 
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
         if (!object) return E_POINTER;
         *object = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        return m_create(riid, object);
+        return create_(riid, object);
     }
     STDMETHODIMP LockServer(BOOL lock) override {
         if (lock)
@@ -48,10 +31,11 @@ public:
     }
 
 private:
-    ~CClassFactory() { CComModule::Instance().ObjectDestroyed(); }
+    IUnknown* FindInterface(REFIID riid) override {
+        return FindInterfaceIn(riid, {{IID_IClassFactory, static_cast<IClassFactory*>(this)}});
+    }
 
-    CreateInstanceFn m_create;
-    volatile LONG m_refs = 1;
+    CreateInstanceFn create_;
 };
 
 // Registry key under HKEY_CLASSES_ROOT, closed on destruction.

@@ -8,6 +8,7 @@
 
 #include "framework/com/ComUtil.h"
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -78,12 +79,13 @@ private:
 };
 
 // Standard creation function for CClassEntry::create: T is a COM object whose reference count
-// starts at 1 and whose constructor counts it in the module.
-template <class T>
+// starts at 1 and whose constructor counts it in the module (see ComObject.h). `Args` are
+// objects of static storage handed to T's constructor, such as the class's own CClassEntry.
+template <class T, const auto&... Args>
 HRESULT CreateComInstance(REFIID riid, void** object) {
     if (!object) return E_POINTER;
     *object = nullptr;
-    T* instance = new (std::nothrow) T();
+    T* instance = new (std::nothrow) T(Args...);
     if (!instance) return E_OUTOFMEMORY;
     const HRESULT hr = instance->QueryInterface(riid, object);
     instance->Release();

@@ -1,6 +1,6 @@
 #pragma once
-// Small COM helpers shared by the control framework and the container:
-// RAII for BSTR and VARIANT, and the reference-counted object base.
+// Small COM helpers shared by the control framework and the container: RAII for BSTR and
+// VARIANT, task-memory text, resource strings and HIMETRIC conversion.
 
 #include <windows.h>
 #include <ole2.h>

@@ -1,7 +1,5 @@
 #include "framework/com/ConnectionPoints.h"
 
-#include "framework/com/ComModule.h"
-
 #include <olectl.h>
 
 #include <algorithm>
@@ -13,33 +11,14 @@ namespace {
 // Traits: Interface, Item (what Next returns), Stored, static void Copy(const Stored&, Item*),
 // and the enumerator's IID.
 template <class Traits>
-class CSnapshotEnum final : public Traits::Interface {
+class CSnapshotEnum final : public CComObject<typename Traits::Interface> {
     using Interface = typename Traits::Interface;
     using Item = typename Traits::Item;
     using Stored = typename Traits::Stored;
 
 public:
     CSnapshotEnum(std::vector<Stored> items, IUnknown* owner, size_t position = 0)
-        : m_items(std::move(items)), m_owner(owner), m_position(position) {
-        CComModule::Instance().ObjectCreated();
-    }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (riid == IID_IUnknown || riid == Traits::Iid()) {
-            *object = static_cast<Interface*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG refs = InterlockedDecrement(&m_refs);
-        if (refs == 0) delete this;
-        return refs;
-    }
+        : m_items(std::move(items)), m_owner(owner), m_position(position) {}
 
     STDMETHODIMP Next(ULONG count, Item* items, ULONG* fetched) override {
         if (!items || (count > 1 && !fetched)) return E_POINTER;
@@ -65,12 +44,13 @@ public:
     }
 
 private:
-    ~CSnapshotEnum() { CComModule::Instance().ObjectDestroyed(); }
+    IUnknown* FindInterface(REFIID riid) override {
+        return FindInterfaceIn(riid, {{Traits::Iid(), static_cast<Interface*>(this)}});
+    }
 
     std::vector<Stored> m_items;
     ComPtr<IUnknown> m_owner;  // keeps the enumerated object alive
     size_t m_position;
-    volatile LONG m_refs = 1;
 };
 
 struct ConnectionTraits {
@@ -116,17 +96,6 @@ HRESULT CConnectionPoint::FireDispatch(DISPID id, DISPPARAMS* params) const {
     return S_OK;
 }
 
-STDMETHODIMP CConnectionPoint::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IConnectionPoint) {
-        *object = static_cast<IConnectionPoint*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
 STDMETHODIMP CConnectionPoint::GetConnectionInterface(IID* iid) {
     if (!iid) return E_POINTER;
     *iid = m_iid;
@@ -135,8 +104,8 @@ STDMETHODIMP CConnectionPoint::GetConnectionInterface(IID* iid) {
 
 STDMETHODIMP CConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** container) {
     if (!container) return E_POINTER;
-    *container = m_container;
-    m_container->AddRef();
+    *container = OwnerObject();
+    (*container)->AddRef();
     return S_OK;
 }
 
@@ -165,7 +134,7 @@ STDMETHODIMP CConnectionPoint::EnumConnections(IEnumConnections** connections) {
     std::vector<ConnectionTraits::Stored> items;
     items.reserve(m_sinks.size());
     for (const Sink& s : m_sinks) items.emplace_back(s.sink, s.cookie);
-    *connections = new (std::nothrow) CSnapshotEnum<ConnectionTraits>(std::move(items), m_container);
+    *connections = new (std::nothrow) CSnapshotEnum<ConnectionTraits>(std::move(items), OwnerObject());
     return *connections ? S_OK : E_OUTOFMEMORY;
 }
 

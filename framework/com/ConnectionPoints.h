@@ -2,7 +2,7 @@
 // Outgoing interfaces: one connection point per event interface, the enumerators the
 // container asks for, and synchronous firing of dispatch events to every advised sink.
 
-#include "framework/com/ComUtil.h"
+#include "framework/com/ComObject.h"
 
 #include <ocidl.h>
 
@@ -12,9 +12,9 @@
 
 // One connection point of a container object. It is a part of that object: its reference
 // count is the container's, so it lives exactly as long as its container.
-class CConnectionPoint final : public IConnectionPoint {
+class CConnectionPoint final : public CComPart<IConnectionPointContainer, IConnectionPoint> {
 public:
-    CConnectionPoint(IConnectionPointContainer* container, REFIID iid) : m_container(container), m_iid(iid) {}
+    CConnectionPoint(IConnectionPointContainer* container, REFIID iid) : CComPart(container), m_iid(iid) {}
     ~CConnectionPoint() { UnadviseAll(); }
     CConnectionPoint(const CConnectionPoint&) = delete;
     CConnectionPoint& operator=(const CConnectionPoint&) = delete;
@@ -26,10 +26,6 @@ public:
     // Calls IDispatch::Invoke on every sink advised when the call starts, in advise order.
     // A sink that unadvises, or advises another, while an event runs does not disturb it.
     HRESULT FireDispatch(DISPID id, DISPPARAMS* params) const;
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return m_container->AddRef(); }
-    STDMETHODIMP_(ULONG) Release() override { return m_container->Release(); }
 
     STDMETHODIMP GetConnectionInterface(IID* iid) override;
     STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** container) override;
@@ -43,7 +39,10 @@ private:
         ComPtr<IUnknown> sink;  // the sink's event interface, as obtained by Advise
     };
 
-    IConnectionPointContainer* m_container;  // not counted: the container owns this object
+    IUnknown* FindInterface(REFIID riid) override {
+        return FindInterfaceIn(riid, {{IID_IConnectionPoint, static_cast<IConnectionPoint*>(this)}});
+    }
+
     IID m_iid;
     std::vector<Sink> m_sinks;
     DWORD m_nextCookie = 1;

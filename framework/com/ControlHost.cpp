@@ -1,5 +1,7 @@
 #include "framework/com/ControlHost.h"
 
+#include "framework/com/ComObject.h"
+
 #include <ocidl.h>
 #include <olectl.h>
 
@@ -9,11 +11,8 @@ const wchar_t kWindowClass[] = L"TrovaControlHost";
 
 // The client site given to the hosted control. Its lifetime is COM's: the control may hold it
 // a little longer than the host, so it only reaches the host while Detach has not been called.
-class CControlHost::CSite final : public IOleClientSite,
-                                  public IOleInPlaceSiteEx,
-                                  public IOleInPlaceFrame,
-                                  public IOleControlSite,
-                                  public IDispatch {
+class CControlHost::CSite final
+    : public CComObject<IOleClientSite, IOleInPlaceSiteEx, IOleInPlaceFrame, IOleControlSite, IDispatch> {
 public:
     explicit CSite(CControlHost* host) : m_host(host) {}
     void Detach() {
@@ -21,32 +20,6 @@ public:
         m_activeObject.Reset();
     }
     bool InPlaceActive() const { return m_inPlaceActive; }
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (riid == IID_IUnknown || riid == IID_IOleClientSite)
-            *object = static_cast<IOleClientSite*>(this);
-        else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite || riid == IID_IOleInPlaceSiteEx)
-            *object = static_cast<IOleInPlaceSiteEx*>(this);
-        else if (riid == IID_IOleInPlaceFrame || riid == IID_IOleInPlaceUIWindow)
-            *object = static_cast<IOleInPlaceFrame*>(this);
-        else if (riid == IID_IOleControlSite)
-            *object = static_cast<IOleControlSite*>(this);
-        else if (riid == IID_IDispatch)
-            *object = static_cast<IDispatch*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&m_refs); }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG refs = InterlockedDecrement(&m_refs);
-        if (refs == 0) delete this;
-        return refs;
-    }
 
     // IOleClientSite
     STDMETHODIMP SaveObject() override { return S_OK; }
@@ -203,9 +176,19 @@ public:
     }
 
 private:
-    ~CSite() = default;
+    IUnknown* FindInterface(REFIID riid) override {
+        auto* inPlaceSite = static_cast<IOleInPlaceSiteEx*>(this);
+        auto* frame = static_cast<IOleInPlaceFrame*>(this);
+        return FindInterfaceIn(riid, {{IID_IOleClientSite, static_cast<IOleClientSite*>(this)},
+                                      {IID_IOleWindow, inPlaceSite},
+                                      {IID_IOleInPlaceSite, inPlaceSite},
+                                      {IID_IOleInPlaceSiteEx, inPlaceSite},
+                                      {IID_IOleInPlaceFrame, frame},
+                                      {IID_IOleInPlaceUIWindow, frame},
+                                      {IID_IOleControlSite, static_cast<IOleControlSite*>(this)},
+                                      {IID_IDispatch, static_cast<IDispatch*>(this)}});
+    }
 
-    volatile LONG m_refs = 1;
     CControlHost* m_host;
     bool m_inPlaceActive = false;
     ComPtr<IOleInPlaceActiveObject> m_activeObject;

@@ -98,7 +98,6 @@ COleControl::COleControl(const CClassEntry& classEntry)
       m_version((static_cast<ULONG>(classEntry.typeLibMajor) << 16) | classEntry.typeLibMinor),
       m_loadedVersion(m_version),
       m_connectionPoints(this) {
-    CComModule::Instance().ObjectCreated();
     m_extent = PixelsToHimetric({200, 200});
 }
 
@@ -106,7 +105,6 @@ COleControl::~COleControl() {
     // The derived part is gone: from here on the window's messages reach only this class's map.
     if (m_hWnd) ::DestroyWindow(m_hWnd);
     m_connectionPoints.UnadviseAll();
-    CComModule::Instance().ObjectDestroyed();
 }
 
 void COleControl::SetDispatchInterface(REFIID dispatchIid, REFIID twinIid, IUnknown* twin) {
@@ -144,43 +142,28 @@ bool COleControl::GetAmbientProperty(DISPID id, VARIANT* value) const {
 
 // --- IUnknown ---
 
-STDMETHODIMP COleControl::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IOleObject)
-        *object = static_cast<IOleObject*>(this);
-    else if (riid == IID_IDispatch || (riid == m_dispatch.Iid() && riid != IID_NULL))
-        *object = static_cast<IDispatch*>(this);
-    else if (riid == IID_IOleInPlaceObject || riid == IID_IOleWindow)
-        *object = static_cast<IOleInPlaceObject*>(this);
-    else if (riid == IID_IOleInPlaceActiveObject)
-        *object = static_cast<IOleInPlaceActiveObject*>(this);
-    else if (riid == IID_IOleControl)
-        *object = static_cast<IOleControl*>(this);
-    else if (riid == IID_IViewObject || riid == IID_IViewObject2)
-        *object = static_cast<IViewObject2*>(this);
-    else if (riid == IID_IPersist || riid == IID_IPersistStreamInit)
-        *object = static_cast<IPersistStreamInit*>(this);
-    else if (riid == IID_IPersistPropertyBag)
-        *object = static_cast<IPersistPropertyBag*>(this);
-    else if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2)
-        *object = static_cast<IProvideClassInfo2*>(this);
-    else if (riid == IID_ISpecifyPropertyPages)
-        *object = static_cast<ISpecifyPropertyPages*>(this);
-    else if (riid == IID_IConnectionPointContainer)
-        *object = static_cast<IConnectionPointContainer*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) COleControl::AddRef() { return InterlockedIncrement(&m_refs); }
-
-STDMETHODIMP_(ULONG) COleControl::Release() {
-    const ULONG refs = InterlockedDecrement(&m_refs);
-    if (refs == 0) delete this;
-    return refs;
+IUnknown* COleControl::FindInterface(REFIID riid) {
+    auto* dispatch = static_cast<IDispatch*>(this);
+    auto* inPlaceObject = static_cast<IOleInPlaceObject*>(this);
+    auto* viewObject = static_cast<IViewObject2*>(this);
+    auto* persistStream = static_cast<IPersistStreamInit*>(this);
+    auto* classInfo = static_cast<IProvideClassInfo2*>(this);
+    return FindInterfaceIn(riid, {{IID_IOleObject, static_cast<IOleObject*>(this)},
+                                  {IID_IDispatch, dispatch},
+                                  {m_dispatch.Iid(), dispatch},
+                                  {IID_IOleInPlaceObject, inPlaceObject},
+                                  {IID_IOleWindow, inPlaceObject},
+                                  {IID_IOleInPlaceActiveObject, static_cast<IOleInPlaceActiveObject*>(this)},
+                                  {IID_IOleControl, static_cast<IOleControl*>(this)},
+                                  {IID_IViewObject, viewObject},
+                                  {IID_IViewObject2, viewObject},
+                                  {IID_IPersist, persistStream},
+                                  {IID_IPersistStreamInit, persistStream},
+                                  {IID_IPersistPropertyBag, static_cast<IPersistPropertyBag*>(this)},
+                                  {IID_IProvideClassInfo, classInfo},
+                                  {IID_IProvideClassInfo2, classInfo},
+                                  {IID_ISpecifyPropertyPages, static_cast<ISpecifyPropertyPages*>(this)},
+                                  {IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)}});
 }
 
 // --- IOleObject ---

@@ -15,7 +15,7 @@
 //   - fires events with FireEvent;
 //   - may override OnDraw, ExchangeProperties, OnResetState, GetPropertyPages, WindowStyle.
 
-#include "framework/com/ComModule.h"
+#include "framework/com/ComObject.h"
 #include "framework/com/ConnectionPoints.h"
 #include "framework/com/Dispatch.h"
 #include "framework/win/Window.h"
@@ -39,24 +39,14 @@ public:
 };
 
 class COleControl : public CWindowImpl,
-                    public IOleObject,
-                    public IOleInPlaceObject,
-                    public IOleInPlaceActiveObject,
-                    public IOleControl,
-                    public IViewObject2,
-                    public IPersistStreamInit,
-                    public IPersistPropertyBag,
-                    public IProvideClassInfo2,
-                    public ISpecifyPropertyPages,
-                    public IConnectionPointContainer,
-                    public IDispatch {
+                    public CComObject<IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl,
+                                      IViewObject2, IPersistStreamInit, IPersistPropertyBag, IProvideClassInfo2,
+                                      ISpecifyPropertyPages, IConnectionPointContainer, IDispatch> {
 public:
     // Name of the version property in property bags (and its place in streams: first).
     static constexpr const wchar_t* kVersionProperty = L"_Version";
 
     explicit COleControl(const CClassEntry& classEntry);
-    COleControl(const COleControl&) = delete;
-    COleControl& operator=(const COleControl&) = delete;
 
     HWND Window() const { return m_hWnd; }
     bool IsInPlaceActive() const { return m_inPlaceActive; }
@@ -80,11 +70,6 @@ public:
 
     // An ambient property of the container (DISPID_AMBIENT_*); false when it has none.
     bool GetAmbientProperty(DISPID id, VARIANT* value) const;
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     // IOleObject
     STDMETHODIMP SetClientSite(IOleClientSite* site) override;
@@ -174,7 +159,7 @@ public:
                         EXCEPINFO* exception, UINT* argError) override;
 
 protected:
-    virtual ~COleControl();
+    ~COleControl() override;
 
     // The control's primary dispatch interface (a dispinterface of the module's type library)
     // and its hidden vtable twin, implemented by `twin` (see Dispatch.h).
@@ -200,6 +185,7 @@ protected:
     virtual SIZE InitialSize() const { return {200, 200}; }
 
 private:
+    IUnknown* FindInterface(REFIID riid) override;
     HRESULT InPlaceActivate(LONG verb, HWND parent, LPCRECT posRect);
     HRESULT UIActivate();
     HRESULT ShowPropertyFrame(HWND owner);
@@ -207,7 +193,6 @@ private:
     ComPtr<ITypeLib> TypeLib() const;
 
     const CClassEntry& m_class;
-    volatile LONG m_refs = 1;
     bool m_inPlaceActive = false;
     bool m_uiActive = false;
     bool m_dirty = false;

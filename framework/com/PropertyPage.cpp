@@ -1,31 +1,9 @@
 #include "framework/com/PropertyPage.h"
 
-CPropertyPage::CPropertyPage(UINT dialogId, UINT captionId) : m_dialogId(dialogId), m_captionId(captionId) {
-    CComModule::Instance().ObjectCreated();
-}
+CPropertyPage::CPropertyPage(UINT dialogId, UINT captionId) : m_dialogId(dialogId), m_captionId(captionId) {}
 
 CPropertyPage::~CPropertyPage() {
     if (m_hwnd) DestroyWindow(m_hwnd);
-    CComModule::Instance().ObjectDestroyed();
-}
-
-STDMETHODIMP CPropertyPage::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IPropertyPage) {
-        *object = static_cast<IPropertyPage*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CPropertyPage::AddRef() { return InterlockedIncrement(&m_refs); }
-
-STDMETHODIMP_(ULONG) CPropertyPage::Release() {
-    const ULONG refs = InterlockedDecrement(&m_refs);
-    if (refs == 0) delete this;
-    return refs;
 }
 
 STDMETHODIMP CPropertyPage::SetPageSite(IPropertyPageSite* site) {

@@ -3,24 +3,18 @@
 // module, for a control's property frame. The derived page registers like any class of the
 // module (CClassEntry) and overrides OnDialogMessage and Apply when it has fields.
 
-#include "framework/com/ComModule.h"
+#include "framework/com/ComObject.h"
 
 #include <ocidl.h>
 
 #include <vector>
 
-class CPropertyPage : public IPropertyPage {
+class CPropertyPage : public CComObject<IPropertyPage> {
 public:
     CPropertyPage(UINT dialogId, UINT captionId);
-    CPropertyPage(const CPropertyPage&) = delete;
-    CPropertyPage& operator=(const CPropertyPage&) = delete;
 
     HWND Window() const { return m_hwnd; }
     const std::vector<ComPtr<IUnknown>>& Objects() const { return m_objects; }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     STDMETHODIMP SetPageSite(IPropertyPageSite* site) override;
     STDMETHODIMP Activate(HWND parent, LPCRECT rect, BOOL modal) override;
@@ -35,16 +29,19 @@ public:
     STDMETHODIMP TranslateAccelerator(MSG* msg) override;
 
 protected:
-    virtual ~CPropertyPage();
+    ~CPropertyPage() override;
     // Messages of the page's dialog; return true when handled.
     virtual bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) { return false; }
 
 private:
+    IUnknown* FindInterface(REFIID riid) override {
+        return FindInterfaceIn(riid, {{IID_IPropertyPage, static_cast<IPropertyPage*>(this)}});
+    }
+
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
     UINT m_dialogId;
     UINT m_captionId;
-    volatile LONG m_refs = 1;
     HWND m_hwnd = nullptr;
     ComPtr<IPropertyPageSite> m_site;
     std::vector<ComPtr<IUnknown>> m_objects;

@@ -85,24 +85,13 @@ public:
     CTestPage() : CPropertyPage(200, 200) {}
 };
 
-template <const CClassEntry& Entry>
-HRESULT CreateTestControl(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    auto* control = new (std::nothrow) CTestControl(Entry);
-    if (!control) return E_OUTOFMEMORY;
-    const HRESULT hr = control->QueryInterface(riid, object);
-    control->Release();
-    return hr;
-}
-
 extern const CClassEntry kTestCtlEntry;
 extern const CClassEntry kLateSiteEntry;
 
 const CClassEntry kTestCtlEntry = [] {
     CClassEntry e;
     e.clsid = &CLSID_TestCtl;
-    e.create = &CreateTestControl<kTestCtlEntry>;
+    e.create = &CreateComInstance<CTestControl, kTestCtlEntry>;
     e.progId = kTestCtlProgId;
     e.typeNameId = 1;
     e.isControl = true;
@@ -115,7 +104,7 @@ const CClassEntry kTestCtlEntry = [] {
 const CClassEntry kLateSiteEntry = [] {
     CClassEntry e;
     e.clsid = &CLSID_TestCtlLateSite;
-    e.create = &CreateTestControl<kLateSiteEntry>;
+    e.create = &CreateComInstance<CTestControl, kLateSiteEntry>;
     e.typeNameId = 2;
     e.isControl = true;
     e.miscStatus = kTestCtlMiscStatus & ~OLEMISC_SETCLIENTSITEFIRST;
