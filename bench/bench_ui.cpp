@@ -267,7 +267,7 @@ void RunSize(int count, CTestHost& host) {
     const double allFloor = TimeRuns(runs, FloorAllChannels);
     const double allReload = TimeRuns(runs, [&] { all.Reload(); });
     std::printf("%-34s %10.1f %10.2f %8.2f   (%d channels, %d catalogs)\n", "all-channels Reload", allReload * 1000,
-                allFloor * 1000, allReload / allFloor, all.channelCount, static_cast<int>(all.Catalogs().size()));
+                allFloor * 1000, allReload / allFloor, all.ChannelCount(), static_cast<int>(all.Catalogs().size()));
     const double historyFloor = TimeRuns(runs, FloorHistory);
     const double historyReload = TimeRuns(runs, [&] { history.Reload(); });
     std::printf("%-34s %10.1f %10.2f %8.2f   (%d rows)\n", "history Reload", historyReload * 1000,

@@ -145,28 +145,13 @@ STDMETHODIMP CTrovaCLCtrl::AboutBox() {
 int CTrovaCLCtrl::OnCreate(CREATESTRUCTW*) {
     if (DefWindowProc() == -1) return -1;
     searchPanel_.listener = this;
-    if (!searchPanel_.Create(m_hWnd, RECT{}, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, IDC_SEARCH_PANEL))
-        return -1;
-    searchPanel_.ShowWindow(SW_SHOW);
-    ::UpdateWindow(searchPanel_);
+    if (!CreateChild(searchPanel_, IDC_SEARCH_PANEL, true)) return -1;
+    ShowCreated(searchPanel_, true);
 
-    allChannelHeader_.shown = true;
-    allChannelTree_.shown = true;
-    historyHeader_.shown = true;
-    historyTree_.shown = false;
-    favorHeader_.shown = true;
-    favorTree_.shown = false;
-    searchHeader_.shown = false;
-    searchTree_.shown = false;
-    if (!CreateHeader(allChannelHeader_, IDC_ALL_CHANNEL_HEADER, L"所有频道", true) ||
-        !CreateTree(allChannelTree_, IDC_ALL_CHANNEL_TREE, true) ||
-        !CreateHeader(historyHeader_, IDC_HISTORY_HEADER, L"最近观看", true) ||
-        !CreateTree(historyTree_, IDC_HISTORY_TREE, false) ||
-        !CreateHeader(favorHeader_, IDC_FAVOR_HEADER, L"我的收藏", true) ||
-        !CreateTree(favorTree_, IDC_FAVOR_TREE, false) ||
-        !CreateHeader(searchHeader_, IDC_SEARCH_HEADER, L"搜索结果", false) ||
-        !CreateTree(searchTree_, IDC_SEARCH_TREE, false))
-        return -1;
+    // Every section's header and list, the search section's last.
+    for (SectionIndex index : {kAllSection, kHistorySection, kFavorSection, kSearchSection}) {
+        if (!CreateSection(index)) return -1;
+    }
 
     // The lists are read on the synchronisation thread, so that the frame paints at once
     // whatever the catalogue's size; the thread reads them before its merge, since on a new
@@ -181,29 +166,28 @@ int CTrovaCLCtrl::OnCreate(CREATESTRUCTW*) {
     return 0;
 }
 
-bool CTrovaCLCtrl::CreateHeader(UI::CChannelHeaderCtrl& header, int id, const wchar_t* caption, bool visible) {
-    header.listener = this;
-    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
-    if (!header.Create(m_hWnd, RECT{}, L"", style, 0, id)) return false;
-    header.SetCaption(caption);
-    header.SetRightText(L"热度");
-    header.SetWindowText(header.displayText);
-    if (visible) {
-        header.ShowWindow(SW_SHOW);
-        ::UpdateWindow(header);
-    }
+bool CTrovaCLCtrl::CreateSection(SectionIndex index) {
+    Section& section = sections_[index];
+    section.header.SetListener(this);
+    if (!CreateChild(section.header, section.headerId, HeaderShown(index))) return false;
+    section.header.SetCaption(section.caption);
+    section.header.SetRightText(L"热度");
+    ShowCreated(section.header, HeaderShown(index));
+    section.tree.SetListener(this);
+    if (!CreateChild(section.tree, section.treeId, index == open_)) return false;
+    ShowCreated(section.tree, index == open_);
     return true;
 }
 
-bool CTrovaCLCtrl::CreateTree(UI::CChannelTreeCtrl& tree, int id, bool visible) {
-    tree.listener = this;
+bool CTrovaCLCtrl::CreateChild(CWindowImpl& child, int id, bool visible) {
     const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0);
-    if (!tree.Create(m_hWnd, RECT{}, L"", style, 0, id)) return false;
-    if (visible) {
-        tree.ShowWindow(SW_SHOW);
-        ::UpdateWindow(tree);
-    }
-    return true;
+    return child.Create(m_hWnd, RECT{}, L"", style, 0, id) != nullptr;
+}
+
+void CTrovaCLCtrl::ShowCreated(CWindowImpl& child, bool visible) {
+    if (!visible) return;
+    child.ShowWindow(SW_SHOW);
+    ::UpdateWindow(child);
 }
 
 void CTrovaCLCtrl::OnSize(UINT, SIZE size) {
@@ -245,11 +229,9 @@ LRESULT CTrovaCLCtrl::OnChannelListLoaded(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT CTrovaCLCtrl::OnMouseWheel(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
     const POINT pointer = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    UI::CChannelTreeCtrl* const trees[] = {&searchTree_, &allChannelTree_, &historyTree_, &favorTree_};
-    for (UI::CChannelTreeCtrl* tree : trees) {
-        const RECT area = tree->GetWindowRect();
-        if (tree->shown && ::PtInRect(&area, pointer)) return tree->SendMessage(message, wParam, lParam);
-    }
+    UI::CChannelTreeCtrl& open = sections_[open_].tree;
+    const RECT area = open.GetWindowRect();
+    if (::PtInRect(&area, pointer)) return open.SendMessage(message, wParam, lParam);
     handled = FALSE;  // not over a list: the container's turn
     return 0;
 }
@@ -376,21 +358,18 @@ void CTrovaCLCtrl::ReadInto(ReadLists& lists) {
 
 // --- Lists ---
 
-void CTrovaCLCtrl::ShowCount(UI::CChannelHeaderCtrl& header, const UI::CChannelTreeCtrl& tree) {
-    header.count = tree.channelCount;
-    header.displayText = UI::CChannelHeaderCtrl::FormatDisplayText(header.caption, header.count);
-    // The window text follows what the bar shows, for accessibility tools.
-    header.SetWindowText(header.displayText);
-    header.Invalidate(true);
+void CTrovaCLCtrl::ShowCount(SectionIndex index) {
+    Section& section = sections_[index];
+    section.header.SetCount(section.tree.ChannelCount());
 }
 
 void CTrovaCLCtrl::ReloadTrees() {
     allChannelTree_.Reload();
-    ShowCount(allChannelHeader_, allChannelTree_);
+    ShowCount(kAllSection);
     historyTree_.Reload();
-    ShowCount(historyHeader_, historyTree_);
+    ShowCount(kHistorySection);
     favorTree_.Reload();
-    ShowCount(favorHeader_, favorTree_);
+    ShowCount(kFavorSection);
     allChannelTree_.Invalidate(true);
 }
 
@@ -408,11 +387,11 @@ void CTrovaCLCtrl::ShowReadLists() {
         favoritesRead = readLists_->favorites.Take(favorites);
     }
     if (allRead) allChannelTree_.Show(std::move(all));
-    ShowCount(allChannelHeader_, allChannelTree_);
+    ShowCount(kAllSection);
     if (historyRead) historyTree_.Show(std::move(history));
-    ShowCount(historyHeader_, historyTree_);
+    ShowCount(kHistorySection);
     if (favoritesRead) favorTree_.Show(std::move(favorites));
-    ShowCount(favorHeader_, favorTree_);
+    ShowCount(kFavorSection);
     favorTree_.Invalidate(true);
     allChannelTree_.Invalidate(true);
     historyTree_.Invalidate(true);
@@ -428,77 +407,45 @@ void CTrovaCLCtrl::LayoutChildren(int cx, int cy) {
     if (!searchPanel_.m_hWnd) return;  // a size message before the children exist
     searchPanel_.MoveWindow(RECT{0, 0, cx, kSearchPanelHeight}, true);
 
-    int headers = 3;
+    int headers = 0;
+    for (int index = 0; index < kSectionCount; ++index) headers += HeaderShown(SectionIndex(index)) ? 1 : 0;
+    // The one open list takes what the headers and the search box leave.
+    const int listHeight = cy - (headers * kHeaderHeight + kSearchPanelHeight);
     int y = kSearchPanelHeight;
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-    if (searchHeader_.shown) {
-        searchHeader_.SetWindowPos(nullptr, 0, y, cx, kHeaderHeight, flags);
-        headers = 4;
-        y += kHeaderHeight;
+    for (int index = 0; index < kSectionCount; ++index) {
+        Section& section = sections_[index];
+        if (HeaderShown(SectionIndex(index))) {
+            section.header.SetWindowPos(nullptr, 0, y, cx, kHeaderHeight, flags);
+            y += kHeaderHeight;
+        }
+        // With no room the list keeps its place.
+        if (index == open_ && listHeight > 0) {
+            section.tree.SetWindowPos(nullptr, 0, y, cx, listHeight, flags);
+            y += listHeight;
+        }
     }
-    // The one open list takes what the headers and the search box leave.
-    const int h = cy - (headers * kHeaderHeight + kSearchPanelHeight);
-
-    auto placeList = [&](UI::CChannelTreeCtrl& tree) {
-        if (!tree.shown || h <= 0) return;
-        tree.SetWindowPos(nullptr, 0, y, cx, h, flags);
-        y += h;
-    };
-    auto placeHeader = [&](UI::CChannelHeaderCtrl& header) {
-        if (!header.shown) return;
-        header.SetWindowPos(nullptr, 0, y, cx, kHeaderHeight, flags);
-        y += kHeaderHeight;
-    };
-    placeList(searchTree_);
-    placeHeader(allChannelHeader_);
-    placeList(allChannelTree_);
-    placeHeader(historyHeader_);
-    placeList(historyTree_);
-    placeHeader(favorHeader_);
-    placeList(favorTree_);
 }
 
 // --- Listeners ---
 
 void CTrovaCLCtrl::OnHeaderClicked(int id) {
-    UI::CChannelHeaderCtrl* header = nullptr;
-    UI::CChannelTreeCtrl* tree = nullptr;
-    switch (id) {
-    case IDC_ALL_CHANNEL_HEADER:
-        header = &allChannelHeader_;
-        tree = &allChannelTree_;
-        break;
-    case IDC_HISTORY_HEADER:
-        header = &historyHeader_;
-        tree = &historyTree_;
-        break;
-    case IDC_FAVOR_HEADER:
-        header = &favorHeader_;
-        tree = &favorTree_;
-        break;
-    case IDC_SEARCH_HEADER:
-        header = &searchHeader_;
-        tree = &searchTree_;
-        break;
-    default:
+    for (int index = 0; index < kSectionCount; ++index) {
+        if (sections_[index].headerId != id) continue;
+        if (index == open_) {
+            sections_[index].header.ToggleArrow();
+        } else {
+            Open(SectionIndex(index));
+            LayoutChildren();
+        }
         return;
     }
-    const bool open = id == IDC_ALL_CHANNEL_HEADER ? tree->shown : tree->IsWindowVisible();
-    if (open) {
-        header->arrowUp = !header->arrowUp;
-        header->Invalidate(true);
-        return;
-    }
-    OpenOnly(*tree);
-    LayoutChildren();
 }
 
-void CTrovaCLCtrl::OpenOnly(UI::CChannelTreeCtrl& open) {
-    UI::CChannelTreeCtrl* const trees[] = {&searchTree_, &allChannelTree_, &historyTree_, &favorTree_};
-    for (UI::CChannelTreeCtrl* tree : trees) {
-        tree->shown = tree == &open;
-        tree->ShowWindow(tree->shown ? SW_SHOW : SW_HIDE);
-    }
+void CTrovaCLCtrl::Open(SectionIndex open) {
+    open_ = open;
+    for (int index = 0; index < kSectionCount; ++index)
+        sections_[index].tree.ShowWindow(index == open_ ? SW_SHOW : SW_HIDE);
 }
 
 void CTrovaCLCtrl::OnOpenChannel(std::wstring link) {
@@ -513,7 +460,7 @@ void CTrovaCLCtrl::OnOpenChannel(std::wstring link) {
             readLists_->history.Outdate();
         }
         historyTree_.Reload();
-        ShowCount(historyHeader_, historyTree_);
+        ShowCount(kHistorySection);
     }
     if (IsOnlyReference(self.Get())) HoldUntilIdle(std::move(self));
 }
@@ -524,28 +471,22 @@ void CTrovaCLCtrl::OnFavoritesChanged() {
         readLists_->favorites.Outdate();
     }
     favorTree_.Reload();
-    ShowCount(favorHeader_, favorTree_);
+    ShowCount(kFavorSection);
     favorTree_.Invalidate(true);
 }
 
 void CTrovaCLCtrl::OnMoveToResults() {
-    if (!searchTree_.shown) return;
+    if (open_ != kSearchSection) return;
     searchTree_.SetFocus();
     searchTree_.SelectRow(0);
 }
 
 void CTrovaCLCtrl::OnKeywordChanged(std::wstring keyword) {
-    if (!keyword.empty()) {
-        searchTree_.Search(keyword);
-        searchHeader_.shown = true;
-        searchHeader_.ShowWindow(SW_SHOW);
-        OpenOnly(searchTree_);
-        ShowCount(searchHeader_, searchTree_);
-    } else {
-        // Whichever section was open before, leaving the search returns to all channels.
-        searchHeader_.shown = false;
-        searchHeader_.ShowWindow(SW_HIDE);
-        OpenOnly(allChannelTree_);
-    }
+    searching_ = !keyword.empty();
+    if (searching_) searchTree_.Search(keyword);
+    sections_[kSearchSection].header.ShowWindow(searching_ ? SW_SHOW : SW_HIDE);
+    // Whichever section was open before, leaving the search returns to all channels.
+    Open(searching_ ? kSearchSection : kAllSection);
+    if (searching_) ShowCount(kSearchSection);
     LayoutChildren();
 }

@@ -86,8 +86,20 @@ private:
     LRESULT OnTimer(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
     // From any child: the wheel scrolls the list under the pointer.
     LRESULT OnMouseWheel(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    bool CreateHeader(UI::CChannelHeaderCtrl& header, int id, const wchar_t* caption, bool visible);
-    bool CreateTree(UI::CChannelTreeCtrl& tree, int id, bool visible);
+    // The accordion, top to bottom: search results (whose header shows only while there is a
+    // keyword), all channels, recently watched, favourites.
+    enum SectionIndex { kSearchSection, kAllSection, kHistorySection, kFavorSection, kSectionCount };
+    struct Section {
+        UI::CChannelTreeCtrl& tree;
+        int treeId;
+        int headerId;
+        const wchar_t* caption;
+        UI::CChannelHeaderCtrl header;
+    };
+    bool CreateSection(SectionIndex index);
+    bool CreateChild(CWindowImpl& child, int id, bool visible);
+    static void ShowCreated(CWindowImpl& child, bool visible);
+    bool HeaderShown(SectionIndex index) const { return index != kSearchSection || searching_; }
     void StartSync();
     // Lets the synchronisation thread begin its reading.
     void LetSyncRead();
@@ -101,19 +113,24 @@ private:
     void ShowReadLists();
     void LayoutChildren(int cx, int cy);
     void LayoutChildren();
-    // Shows one list and hides the other three.
-    void OpenOnly(UI::CChannelTreeCtrl& open);
-    // The header shows its list's channel count as "caption(count)".
-    static void ShowCount(UI::CChannelHeaderCtrl& header, const UI::CChannelTreeCtrl& tree);
+    // Shows one section's list and hides the other three.
+    void Open(SectionIndex index);
+    // The section's header shows its list's channel count.
+    void ShowCount(SectionIndex index);
 
-    UI::CChannelHeaderCtrl allChannelHeader_;
     UI::CAllChannelTreeCtrl allChannelTree_;
-    UI::CChannelHeaderCtrl historyHeader_;
     UI::CHistoryTreeCtrl historyTree_;
-    UI::CChannelHeaderCtrl favorHeader_;
     UI::CFavorTreeCtrl favorTree_;
-    UI::CChannelHeaderCtrl searchHeader_;
     UI::CSearchTreeCtrl searchTree_;
+    Section sections_[kSectionCount] = {
+        {searchTree_, IDC_SEARCH_TREE, IDC_SEARCH_HEADER, L"搜索结果"},
+        {allChannelTree_, IDC_ALL_CHANNEL_TREE, IDC_ALL_CHANNEL_HEADER, L"所有频道"},
+        {historyTree_, IDC_HISTORY_TREE, IDC_HISTORY_HEADER, L"最近观看"},
+        {favorTree_, IDC_FAVOR_TREE, IDC_FAVOR_HEADER, L"我的收藏"},
+    };
+    // The layout state: the section whose list is open, and whether a keyword is entered.
+    SectionIndex open_ = kAllSection;
+    bool searching_ = false;
     CSearchPanel searchPanel_;
     std::unique_ptr<boost::thread> syncThread_;  // null when no synchronisation thread is held
     // Lists read by the synchronisation thread, handed over to the window thread.

@@ -10,6 +10,8 @@ namespace UI {
 namespace {
 
 constexpr int kFontHeight = 15;
+constexpr int kSideMargin = 4;  // caption from the left edge, and arrow from the right edge
+constexpr int kTopMargin = 2;   // texts from the top edge
 
 // A skin whose folder was never located was never loaded: the bar stays unpainted.
 bool SkinLoaded() {
@@ -23,18 +25,36 @@ void DrawLabel(HDC dc, const std::wstring& text, RECT rect) {
                 DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX);
 }
 
-}  // namespace
-
-std::wstring CChannelHeaderCtrl::FormatDisplayText(const std::wstring& caption, int count) {
+// "%s(%d)": the caption followed by the count in brackets.
+std::wstring FormatDisplayText(const std::wstring& caption, int count) {
     return caption + L"(" + std::to_wstring(count) + L")";
 }
 
+}  // namespace
+
 void CChannelHeaderCtrl::SetCaption(const std::wstring& text) {
-    caption = text;
-    displayText = FormatDisplayText(caption, count);
+    caption_ = text;
+    ShowDisplayText();
 }
 
-void CChannelHeaderCtrl::SetRightText(const std::wstring& text) { rightText = text; }
+void CChannelHeaderCtrl::SetCount(int count) {
+    count_ = count;
+    ShowDisplayText();
+}
+
+void CChannelHeaderCtrl::ShowDisplayText() {
+    displayText_ = FormatDisplayText(caption_, count_);
+    if (!m_hWnd) return;
+    SetWindowText(displayText_);
+    Invalidate(true);
+}
+
+void CChannelHeaderCtrl::SetRightText(const std::wstring& text) { rightText_ = text; }
+
+void CChannelHeaderCtrl::ToggleArrow() {
+    arrowUp_ = !arrowUp_;
+    if (m_hWnd) Invalidate(true);
+}
 
 WindowClassSpec CChannelHeaderCtrl::GetWindowClassSpec() const {
     WindowClassSpec windowClass;
@@ -47,7 +67,7 @@ WindowClassSpec CChannelHeaderCtrl::GetWindowClassSpec() const {
 
 int CChannelHeaderCtrl::OnCreate(CREATESTRUCTW*) {
     if (DefWindowProc() == -1) return -1;
-    font.Reset(::CreateFontW(kFontHeight, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    font_.Reset(::CreateFontW(kFontHeight, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              DEFAULT_PITCH | FF_DONTCARE, kListFontFace));
     return 0;
@@ -66,7 +86,7 @@ void CChannelHeaderCtrl::OnPrintClient(HDC dc, UINT) {
 
 void CChannelHeaderCtrl::Paint(HDC dc) {
     const RECT client = GetClientRect();
-    ScopedSelectObject selectFont(dc, font);
+    ScopedSelectObject selectFont(dc, font_);
     // Defined pixels where the skin's header picture is missing.
     ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
     TileHorizontal(CSkin::Instance()->HeaderBG(), dc, 0, 0, client.right - client.left);
@@ -76,34 +96,34 @@ void CChannelHeaderCtrl::Paint(HDC dc) {
     {
         ScopedPen pen(::CreatePen(PS_SOLID, 1, kHeaderArrowColour));
         ScopedSelectObject selectPen(dc, pen);
-        for (const ArrowLine& line : HeaderArrowLines(client, arrowUp)) {
+        for (const ArrowLine& line : HeaderArrowLines(client, arrowUp_)) {
             ::MoveToEx(dc, line.left, line.y, nullptr);
             ::LineTo(dc, line.right + 1, line.y);   // LineTo leaves out its end point
         }
     }
 
     SIZE right{};
-    ::GetTextExtentPoint32W(dc, rightText.c_str(), static_cast<int>(rightText.size()), &right);
-    rightTextLeft = client.right - right.cx - leftMargin - kHeaderRightTextGap;
-    DrawLabel(dc, rightText, RECT{rightTextLeft, topMargin, rightTextLeft + right.cx, topMargin + right.cy});
+    ::GetTextExtentPoint32W(dc, rightText_.c_str(), static_cast<int>(rightText_.size()), &right);
+    rightTextLeft_ = client.right - right.cx - kSideMargin - kHeaderRightTextGap;
+    DrawLabel(dc, rightText_, RECT{rightTextLeft_, kTopMargin, rightTextLeft_ + right.cx, kTopMargin + right.cy});
 
-    const std::wstring left = FitText(dc, rightTextLeft - leftMargin, displayText);
+    const std::wstring left = FitText(dc, rightTextLeft_ - kSideMargin, displayText_);
     SIZE leftSize{};
     ::GetTextExtentPoint32W(dc, left.c_str(), static_cast<int>(left.size()), &leftSize);
-    DrawLabel(dc, left, RECT{leftMargin, topMargin, rightTextLeft, topMargin + leftSize.cy});
+    DrawLabel(dc, left, RECT{kSideMargin, kTopMargin, rightTextLeft_, kTopMargin + leftSize.cy});
 }
 
 void CChannelHeaderCtrl::OnLButtonDown(UINT, POINT) {
-    pressed = true;
+    pressed_ = true;
     SetCapture();
     DefWindowProc();
 }
 
 void CChannelHeaderCtrl::OnLButtonUp(UINT, POINT point) {
     const RECT client = GetClientRect();
-    if (::PtInRect(&client, point) && listener) listener->OnHeaderClicked(GetDlgCtrlID());
+    if (::PtInRect(&client, point) && listener_) listener_->OnHeaderClicked(GetDlgCtrlID());
     // Also after a release off the bar, so that a press never stays pending.
-    pressed = false;
+    pressed_ = false;
     ReleaseCapture();
     DefWindowProc();
 }

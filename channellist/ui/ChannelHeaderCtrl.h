@@ -20,24 +20,20 @@ protected:
 
 class CChannelHeaderCtrl : public CWindowImpl {
 public:
-    // "%s(%d)": the caption followed by the count in brackets.
-    static std::wstring FormatDisplayText(const std::wstring& caption, int count);
-
+    void SetListener(IChannelHeaderCtrlListener* listener) { listener_ = listener; }
+    // Caption and count both show as "caption(count)", in the bar and as the window text (for
+    // accessibility tools); a change repaints the bar.
     void SetCaption(const std::wstring& text);
+    void SetCount(int count);
     void SetRightText(const std::wstring& text);
+    // The owner's mark on the bar of its open section.
+    void ToggleArrow();
 
-    IChannelHeaderCtrlListener* listener = nullptr;   // set by the owner; not owned
-    int leftMargin = 4;     // caption from the left edge, and arrow from the right edge
-    int topMargin = 2;      // texts from the top edge
-    std::wstring caption;
-    std::wstring displayText;   // what is drawn on the left
-    std::wstring rightText;
-    ScopedFont font;
-    bool arrowUp = false;
-    bool pressed = false;
-    int rightTextLeft = 0;  // recorded at each paint
-    bool shown = false;     // owner's layout state
-    int count = 0;
+    const std::wstring& DisplayText() const { return displayText_; }
+    const std::wstring& RightText() const { return rightText_; }
+    bool IsPressed() const { return pressed_; }
+    // Where the last paint put the right text.
+    int RightTextLeft() const { return rightTextLeft_; }
 
     BEGIN_MSG_MAP(CChannelHeaderCtrl)
         MSG_WM_CREATE(OnCreate)
@@ -60,6 +56,18 @@ private:
     void OnLButtonUp(UINT keys, POINT point);
     void OnMouseMove(UINT keys, POINT point);
     void Paint(HDC dc);
+    // The window follows a change of the displayed text.
+    void ShowDisplayText();
+
+    IChannelHeaderCtrlListener* listener_ = nullptr;  // not owned
+    std::wstring caption_;
+    int count_ = 0;
+    std::wstring displayText_;  // what is drawn on the left
+    std::wstring rightText_;
+    ScopedFont font_;
+    bool arrowUp_ = false;
+    bool pressed_ = false;
+    int rightTextLeft_ = 0;  // recorded at each paint
 };
 
 }  // namespace UI

@@ -36,41 +36,54 @@ WindowClassSpec CChannelTooltip::GetWindowClassSpec() const {
     return windowClass;
 }
 
+void CChannelTooltip::Arm(CChannelTreeNode* node) {
+    Disarm();
+    node_ = node;
+    ticks_ = 0;
+    state_ = kArmed;
+}
+
+void CChannelTooltip::Disarm() {
+    state_ = kIdle;
+    if (m_hWnd) ShowWindow(SW_HIDE);
+    node_ = nullptr;
+}
+
 SIZE CChannelTooltip::LayoutNode(HDC dc, bool draw) {
-    if (!node) return SIZE{0, 0};
-    if (node->IsCatalog()) return LayoutCatalogTip(dc, TextsOf(*static_cast<CCatalogNode*>(node)), draw);
-    return LayoutChannelTip(dc, TextsOf(*static_cast<CChannelNode*>(node)), draw);
+    if (!node_) return SIZE{0, 0};
+    if (node_->IsCatalog()) return LayoutCatalogTip(dc, TextsOf(*static_cast<CCatalogNode*>(node_)), draw);
+    return LayoutChannelTip(dc, TextsOf(*static_cast<CChannelNode*>(node_)), draw);
 }
 
 int CChannelTooltip::OnCreate(CREATESTRUCTW*) {
     DefWindowProc();
     // Without an owner nothing would ever arm the tooltip.
     HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
-    if (owner && ::IsWindow(owner) && timerId == 0) timerId = SetTimer(TIMER_TOOLTIP, kTimerPeriodMs);
-    state = kIdle;
+    if (owner && ::IsWindow(owner) && timerId_ == 0) timerId_ = SetTimer(TIMER_TOOLTIP, kTimerPeriodMs);
+    state_ = kIdle;
     return 0;
 }
 
 void CChannelTooltip::OnDestroy() {
     DefWindowProc();
-    if (timerId != 0) {
-        KillTimer(timerId);
-        timerId = 0;
+    if (timerId_ != 0) {
+        KillTimer(timerId_);
+        timerId_ = 0;
     }
 }
 
 void CChannelTooltip::OnTimer(UINT_PTR id) {
-    if (id != TIMER_TOOLTIP || state != kArmed) return;
+    if (id != TIMER_TOOLTIP || state_ != kArmed) return;
     // The first tick only marks that the pointer has rested for a while.
-    if (ticks <= 0) {
-        ++ticks;
+    if (ticks_ <= 0) {
+        ++ticks_;
         return;
     }
     Show();
 }
 
 void CChannelTooltip::Show() {
-    if (!node) return;
+    if (!node_) return;
     SIZE size{};
     {
         ScopedGetDC dc(m_hWnd);
@@ -85,7 +98,7 @@ void CChannelTooltip::Show() {
     Invalidate(false);
     // Showing must not take the activation away from the window the user is working in.
     ShowWindow(SW_SHOWNOACTIVATE);
-    state = kShown;
+    state_ = kShown;
 }
 
 void CChannelTooltip::OnPaint() {
@@ -102,8 +115,8 @@ void CChannelTooltip::Paint(HDC dc) {
     ScopedSelectObject brush(dc, ::GetStockObject(WHITE_BRUSH));
     ::Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
     ::InflateRect(&rect, -1, -1);
-    if (!node) return;
-    FillTooltipBackground(dc, rect, node->IsCatalog() ? kCatalogTipColours : kChannelTipColours);
+    if (!node_) return;
+    FillTooltipBackground(dc, rect, node_->IsCatalog() ? kCatalogTipColours : kChannelTipColours);
     LayoutNode(dc, true);
 }
 

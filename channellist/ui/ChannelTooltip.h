@@ -10,20 +10,28 @@ class CChannelTooltip : public CWindowImpl {
 public:
     enum : UINT_PTR { TIMER_TOOLTIP = 188 };
     static constexpr UINT kTimerPeriodMs = 300;
-    // Values of `state`.
+    // Values of State().
     enum : int { kIdle = 0, kArmed = 1, kShown = 2 };
 
     // Registers the window class on first construction, so that the owner can create the
     // popup by class name.
     CChannelTooltip();
 
-    // Runs the layout of `node` on dc; draws only with draw set. Returns the tooltip's size.
+    // The tree's pointer came to rest on `node` (not owned; the tree disarms the tooltip
+    // before the node goes): hidden, the tooltip waits two timer ticks before it shows.
+    void Arm(CChannelTreeNode* node);
+    // Hidden and idle, without a node.
+    void Disarm();
+
+    // Runs the layout of the node on dc; draws only with draw set. Returns the tooltip's size.
     SIZE LayoutNode(HDC dc, bool draw);
 
-    UINT_PTR timerId = 0;                // 0 while no timer runs
-    CChannelTreeNode* node = nullptr;    // written by the tree control; not owned
-    int ticks = 0;                       // timer ticks seen since the tree armed the tooltip
-    int state = kIdle;
+    CChannelTreeNode* Node() const { return node_; }
+    int State() const { return state_; }
+    // Timer ticks seen since the tooltip was armed.
+    int Ticks() const { return ticks_; }
+    // 0 while no timer runs.
+    UINT_PTR TimerId() const { return timerId_; }
 
     BEGIN_MSG_MAP(CChannelTooltip)
         MSG_WM_CREATE(OnCreate)
@@ -45,6 +53,11 @@ private:
     void OnPrintClient(HDC dc, UINT flags);
     void Paint(HDC dc);
     void Show();
+
+    UINT_PTR timerId_ = 0;
+    CChannelTreeNode* node_ = nullptr;
+    int ticks_ = 0;
+    int state_ = kIdle;
 };
 
 }  // namespace UI

@@ -26,6 +26,10 @@ const int kCatalogTextLeft = 20;
 const int kChannelTextLeft = 4;
 const int kPercentRightGap = 2;
 const int kPlayingMarkHeight = 11;
+// Free pixels at the right of every name, for the percentage.
+const int kPercentColumnWidth = 36;
+// How long after a re-open the playing channel may be opened again.
+const int kReopenIntervalMs = 5000;
 
 SCROLLINFO ScrollInfo(UINT mask) {
     SCROLLINFO info{};
@@ -86,7 +90,7 @@ int CChannelTreeCtrl::OnCreate(CREATESTRUCTW*) {
 void CChannelTreeCtrl::OnDestroy() {
     // The popup is owned by the top-level window, not by this child: it would outlive the list
     // and keep pointing at its nodes.
-    DisarmTooltip();
+    tooltip_.Disarm();
     if (tooltip_.m_hWnd)
         ::DestroyWindow(tooltip_);
     SetMsgHandled(FALSE);
@@ -180,7 +184,7 @@ void CChannelTreeCtrl::OnMouseWheel(UINT, short delta, POINT screenPoint) {
     // The rows moved under a resting pointer: no tooltip for the row that was there.
     POINT point = screenPoint;
     ::ScreenToClient(m_hWnd, &point);
-    DisarmTooltip();
+    tooltip_.Disarm();
     hoverRow_ = -1;
     if (InClient(point))
         OnMouseMove(0, point);
@@ -225,7 +229,7 @@ void CChannelTreeCtrl::DrawCatalogRow(HDC dc, const RECT& row, bool underMouse, 
     if (node.selected)
         ::SelectObject(dc, boldFont_);  // undone by ScopedSaveDC
 
-    RECT text{row.left + kCatalogTextLeft, row.top, row.right - rightMargin, row.bottom};
+    RECT text{row.left + kCatalogTextLeft, row.top, row.right - kPercentColumnWidth, row.bottom};
     // Caption in grey, then the label over its start with a shadow: "label(count)".
     ::SetTextColor(dc, kCaptionColor);
     DrawRowText(dc, node.GetCaption(), text);
@@ -246,7 +250,7 @@ void CChannelTreeCtrl::DrawChannelRow(HDC dc, const RECT& row, bool underMouse, 
                        : node.selected ? kSelectedColor
                                        : kChannelColor);
 
-    RECT name{row.left + kChannelTextLeft, row.top, row.right - rightMargin, row.bottom};
+    RECT name{row.left + kChannelTextLeft, row.top, row.right - kPercentColumnWidth, row.bottom};
     if (node.playing) {
         DrawBitmapTransparent(dc, playingBitmap_, row.left + kChannelTextLeft,
                               row.top + (ROW_HEIGHT - kPlayingMarkHeight) / 2, kTransparentKey);
@@ -254,7 +258,7 @@ void CChannelTreeCtrl::DrawChannelRow(HDC dc, const RECT& row, bool underMouse, 
     }
     DrawRowText(dc, node.GetName(), name, DT_WORD_ELLIPSIS);
 
-    const std::wstring percent = std::to_wstring(VisitorPercent(node.visitors, totalVisitors)) + L"%";
+    const std::wstring percent = std::to_wstring(VisitorPercent(node.visitors, totalVisitors_)) + L"%";
     SIZE extent{};
     ::GetTextExtentPoint32W(dc, percent.c_str(), static_cast<int>(percent.size()), &extent);
     RECT percentRect{row.right - kPercentRightGap - extent.cx, row.top, row.right - kPercentRightGap, row.bottom};
@@ -285,14 +289,7 @@ void CChannelTreeCtrl::ForgetNodes() {
     selected_ = RowIdentity();
     expanded_ = RowIdentity();
     opened_ = RowIdentity();
-    DisarmTooltip();
-}
-
-void CChannelTreeCtrl::DisarmTooltip() {
-    tooltip_.state = CChannelTooltip::kIdle;
-    if (tooltip_.m_hWnd)
-        ::ShowWindow(tooltip_, SW_HIDE);
-    tooltip_.node = nullptr;
+    tooltip_.Disarm();
 }
 
 bool CChannelTreeCtrl::InClient(POINT point) const {
@@ -400,10 +397,7 @@ void CChannelTreeCtrl::OnMouseMove(UINT, POINT point) {
         CChannelTreeNode* node = GetNodeAt(GetScrollPosition() + hoverRow_, nullptr);
         if (!node)
             return;
-        DisarmTooltip();
-        tooltip_.node = node;
-        tooltip_.ticks = 0;
-        tooltip_.state = CChannelTooltip::kArmed;
+        tooltip_.Arm(node);
         return;
     }
     EndHover();
@@ -416,7 +410,7 @@ void CChannelTreeCtrl::LeaveHover() {
 }
 
 void CChannelTreeCtrl::EndHover() {
-    DisarmTooltip();
+    tooltip_.Disarm();
     if (hoverRow_ != -1)
         LeaveHover();
 }
@@ -438,7 +432,7 @@ void CChannelTreeCtrl::OnWindowPosChanged(WINDOWPOS* position) {
 void CChannelTreeCtrl::OnCaptureChanged(HWND newCapture) {
     // Another window took the mouse: the leave would never be seen, so leave now.
     if (newCapture != m_hWnd && hoverRow_ != -1) {
-        DisarmTooltip();
+        tooltip_.Disarm();
         hoverRow_ = -1;
         Invalidate(false);
     }
@@ -471,10 +465,10 @@ void CChannelTreeCtrl::OpenRow(int row) {
     bool open = true;
     if (same) {
         const DWORD now = ::GetTickCount();
-        const int elapsed = static_cast<int>(now - lastReopenTick);
-        open = elapsed > reopenInterval || elapsed < 0;
+        const int elapsed = static_cast<int>(now - lastReopenTick_);
+        open = elapsed > kReopenIntervalMs || elapsed < 0;
         if (open)
-            lastReopenTick = now;
+            lastReopenTick_ = now;
     }
     // Invalidate before opening: the listener may reload this list and its nodes.
     Invalidate();
@@ -488,8 +482,8 @@ void CChannelTreeCtrl::OpenChannel(const CChannelNode& node) {
     // History first, so a listener that reloads the history already sees the channel on top.
     // A failed write must not keep the channel from opening.
     TouchHistory(channelId);
-    if (listener)
-        listener->OnOpenChannel(link);
+    if (listener_)
+        listener_->OnOpenChannel(link);
 }
 
 void CChannelTreeCtrl::OnRButtonDown(UINT, POINT point) {
@@ -571,8 +565,8 @@ void CChannelTreeCtrl::RunRowCommand(int row, UINT command) {
     else if (command == kRemoveFavoriteCommand)
         changed = RemoveFavorite(channel);
     // The owner reloads the favourites, which may be this very list: nothing after this.
-    if (changed && listener)
-        listener->OnFavoritesChanged();
+    if (changed && listener_)
+        listener_->OnFavoritesChanged();
 }
 
 void CChannelTreeCtrl::OnKeyDown(UINT key, UINT, UINT) {

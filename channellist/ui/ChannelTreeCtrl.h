@@ -98,13 +98,14 @@ public:
     int HoverRow() const { return hoverRow_; }
     CChannelTooltip& Tooltip() { return tooltip_; }
 
-    int rightMargin = 36;  // free pixels at the right of every name, for the percentage
-    bool shown = false;    // the owner's layout state
-    IChannelTreeCtrlEventListener* listener = nullptr;  // not owned
-    int channelCount = 0;  // shown by the owner in the header
-    unsigned int totalVisitors = 0;  // denominator of the percentage column; 0 counts as 1
-    int reopenInterval = 5000;       // ms before the playing channel may be opened again
-    unsigned int lastReopenTick = 0;
+    void SetListener(IChannelTreeCtrlEventListener* listener) { listener_ = listener; }
+    // Shown by the owner in the header.
+    int ChannelCount() const { return channelCount_; }
+    // Denominator of the percentage column; 0 counts as 1.
+    unsigned int TotalVisitors() const { return totalVisitors_; }
+    // When the playing channel was last opened again (tick count); 0 before the first time.
+    unsigned int LastReopenTick() const { return lastReopenTick_; }
+    void SetLastReopenTickForTesting(unsigned int tick) { lastReopenTick_ = tick; }
 
 protected:
     WindowClassSpec GetWindowClassSpec() const override;
@@ -119,6 +120,11 @@ protected:
     // Before a variant replaces its node vectors: selection, expansion, opened mark and the
     // tooltip's node are forgotten.
     void ForgetNodes();
+    // What a variant's rows add up to.
+    void SetTotals(int channelCount, unsigned int totalVisitors) {
+        channelCount_ = channelCount;
+        totalVisitors_ = totalVisitors;
+    }
 
 private:
     int OnCreate(CREATESTRUCTW* create);
@@ -147,7 +153,6 @@ private:
     // Clamped like the scroll bar; true when the position changed.
     bool ScrollTo(int position);
     void PaintClient(HDC target);
-    void DisarmTooltip();
     void LeaveHover();
     // Hover, tooltip and capture end together, as when the mouse leaves.
     void EndHover();
@@ -173,6 +178,10 @@ private:
     ScopedBitmap expandedHotBitmap_;
     ScopedBitmap playingBitmap_;
     CChannelTooltip tooltip_;
+    IChannelTreeCtrlEventListener* listener_ = nullptr;  // not owned
+    int channelCount_ = 0;
+    unsigned int totalVisitors_ = 0;
+    unsigned int lastReopenTick_ = 0;
 };
 
 }  // namespace UI

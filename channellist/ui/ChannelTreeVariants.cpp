@@ -27,7 +27,7 @@ std::vector<CChannelNode> MakeChannelNodes(std::vector<ChannelRecord>& records) 
     return nodes;
 }
 
-unsigned int TotalVisitors(int sum) { return sum > 0 ? static_cast<unsigned int>(sum) : 0u; }
+unsigned int VisitorTotalOf(int sum) { return sum > 0 ? static_cast<unsigned int>(sum) : 0u; }
 }  // namespace
 
 // ---- all channels
@@ -52,7 +52,7 @@ bool CAllChannelTreeCtrl::Read(AllChannelsContent& out) {
         catalog.channels = MakeChannelNodes(read.channels);
         content.catalogs.push_back(std::move(catalog));
     }
-    content.totalVisitors = TotalVisitors(snapshot.visitorSum);
+    content.totalVisitors = VisitorTotalOf(snapshot.visitorSum);
     content.channelCount = snapshot.channelCount;
     out = std::move(content);
     return true;
@@ -61,8 +61,7 @@ bool CAllChannelTreeCtrl::Read(AllChannelsContent& out) {
 void CAllChannelTreeCtrl::Show(AllChannelsContent content) {
     ForgetNodes();
     catalogs_ = std::move(content.catalogs);
-    totalVisitors = content.totalVisitors;
-    channelCount = content.channelCount;
+    SetTotals(content.channelCount, content.totalVisitors);
     UpdateScrollRange();
 }
 
@@ -102,15 +101,14 @@ bool CFlatChannelTreeCtrl::Read(bool (*read)(ChannelListSnapshot&), FlatListCont
         return false;
     out.channels = MakeChannelNodes(snapshot.channels);
     out.channelCount = static_cast<int>(out.channels.size());
-    out.totalVisitors = TotalVisitors(snapshot.visitorSum);
+    out.totalVisitors = VisitorTotalOf(snapshot.visitorSum);
     return true;
 }
 
 void CFlatChannelTreeCtrl::Show(FlatListContent content) {
     ForgetNodes();
     channels_ = std::move(content.channels);
-    channelCount = content.channelCount;
-    totalVisitors = content.totalVisitors;
+    SetTotals(content.channelCount, content.totalVisitors);
     UpdateScrollRange();
 }
 
@@ -169,7 +167,7 @@ void CSearchTreeCtrl::Search(const std::wstring& keyword) {
         }
     }
     shownKeyword_ = keyword;
-    channelCount = static_cast<int>(channels_.size());
+    SetTotals(static_cast<int>(channels_.size()), TotalVisitors());
     UpdateScrollRange();
     Invalidate();
 }

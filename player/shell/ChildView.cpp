@@ -1,12 +1,11 @@
 #include "player/shell/ChildView.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "common/settings/Settings.h"
 #include "common/skin/Skin.h"
 #include "framework/win/DoubleBuffer.h"
-#include "player/shell/CommandLine.h"
-#include "player/shell/Link.h"
 
 namespace {
 
@@ -85,8 +84,9 @@ int CChildView::OnCreate(CREATESTRUCTW*) {
     navi_.Create(m_hWnd, this);
 
     listShown_ = !HideCList();
+    listWidth_ = listShown_ ? kListWidth : 0;
     // A control without its interface would be a window that ignores every call: none at all.
-    const RECT listRect{0, 0, listShown_ ? kListWidth : 0, 400};
+    const RECT listRect{0, 0, listWidth_, 400};
     if (!channels_.Create(m_hWnd, listRect))
         channels_.Destroy();
     if (!movie_.Create(m_hWnd, RECT{0, 0, 100, 0}))
@@ -112,13 +112,9 @@ int CChildView::OnCreate(CREATESTRUCTW*) {
     navi_.SelectPlayItem();
     listSink_.Connect(channels_.Unknown());
 
-    CommandLineArgs& args = ProcessCommandLine();
-    LinkInfo link;
-    if (IsLinkRequest(args) && ParseLink(args.second, link)) {
-        const std::wstring composed = ComposeLink(link);
-        if (!composed.empty())
-            movie_.Play(composed);
-    }
+    const std::wstring startLink = std::exchange(startLink_, std::wstring());
+    if (!startLink.empty())
+        movie_.Play(startLink);
     return 0;
 }
 
@@ -166,17 +162,9 @@ int CChildView::NaviHeight() const {
     return rect.bottom - rect.top;
 }
 
-int CChildView::ContentWidth() const {
-    if (HWND player = movie_.Window()) {
-        RECT rect{};
-        ::GetWindowRect(player, &rect);
-        return rect.right - rect.left;
-    }
-    return contentWidth_;
-}
-
 void CChildView::Layout(int a) {
-    contentWidth_ = a;
+    // Windows are never narrower than nothing.
+    contentWidth_ = std::max(a, 0);
     const RECT client = GetClientRect();
     const int n = NaviHeight();
     const int height = client.bottom - n;
@@ -184,10 +172,10 @@ void CChildView::Layout(int a) {
         if (panel)
             ::MoveWindow(panel, client.left, n, a, height, TRUE);
     }
-    if (HWND list = channels_.Window()) {
-        const int left = client.left + a + kSplitterWidth;
-        ::MoveWindow(list, left, n, client.right - left, height, TRUE);
-    }
+    const int left = client.left + a + kSplitterWidth;
+    listWidth_ = std::max(static_cast<int>(client.right) - left, 0);
+    if (HWND list = channels_.Window())
+        ::MoveWindow(list, left, n, listWidth_, height, TRUE);
 }
 
 void CChildView::Resize(int w, int h) {
@@ -197,12 +185,7 @@ void CChildView::Resize(int w, int h) {
         navi_.SetWidth(w);
     int a;
     if (listShown_) {
-        int c = 0;
-        if (HWND list = channels_.Window()) {
-            RECT rect{};
-            ::GetWindowRect(list, &rect);
-            c = rect.right - rect.left;
-        }
+        const int c = channels_.Window() ? listWidth_ : 0;
         // A list squeezed to nothing by a narrow view gets its width back with the room.
         a = c > 0 && c < w ? w - c - kSplitterWidth : w - kListWidth - kSplitterWidth;
         a = std::max(a, static_cast<int>(kMinContentWidth));
@@ -227,7 +210,7 @@ void CChildView::OnWindowPosChanged(WINDOWPOS* pos) {
 
 RECT CChildView::SplitterRect() const {
     const RECT client = GetClientRect();
-    const int left = ContentWidth();
+    const int left = contentWidth_;
     return RECT{left, NaviHeight(), left + kSplitterWidth, client.bottom};
 }
 
@@ -365,12 +348,7 @@ void CChildView::OnCaptureChanged(HWND gaining) {
 
 void CChildView::ToggleList() {
     listShown_ = !listShown_;
-    if (HWND list = channels_.Window()) {
-        RECT rect{};
-        ::GetWindowRect(list, &rect);
-        ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&rect), 2);
-        ::MoveWindow(list, rect.left, rect.top, listShown_ ? kListWidth : 0, rect.bottom - rect.top, TRUE);
-    }
+    listWidth_ = listShown_ ? kListWidth : 0;
     const RECT client = GetClientRect();
     Resize(client.right, client.bottom);
 }

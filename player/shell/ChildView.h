@@ -29,6 +29,9 @@ public:
     CChildView();
     ~CChildView() override;
 
+    // The link to play once the controls exist, from the program's command line; set before
+    // Create.
+    void SetStartLink(std::wstring link) { startLink_ = std::move(link); }
     bool Create(HWND parent, const RECT& rect, UINT id);
 
     CMoviePanel& Movie() { return movie_; }
@@ -89,7 +92,6 @@ private:
     void PaintSplitter(HDC dc) const;
     void DrawToggle(HDC dc) const;
     void InvertTracker() const;
-    int ContentWidth() const;
     int NaviHeight() const;
     bool HideCList() const;
     int ClampDrop(int x) const;
@@ -107,5 +109,8 @@ private:
     HCURSOR handCursor_;
     CChannelListSink listSink_;
     bool listShown_ = true;
-    int contentWidth_ = 0;  // used when the player control could not be created
+    // What the last layout gave the content panels and the channel list.
+    int contentWidth_ = 0;
+    int listWidth_ = 0;
+    std::wstring startLink_;
 };

@@ -15,11 +15,6 @@ void LowerInPlace(std::wstring& text) {
 
 }  // namespace
 
-CommandLineArgs& ProcessCommandLine() {
-    static CommandLineArgs args;
-    return args;
-}
-
 void SplitCommandLine(const wchar_t* commandLine, CommandLineArgs& args) {
     int count = 0;
     LPWSTR* argv = CommandLineToArgvW(commandLine, &count);
@@ -39,6 +34,13 @@ bool IsLinkRequest(CommandLineArgs& args) {
     const std::wstring scheme = kLinkScheme;
     return args.first == L"-trova" && args.second.size() > scheme.size() &&
            args.second.compare(0, scheme.size(), scheme) == 0;
+}
+
+std::wstring RequestedLink(CommandLineArgs& args) {
+    LinkInfo link;
+    if (!IsLinkRequest(args) || !ParseLink(args.second, link))
+        return std::wstring();
+    return ComposeLink(link);
 }
 
 bool IsStartMinimised(CommandLineArgs& args) {

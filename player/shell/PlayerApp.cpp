@@ -10,7 +10,6 @@
 #include "framework/com/ComUtil.h"
 #include "player/shell/CommandLine.h"
 #include "player/shell/FirewallHelper.h"
-#include "player/shell/Link.h"
 #include "player/shell/MainFrame.h"
 #include "player/shell/resource.h"
 
@@ -42,9 +41,9 @@ HWND ChildDialogOf(HWND window) {
 
 // The request of this start to the running player: its link when it has one, else an activation.
 RequestAnswer HandOff(CommandLineArgs& args) {
-    LinkInfo link;
-    if (IsLinkRequest(args) && ParseLink(args.second, link)) {
-        const RequestAnswer answer = SendLinkToRunningInstance(ComposeLink(link));
+    const std::wstring link = RequestedLink(args);
+    if (!link.empty()) {
+        const RequestAnswer answer = SendLinkToRunningInstance(link);
         if (answer != RequestAnswer::kNoPlayer)
             return answer;
     }
@@ -99,7 +98,7 @@ bool CTrovaPlayer6App::InitInstance() {
         return true;
     }
 
-    CommandLineArgs& args = ProcessCommandLine();
+    CommandLineArgs args;
     SplitCommandLine(::GetCommandLineW(), args);
     if (HandOffOrClaim(args, mutexes_))
         return true;
@@ -114,6 +113,8 @@ bool CTrovaPlayer6App::InitInstance() {
         return false;
     frame_->SetQuitOnDestroy(true);
     frame_->BeginStartUp();
+    // A link that no running player took is played here, once the view's controls exist.
+    frame_->View().SetStartLink(RequestedLink(args));
     const SIZE size = InitialFrameSize(::GetSystemMetrics(SM_CXSCREEN));
     if (!frame_->CreateFrame(LoadResourceString(instance_, IDS_APP_TITLE), size)) {
         frame_.reset();

@@ -230,8 +230,10 @@ TEST_F(ControlChannelListTest, HeadersWorkAsAnAccordion) {
     EXPECT_EQ((RECT{0, kHeight - 20, kWidth, kHeight}), ChildRect(Child(kFavorHeader)));
     EXPECT_EQ("down", ArrowOf(Child(kHistoryHeader))) << "opening a section flips nothing";
     EXPECT_EQ("up", ArrowOf(Child(kAllHeader))) << "headers keep their arrows";
+    // Every open section's header flips its arrow, on screen or not (the container is hidden).
     ClickHeader(kHistoryHeader);
     EXPECT_TRUE(Visible(kHistoryTree));
+    EXPECT_EQ("up", ArrowOf(Child(kHistoryHeader)));
 
     ClickHeader(kFavorHeader);
     EXPECT_TRUE(Visible(kFavorTree));

@@ -23,7 +23,7 @@ public:
 class ChannelHeaderTest : public ::testing::Test {
 protected:
     void Create(int width) {
-        header.listener = &listener;
+        header.SetListener(&listener);
         ASSERT_TRUE(header.Create(host, RECT{0, 0, width, 20}, L"", WS_CHILD | WS_VISIBLE, 0, kHeaderId));
         header.SetCaption(L"所有频道");
         header.SetRightText(L"热度");
@@ -52,21 +52,26 @@ protected:
 
 TEST_F(ChannelHeaderTest, CaptionIsShownWithTheCountInBrackets) {
     Create(200);
-    EXPECT_EQ(L"所有频道(0)", header.displayText);
-    header.count = 12;
+    EXPECT_EQ(L"所有频道(0)", header.DisplayText());
+    header.SetCount(12);
+    EXPECT_EQ(L"所有频道(12)", header.DisplayText());
     header.SetCaption(L"最近观看");
-    EXPECT_EQ(L"最近观看(12)", header.displayText);
-    EXPECT_EQ(L"热度", header.rightText);
+    EXPECT_EQ(L"最近观看(12)", header.DisplayText());
+    EXPECT_EQ(L"热度", header.RightText());
+    // The window text follows, for accessibility tools.
+    wchar_t text[32] = {};
+    ::GetWindowTextW(header, text, 32);
+    EXPECT_STREQ(L"最近观看(12)", text);
 }
 
 TEST_F(ChannelHeaderTest, PressAndReleaseOnTheBarReportsOneClickWithTheBarsId) {
     Create(200);
     Press(50, 10);
-    EXPECT_TRUE(header.pressed);
+    EXPECT_TRUE(header.IsPressed());
     EXPECT_TRUE(header.HasCapture());
     Release(52, 11);
     EXPECT_EQ(std::vector<int>{kHeaderId}, listener.clicks);
-    EXPECT_FALSE(header.pressed);
+    EXPECT_FALSE(header.IsPressed());
     EXPECT_FALSE(header.HasCapture());
 }
 
@@ -84,7 +89,7 @@ TEST_F(ChannelHeaderTest, APressDraggedOffTheBarIsNotReported) {
     Press(50, 10);
     Release(250, 10);
     EXPECT_TRUE(listener.clicks.empty());
-    EXPECT_FALSE(header.pressed);
+    EXPECT_FALSE(header.IsPressed());
     EXPECT_FALSE(header.HasCapture());
 }
 
@@ -110,14 +115,14 @@ TEST_F(ChannelHeaderTest, PaintsTiledBackgroundTextsAndTheArrow) {
     EXPECT_EQ(kArrowGrey, capture.Pixel(197, 6));
     EXPECT_NE(kArrowGrey, capture.Pixel(193, 5));
     // Right text right-aligned before the arrow; caption in white from the left margin.
-    EXPECT_GT(header.rightTextLeft, 100);
-    EXPECT_LT(header.rightTextLeft, 200 - 15);
-    EXPECT_GT(capture.CountColor(RECT{header.rightTextLeft, 0, 200 - 15, 20}, kWhite), 0);
+    EXPECT_GT(header.RightTextLeft(), 100);
+    EXPECT_LT(header.RightTextLeft(), 200 - 15);
+    EXPECT_GT(capture.CountColor(RECT{header.RightTextLeft(), 0, 200 - 15, 20}, kWhite), 0);
     EXPECT_GT(capture.CountColor(RECT{4, 0, 100, 20}, kWhite), 0);
     EXPECT_EQ(0, capture.CountColor(RECT{0, 0, 4, 20}, kWhite));
 
-    // The arrow follows arrowUp at the next paint.
-    header.arrowUp = true;
+    // A toggled arrow points up at the next paint.
+    header.ToggleArrow();
     capture.PrintClient(header);
     EXPECT_EQ(kArrowGrey, capture.Pixel(193, 5));
     EXPECT_EQ(kArrowGrey, capture.Pixel(189, 9));
@@ -145,13 +150,13 @@ TEST_F(ChannelHeaderTest, ALongCaptionStopsBeforeTheRightText) {
     Create(200);
     LoadSkin();
     header.SetRightText(L"");
-    header.count = 123456;
+    header.SetCount(123456);
     header.SetCaption(L"一个非常非常长的频道分类名称会被截断");
     CPaintCapture capture(200, 20);
     capture.PrintClient(header);
-    EXPECT_EQ(200 - 15, header.rightTextLeft);
+    EXPECT_EQ(200 - 15, header.RightTextLeft());
     EXPECT_GT(capture.CountColor(RECT{4, 0, 150, 20}, kWhite), 0);
-    EXPECT_EQ(0, capture.CountColor(RECT{header.rightTextLeft, 0, 200, 20}, kWhite));
+    EXPECT_EQ(0, capture.CountColor(RECT{header.RightTextLeft(), 0, 200, 20}, kWhite));
 }
 
 TEST_F(ChannelHeaderTest, AShortTextThatDoesNotFitIsLeftOut) {

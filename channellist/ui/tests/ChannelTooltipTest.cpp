@@ -31,15 +31,7 @@ protected:
         // Hidden first: destroying a shown top-level window is slow without a window manager.
         tooltip.ShowWindow(SW_HIDE);
     }
-    // What the tree control does for a new hover row.
-    void Arm(UI::CChannelTreeNode* node) {
-        tooltip.state = CChannelTooltip::kIdle;
-        tooltip.ShowWindow(SW_HIDE);
-        tooltip.node = nullptr;
-        tooltip.node = node;
-        tooltip.ticks = 0;
-        tooltip.state = CChannelTooltip::kArmed;
-    }
+    void Arm(UI::CChannelTreeNode* node) { tooltip.Arm(node); }
     void Tick(UINT_PTR id = CChannelTooltip::TIMER_TOOLTIP) { tooltip.SendMessage(WM_TIMER, id); }
     SIZE WindowSize() {
         const RECT rect = tooltip.GetWindowRect();
@@ -57,35 +49,35 @@ TEST_F(ChannelTooltipTest, RegistersItsClassAndStartsItsTimerWithAnOwner) {
     info.cbSize = sizeof(info);
     ASSERT_TRUE(::GetClassInfoExW(::GetModuleHandleW(nullptr), L"TROVAPLAYERCHANNELTOOLTIP", &info));
     EXPECT_TRUE(info.style & CS_SAVEBITS);
-    EXPECT_EQ(CChannelTooltip::TIMER_TOOLTIP, tooltip.timerId);
-    EXPECT_EQ(CChannelTooltip::kIdle, tooltip.state);
+    EXPECT_EQ(CChannelTooltip::TIMER_TOOLTIP, tooltip.TimerId());
+    EXPECT_EQ(CChannelTooltip::kIdle, tooltip.State());
 
     CChannelTooltip ownerless;
     ASSERT_TRUE(ownerless.Create(nullptr, RECT{0, 0, 0, 0}, nullptr, WS_POPUP, WS_EX_TOOLWINDOW));
-    EXPECT_EQ(0u, ownerless.timerId);
+    EXPECT_EQ(0u, ownerless.TimerId());
 
     tooltip.DestroyWindow();
-    EXPECT_EQ(0u, tooltip.timerId);
+    EXPECT_EQ(0u, tooltip.TimerId());
 }
 
 TEST_F(ChannelTooltipTest, ShowsOnTheSecondTickAfterArming) {
     Tick();
-    EXPECT_EQ(CChannelTooltip::kIdle, tooltip.state);
-    EXPECT_EQ(0, tooltip.ticks);
+    EXPECT_EQ(CChannelTooltip::kIdle, tooltip.State());
+    EXPECT_EQ(0, tooltip.Ticks());
 
     Arm(&channel);
     Tick(187);
-    EXPECT_EQ(0, tooltip.ticks);
+    EXPECT_EQ(0, tooltip.Ticks());
     Tick();
-    EXPECT_EQ(1, tooltip.ticks);
-    EXPECT_EQ(CChannelTooltip::kArmed, tooltip.state);
+    EXPECT_EQ(1, tooltip.Ticks());
+    EXPECT_EQ(CChannelTooltip::kArmed, tooltip.State());
     EXPECT_FALSE(tooltip.IsWindowVisible());
     Tick();
-    EXPECT_EQ(CChannelTooltip::kShown, tooltip.state);
+    EXPECT_EQ(CChannelTooltip::kShown, tooltip.State());
     EXPECT_TRUE(tooltip.IsWindowVisible());
     // Shown tooltips wait to be disarmed.
     Tick();
-    EXPECT_EQ(CChannelTooltip::kShown, tooltip.state);
+    EXPECT_EQ(CChannelTooltip::kShown, tooltip.State());
 }
 
 TEST_F(ChannelTooltipTest, ARowLeftBeforeTheSecondTickIsNeverShown) {
@@ -94,17 +86,17 @@ TEST_F(ChannelTooltipTest, ARowLeftBeforeTheSecondTickIsNeverShown) {
     Tick();
     Arm(&other);
     Tick();
-    EXPECT_EQ(CChannelTooltip::kArmed, tooltip.state);
+    EXPECT_EQ(CChannelTooltip::kArmed, tooltip.State());
     EXPECT_FALSE(tooltip.IsWindowVisible());
     Tick();
-    EXPECT_EQ(CChannelTooltip::kShown, tooltip.state);
-    EXPECT_EQ(&other, tooltip.node);
+    EXPECT_EQ(CChannelTooltip::kShown, tooltip.State());
+    EXPECT_EQ(&other, tooltip.Node());
 }
 
 TEST_F(ChannelTooltipTest, ItsOwnTimerShowsItWithin600Milliseconds) {
     Arm(&catalog);
     const DWORD start = ::GetTickCount();
-    ASSERT_TRUE(PumpUntil([&] { return tooltip.state == CChannelTooltip::kShown; }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return tooltip.State() == CChannelTooltip::kShown; }, 3000));
     EXPECT_GE(::GetTickCount() - start, 250u);
     EXPECT_TRUE(tooltip.IsWindowVisible());
 }
@@ -159,7 +151,7 @@ TEST_F(ChannelTooltipTest, SizesToTheChannelAndItsWrappedDescription) {
 }
 
 TEST_F(ChannelTooltipTest, PaintsBorderAndTheGradientOfTheNodesKind) {
-    tooltip.node = &channel;
+    tooltip.Arm(&channel);
     tooltip.MoveWindow(RECT{0, 0, 160, 100}, false);
     CPaintCapture capture(160, 100);
     capture.PrintClient(tooltip);
@@ -171,14 +163,14 @@ TEST_F(ChannelTooltipTest, PaintsBorderAndTheGradientOfTheNodesKind) {
     EXPECT_EQ(UI::GradientBandColour(RGB(9, 23, 229), RGB(1, 11, 182), 63), capture.Pixel(158, 98));
     EXPECT_GT(capture.CountColor(RECT{8, 8, 150, 90}, RGB(255, 255, 255)), 0);
 
-    tooltip.node = &catalog;
+    tooltip.Arm(&catalog);
     capture.PrintClient(tooltip);
     EXPECT_EQ(UI::GradientBandColour(RGB(158, 158, 158), RGB(255, 255, 255), 1), capture.Pixel(158, 1));
     EXPECT_EQ(RGB(0, 0, 0), capture.Pixel(80, 0));
     EXPECT_GT(capture.CountColor(RECT{8, 8, 150, 50}, RGB(0, 0, 0)), 0);
 
     // Without a node only the border is drawn.
-    tooltip.node = nullptr;
+    tooltip.Disarm();
     capture.PrintClient(tooltip);
     EXPECT_EQ(RGB(0, 0, 0), capture.Pixel(0, 50));
     EXPECT_EQ(RGB(255, 255, 255), capture.Pixel(80, 50));

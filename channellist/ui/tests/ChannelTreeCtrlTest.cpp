@@ -125,8 +125,8 @@ TEST_F(ChannelTreeTest, ReloadBuildsLatestGroupAndCatalogsInOrder) {
     EXPECT_EQ(L"体育(3)", sport.GetCaption());
     CCatalogNode movie = catalogs[3];
     EXPECT_EQ(L"电影(0)", movie.GetCaption());  // shown although empty
-    EXPECT_EQ(100u, tree.totalVisitors);
-    EXPECT_EQ(5, tree.channelCount);
+    EXPECT_EQ(100u, tree.TotalVisitors());
+    EXPECT_EQ(5, tree.ChannelCount());
 
     // Collapsed: one row per catalog, the empty one included, and nothing past the end.
     EXPECT_EQ(4, tree.GetRowCount());
@@ -189,7 +189,7 @@ TEST_F(ChannelTreeTest, ReloadWithoutCatalogsKeepsTheRows) {
     tree.Reload();
     data.Exec("COMMIT;");
     EXPECT_EQ(4u, tree.Catalogs().size());
-    EXPECT_EQ(100u, tree.totalVisitors);
+    EXPECT_EQ(100u, tree.TotalVisitors());
 }
 
 TEST_F(ChannelTreeTest, HistoryReloadKeepsItsRowsWhileAnotherConnectionHoldsTheFile) {
@@ -204,8 +204,8 @@ TEST_F(ChannelTreeTest, HistoryReloadKeepsItsRowsWhileAnotherConnectionHoldsTheF
     history.Reload();  // nothing can be read: no half-filled or emptied list
     data.Exec("COMMIT;");
     EXPECT_EQ(2u, history.Channels().size());
-    EXPECT_EQ(2, history.channelCount);
-    EXPECT_EQ(100u, history.totalVisitors);
+    EXPECT_EQ(2, history.ChannelCount());
+    EXPECT_EQ(100u, history.TotalVisitors());
 }
 
 TEST_F(ChannelTreeTest, FindChannelNameMatchesLinksExactly) {
@@ -391,14 +391,14 @@ TEST_F(ChannelTreeTest, WheelScrollsTheSystemsRowsPerNotchAndGathersParts) {
     WheelLines lines(3);
     const POINT pointer{30, RowY(1)};
     ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(pointer.x, pointer.y));
-    ASSERT_EQ(&tree.Catalogs()[1], tree.Tooltip().node);
+    ASSERT_EQ(&tree.Catalogs()[1], tree.Tooltip().Node());
 
     Wheel(tree, -WHEEL_DELTA, pointer);  // towards the user: down
     EXPECT_EQ(3, tree.GetScrollPosition());
     // Hover follows the rows that moved under the pointer; the tooltip waits again, hidden.
     EXPECT_EQ(1, tree.HoverRow());
-    EXPECT_EQ(&tree.Catalogs()[4], tree.Tooltip().node);
-    EXPECT_EQ(CChannelTooltip::kArmed, tree.Tooltip().state);
+    EXPECT_EQ(&tree.Catalogs()[4], tree.Tooltip().Node());
+    EXPECT_EQ(CChannelTooltip::kArmed, tree.Tooltip().State());
     EXPECT_FALSE(tree.Tooltip().IsWindowVisible());
 
     // A touchpad's parts of a notch: a third of a notch is one row, smaller parts add up.
@@ -421,7 +421,7 @@ TEST_F(ChannelTreeTest, WheelScrollsTheSystemsRowsPerNotchAndGathersParts) {
     EXPECT_EQ(4, tree.GetScrollPosition());
     Wheel(tree, 10 * WHEEL_DELTA, pointer);
     EXPECT_EQ(0, tree.GetScrollPosition());
-    EXPECT_EQ(&tree.Catalogs()[1], tree.Tooltip().node);
+    EXPECT_EQ(&tree.Catalogs()[1], tree.Tooltip().Node());
 }
 
 TEST_F(ChannelTreeTest, FewerRowsThanFitNeverScroll) {
@@ -441,7 +441,7 @@ TEST_F(ChannelTreeTest, DoubleClickRecordsHistoryBeforeTellingTheListener) {
     AddStandardCatalogs();
     CRecordingListener listener;
     CAllChannelTreeCtrl tree;
-    tree.listener = &listener;
+    tree.SetListener(&listener);
     CreateTree(tree);
     tree.Reload();
     Click(tree, RowY(2));
@@ -468,7 +468,7 @@ TEST_F(ChannelTreeTest, DoubleClickOnACatalogOpensNothingButTogglesOnce) {
     AddStandardCatalogs();
     CRecordingListener listener;
     CAllChannelTreeCtrl tree;
-    tree.listener = &listener;
+    tree.SetListener(&listener);
     CreateTree(tree);
     tree.Reload();
     DoubleClick(tree, RowY(1));
@@ -485,7 +485,7 @@ TEST_F(ChannelTreeTest, ChannelWithoutLinkCannotBeOpened) {
     data.AddChannel(unknown, "nolink", "", 1, 10);
     CRecordingListener listener;
     CAllChannelTreeCtrl tree;
-    tree.listener = &listener;
+    tree.SetListener(&listener);
     CreateTree(tree);
     tree.Reload();
     Click(tree, RowY(0));
@@ -499,7 +499,7 @@ TEST_F(ChannelTreeTest, PlayingChannelReopensOnlyAfterTheInterval) {
     AddStandardCatalogs();
     CRecordingListener listener;
     CAllChannelTreeCtrl tree;
-    tree.listener = &listener;
+    tree.SetListener(&listener);
     CreateTree(tree);
     tree.Reload();
     Click(tree, RowY(1));
@@ -507,23 +507,23 @@ TEST_F(ChannelTreeTest, PlayingChannelReopensOnlyAfterTheInterval) {
 
     doubleClickU1();
     ASSERT_EQ(1u, listener.links.size());
-    EXPECT_EQ(0u, tree.lastReopenTick);  // a first open does not count as a re-open
+    EXPECT_EQ(0u, tree.LastReopenTick());  // a first open does not count as a re-open
 
-    tree.lastReopenTick = ::GetTickCount() - 6000;
+    tree.SetLastReopenTickForTesting(::GetTickCount() - 6000);
     const DWORD before = ::GetTickCount();
     doubleClickU1();
     const DWORD after = ::GetTickCount();
     EXPECT_EQ(2u, listener.links.size());
-    const unsigned int accepted = tree.lastReopenTick;
+    const unsigned int accepted = tree.LastReopenTick();
     // Taken during the accepted re-open (differences taken modulo the tick counter's wrap).
     EXPECT_LE(accepted - before, after - before);
 
     doubleClickU1();  // within 5000 ms of the accepted re-open
     EXPECT_EQ(2u, listener.links.size());
-    EXPECT_EQ(accepted, tree.lastReopenTick);
+    EXPECT_EQ(accepted, tree.LastReopenTick());
     EXPECT_TRUE(tree.Catalogs()[1].channels[0].playing);
 
-    tree.lastReopenTick = ::GetTickCount() + 100000;  // the tick counter went backwards
+    tree.SetLastReopenTickForTesting(::GetTickCount() + 100000);  // the tick counter went backwards
     doubleClickU1();
     EXPECT_EQ(3u, listener.links.size());
     EXPECT_EQ(1, CountHistory());  // one history row per channel
@@ -543,22 +543,23 @@ TEST_F(ChannelTreeTest, HoverArmsTheTooltipAndLeavingClearsIt) {
     ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, RowY(1)));
     EXPECT_EQ(1, tree.HoverRow());
     EXPECT_TRUE(tree.HasCapture());
-    EXPECT_EQ(&tree.Catalogs()[1], tree.Tooltip().node);
-    EXPECT_EQ(1, tree.Tooltip().state);
-    EXPECT_EQ(0, tree.Tooltip().ticks);
+    EXPECT_EQ(&tree.Catalogs()[1], tree.Tooltip().Node());
+    EXPECT_EQ(1, tree.Tooltip().State());
+    EXPECT_EQ(0, tree.Tooltip().Ticks());
 
     // A row without a node changes the hover row but leaves the tooltip as it was.
-    tree.Tooltip().ticks = 1;
+    tree.Tooltip().SendMessage(WM_TIMER, CChannelTooltip::TIMER_TOOLTIP);
+    ASSERT_EQ(1, tree.Tooltip().Ticks());
     ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, RowY(6)));
     EXPECT_EQ(6, tree.HoverRow());
-    EXPECT_EQ(&tree.Catalogs()[1], tree.Tooltip().node);
-    EXPECT_EQ(1, tree.Tooltip().ticks);
+    EXPECT_EQ(&tree.Catalogs()[1], tree.Tooltip().Node());
+    EXPECT_EQ(1, tree.Tooltip().Ticks());
 
     ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, -3));  // captured, outside
     EXPECT_EQ(-1, tree.HoverRow());
     EXPECT_FALSE(tree.HasCapture());
-    EXPECT_EQ(nullptr, tree.Tooltip().node);
-    EXPECT_EQ(0, tree.Tooltip().state);
+    EXPECT_EQ(nullptr, tree.Tooltip().Node());
+    EXPECT_EQ(0, tree.Tooltip().State());
     EXPECT_FALSE(tree.Tooltip().IsWindowVisible());
 }
 
@@ -569,17 +570,17 @@ TEST_F(ChannelTreeTest, RestingOnARowShowsTheTooltipUntilTheMouseLeaves) {
     tree.Reload();
     ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, RowY(2)));
     EXPECT_TRUE(PumpUntil([&] { return tree.Tooltip().IsWindowVisible(); }, 3000));
-    EXPECT_EQ(CChannelTooltip::kShown, tree.Tooltip().state);
-    EXPECT_EQ(&tree.Catalogs()[2], tree.Tooltip().node);
+    EXPECT_EQ(CChannelTooltip::kShown, tree.Tooltip().State());
+    EXPECT_EQ(&tree.Catalogs()[2], tree.Tooltip().Node());
 
     // Another row re-arms it hidden; leaving hides it for good.
     ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, RowY(1)));
     EXPECT_FALSE(tree.Tooltip().IsWindowVisible());
-    EXPECT_EQ(CChannelTooltip::kArmed, tree.Tooltip().state);
+    EXPECT_EQ(CChannelTooltip::kArmed, tree.Tooltip().State());
     ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, -3));
     PumpUntil([] { return false; }, 700);
     EXPECT_FALSE(tree.Tooltip().IsWindowVisible());
-    EXPECT_EQ(CChannelTooltip::kIdle, tree.Tooltip().state);
+    EXPECT_EQ(CChannelTooltip::kIdle, tree.Tooltip().State());
 }
 
 TEST_F(ChannelTreeTest, TooltipGoesWithTheListWindow) {
@@ -597,7 +598,7 @@ TEST_F(ChannelTreeTest, ClicksAboveTheListWhileItHoldsTheMouseAreNoRows) {
     AddStandardCatalogs();
     CRecordingListener listener;
     CRightClickTree tree;
-    tree.listener = &listener;
+    tree.SetListener(&listener);
     CreateTree(tree, 3);
     tree.Reload();
     Click(tree, RowY(1));  // 其它 open: rows 2 and 3 are u1 and u2
@@ -626,7 +627,7 @@ TEST_F(ChannelTreeTest, LosingTheCaptureEndsTheHover) {
     ASSERT_EQ(0, tree.HoverRow());
     host.SetCapture();
     EXPECT_EQ(-1, tree.HoverRow());
-    EXPECT_EQ(nullptr, tree.Tooltip().node);
+    EXPECT_EQ(nullptr, tree.Tooltip().Node());
     host.ReleaseCapture();
 }
 
@@ -636,20 +637,20 @@ TEST_F(ChannelTreeTest, ReloadForgetsEveryNodePointer) {
     AddStandardCatalogs();
     CRecordingListener listener;
     CAllChannelTreeCtrl tree;
-    tree.listener = &listener;
+    tree.SetListener(&listener);
     CreateTree(tree);
     tree.Reload();
     Click(tree, RowY(2));
     DoubleClick(tree, RowY(3));
     ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, RowY(4)));
     ASSERT_NE(nullptr, tree.OpenedNode());
-    ASSERT_NE(nullptr, tree.Tooltip().node);
+    ASSERT_NE(nullptr, tree.Tooltip().Node());
 
     tree.Reload();
     EXPECT_EQ(nullptr, tree.SelectedNode());
     EXPECT_EQ(nullptr, tree.ExpandedCatalog());
     EXPECT_EQ(nullptr, tree.OpenedNode());
-    EXPECT_EQ(nullptr, tree.Tooltip().node);
+    EXPECT_EQ(nullptr, tree.Tooltip().Node());
     EXPECT_EQ(4, tree.GetRowCount());  // every catalog collapsed again
     // The list works on the new nodes.
     Click(tree, RowY(2));
@@ -679,7 +680,7 @@ TEST_F(ChannelTreeTest, HistoryListsOpenedChannelsOnceMostRecentFirst) {
     CHistoryTreeCtrl history;
     CreateTree(history);
     CReloadingListener listener(history);
-    history.listener = &listener;
+    history.SetListener(&listener);
     TouchHistory(u1);
     TouchHistory(s2);
     // History times have one-second resolution: make the order explicit.
@@ -688,8 +689,8 @@ TEST_F(ChannelTreeTest, HistoryListsOpenedChannelsOnceMostRecentFirst) {
     history.Reload();
     ASSERT_EQ(2u, history.Channels().size());
     EXPECT_EQ(L"s2", history.Channels()[0].GetName());
-    EXPECT_EQ(2, history.channelCount);
-    EXPECT_EQ(100u, history.totalVisitors);
+    EXPECT_EQ(2, history.ChannelCount());
+    EXPECT_EQ(100u, history.TotalVisitors());
 
     // Opening from the history itself reloads it during the notification.
     ::SendMessageW(history, WM_LBUTTONDBLCLK, MK_LBUTTON, MakePointLParam(50, RowY(1)));  // u1
@@ -736,7 +737,7 @@ TEST_F(ChannelTreeTest, ChannelRowMenuPlaysAndAddsOrRemovesTheFavourite) {
     AddStandardCatalogs();
     CRecordingListener listener;
     CAllChannelTreeCtrl tree;
-    tree.listener = &listener;
+    tree.SetListener(&listener);
     CreateTree(tree);
     tree.Reload();
     Click(tree, RowY(2));  // 体育: s1, s2, s3 in rows 3..5
@@ -808,7 +809,7 @@ TEST_F(ChannelTreeTest, KeysMoveTheSelectionExpandOneCatalogAndEnterOpens) {
     AddManyCatalogs(15);
     CRecordingListener listener;
     CAllChannelTreeCtrl tree;
-    tree.listener = &listener;
+    tree.SetListener(&listener);
     CreateTree(tree);  // 8 rows visible
     tree.Reload();
     auto key = [&](UINT code) { ::SendMessageW(tree, WM_KEYDOWN, code, 1); };
@@ -861,7 +862,7 @@ TEST_F(ChannelTreeTest, FavouritesListShowsFavouriteChannelsAndThemAgainWhenThey
     AddStandardCatalogs();
     CRecordingListener listener;
     CFavorTreeCtrl favourites;
-    favourites.listener = &listener;
+    favourites.SetListener(&listener);
     CreateTree(favourites);
     favourites.Reload();
     EXPECT_EQ(0, favourites.GetRowCount());
@@ -887,8 +888,8 @@ TEST_F(ChannelTreeTest, FavouritesListShowsFavouriteChannelsAndThemAgainWhenThey
     }
     favourites.Reload();
     ASSERT_EQ(2, favourites.GetRowCount());
-    EXPECT_EQ(2, favourites.channelCount);
-    EXPECT_EQ(100u, favourites.totalVisitors);
+    EXPECT_EQ(2, favourites.ChannelCount());
+    EXPECT_EQ(100u, favourites.TotalVisitors());
     EXPECT_EQ(L"u2", favourites.Channels()[0].GetName()) << "most recently added first";
     EXPECT_EQ(20, favourites.Channels()[0].visitors);
 
@@ -918,13 +919,13 @@ TEST_F(ChannelTreeTest, SearchListsMatchesWithoutVisitors) {
     CreateTree(search);
     search.Search(L"s");
     ASSERT_EQ(3u, search.Channels().size());
-    EXPECT_EQ(3, search.channelCount);
+    EXPECT_EQ(3, search.ChannelCount());
     EXPECT_EQ(0, search.Channels()[0].visitors);
     search.Search(L"体育");
     ASSERT_EQ(1u, search.Channels().size());
     EXPECT_EQ(L"u2", search.Channels()[0].GetName());
     search.Search(L"nothing like this");
     EXPECT_TRUE(search.Channels().empty());
-    EXPECT_EQ(0, search.channelCount);
+    EXPECT_EQ(0, search.ChannelCount());
     EXPECT_EQ(0, search.GetRowCount());
 }

@@ -117,7 +117,7 @@ TEST(SearchNarrowing, NarrowedResultsAreTheStatementsOnGeneratedTexts) {
             EXPECT_TRUE(search.Narrowed()) << chain << " " << step;
             const std::vector<int> expected = StatementIds(keyword);
             ASSERT_EQ(expected, Ids(search.Channels())) << chain << " " << step;
-            EXPECT_EQ(static_cast<int>(expected.size()), search.channelCount);
+            EXPECT_EQ(static_cast<int>(expected.size()), search.ChannelCount());
             ++narrowed;
             narrowedWithMatches += expected.empty() ? 0 : 1;
         }

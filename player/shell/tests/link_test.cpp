@@ -97,6 +97,17 @@ TEST(CommandLine, LinkRequestMatchesSwitchInAnyCaseButSchemeOnlyInLowerCase) {
     EXPECT_FALSE(IsLinkRequest(args));
 }
 
+TEST(CommandLine, RequestedLinkIsHandedOnInItsNormalForm) {
+    CommandLineArgs args = Split(L"p.exe -TROVA trova://global:8081/abc");
+    EXPECT_EQ(L"trova://global/abc", RequestedLink(args));
+    args = Split(L"p.exe -trova trova://global:9000/abc");
+    EXPECT_EQ(L"trova://global:9000/abc", RequestedLink(args));
+    args = Split(L"p.exe -trova trova://global/");
+    EXPECT_EQ(L"", RequestedLink(args)) << "no channel: no link";
+    args = Split(L"p.exe -startmin trova://global/abc");
+    EXPECT_EQ(L"", RequestedLink(args));
+}
+
 TEST(CommandLine, StartMinimisedInAnyCase) {
     CommandLineArgs args = Split(L"p.exe -StartMin");
     EXPECT_TRUE(IsStartMinimised(args));

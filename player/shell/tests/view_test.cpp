@@ -26,7 +26,6 @@ protected:
     ~PlayerView() override {
         if (view_.m_hWnd)
             view_.DestroyWindow();
-        ProcessCommandLine() = CommandLineArgs{};
     }
 
     bool CreateView(int width) {
@@ -262,15 +261,15 @@ TEST_F(PlayerView, PanelsShareTheContentRectangle) {
 }
 
 TEST_F(PlayerView, CommandLineLinkIsPlayedOnceTheControlsExist) {
-    CommandLineArgs& args = ProcessCommandLine();
-    args = CommandLineArgs{L"TrovaPlayer6.exe", L"-TROVA", L"trova://global:8081/abc"};
+    CommandLineArgs args{L"TrovaPlayer6.exe", L"-TROVA", L"trova://global:8081/abc"};
+    view_.SetStartLink(RequestedLink(args));
     ASSERT_TRUE(CreateView(900));
     EXPECT_EQ(std::vector<std::wstring>{L"1 trova://global/abc"}, player_.calls);
 }
 
 TEST_F(PlayerView, NoCommandLineLinkPlaysNothing) {
-    CommandLineArgs& args = ProcessCommandLine();
-    args = CommandLineArgs{L"TrovaPlayer6.exe", L"-trova", L"trova://global/"};
+    CommandLineArgs args{L"TrovaPlayer6.exe", L"-trova", L"trova://global/"};
+    view_.SetStartLink(RequestedLink(args));
     ASSERT_TRUE(CreateView(900));
     EXPECT_TRUE(player_.calls.empty());
 }
