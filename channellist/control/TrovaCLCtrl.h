@@ -123,10 +123,10 @@ private:
     UI::CFavorTreeCtrl favorTree_;
     UI::CSearchTreeCtrl searchTree_;
     Section sections_[kSectionCount] = {
-        {searchTree_, IDC_SEARCH_TREE, IDC_SEARCH_HEADER, L"搜索结果"},
-        {allChannelTree_, IDC_ALL_CHANNEL_TREE, IDC_ALL_CHANNEL_HEADER, L"所有频道"},
-        {historyTree_, IDC_HISTORY_TREE, IDC_HISTORY_HEADER, L"最近观看"},
-        {favorTree_, IDC_FAVOR_TREE, IDC_FAVOR_HEADER, L"我的收藏"},
+        {searchTree_, IDC_SEARCH_TREE, IDC_SEARCH_HEADER, L"搜索结果", {}},
+        {allChannelTree_, IDC_ALL_CHANNEL_TREE, IDC_ALL_CHANNEL_HEADER, L"所有频道", {}},
+        {historyTree_, IDC_HISTORY_TREE, IDC_HISTORY_HEADER, L"最近观看", {}},
+        {favorTree_, IDC_FAVOR_TREE, IDC_FAVOR_HEADER, L"我的收藏", {}},
     };
     // The layout state: the section whose list is open, and whether a keyword is entered.
     SectionIndex open_ = kAllSection;
