@@ -163,7 +163,7 @@ int CChildView::NaviHeight() const {
 }
 
 void CChildView::Layout(int a) {
-    // Windows are never narrower than nothing.
+    // A window given a negative width is as wide as nothing.
     contentWidth_ = std::max(a, 0);
     const RECT client = GetClientRect();
     const int n = NaviHeight();
