@@ -31,6 +31,9 @@ void connection::open(const std::wstring& path) {
         throw database_error("unable to open database");
     }
     handle_ = opened;
+    // A new file keeps the text encoding sqlite3_open16 gives it: text compares byte by byte,
+    // so the order of names depends on it. A file that exists keeps its own.
+    exec("PRAGMA encoding='UTF-16'");
 }
 
 void connection::close() {

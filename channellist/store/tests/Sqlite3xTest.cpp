@@ -53,6 +53,23 @@ TEST_F(Sqlite3xTest, OpenFailureLeavesConnectionClosed) {
     EXPECT_EQ(nullptr, db.handle());
 }
 
+// Names are ordered by their stored bytes: a file created as UTF-8 would put "Alpha" before
+// CJK names that UTF-16 puts first.
+TEST_F(Sqlite3xTest, NewFilesStoreTextAsUtf16AndExistingOnesKeepTheirs) {
+    connection created;
+    created.open(folder_.path() + L"new.db");
+    created.exec("create table n(s TEXT);");
+    EXPECT_EQ(1, created.query_int("select count(*) from pragma_encoding where encoding='UTF-16le'"));
+
+    sqlite3* utf8 = nullptr;
+    ASSERT_EQ(SQLITE_OK, sqlite3_open16((folder_.path() + L"utf8.db").c_str(), &utf8));
+    sqlite3_exec(utf8, "PRAGMA encoding='UTF-8'; create table n(s TEXT);", nullptr, nullptr, nullptr);
+    sqlite3_close(utf8);
+    connection existing;
+    existing.open(folder_.path() + L"utf8.db");
+    EXPECT_EQ(1, existing.query_int("select count(*) from pragma_encoding where encoding='UTF-8'"));
+}
+
 TEST_F(Sqlite3xTest, QueryInt) {
     ExpectThrowWithText<database_error>([&] { db_.query_int("select n from t;"); },
                                         "nothing to read");
