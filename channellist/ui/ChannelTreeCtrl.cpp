@@ -30,6 +30,9 @@ const int kPlayingMarkHeight = 11;
 const int kPercentColumnWidth = 36;
 // How long after a re-open the playing channel may be opened again.
 const int kReopenIntervalMs = 5000;
+// How often a favourite change that met a busy database is tried again.
+const UINT_PTR kFavoriteRetryTimer = 1;
+const UINT kFavoriteRetryMs = 500;
 
 SCROLLINFO ScrollInfo(UINT mask) {
     SCROLLINFO info{};
@@ -530,7 +533,7 @@ HMENU CChannelTreeCtrl::CreateRowMenu(int row) {
     CChannelTreeNode* node = GetNodeAt(row, nullptr);
     if (!node || node->IsCatalog())
         return nullptr;
-    const bool favorite = IsFavorite(static_cast<const CChannelNode*>(node)->info);
+    const bool favorite = pendingFavorites_.IsFavorite(static_cast<const CChannelNode*>(node)->info);
     HMENU menu = ::CreatePopupMenu();
     if (!menu)
         return nullptr;
@@ -558,14 +561,28 @@ void CChannelTreeCtrl::RunRowCommand(int row, UINT command) {
         OpenRow(row);
         return;
     }
+    if (command != kAddFavoriteCommand && command != kRemoveFavoriteCommand)
+        return;
     const ChannelRecord channel = static_cast<const CChannelNode*>(node)->info;
-    bool changed = false;
-    if (command == kAddFavoriteCommand)
-        changed = AddFavorite(channel);
-    else if (command == kRemoveFavoriteCommand)
-        changed = RemoveFavorite(channel);
+    if (!pendingFavorites_.Apply(channel, command == kAddFavoriteCommand, ::GetTickCount())) {
+        SetTimer(kFavoriteRetryTimer, kFavoriteRetryMs);
+        return;
+    }
     // The owner reloads the favourites, which may be this very list: nothing after this.
-    if (changed && listener_)
+    if (listener_)
+        listener_->OnFavoritesChanged();
+}
+
+void CChannelTreeCtrl::OnTimer(UINT_PTR id) {
+    if (id != kFavoriteRetryTimer) {
+        SetMsgHandled(FALSE);
+        return;
+    }
+    const int written = pendingFavorites_.Retry(::GetTickCount());
+    if (pendingFavorites_.Empty())
+        KillTimer(kFavoriteRetryTimer);
+    // As after a menu command: the owner may reload this very list.
+    if (written > 0 && listener_)
         listener_->OnFavoritesChanged();
 }
 

@@ -4,6 +4,7 @@
 #include "channellist/ui/ChannelRowModel.h"
 #include "channellist/ui/ChannelTooltip.h"
 #include "channellist/ui/ChannelTreeNode.h"
+#include "channellist/ui/PendingFavorites.h"
 #include "framework/win/MessageMap.h"
 #include "framework/win/ScopedGdi.h"
 
@@ -51,6 +52,7 @@ public:
         TROVA_MSG_RESULT(WM_GETDLGCODE, OnGetDlgCode(reinterpret_cast<const MSG*>(lParam)))
         MSG_WM_SHOWWINDOW(OnShowWindow)
         MSG_WM_WINDOWPOSCHANGED(OnWindowPosChanged)
+        MSG_WM_TIMER(OnTimer)
     END_MSG_MAP()
 
     // Row model, supplied by the variants.
@@ -138,6 +140,7 @@ private:
     void OnLButtonDown(UINT flags, POINT point);
     void OnMouseMove(UINT flags, POINT point);
     void OnCaptureChanged(HWND newCapture);
+    void OnTimer(UINT_PTR id);
     void OnLButtonDblClk(UINT flags, POINT point);
     void OnRButtonDown(UINT flags, POINT point);
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
@@ -182,6 +185,7 @@ private:
     int channelCount_ = 0;
     unsigned int totalVisitors_ = 0;
     unsigned int lastReopenTick_ = 0;
+    CPendingFavorites pendingFavorites_;
 };
 
 }  // namespace UI

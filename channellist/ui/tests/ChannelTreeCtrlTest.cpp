@@ -1,3 +1,4 @@
+#include "channellist/store/ChannelDatabase.h"
 #include "channellist/store/ListReads.h"
 #include "channellist/ui/ChannelTreeCtrl.h"
 #include "channellist/ui/ChannelTreeResources.h"
@@ -766,6 +767,33 @@ TEST_F(ChannelTreeTest, ChannelRowMenuPlaysAndAddsOrRemovesTheFavourite) {
     EXPECT_FALSE(IsFavorite(tree.Catalogs()[2].channels[0].info));
     tree.RunRowCommand(2, CChannelTreeCtrl::kAddFavoriteCommand);  // a catalog: nothing
     EXPECT_EQ(2, listener.favoriteChanges);
+}
+
+// The synchronisation holds the database for writing for seconds with a big catalogue: a
+// favourite chosen meanwhile is written once the database is free, not lost.
+TEST_F(ChannelTreeTest, FavouriteChosenWhileTheDatabaseIsBusyIsWrittenWhenItIsFree) {
+    AddStandardCatalogs();
+    CRecordingListener listener;
+    CAllChannelTreeCtrl tree;
+    tree.SetListener(&listener);
+    CreateTree(tree);
+    tree.Reload();
+    Click(tree, RowY(2));
+    const ChannelRecord s1 = tree.Catalogs()[2].channels[0].info;
+    ASSERT_FALSE(IsFavorite(s1));  // also makes the favourite table
+
+    sqlite3x::connection writer;
+    writer.open(GetDatabasePath());
+    writer.exec("BEGIN IMMEDIATE");
+    tree.RunRowCommand(3, CChannelTreeCtrl::kAddFavoriteCommand);
+    EXPECT_EQ(0, listener.favoriteChanges);
+    EXPECT_EQ(L"从我的收藏中移除", MenuItems(tree.CreateRowMenu(3)).back().first) << "the choice shows at once";
+    PumpUntil([] { return false; }, 1200);
+    EXPECT_EQ(0, listener.favoriteChanges) << "still busy";
+
+    writer.exec("COMMIT");
+    EXPECT_TRUE(PumpUntil([&] { return listener.favoriteChanges == 1; }, 3000));
+    EXPECT_TRUE(IsFavorite(s1));
 }
 
 // Items of the popup menu on the screen, read when the menu is up, which is then closed.
