@@ -6,8 +6,6 @@
 #include <vector>
 
 #include "common/settings/Settings.h"
-#include "common/skin/Skin.h"
-#include "framework/win/DoubleBuffer.h"
 #include "framework/win/Module.h"
 #include "player/shell/MessengerNotice.h"
 #include "player/shell/QuitConfirmDlg.h"
@@ -19,83 +17,7 @@ constexpr wchar_t kHomePage[] = L"http://www.vantel.tv/";
 constexpr wchar_t kForumPage[] = L"http://www.vantel.tv/bbs/";
 constexpr wchar_t kDownloadPage[] = L"http://www.vantel.tv/download/";
 
-using FramePart = CSkin::FramePart;
-using CaptionImage = CSkin::CaptionImage;
-
-bool Inside(POINT p, LONG left, LONG top, LONG right, LONG bottom) {
-    return p.x >= left && p.x < right && p.y >= top && p.y < bottom;
-}
-
-// The skin's anchor of a caption button, in window coordinates of a window `width` wide.
-RECT ButtonRect(const CSkin& skin, CSkin::CaptionButton button, int width) {
-    RECT place = skin.CaptionButtonPlace(button);
-    OffsetRect(&place, width, 0);
-    return place;
-}
-
-// The frame draws its own border only with every piece of it. Without them (no skin, or a
-// damaged one) it keeps the system's caption and border, so that it can still be moved, sized
-// and closed.
-bool HasSkin(const CSkin* skin) {
-    if (!skin)
-        return false;
-    for (int part = 0; part < static_cast<int>(FramePart::Count); ++part) {
-        if (skin->Frame(static_cast<FramePart>(part)).IsEmpty())
-            return false;
-    }
-    return true;
-}
-
-bool IsCaptionButton(UINT code) {
-    return code == HTMINBUTTON || code == HTMAXBUTTON || code == HTCLOSE;
-}
-
 }  // namespace
-
-UINT SkinHitTest(const CSkin* skin, const RECT& r, POINT p) {
-    if (!HasSkin(skin))
-        return HTNOWHERE;
-    const CSkin& s = *skin;
-    struct Button {
-        CSkin::CaptionButton anchor;
-        UINT code;
-    };
-    for (const Button& button : {Button{CSkin::CaptionButton::Close, HTCLOSE},
-                                 Button{CSkin::CaptionButton::Minimize, HTMINBUTTON},
-                                 Button{CSkin::CaptionButton::Maximize, HTMAXBUTTON}}) {
-        RECT place = s.CaptionButtonPlace(button.anchor);
-        OffsetRect(&place, r.right, r.top);
-        if (Inside(p, place.left, place.top, place.right, place.bottom))
-            return button.code;
-    }
-    const CSkinImage& tl = s.Frame(FramePart::TopLeft);
-    const CSkinImage& tr = s.Frame(FramePart::TopRight);
-    const CSkinImage& bl = s.Frame(FramePart::BottomLeft);
-    const CSkinImage& br = s.Frame(FramePart::BottomRight);
-    const RECT topLeft{r.left, r.top, r.left + tl.Width() + 1, r.top + tl.Height() + 1};
-    const RECT topRight{r.right - tr.Width(), r.top, r.right, r.top + tr.Height()};
-    const RECT bottomLeft{r.left, r.bottom - bl.Height(), r.left + bl.Width(), r.bottom};
-    const RECT bottomRight{r.right - br.Width(), r.bottom - br.Height(), r.right, r.bottom};
-    const RECT areas[] = {
-        topLeft,
-        topRight,
-        bottomLeft,
-        bottomRight,
-        {r.left, topLeft.bottom + 1, r.left + s.Frame(FramePart::Left).Width(), bottomLeft.top - 1},
-        {r.right - s.Frame(FramePart::Right).Width(), topRight.bottom + 1, r.right, bottomRight.top - 1},
-        {bottomLeft.right + 1, r.bottom - s.Frame(FramePart::Bottom).Height(), bottomRight.left - 1, r.bottom},
-        {topLeft.right + 1, r.top, topRight.left - 1, r.top + 3},
-        {r.left + 1, r.top, r.left + 20, r.top + 20},
-        {r.left, r.top, r.right, r.top + s.Frame(FramePart::Top).Height()},
-    };
-    const UINT codes[] = {HTTOPLEFT, HTTOPRIGHT, HTBOTTOMLEFT, HTBOTTOMRIGHT, HTLEFT,
-                          HTRIGHT,   HTBOTTOM,   HTTOP,        HTSYSMENU,    HTCAPTION};
-    for (size_t i = 0; i < ARRAYSIZE(areas); ++i) {
-        if (Inside(p, areas[i].left, areas[i].top, areas[i].right, areas[i].bottom))
-            return codes[i];
-    }
-    return HTNOWHERE;
-}
 
 SIZE InitialFrameSize(int screenWidth) {
     SIZE size{900, 560};
@@ -105,6 +27,23 @@ SIZE InitialFrameSize(int screenWidth) {
         size.cy = scaled * 560 / 900;
     }
     return size;
+}
+
+CloseSettings CloseSettings::Read() {
+    CloseSettings settings;
+    settings.minimiseToTray = ReadCloseMinimize();
+    ReadFlag(L"CloseConfirm", settings.confirm);
+    return settings;
+}
+
+CloseAction DecideClose(const CloseSettings& settings, CloseRequest request) {
+    if (request == CloseRequest::kQuitNow)
+        return CloseAction::kQuit;
+    if (settings.minimiseToTray)
+        return CloseAction::kHideToTray;
+    if (request == CloseRequest::kUser && settings.confirm)
+        return CloseAction::kAskFirst;
+    return CloseAction::kQuit;
 }
 
 CMainFrame::CMainFrame() : playerSink_(this) {}
@@ -151,9 +90,7 @@ int CMainFrame::OnCreate(CREATESTRUCTW*) {
     if (!view_.Create(m_hWnd, empty, kViewId))
         return -1;
 
-    if (HasSkin(CSkin::Instance()))
-        ::SetWindowLongW(m_hWnd, GWL_STYLE, ::GetWindowLongW(m_hWnd, GWL_STYLE) & ~WS_CAPTION);
-    SetWindowPos(HWND_TOP, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE);
+    ApplySkinnedBorder();
     view_.MoveWindow(GetClientRect());
     RECT window = GetWindowRect();
     RECT work{};
@@ -177,221 +114,10 @@ void CMainFrame::OnGetMinMaxInfo(MINMAXINFO* info) {
     SetMsgHandled(FALSE);
 }
 
-LRESULT CMainFrame::OnNcCalcSize(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
-    const CSkin* skin = CSkin::Instance();
-    if (!wParam || !HasSkin(skin)) {
-        handled = FALSE;
-        return 0;
-    }
-    auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
-    const WINDOWPOS* pos = params->lppos;
-    RECT client{pos->x, pos->y, pos->x + pos->cx, pos->y + pos->cy};
-    client.left += skin->Frame(FramePart::Left).Width();
-    client.top += skin->Frame(FramePart::Top).Height();
-    client.right -= skin->Frame(FramePart::Right).Width();
-    client.bottom -= skin->Frame(FramePart::Bottom).Height();
-    params->rgrc[0] = client;
-    return 0;
-}
-
-LRESULT CMainFrame::OnNcPaint(UINT, WPARAM, LPARAM, BOOL& handled) {
-    const CSkin* skin = CSkin::Instance();
-    if (!HasSkin(skin)) {
-        handled = FALSE;
-        return 0;
-    }
-    const CSkin& s = *skin;
-    ScopedWindowDC windowDc(m_hWnd);
-    if (!windowDc)
-        return 0;
-    const RECT window = GetWindowRect();
-    const int w = window.right - window.left, h = window.bottom - window.top;
-
-    // Only the border is ours to paint; the view paints the client area.
-    RECT client = GetClientRect();
-    ::MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    ::OffsetRect(&client, -window.left, -window.top);
-    ::ExcludeClipRect(windowDc, client.left, client.top, client.right, client.bottom);
-
-    const RECT whole{0, 0, w, h};
-    CMemoryDC dc(windowDc, whole);
-    if (!dc.IsValid())
-        return 0;
-    const CSkinImage& tl = s.Frame(FramePart::TopLeft);
-    const CSkinImage& tr = s.Frame(FramePart::TopRight);
-    const CSkinImage& bl = s.Frame(FramePart::BottomLeft);
-    const CSkinImage& br = s.Frame(FramePart::BottomRight);
-    const CSkinImage& lt = s.Frame(FramePart::LeftTop);
-    const CSkinImage& lb = s.Frame(FramePart::LeftBottom);
-    const CSkinImage& rt = s.Frame(FramePart::RightTop);
-    const CSkinImage& rb = s.Frame(FramePart::RightBottom);
-
-    tl.Draw(dc, 0, 0);
-    tr.Draw(dc, w - tr.Width(), 0);
-    TileHorizontal(s.Frame(FramePart::Top), dc, tl.Width(), 0, w - tr.Width() - tl.Width());
-
-    bl.Draw(dc, 0, h - bl.Height());
-    br.Draw(dc, w - br.Width(), h - br.Height());
-    const CSkinImage& bottom = s.Frame(FramePart::Bottom);
-    TileHorizontal(bottom, dc, bl.Width(), h - bottom.Height(), w - br.Width() - bl.Width());
-
-    lt.Draw(dc, 0, tl.Height());
-    const int leftBottomY = h - lb.Height() - bl.Height();
-    lb.Draw(dc, 0, leftBottomY);
-    TileVertical(s.Frame(FramePart::Left), dc, 0, tl.Height() + lt.Height(), leftBottomY - tl.Height() - lt.Height());
-
-    rt.Draw(dc, w - rt.Width(), tr.Height());
-    const int rightBottomY = h - rb.Height() - br.Height();
-    rb.Draw(dc, w - rb.Width(), rightBottomY);
-    const CSkinImage& right = s.Frame(FramePart::Right);
-    TileVertical(right, dc, w - right.Width(), tr.Height() + rt.Height(), rightBottomY - tr.Height() - rt.Height());
-
-    const int iconSize = ::GetSystemMetrics(SM_CXSMICON);
-    HICON icon = reinterpret_cast<HICON>(SendMessage(WM_GETICON, ICON_SMALL));
-    if (!icon)
-        icon = ::LoadIconW(ThisModule(), MAKEINTRESOURCEW(IDR_MAINFRAME));
-    if (icon)
-        ::DrawIconEx(dc, 8, 4, icon, iconSize, iconSize, 0, nullptr, DI_NORMAL);
-
-    const std::wstring title = GetWindowText();
-    ScopedFont font(::CreateFontW(15, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L""));
-    ScopedSelectObject selectFont(dc, font);
-    ::SetTextColor(dc, RGB(255, 255, 255));
-    ::SetBkMode(dc, TRANSPARENT);
-    RECT text{iconSize + 12, 4, iconSize + 12, 4};
-    ::DrawTextW(dc, title.c_str(), static_cast<int>(title.size()), &text, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    ::DrawTextW(dc, title.c_str(), static_cast<int>(title.size()), &text,
-                DT_SINGLELINE | DT_VCENTER | DT_WORD_ELLIPSIS | DT_NOPREFIX);
-    return 0;
-}
-
-LRESULT CMainFrame::OnNcActivate(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
-    if (!HasSkin(CSkin::Instance())) {
-        handled = FALSE;
-        return 0;
-    }
-    // The system must never draw its own caption over ours.
-    return wParam ? FALSE : TRUE;
-}
-
-UINT CMainFrame::OnNcHitTest(POINT point) {
-    const CSkin* skin = CSkin::Instance();
-    if (!HasSkin(skin)) {
-        SetMsgHandled(FALSE);
-        return 0;
-    }
-    return SkinHitTest(skin, GetWindowRect(), point);
-}
-
-void CMainFrame::DrawButtonImage(HDC dc, int button, int look) const {
-    const CSkin* skin = CSkin::Instance();
-    if (!skin)
-        return;
-    static const CSkin::CaptionButton anchors[] = {CSkin::CaptionButton::Minimize, CSkin::CaptionButton::Maximize,
-                                                   CSkin::CaptionButton::Close};
-    // Images in skin order: button, hover, down for each of minimise, maximise, close.
-    const auto image = static_cast<CaptionImage>(button * 3 + look);
-    const RECT window = GetWindowRect();
-    const RECT place = ButtonRect(*skin, anchors[button], window.right - window.left);
-    skin->Caption(image).Draw(dc, place.left, place.top);
-}
-
-void CMainFrame::DrawCaptionButtons(UINT hover) const {
-    ScopedWindowDC dc(m_hWnd);
-    if (!dc)
-        return;
-    const UINT codes[] = {kMinimise, kMaximise, kClose};
-    for (int button = 0; button < 3; ++button)
-        DrawButtonImage(dc, button, codes[button] == hover ? 1 : 0);
-}
-
-LRESULT CMainFrame::OnNcMouseMove(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
-    if (!HasSkin(CSkin::Instance())) {
-        handled = FALSE;
-        return 0;
-    }
-    const UINT code = static_cast<UINT>(wParam);
-    if (IsCaptionButton(code)) {
-        DrawCaptionButtons(code);
-        return 0;
-    }
-    DrawCaptionButtons(kNoButton);
-    handled = FALSE;
-    return 0;
-}
-
-LRESULT CMainFrame::OnNcLButtonDown(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
-    const UINT code = static_cast<UINT>(wParam);
-    if (IsCaptionButton(code) && HasSkin(CSkin::Instance())) {
-        pressed_ = code;
-        // Holding the mouse makes the release come here wherever it happens, and a lost
-        // capture ends the press.
-        SetCapture();
-        ScopedWindowDC dc(m_hWnd);
-        if (dc)
-            DrawButtonImage(dc, code == kMinimise ? 0 : code == kMaximise ? 1 : 2, 2);
-        return 0;
-    }
-    pressed_ = kNoButton;
-    handled = FALSE;
-    return 0;
-}
-
-LRESULT CMainFrame::OnNcLButtonUp(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
-    const UINT code = static_cast<UINT>(wParam);
-    if (!IsCaptionButton(code) || !HasSkin(CSkin::Instance())) {
-        ReleaseButton(kNoButton);
-        handled = FALSE;
-        return 0;
-    }
-    ReleaseButton(code);
-    return 0;
-}
-
-void CMainFrame::OnLButtonUp(UINT, POINT point) {
-    if (pressed_ == kNoButton) {
-        SetMsgHandled(FALSE);
-        return;
-    }
-    // A held press gets its release here, in client coordinates.
-    ::ClientToScreen(m_hWnd, &point);
-    ReleaseButton(SkinHitTest(CSkin::Instance(), GetWindowRect(), point));
-}
-
-void CMainFrame::OnCaptureChanged(HWND gaining) {
-    if (gaining == m_hWnd || pressed_ == kNoButton)
-        return;
-    pressed_ = kNoButton;
-    DrawCaptionButtons(kNoButton);
-}
-
-void CMainFrame::ReleaseButton(UINT code) {
-    const bool act = IsCaptionButton(code) && pressed_ == code;
-    pressed_ = kNoButton;
-    ReleaseCapture();
-    if (!act)
-        return;
-    if (code == kMinimise)
-        ShowWindow(SW_SHOWMINIMIZED);
-    else if (code == kMaximise)
-        ShowWindow(::IsZoomed(m_hWnd) ? SW_SHOWNORMAL : SW_SHOWMAXIMIZED);
-    else
-        SendMessage(WM_CLOSE);
-}
-
-void CMainFrame::OnSize(UINT, SIZE size) {
-    DefWindowProc();
+void CMainFrame::OnSize(UINT, SIZE) {
     if (view_.m_hWnd)
         view_.MoveWindow(GetClientRect());
-    if (size.cx <= 0 || size.cy <= 0 || !HasSkin(CSkin::Instance()))
-        return;
-    // The region covers the whole window with its skinned border, not only the client area.
-    const RECT window = GetWindowRect();
-    ScopedRegion region(
-        ::CreateRoundRectRgn(0, 0, window.right - window.left + 1, window.bottom - window.top + 1, 9, 9));
-    if (region && ::SetWindowRgn(m_hWnd, region, TRUE))
-        region.Release();  // the window owns it now
+    SetMsgHandled(FALSE);  // the skinned frame shapes the window
 }
 
 void CMainFrame::OnSysCommand(UINT command, POINT) {
@@ -459,22 +185,18 @@ void CMainFrame::QuitFrame() {
 }
 
 void CMainFrame::OnClose() {
-    if (!quitWithoutAsking_) {
-        if (ReadCloseMinimize()) {
-            HideToTray();
+    const CloseRequest request = quitWithoutAsking_ ? CloseRequest::kQuitNow : CloseRequest::kUser;
+    CloseAction action = DecideClose(CloseSettings::Read(), request);
+    if (action == CloseAction::kAskFirst) {
+        CQuitConfirmDlg dialog;
+        if (dialog.DoModal(m_hWnd) != IDOK)
             return;
-        }
-        bool confirm = true;
-        ReadFlag(L"CloseConfirm", confirm);
-        if (confirm) {
-            CQuitConfirmDlg dialog;
-            if (dialog.DoModal(m_hWnd) != IDOK)
-                return;
-            if (ReadCloseMinimize()) {
-                HideToTray();
-                return;
-            }
-        }
+        // The dialog has just stored the user's choice.
+        action = DecideClose(CloseSettings::Read(), CloseRequest::kConfirmed);
+    }
+    if (action == CloseAction::kHideToTray) {
+        HideToTray();
+        return;
     }
     tray_.RemoveIcon();
     QuitFrame();

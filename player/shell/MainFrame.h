@@ -7,24 +7,33 @@
 #include "player/shell/ControlSinks.h"
 #include "player/shell/RemoteCmd.h"
 #include "player/shell/SingletonWnd.h"
+#include "player/shell/SkinnedFrame.h"
 #include "player/shell/SystemTray.h"
-
-class CSkin;
-
-// The skinned hit test: which part of a window of rectangle `window` (screen coordinates)
-// lies under `point`; 0 without a skin or outside every area.
-UINT SkinHitTest(const CSkin* skin, const RECT& window, POINT point);
 
 // Frame size at start: 900 x 560, scaled down to 7/10 of a narrower screen.
 SIZE InitialFrameSize(int screenWidth);
 
-// The player's only top-level window: draws its own border and caption from the skin,
-// hosts the player view, receives a second start's requests and the player's events, and
-// decides what closing means.
-class CMainFrame : public CWindowImpl, public IRemoteCmdHandler, public IPlayerEventListener {
+// The settings that decide what closing the frame means.
+struct CloseSettings {
+    bool minimiseToTray = false;  // "CloseMinimize"
+    bool confirm = true;          // "CloseConfirm"
+
+    static CloseSettings Read();
+};
+// kQuitNow: a quit request that asks nothing; kConfirmed: the user has just answered the
+// quit question (and the answer is in the settings).
+enum class CloseRequest { kUser, kConfirmed, kQuitNow };
+enum class CloseAction { kQuit, kHideToTray, kAskFirst };
+// What closing the frame does; after kAskFirst and a confirmed question, decide again with
+// the settings read anew.
+CloseAction DecideClose(const CloseSettings& settings, CloseRequest request);
+
+// The player's only top-level window, with the skinned border of CSkinnedFrame: hosts the
+// player view, receives a second start's requests and the player's events, and keeps the
+// tray icon, the messenger notice and the drag by the video picture.
+class CMainFrame : public CSkinnedFrame, public IRemoteCmdHandler, public IPlayerEventListener {
 public:
     enum : UINT { kOpenFileCommand = 0xE140, kViewId = 0xE900 };
-    enum CaptionButton : UINT { kNoButton = 0, kMinimise = HTMINBUTTON, kMaximise = HTMAXBUTTON, kClose = HTCLOSE };
 
     CMainFrame();
     ~CMainFrame() override;
@@ -41,7 +50,6 @@ public:
     CChildView& View() { return view_; }
     CSystemTray& Tray() { return tray_; }
     CSingletonWnd& Singleton() { return singleton_; }
-    UINT PressedButton() const { return pressed_; }
     bool IsVideoDragging() const { return videoDrag_; }
     bool IsNoticeShown() const { return noticeShown_; }
 
@@ -67,15 +75,6 @@ public:
         MSG_WM_CREATE(OnCreate)
         MSG_WM_SETFOCUS(OnSetFocus)
         MSG_WM_GETMINMAXINFO(OnGetMinMaxInfo)
-        MESSAGE_HANDLER(WM_NCCALCSIZE, OnNcCalcSize)
-        MESSAGE_HANDLER(WM_NCPAINT, OnNcPaint)
-        MESSAGE_HANDLER(WM_NCACTIVATE, OnNcActivate)
-        MSG_WM_NCHITTEST(OnNcHitTest)
-        MESSAGE_HANDLER(WM_NCMOUSEMOVE, OnNcMouseMove)
-        MESSAGE_HANDLER(WM_NCLBUTTONDOWN, OnNcLButtonDown)
-        MESSAGE_HANDLER(WM_NCLBUTTONUP, OnNcLButtonUp)
-        MSG_WM_LBUTTONUP(OnLButtonUp)
-        MSG_WM_CAPTURECHANGED(OnCaptureChanged)
         MSG_WM_SIZE(OnSize)
         MSG_WM_ERASEBKGND_SUPPRESS()
         MSG_WM_SYSCOMMAND(OnSysCommand)
@@ -84,6 +83,7 @@ public:
         MSG_WM_COMMAND(OnCommand)
         MSG_WM_CLOSE(OnClose)
         MSG_WM_DESTROY(OnDestroy)
+        CHAIN_MSG_MAP(CSkinnedFrame)
     END_MSG_MAP()
 
 protected:
@@ -94,15 +94,6 @@ private:
     int OnCreate(CREATESTRUCTW*);
     void OnSetFocus(HWND);
     void OnGetMinMaxInfo(MINMAXINFO* info);
-    LRESULT OnNcCalcSize(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnNcPaint(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnNcActivate(UINT, WPARAM wParam, LPARAM, BOOL&);
-    UINT OnNcHitTest(POINT point);
-    LRESULT OnNcMouseMove(UINT, WPARAM wParam, LPARAM, BOOL& handled);
-    LRESULT OnNcLButtonDown(UINT, WPARAM wParam, LPARAM, BOOL& handled);
-    LRESULT OnNcLButtonUp(UINT, WPARAM wParam, LPARAM, BOOL& handled);
-    void OnLButtonUp(UINT, POINT point);
-    void OnCaptureChanged(HWND gaining);
     void OnSize(UINT type, SIZE size);
     void OnSysCommand(UINT command, POINT);
     void OnWindowPosChanged(WINDOWPOS*);
@@ -111,9 +102,6 @@ private:
     void OnClose();
     void OnDestroy();
 
-    void ReleaseButton(UINT code);
-    void DrawCaptionButtons(UINT hover) const;
-    void DrawButtonImage(HDC dc, int button, int look) const;
     void OpenFile();
     void HideToTray();
     void ShowFromTray();
@@ -126,7 +114,6 @@ private:
     CTRPlayerSink playerSink_;
     bool noticeShown_ = false;
     CSystemTray tray_;
-    UINT pressed_ = kNoButton;
     bool videoDrag_ = false;
     bool quitWithoutAsking_ = false;
     bool quitOnDestroy_ = false;

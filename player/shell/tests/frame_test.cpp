@@ -375,6 +375,40 @@ TEST_F(MainFrame, MaximiseButtonTogglesAndMinimiseButtonMinimises) {
     EXPECT_TRUE(::IsIconic(window_));
 }
 
+TEST(ClosePolicy, SettingsAndRequestDecideWhatClosingDoes) {
+    const struct {
+        bool minimiseToTray;
+        bool confirm;
+        CloseRequest request;
+        CloseAction expected;
+    } cases[] = {
+        {false, true, CloseRequest::kUser, CloseAction::kAskFirst},  // nothing stored
+        {false, false, CloseRequest::kUser, CloseAction::kQuit},
+        {true, true, CloseRequest::kUser, CloseAction::kHideToTray},
+        {true, false, CloseRequest::kUser, CloseAction::kHideToTray},
+        // The question answered: its choice is in the settings, and it is never asked twice.
+        {false, true, CloseRequest::kConfirmed, CloseAction::kQuit},
+        {false, false, CloseRequest::kConfirmed, CloseAction::kQuit},
+        {true, true, CloseRequest::kConfirmed, CloseAction::kHideToTray},
+        {true, false, CloseRequest::kConfirmed, CloseAction::kHideToTray},
+        // The quit message of a second start asks nothing and never hides.
+        {false, true, CloseRequest::kQuitNow, CloseAction::kQuit},
+        {true, true, CloseRequest::kQuitNow, CloseAction::kQuit},
+        {false, false, CloseRequest::kQuitNow, CloseAction::kQuit},
+        {true, false, CloseRequest::kQuitNow, CloseAction::kQuit},
+    };
+    for (const auto& c : cases) {
+        CloseSettings settings;
+        settings.minimiseToTray = c.minimiseToTray;
+        settings.confirm = c.confirm;
+        EXPECT_EQ(c.expected, DecideClose(settings, c.request))
+            << c.minimiseToTray << c.confirm << static_cast<int>(c.request);
+    }
+    const CloseSettings missing;
+    EXPECT_FALSE(missing.minimiseToTray);
+    EXPECT_TRUE(missing.confirm);
+}
+
 TEST_F(MainFrame, CloseWithCloseMinimizeHidesToTheTrayWithoutAsking) {
     ASSERT_TRUE(WriteFlag(L"CloseMinimize", true));
     EXPECT_EQ(0, Close());
