@@ -126,9 +126,6 @@ bool MergeIntoDatabase(const EngineClassObject& engine, int count) {
         // Every channel of the list is looked up by name and identifier; without an
         // index each lookup scans the whole table and the merge grows quadratically.
         db.exec("CREATE INDEX IF NOT EXISTS channel_name_channelid ON channel(name,channelid)");
-        // The lists read a catalog's channels one row at a time in (ctime, name) order; with
-        // this index each row is found without sorting the whole table.
-        db.exec("CREATE INDEX IF NOT EXISTS channel_catalog_order ON channel(catalogid,ctime,name)");
 
         {
             ChannelMerge merge(db);
@@ -139,6 +136,10 @@ bool MergeIntoDatabase(const EngineClassObject& engine, int count) {
                 merge.Store(info);
             }
         }
+
+        // The lists read each catalog's channels in (ctime, name) order through this index. A
+        // new file gets it after its rows: built in one pass, not kept up row by row.
+        db.exec("CREATE INDEX IF NOT EXISTS channel_catalog_order ON channel(catalogid,ctime,name)");
 
         // Presence is decided by name alone, so a listed name keeps all its rows visible.
         db.exec("UPDATE channel SET del=1 WHERE name NOT IN (SELECT name FROM updates)");
