@@ -63,11 +63,6 @@ void FillHotRow(HDC dc, const RECT& row) {
 }
 }  // namespace
 
-CChannelTreeCtrl::~CChannelTreeCtrl() {
-    if (m_hWnd)
-        ::DestroyWindow(m_hWnd);
-}
-
 WindowClassSpec CChannelTreeCtrl::GetWindowClassSpec() const {
     WindowClassSpec windowClass;
     windowClass.name = L"TrovaChannelTree";

@@ -29,7 +29,6 @@ public:
     static constexpr int ROW_HEIGHT = 22;
 
     CChannelTreeCtrl() = default;
-    ~CChannelTreeCtrl() override;
 
     BEGIN_MSG_MAP(CChannelTreeCtrl)
         MSG_WM_CREATE(OnCreate)

@@ -5,10 +5,6 @@
 #include <ocidl.h>
 #include <olectl.h>
 
-namespace {
-const wchar_t kWindowClass[] = L"TrovaControlHost";
-}
-
 // The client site given to the hosted control. Its lifetime is COM's: the control may hold it
 // a little longer than the host, so it only reaches the host while Detach has not been called.
 class CControlHost::CSite final
@@ -38,7 +34,7 @@ public:
     // IOleWindow: the site's window for the in-place site, the top-level window for the frame.
     STDMETHODIMP GetWindow(HWND* window) override {
         if (!window) return E_POINTER;
-        *window = m_host ? m_host->m_hwnd : nullptr;
+        *window = m_host ? m_host->m_hWnd : nullptr;
         return *window ? S_OK : E_FAIL;
     }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
@@ -55,14 +51,14 @@ public:
         if (!frame || !document || !position || !clip || !frameInfo) return E_POINTER;
         *frame = nullptr;
         *document = nullptr;
-        if (!m_host || !m_host->m_hwnd) return E_FAIL;
+        if (!m_host || !m_host->m_hWnd) return E_FAIL;
         *frame = static_cast<IOleInPlaceFrame*>(this);
         AddRef();
-        GetClientRect(m_host->m_hwnd, position);
+        ::GetClientRect(m_host->m_hWnd, position);
         *clip = *position;
         frameInfo->cb = sizeof(*frameInfo);
         frameInfo->fMDIApp = FALSE;
-        frameInfo->hwndFrame = GetAncestor(m_host->m_hwnd, GA_ROOT);
+        frameInfo->hwndFrame = GetAncestor(m_host->m_hWnd, GA_ROOT);
         frameInfo->haccel = nullptr;
         frameInfo->cAccelEntries = 0;
         return S_OK;
@@ -217,24 +213,10 @@ HRESULT CControlHost::Create(HWND parent, const RECT& rect, UINT id, DWORD style
 
 HRESULT CControlHost::CreateWindowAndSite(HWND parent, const RECT& rect, UINT id, DWORD style) {
     Destroy();
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&CControlHost::WindowProc), &module);
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    if (!GetClassInfoExW(module, kWindowClass, &wc)) {
-        wc = {};  // a failed lookup may leave it half written
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = &CControlHost::WindowProc;
-        wc.hInstance = module;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = kWindowClass;
-        if (!RegisterClassExW(&wc)) return HRESULT_FROM_WIN32(GetLastError());
+    if (!CWindowImpl::Create(parent, rect, L"", style, 0, id)) {
+        const DWORD error = GetLastError();
+        return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
     }
-    m_hwnd = CreateWindowExW(0, kWindowClass, L"", style, rect.left, rect.top, rect.right - rect.left,
-                             rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                             module, this);
-    if (!m_hwnd) return HRESULT_FROM_WIN32(GetLastError());
     m_site = new (std::nothrow) CSite(this);
     if (!m_site) {
         Destroy();
@@ -265,10 +247,10 @@ HRESULT CControlHost::Activate(IUnknown* control) {
         if (FAILED(hr)) return hr;
     }
     RECT client;
-    GetClientRect(m_hwnd, &client);
+    ::GetClientRect(m_hWnd, &client);
     SIZEL extent = PixelsToHimetric({client.right - client.left, client.bottom - client.top});
     m_oleObject->SetExtent(DVASPECT_CONTENT, &extent);
-    hr = m_oleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, m_hwnd, &client);
+    hr = m_oleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, m_hWnd, &client);
     if (FAILED(hr)) return hr;
     m_control.As(&m_inPlaceObject);
     return S_OK;
@@ -292,8 +274,8 @@ void CControlHost::ReleaseControl() {
 }
 
 void CControlHost::Destroy() {
-    if (m_hwnd) {
-        DestroyWindow(m_hwnd);  // WM_DESTROY releases the control
+    if (m_hWnd) {
+        DestroyWindow();  // WM_DESTROY releases the control
     } else {
         ReleaseControl();
     }
@@ -308,9 +290,9 @@ HRESULT CControlHost::QueryControl(REFIID riid, void** object) const {
 bool CControlHost::IsInPlaceActive() const { return m_site && m_site->InPlaceActive(); }
 
 void CControlHost::Resize() {
-    if (!m_hwnd || !m_inPlaceObject) return;
+    if (!m_hWnd || !m_inPlaceObject) return;
     RECT client;
-    GetClientRect(m_hwnd, &client);
+    ::GetClientRect(m_hWnd, &client);
     if (m_oleObject) {
         SIZEL extent = PixelsToHimetric({client.right - client.left, client.bottom - client.top});
         m_oleObject->SetExtent(DVASPECT_CONTENT, &extent);
@@ -318,35 +300,27 @@ void CControlHost::Resize() {
     m_inPlaceObject->SetObjectRects(&client, &client);
 }
 
-LRESULT CALLBACK CControlHost::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* host = static_cast<CControlHost*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host));
+WindowClassSpec CControlHost::GetWindowClassSpec() const {
+    WindowClassSpec windowClass;
+    windowClass.name = L"TrovaControlHost";
+    windowClass.style = 0;
+    return windowClass;
+}
+
+void CControlHost::OnSetFocus(HWND) {
+    if (ComPtr<IOleInPlaceObject> object = m_inPlaceObject) {
+        HWND control = nullptr;
+        if (SUCCEEDED(object->GetWindow(&control)) && control) ::SetFocus(control);
     }
-    auto* host = reinterpret_cast<CControlHost*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (host) {
-        switch (message) {
-        case WM_SIZE:
-            host->Resize();
-            return 0;
-        case WM_SETFOCUS:
-            if (ComPtr<IOleInPlaceObject> object = host->m_inPlaceObject) {
-                HWND control = nullptr;
-                if (SUCCEEDED(object->GetWindow(&control)) && control) ::SetFocus(control);
-            }
-            return 0;
-        case WM_ERASEBKGND:
-            // The control covers the whole client area.
-            if (host->m_inPlaceObject) return 1;
-            break;
-        case WM_DESTROY:
-            host->ReleaseControl();
-            break;
-        case WM_NCDESTROY:
-            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            host->m_hwnd = nullptr;
-            break;
-        }
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CControlHost::OnEraseBkgnd(HDC) {
+    // The control covers the whole client area.
+    if (!m_inPlaceObject) SetMsgHandled(FALSE);
+    return 1;
+}
+
+void CControlHost::OnDestroy() {
+    ReleaseControl();
+    SetMsgHandled(FALSE);
 }

@@ -10,11 +10,12 @@
 // set before IPersistStreamInit::InitNew, otherwise after it.
 
 #include "framework/com/ComUtil.h"
+#include "framework/win/MessageMap.h"
 
-class CControlHost {
+class CControlHost final : public CWindowImpl {
 public:
     CControlHost() = default;
-    ~CControlHost() { Destroy(); }
+    ~CControlHost() override { Destroy(); }
     CControlHost(const CControlHost&) = delete;
     CControlHost& operator=(const CControlHost&) = delete;
 
@@ -25,7 +26,7 @@ public:
     // Deactivates, closes and releases the control and destroys the window.
     void Destroy();
 
-    HWND Window() const { return m_hwnd; }
+    HWND Window() const { return m_hWnd; }
     // The control's IUnknown (not counted for the caller); null when there is none.
     IUnknown* Control() const { return m_control.Get(); }
     HRESULT QueryControl(REFIID riid, void** object) const;
@@ -35,15 +36,28 @@ public:
     }
     bool IsInPlaceActive() const;
 
+    BEGIN_MSG_MAP(CControlHost)
+        MSG_WM_SIZE(OnSize)
+        MSG_WM_SETFOCUS(OnSetFocus)
+        MSG_WM_ERASEBKGND(OnEraseBkgnd)
+        MSG_WM_DESTROY(OnDestroy)
+    END_MSG_MAP()
+
+protected:
+    WindowClassSpec GetWindowClassSpec() const override;
+
 private:
     class CSite;
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     HRESULT CreateWindowAndSite(HWND parent, const RECT& rect, UINT id, DWORD style);
     HRESULT Activate(IUnknown* control);
     void ReleaseControl();
     void Resize();
 
-    HWND m_hwnd = nullptr;
+    void OnSize(UINT, SIZE) { Resize(); }
+    void OnSetFocus(HWND previous);
+    LRESULT OnEraseBkgnd(HDC dc);
+    void OnDestroy();
+
     CSite* m_site = nullptr;  // counted
     ComPtr<IUnknown> m_control;
     ComPtr<IOleObject> m_oleObject;

@@ -102,8 +102,6 @@ COleControl::COleControl(const CClassEntry& classEntry)
 }
 
 COleControl::~COleControl() {
-    // The derived part is gone: from here on the window's messages reach only this class's map.
-    if (m_hWnd) ::DestroyWindow(m_hWnd);
     m_connectionPoints.UnadviseAll();
 }
 

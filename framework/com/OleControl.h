@@ -11,7 +11,9 @@
 //   - handles its window's messages with a message map (framework/win/MessageMap.h) that ends
 //     with CHAIN_MSG_MAP(COleControl): the framework creates that window as a child of the
 //     site's window when the container activates the control in place, and destroys it when
-//     the control is deactivated or closed;
+//     the control is deactivated or closed; a container may also release the control without
+//     closing it, so the final control class destroys a window still there in its destructor,
+//     while its map still answers;
 //   - fires events with FireEvent;
 //   - may override OnDraw, ExchangeProperties, OnResetState, GetPropertyPages, WindowStyle.
 

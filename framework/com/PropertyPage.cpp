@@ -1,9 +1,11 @@
 #include "framework/com/PropertyPage.h"
 
-CPropertyPage::CPropertyPage(UINT dialogId, UINT captionId) : m_dialogId(dialogId), m_captionId(captionId) {}
+CPropertyPage::CPropertyPage(UINT dialogId, UINT captionId)
+    : m_dialogId(dialogId), m_captionId(captionId), dialog_(dialogId, CComModule::Instance().Handle()) {}
 
 CPropertyPage::~CPropertyPage() {
-    if (m_hwnd) DestroyWindow(m_hwnd);
+    // A frame that releases the page without deactivating it leaves the dialog to us.
+    if (dialog_.m_hWnd) dialog_.DestroyWindow();
 }
 
 STDMETHODIMP CPropertyPage::SetPageSite(IPropertyPageSite* site) {
@@ -12,17 +14,14 @@ STDMETHODIMP CPropertyPage::SetPageSite(IPropertyPageSite* site) {
 }
 
 STDMETHODIMP CPropertyPage::Activate(HWND parent, LPCRECT rect, BOOL) {
-    if (m_hwnd) return E_UNEXPECTED;
-    m_hwnd = CreateDialogParamW(CComModule::Instance().Handle(), MAKEINTRESOURCEW(m_dialogId), parent,
-                                &CPropertyPage::DialogProc, reinterpret_cast<LPARAM>(this));
-    if (!m_hwnd) return E_OUTOFMEMORY;
+    if (dialog_.m_hWnd) return E_UNEXPECTED;
+    if (!dialog_.CreateModeless(parent)) return E_OUTOFMEMORY;
     if (rect) Move(rect);
     return S_OK;
 }
 
 STDMETHODIMP CPropertyPage::Deactivate() {
-    if (m_hwnd) DestroyWindow(m_hwnd);
-    m_hwnd = nullptr;
+    if (dialog_.m_hWnd) dialog_.DestroyWindow();
     return S_OK;
 }
 
@@ -30,12 +29,11 @@ STDMETHODIMP CPropertyPage::GetPageInfo(PROPPAGEINFO* info) {
     if (!info) return E_POINTER;
     // The page's size is the dialog template's, in pixels: measure a hidden instance.
     SIZE size = {0, 0};
-    if (HWND probe = CreateDialogParamW(CComModule::Instance().Handle(), MAKEINTRESOURCEW(m_dialogId),
-                                        GetDesktopWindow(), &CPropertyPage::DialogProc, 0)) {
-        RECT rect;
-        GetWindowRect(probe, &rect);
+    CDialogImpl probe(m_dialogId, CComModule::Instance().Handle());
+    if (probe.CreateModeless(GetDesktopWindow())) {
+        const RECT rect = probe.GetWindowRect();
         size = {rect.right - rect.left, rect.bottom - rect.top};
-        DestroyWindow(probe);
+        probe.DestroyWindow();
     }
     info->cb = sizeof(*info);
     info->pszTitle = CoTaskMemDup(LoadResourceString(CComModule::Instance().Handle(), m_captionId));
@@ -53,15 +51,15 @@ STDMETHODIMP CPropertyPage::SetObjects(ULONG count, IUnknown** objects) {
 }
 
 STDMETHODIMP CPropertyPage::Show(UINT command) {
-    if (!m_hwnd) return E_UNEXPECTED;
-    ShowWindow(m_hwnd, command);
+    if (!dialog_.m_hWnd) return E_UNEXPECTED;
+    dialog_.ShowWindow(command);
     return S_OK;
 }
 
 STDMETHODIMP CPropertyPage::Move(LPCRECT rect) {
     if (!rect) return E_POINTER;
-    if (!m_hwnd) return E_UNEXPECTED;
-    MoveWindow(m_hwnd, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, TRUE);
+    if (!dialog_.m_hWnd) return E_UNEXPECTED;
+    dialog_.MoveWindow(*rect);
     return S_OK;
 }
 
@@ -70,12 +68,5 @@ STDMETHODIMP CPropertyPage::Apply() { return S_OK; }
 STDMETHODIMP CPropertyPage::Help(LPCOLESTR) { return E_NOTIMPL; }
 
 STDMETHODIMP CPropertyPage::TranslateAccelerator(MSG* msg) {
-    return m_hwnd && msg && IsDialogMessageW(m_hwnd, msg) ? S_OK : S_FALSE;
-}
-
-INT_PTR CALLBACK CPropertyPage::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-    auto* page = reinterpret_cast<CPropertyPage*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    if (message == WM_INITDIALOG) return TRUE;
-    return page && page->OnDialogMessage(message, wParam, lParam) ? TRUE : FALSE;
+    return dialog_.m_hWnd && msg && IsDialogMessageW(dialog_.m_hWnd, msg) ? S_OK : S_FALSE;
 }

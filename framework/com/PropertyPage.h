@@ -1,9 +1,10 @@
 #pragma once
 // CPropertyPage: a property page object (IPropertyPage) showing a dialog resource of the
 // module, for a control's property frame. The derived page registers like any class of the
-// module (CClassEntry) and overrides OnDialogMessage and Apply when it has fields.
+// module (CClassEntry); a page with fields gives its dialog a message map and overrides Apply.
 
 #include "framework/com/ComObject.h"
+#include "framework/win/Dialog.h"
 
 #include <ocidl.h>
 
@@ -13,7 +14,7 @@ class CPropertyPage : public CComObject<IPropertyPage> {
 public:
     CPropertyPage(UINT dialogId, UINT captionId);
 
-    HWND Window() const { return m_hwnd; }
+    HWND Window() const { return dialog_.m_hWnd; }
     const std::vector<ComPtr<IUnknown>>& Objects() const { return m_objects; }
 
     STDMETHODIMP SetPageSite(IPropertyPageSite* site) override;
@@ -30,19 +31,29 @@ public:
 
 protected:
     ~CPropertyPage() override;
-    // Messages of the page's dialog; return true when handled.
-    virtual bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) { return false; }
 
 private:
+    // The page's window: a modeless child dialog of the frame. Enter and Escape belong to the
+    // frame, so unlike other dialogs the page does not end on IDOK or IDCANCEL.
+    class CPageDialog final : public CDialogImpl {
+    public:
+        using CDialogImpl::CDialogImpl;
+        BEGIN_MSG_MAP(CPageDialog)
+            COMMAND_ID_HANDLER_EX(IDOK, OnFrameCommand)
+            COMMAND_ID_HANDLER_EX(IDCANCEL, OnFrameCommand)
+        END_MSG_MAP()
+
+    private:
+        void OnFrameCommand(UINT, int, HWND) {}
+    };
+
     IUnknown* FindInterface(REFIID riid) override {
         return FindInterfaceIn(riid, {{IID_IPropertyPage, static_cast<IPropertyPage*>(this)}});
     }
 
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-
     UINT m_dialogId;
     UINT m_captionId;
-    HWND m_hwnd = nullptr;
+    CPageDialog dialog_;
     ComPtr<IPropertyPageSite> m_site;
     std::vector<ComPtr<IUnknown>> m_objects;
 };

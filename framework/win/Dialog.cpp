@@ -20,8 +20,9 @@ void CenterOverOwner(HWND dialog) {
 }  // namespace
 
 CDialogImpl::~CDialogImpl() {
+    // The dialog is subclassed, which the base would merely undo.
     if (m_hWnd && ::IsWindow(m_hWnd))
-        ::DestroyWindow(m_hWnd);
+        DestroyOrphanedWindow();
 }
 
 INT_PTR CDialogImpl::DoModal(HWND owner) {

@@ -2,6 +2,7 @@
 
 #include "framework/win/Module.h"
 
+#include <cassert>
 #include <map>
 #include <mutex>
 
@@ -116,13 +117,25 @@ void UnregisterWindowClasses() {
 }
 
 CWindowImpl::~CWindowImpl() {
-    // A window that outlives its object would dispatch into freed memory.
-    if (m_hWnd && ::IsWindow(m_hWnd)) {
-        if (subclassed_)
-            Unsubclass();
-        else
-            ::DestroyWindow(m_hWnd);
-    }
+    if (!m_hWnd || !::IsWindow(m_hWnd))
+        return;
+    if (subclassed_)
+        Unsubclass();  // a control taken over lives on with its own procedure
+    else
+        DestroyOrphanedWindow();
+}
+
+void CWindowImpl::DestroyOrphanedWindow() {
+    // The owner destroys a window while its object is whole. Here the derived part and its map
+    // are gone, so the window's last messages reach only the base: report the misuse, and still
+    // destroy the window so that it cannot dispatch into freed memory.
+    wchar_t className[64] = L"";
+    ::GetClassNameW(m_hWnd, className, 64);
+    const std::wstring report =
+        std::wstring(L"CWindowImpl: window of class ") + className + L" outlived its object; destroy it first\n";
+    ::OutputDebugStringW(report.c_str());
+    assert(!"window outlived its object");
+    ::DestroyWindow(m_hWnd);
 }
 
 HWND CWindowImpl::Create(HWND parent, const RECT& rect, const wchar_t* title, DWORD style, DWORD exStyle,

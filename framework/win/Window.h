@@ -62,7 +62,9 @@ WNDPROC EnsureWindowClass(const WindowClassSpec& windowClass);
 void UnregisterWindowClasses();
 
 // A window with a message map. Derived classes declare BEGIN_MSG_MAP / END_MSG_MAP and
-// override GetWindowClassSpec for their own class name and style.
+// override GetWindowClassSpec for their own class name and style. The owner destroys the
+// window before the object dies: a window still alive in ~CWindowImpl is reported (debug
+// output, and an assertion in debug builds) and destroyed.
 class CWindowImpl : public CWindow {
 public:
     CWindowImpl() = default;
@@ -93,6 +95,8 @@ public:
 
 protected:
     virtual WindowClassSpec GetWindowClassSpec() const { return WindowClassSpec{}; }
+    // For a base destructor that finds its window still alive (see ~CWindowImpl).
+    void DestroyOrphanedWindow();
     // Called after WM_NCDESTROY once no message of this window is on the stack any more;
     // a self-deleting window may `delete this` here.
     virtual void OnFinalMessage(HWND window) {}

@@ -21,12 +21,9 @@ class COptContainerWnd : public CWindowImpl {
 public:
     static constexpr int kTitleColumnWidth = 160;
 
+    // The owner destroys the window before the object, so that its destruction still finds the
+    // pages and the background.
     COptContainerWnd() = default;
-    // The window goes first, so that its destruction still finds the pages and the background.
-    ~COptContainerWnd() override {
-        if (IsWindow())
-            DestroyWindow();
-    }
 
     const std::vector<OptPageEntry>& Entries() const { return entries_; }
     const PlasmaEffect& Plasma() const { return plasma_; }

@@ -8,8 +8,14 @@ static_assert(sizeof(NOTIFYICONDATAW) == (sizeof(void*) == 8 ? 968 : 952),
 namespace {
 
 // Invisible owner of windows hidden to the tray, so that they leave the taskbar.
-class CParkingWindow : public CWindowImpl {
+class CParkingWindow final : public CWindowImpl {
 public:
+    // Kept for the life of the process: the window goes with the object at exit.
+    ~CParkingWindow() override {
+        if (m_hWnd)
+            DestroyWindow();
+    }
+
     BEGIN_MSG_MAP(CParkingWindow)
     END_MSG_MAP()
 

@@ -281,6 +281,10 @@ TEST(PropertyPage, ShowsItsDialogInsideTheFrame) {
     GetClientRect(dialog, &client);
     EXPECT_EQ(300, client.right);
     EXPECT_EQ(S_FALSE, page->IsPageDirty());
+    // Enter and Escape belong to the frame: the page stays.
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(IsWindow(dialog));
     ASSERT_EQ(S_OK, page->Deactivate());
     EXPECT_FALSE(IsWindow(dialog));
     page.Reset();

@@ -2,6 +2,7 @@
 
 #include "framework/com/ControlHost.h"
 #include "framework/com/tests/ComTestSupport.h"
+#include "framework/win/Module.h"
 
 #include "TestControl.h"
 
@@ -162,6 +163,19 @@ TEST_F(ControlHostTest, CreatesARegisteredControlByClassIdentifier) {
         EXPECT_TRUE(IsWindow(ControlWindow(host)));
     }
     EXPECT_EQ(S_OK, CTestControlDll::Instance().Unregister());
+    CTestControlDll::Instance().TakeLog();
+}
+
+TEST_F(ControlHostTest, WindowClassIsUnregisteredWithTheOtherFrameworkClasses) {
+    {
+        CControlHost host;
+        ASSERT_EQ(S_OK, host.Create(parent.Get(), {0, 0, 40, 30}, kHostId, kHostStyle, factory.Get()));
+    }
+    WNDCLASSEXW info = {};
+    info.cbSize = sizeof(info);
+    ASSERT_TRUE(GetClassInfoExW(ThisModule(), L"TrovaControlHost", &info));
+    UnregisterWindowClasses();  // what a module does before it unloads
+    EXPECT_FALSE(GetClassInfoExW(ThisModule(), L"TrovaControlHost", &info));
     CTestControlDll::Instance().TakeLog();
 }
 

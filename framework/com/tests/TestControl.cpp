@@ -41,7 +41,11 @@ public:
     }
 
 protected:
-    ~CTestControl() override { Record(L"Destroyed"); }
+    ~CTestControl() override {
+        // A container that released the control without closing it left the window.
+        if (m_hWnd) DestroyWindow();
+        Record(L"Destroyed");
+    }
 
     void OnResetState() override { Record(L"InitNew"); }
     std::vector<CLSID> GetPropertyPages() const override { return {kTestCtlPageClsid}; }

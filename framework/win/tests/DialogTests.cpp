@@ -87,18 +87,17 @@ TEST(Dialog, ModalDialogOpensCentredOverTheWorkArea) {
     EXPECT_NEAR((work.top + work.bottom) / 2, centreY, 2);
 }
 
-TEST(Dialog, ModelessDialogKeepsItsControlsAndIsDestroyedWithItsObject) {
-    HWND window = nullptr;
-    {
-        CRecordingDialog dialog;
-        window = dialog.CreateModeless(nullptr);
-        ASSERT_NE(nullptr, window);
-        wchar_t text[16] = {};
-        ::GetDlgItemTextW(window, kEdit, text, 16);
-        EXPECT_EQ(std::wstring(L"中文"), text);
-        EXPECT_FALSE(dialog.IsModal());
-    }
+TEST(Dialog, ModelessDialogKeepsItsControlsAndEndsByDestruction) {
+    CRecordingDialog dialog;
+    HWND window = dialog.CreateModeless(nullptr);
+    ASSERT_NE(nullptr, window);
+    wchar_t text[16] = {};
+    ::GetDlgItemTextW(window, kEdit, text, 16);
+    EXPECT_EQ(std::wstring(L"中文"), text);
+    EXPECT_FALSE(dialog.IsModal());
+    dialog.EndDialog(IDOK);
     EXPECT_FALSE(::IsWindow(window));
+    EXPECT_EQ(nullptr, dialog.m_hWnd);
 }
 
 }  // namespace

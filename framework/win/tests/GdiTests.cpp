@@ -83,8 +83,8 @@ private:
 }  // namespace
 
 TEST(DoubleBuffer, CopiesWhatWasDrawnInOneTransfer) {
-    CTestHost host;
     CBufferedWindow window;
+    CTestHost host;
     ASSERT_TRUE(window.Create(host, RECT{0, 0, 50, 40}, L"", WS_CHILD | WS_VISIBLE));
     CPaintCapture capture(60, 50);
     capture.PrintClient(window);

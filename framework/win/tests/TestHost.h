@@ -5,8 +5,10 @@
 #include "framework/win/ScopedGdi.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
+// Declared after the windows it holds, it destroys their windows before their objects go.
 class CTestHost : public CWindowImpl {
 public:
     CTestHost() {
@@ -28,6 +30,41 @@ protected:
         windowClass.name = L"TrovaTestHost";
         return windowClass;
     }
+};
+
+// Collects what this process sends to the debugger output while the capture lives (the text
+// of OutputDebugString, which raises a continuable exception that a handler may inspect).
+class CDebugOutputCapture {
+public:
+    CDebugOutputCapture() {
+        Active() = this;
+        handler_ = ::AddVectoredExceptionHandler(1, &OnException);
+    }
+    ~CDebugOutputCapture() {
+        ::RemoveVectoredExceptionHandler(handler_);
+        Active() = nullptr;
+    }
+    CDebugOutputCapture(const CDebugOutputCapture&) = delete;
+    CDebugOutputCapture& operator=(const CDebugOutputCapture&) = delete;
+
+    const std::string& Text() const { return text_; }
+
+private:
+    static constexpr DWORD kDebugPrintException = 0x40010006;  // DBG_PRINTEXCEPTION_C
+
+    static CDebugOutputCapture*& Active() {
+        static CDebugOutputCapture* active = nullptr;
+        return active;
+    }
+    static LONG CALLBACK OnException(EXCEPTION_POINTERS* info) {
+        const EXCEPTION_RECORD* record = info->ExceptionRecord;
+        if (Active() && record->ExceptionCode == kDebugPrintException && record->NumberParameters >= 2)
+            Active()->text_ += reinterpret_cast<const char*>(record->ExceptionInformation[1]);
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+
+    PVOID handler_ = nullptr;
+    std::string text_;
 };
 
 // Dispatches every queued message of this thread.

@@ -84,8 +84,8 @@ public:
 }  // namespace
 
 TEST(WindowMessageMap, CreateBindsAndRunsDefaultCreation) {
-    CTestHost host;
     CRecordingWindow window;
+    CTestHost host;
     ASSERT_TRUE(window.Create(host, ChildRect(), L"title", WS_CHILD | WS_VISIBLE, 0, 7));
     ASSERT_FALSE(window.calls.empty());
     EXPECT_EQ("create 0", window.calls.front());
@@ -94,8 +94,8 @@ TEST(WindowMessageMap, CreateBindsAndRunsDefaultCreation) {
 }
 
 TEST(WindowMessageMap, DerivedEntriesComeFirstAndChainToTheBase) {
-    CTestHost host;
     CRecordingWindow window;
+    CTestHost host;
     ASSERT_TRUE(window.Create(host, ChildRect(), L"", WS_CHILD));
     window.calls.clear();
 
@@ -107,8 +107,8 @@ TEST(WindowMessageMap, DerivedEntriesComeFirstAndChainToTheBase) {
 }
 
 TEST(WindowMessageMap, UnhandledMessagesGetDefaultProcessing) {
-    CTestHost host;
     CRecordingWindow window;
+    CTestHost host;
     ASSERT_TRUE(window.Create(host, ChildRect(), L"", WS_CHILD));
     window.calls.clear();
 
@@ -121,8 +121,8 @@ TEST(WindowMessageMap, UnhandledMessagesGetDefaultProcessing) {
 }
 
 TEST(WindowMessageMap, TypedHandlerDecliningPassesToTheBaseMap) {
-    CTestHost host;
     CRecordingWindow window;
+    CTestHost host;
     ASSERT_TRUE(window.Create(host, ChildRect(), L"", WS_CHILD));
     window.calls.clear();
     ::SetWindowPos(window, nullptr, 0, 0, 60, 40, SWP_NOZORDER | SWP_NOMOVE);
@@ -149,8 +149,8 @@ private:
 }  // namespace
 
 TEST(WindowMessageMap, NotifyHandlerMatchesControlAndCode) {
-    CTestHost host;
     CNotifyWindow window;
+    CTestHost host;
     ASSERT_TRUE(window.Create(host, ChildRect(), L"", WS_CHILD));
     NMHDR click{nullptr, 7, static_cast<UINT>(NM_CLICK)};
     NMHDR otherCode{nullptr, 7, static_cast<UINT>(NM_DBLCLK)};
@@ -229,16 +229,24 @@ TEST(WindowLifetime, DestroyedFromOutsideGetsFinalMessageAtOnce) {
     EXPECT_EQ(expected, log);
 }
 
-TEST(WindowLifetime, ObjectDestructorDestroysItsWindowAndParentDestroysChildren) {
+TEST(WindowLifetime, WindowOutlivingItsObjectIsReportedAndStillDestroyed) {
+    CTestHost host;
+    CDebugOutputCapture output;
     HWND child = nullptr;
-    {
-        CTestHost host;
-        CRecordingWindow window;
-        child = window.Create(host, ChildRect(), L"", WS_CHILD);
-        ASSERT_TRUE(child);
-    }
+    EXPECT_DEBUG_DEATH(
+        {
+            CRecordingWindow window;
+            child = window.Create(host, ChildRect(), L"", WS_CHILD);
+        },
+        "window outlived its object");
     EXPECT_FALSE(::IsWindow(child));
+#ifdef NDEBUG
+    EXPECT_NE(std::string::npos, output.Text().find("window of class TrovaTestRecording outlived its object"))
+        << output.Text();
+#endif
+}
 
+TEST(WindowLifetime, ParentDestroysChildrenAndTheObjectCanCreateAgain) {
     CTestHost host;
     CRecordingWindow window;
     ASSERT_TRUE(window.Create(host, ChildRect(), L"", WS_CHILD));
@@ -250,9 +258,9 @@ TEST(WindowLifetime, ObjectDestructorDestroysItsWindowAndParentDestroysChildren)
 }
 
 TEST(WindowClass, RegisteredOnceInThisModule) {
-    CTestHost host;
     CRecordingWindow first;
     CRecordingWindow second;
+    CTestHost host;
     ASSERT_TRUE(first.Create(host, ChildRect(), L"", WS_CHILD));
     ASSERT_TRUE(second.Create(host, ChildRect(), L"", WS_CHILD));
     WNDCLASSEXW info{};
@@ -356,8 +364,8 @@ TEST(WindowSubclass, SubclassEndsWhenTheControlIsDestroyed) {
 }
 
 TEST(WindowSubclass, SuperclassedEditSeesCreateAndWorksAsAnEdit) {
-    CTestHost host;
     CColorEdit edit;
+    CTestHost host;
     ASSERT_TRUE(edit.Create(host, ChildRect(), L"start", WS_CHILD | ES_MULTILINE, 0, 1001));
     EXPECT_TRUE(edit.created);
     EXPECT_EQ(L"start", edit.GetWindowText());
@@ -367,8 +375,8 @@ TEST(WindowSubclass, SuperclassedEditSeesCreateAndWorksAsAnEdit) {
 }
 
 TEST(WindowReflection, ParentReflectsColourRequestsToTheChild) {
-    CTestHost host;
     CColorEdit edit;
+    CTestHost host;
     ASSERT_TRUE(edit.Create(host, ChildRect(), L"", WS_CHILD, 0, 1001));
     ScopedGetDC dc(edit);
     ::SetTextColor(dc, RGB(0, 0, 0));
@@ -397,8 +405,8 @@ public:
 }  // namespace
 
 TEST(WindowTimers, ScopedTimerTicksUntilStopped) {
-    CTestHost host;
     CTimerWindow window;
+    CTestHost host;
     ASSERT_TRUE(window.Create(host, ChildRect(), L"", WS_CHILD));
     {
         ScopedTimer timer;
@@ -413,9 +421,9 @@ TEST(WindowTimers, ScopedTimerTicksUntilStopped) {
 }
 
 TEST(WindowMouse, ScopedCaptureReleasesOnlyItsOwnCapture) {
-    CTestHost host;
     CTimerWindow window;
     CTimerWindow other;
+    CTestHost host;
     ASSERT_TRUE(window.Create(host, ChildRect(), L"", WS_CHILD | WS_VISIBLE));
     ASSERT_TRUE(other.Create(host, ChildRect(), L"", WS_CHILD | WS_VISIBLE));
     {

@@ -56,6 +56,12 @@ protected:
         return shown;
     }
 
+    // The container's owner destroys its window while the pages and the background exist.
+    void TearDown() override {
+        if (container.m_hWnd)
+            container.DestroyWindow();
+    }
+
     CRegistryRedirect registry;
     CTestHost host;
     COptContainerWnd container;
