@@ -1,7 +1,8 @@
 #pragma once
 // CPropertyPage: a property page object (IPropertyPage) showing a dialog resource of the
 // module, for a control's property frame. The derived page registers like any class of the
-// module (CClassEntry); a page with fields gives its dialog a message map and overrides Apply.
+// module (CClassEntry) and overrides Apply when it has fields. The page's window is a modeless
+// dialog of the dialog layer.
 
 #include "framework/com/ComObject.h"
 #include "framework/win/Dialog.h"
