@@ -42,20 +42,20 @@ private:
 class CRegKey {
 public:
     ~CRegKey() {
-        if (m_key) RegCloseKey(m_key);
+        if (key_) RegCloseKey(key_);
     }
     bool Create(HKEY parent, const std::wstring& path) {
-        return RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &m_key,
+        return RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_,
                                nullptr) == ERROR_SUCCESS;
     }
     bool SetString(const wchar_t* name, const std::wstring& value) {
-        return RegSetValueExW(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+        return RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
     }
-    HKEY Get() const { return m_key; }
+    HKEY Get() const { return key_; }
 
 private:
-    HKEY m_key = nullptr;
+    HKEY key_ = nullptr;
 };
 
 // Creates HKCR\<path> with a default value (null: none) and optional named value.
@@ -117,13 +117,13 @@ CComModule& CComModule::Instance() {
 
 CComModule::CComModule() {
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&s_moduleAnchor), &m_module);
+                       reinterpret_cast<LPCWSTR>(&s_moduleAnchor), &module_);
 }
 
 std::wstring CComModule::Path() const {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(m_module, &path[0], static_cast<DWORD>(path.size()));
+        const DWORD length = GetModuleFileNameW(module_, &path[0], static_cast<DWORD>(path.size()));
         if (length == 0) return {};
         if (length < path.size()) {
             path.resize(length);
@@ -134,12 +134,12 @@ std::wstring CComModule::Path() const {
 }
 
 bool CComModule::AddClass(const CClassEntry& entry) {
-    m_classes.push_back(&entry);
+    classes_.push_back(&entry);
     return true;
 }
 
 const CClassEntry* CComModule::FindClass(REFCLSID clsid) const {
-    for (const CClassEntry* entry : m_classes)
+    for (const CClassEntry* entry : classes_)
         if (*entry->clsid == clsid) return entry;
     return nullptr;
 }
@@ -163,14 +163,14 @@ HRESULT CComModule::LoadTypeLib(ITypeLib** typeLib) const {
 
 HRESULT CComModule::RegisterServer() {
     if (FAILED(RegisterTypeLib())) return SELFREG_E_TYPELIB;
-    for (const CClassEntry* entry : m_classes)
+    for (const CClassEntry* entry : classes_)
         if (FAILED(RegisterClass(*entry))) return SELFREG_E_CLASS;
     return S_OK;
 }
 
 HRESULT CComModule::UnregisterServer() {
     if (FAILED(UnregisterTypeLib())) return SELFREG_E_TYPELIB;
-    for (const CClassEntry* entry : m_classes)
+    for (const CClassEntry* entry : classes_)
         if (FAILED(UnregisterClass(*entry))) return SELFREG_E_CLASS;
     return S_OK;
 }
@@ -203,7 +203,7 @@ HRESULT CComModule::UnregisterTypeLib() {
 }
 
 std::wstring CComModule::TypeName(const CClassEntry& entry) const {
-    std::wstring name = entry.typeNameId ? LoadResourceString(m_module, entry.typeNameId) : std::wstring();
+    std::wstring name = entry.typeNameId ? LoadResourceString(module_, entry.typeNameId) : std::wstring();
     if (name.empty() && entry.progId) name = entry.progId;
     return name;
 }

@@ -36,7 +36,7 @@ public:
     // The module this copy of the framework is linked into (DLL or program).
     static CComModule& Instance();
 
-    HMODULE Handle() const { return m_module; }
+    HMODULE Handle() const { return module_; }
     std::wstring Path() const;
 
     // Adds a class to the module's class table; entries must outlive the module. Returns true
@@ -45,16 +45,16 @@ public:
     const CClassEntry* FindClass(REFCLSID clsid) const;
 
     // Live COM objects and IClassFactory::LockServer locks, both keep the module loaded.
-    void ObjectCreated() { InterlockedIncrement(&m_objects); }
-    void ObjectDestroyed() { InterlockedDecrement(&m_objects); }
-    void Lock() { InterlockedIncrement(&m_locks); }
-    void Unlock() { InterlockedDecrement(&m_locks); }
-    LONG ObjectCount() const { return m_objects; }
-    LONG LockCount() const { return m_locks; }
+    void ObjectCreated() { InterlockedIncrement(&objects_); }
+    void ObjectDestroyed() { InterlockedDecrement(&objects_); }
+    void Lock() { InterlockedIncrement(&locks_); }
+    void Unlock() { InterlockedDecrement(&locks_); }
+    LONG ObjectCount() const { return objects_; }
+    LONG LockCount() const { return locks_; }
 
     // Bodies of the exported entry points.
     HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object);
-    HRESULT DllCanUnloadNow() const { return m_objects == 0 && m_locks == 0 ? S_OK : S_FALSE; }
+    HRESULT DllCanUnloadNow() const { return objects_ == 0 && locks_ == 0 ? S_OK : S_FALSE; }
 
     // The type library embedded as resource TYPELIB 1 of this module.
     HRESULT LoadTypeLib(ITypeLib** typeLib) const;
@@ -72,10 +72,10 @@ private:
     CComModule();
     std::wstring TypeName(const CClassEntry& entry) const;
 
-    HMODULE m_module = nullptr;
-    std::vector<const CClassEntry*> m_classes;
-    volatile LONG m_objects = 0;
-    volatile LONG m_locks = 0;
+    HMODULE module_ = nullptr;
+    std::vector<const CClassEntry*> classes_;
+    volatile LONG objects_ = 0;
+    volatile LONG locks_ = 0;
 };
 
 // Standard creation function for CClassEntry::create: T is a COM object whose reference count

@@ -15,57 +15,57 @@ using Microsoft::WRL::ComPtr;
 class CScopedBstr {
 public:
     CScopedBstr() = default;
-    explicit CScopedBstr(const wchar_t* text) : m_bstr(text ? SysAllocString(text) : nullptr) {}
+    explicit CScopedBstr(const wchar_t* text) : bstr_(text ? SysAllocString(text) : nullptr) {}
     explicit CScopedBstr(const std::wstring& text)
-        : m_bstr(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-    ~CScopedBstr() { SysFreeString(m_bstr); }
+        : bstr_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+    ~CScopedBstr() { SysFreeString(bstr_); }
     CScopedBstr(const CScopedBstr&) = delete;
     CScopedBstr& operator=(const CScopedBstr&) = delete;
-    CScopedBstr(CScopedBstr&& other) noexcept : m_bstr(other.Detach()) {}
+    CScopedBstr(CScopedBstr&& other) noexcept : bstr_(other.Detach()) {}
     CScopedBstr& operator=(CScopedBstr&& other) noexcept {
         Reset(other.Detach());
         return *this;
     }
 
-    BSTR Get() const { return m_bstr; }
-    UINT Length() const { return SysStringLen(m_bstr); }
-    std::wstring Str() const { return std::wstring(m_bstr ? m_bstr : L"", Length()); }
+    BSTR Get() const { return bstr_; }
+    UINT Length() const { return SysStringLen(bstr_); }
+    std::wstring Str() const { return std::wstring(bstr_ ? bstr_ : L"", Length()); }
     // For out parameters: frees what is held and hands out the slot.
     BSTR* Receive() {
         Reset();
-        return &m_bstr;
+        return &bstr_;
     }
     BSTR Detach() {
-        BSTR b = m_bstr;
-        m_bstr = nullptr;
+        BSTR b = bstr_;
+        bstr_ = nullptr;
         return b;
     }
     void Reset(BSTR b = nullptr) {
-        if (m_bstr != b) SysFreeString(m_bstr);
-        m_bstr = b;
+        if (bstr_ != b) SysFreeString(bstr_);
+        bstr_ = b;
     }
 
 private:
-    BSTR m_bstr = nullptr;
+    BSTR bstr_ = nullptr;
 };
 
 // Owns one VARIANT, cleared on destruction.
 class CScopedVariant {
 public:
-    CScopedVariant() { VariantInit(&m_var); }
-    ~CScopedVariant() { VariantClear(&m_var); }
+    CScopedVariant() { VariantInit(&var_); }
+    ~CScopedVariant() { VariantClear(&var_); }
     CScopedVariant(const CScopedVariant&) = delete;
     CScopedVariant& operator=(const CScopedVariant&) = delete;
 
-    VARIANT* Get() { return &m_var; }
-    const VARIANT& Ref() const { return m_var; }
+    VARIANT* Get() { return &var_; }
+    const VARIANT& Ref() const { return var_; }
     VARIANT* Receive() {
-        VariantClear(&m_var);
-        return &m_var;
+        VariantClear(&var_);
+        return &var_;
     }
 
 private:
-    VARIANT m_var;
+    VARIANT var_;
 };
 
 // Copies a text into task memory, as COM out parameters of type LPOLESTR require.

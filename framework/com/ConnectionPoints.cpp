@@ -18,28 +18,28 @@ class CSnapshotEnum final : public CComObject<typename Traits::Interface> {
 
 public:
     CSnapshotEnum(std::vector<Stored> items, IUnknown* owner, size_t position = 0)
-        : m_items(std::move(items)), m_owner(owner), m_position(position) {}
+        : items_(std::move(items)), owner_(owner), position_(position) {}
 
     STDMETHODIMP Next(ULONG count, Item* items, ULONG* fetched) override {
         if (!items || (count > 1 && !fetched)) return E_POINTER;
         ULONG done = 0;
-        for (; done < count && m_position < m_items.size(); ++done, ++m_position)
-            Traits::Copy(m_items[m_position], &items[done]);
+        for (; done < count && position_ < items_.size(); ++done, ++position_)
+            Traits::Copy(items_[position_], &items[done]);
         if (fetched) *fetched = done;
         return done == count ? S_OK : S_FALSE;
     }
     STDMETHODIMP Skip(ULONG count) override {
-        const size_t left = m_items.size() - m_position;
-        m_position += std::min<size_t>(count, left);
+        const size_t left = items_.size() - position_;
+        position_ += std::min<size_t>(count, left);
         return count <= left ? S_OK : S_FALSE;
     }
     STDMETHODIMP Reset() override {
-        m_position = 0;
+        position_ = 0;
         return S_OK;
     }
     STDMETHODIMP Clone(Interface** clone) override {
         if (!clone) return E_POINTER;
-        *clone = new (std::nothrow) CSnapshotEnum(m_items, m_owner.Get(), m_position);
+        *clone = new (std::nothrow) CSnapshotEnum(items_, owner_.Get(), position_);
         return *clone ? S_OK : E_OUTOFMEMORY;
     }
 
@@ -48,9 +48,9 @@ private:
         return FindInterfaceIn(riid, {{Traits::Iid(), static_cast<Interface*>(this)}});
     }
 
-    std::vector<Stored> m_items;
-    ComPtr<IUnknown> m_owner;  // keeps the enumerated object alive
-    size_t m_position;
+    std::vector<Stored> items_;
+    ComPtr<IUnknown> owner_;  // keeps the enumerated object alive
+    size_t position_;
 };
 
 struct ConnectionTraits {
@@ -81,13 +81,13 @@ struct ConnectionPointTraits {
 void CConnectionPoint::UnadviseAll() {
     // Sinks may call back into the control while being released.
     std::vector<Sink> sinks;
-    sinks.swap(m_sinks);
+    sinks.swap(sinks_);
 }
 
 HRESULT CConnectionPoint::FireDispatch(DISPID id, DISPPARAMS* params) const {
     std::vector<ComPtr<IUnknown>> sinks;
-    sinks.reserve(m_sinks.size());
-    for (const Sink& s : m_sinks) sinks.push_back(s.sink);
+    sinks.reserve(sinks_.size());
+    for (const Sink& s : sinks_) sinks.push_back(s.sink);
     for (const ComPtr<IUnknown>& sink : sinks) {
         // Advise obtained the event interface, a dispinterface: its vtable is IDispatch's.
         auto* dispatch = static_cast<IDispatch*>(static_cast<IUnknown*>(sink.Get()));
@@ -98,7 +98,7 @@ HRESULT CConnectionPoint::FireDispatch(DISPID id, DISPPARAMS* params) const {
 
 STDMETHODIMP CConnectionPoint::GetConnectionInterface(IID* iid) {
     if (!iid) return E_POINTER;
-    *iid = m_iid;
+    *iid = iid_;
     return S_OK;
 }
 
@@ -114,50 +114,50 @@ STDMETHODIMP CConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
     *cookie = 0;
     if (!sink) return E_POINTER;
     ComPtr<IUnknown> events;
-    if (FAILED(sink->QueryInterface(m_iid, reinterpret_cast<void**>(events.GetAddressOf()))) || !events)
+    if (FAILED(sink->QueryInterface(iid_, reinterpret_cast<void**>(events.GetAddressOf()))) || !events)
         return CONNECT_E_CANNOTCONNECT;
-    *cookie = m_nextCookie++;
-    m_sinks.push_back({*cookie, std::move(events)});
+    *cookie = nextCookie_++;
+    sinks_.push_back({*cookie, std::move(events)});
     return S_OK;
 }
 
 STDMETHODIMP CConnectionPoint::Unadvise(DWORD cookie) {
-    auto it = std::find_if(m_sinks.begin(), m_sinks.end(), [cookie](const Sink& s) { return s.cookie == cookie; });
-    if (it == m_sinks.end()) return CONNECT_E_NOCONNECTION;
+    auto it = std::find_if(sinks_.begin(), sinks_.end(), [cookie](const Sink& s) { return s.cookie == cookie; });
+    if (it == sinks_.end()) return CONNECT_E_NOCONNECTION;
     ComPtr<IUnknown> released = std::move(it->sink);  // released after the list is consistent
-    m_sinks.erase(it);
+    sinks_.erase(it);
     return S_OK;
 }
 
 STDMETHODIMP CConnectionPoint::EnumConnections(IEnumConnections** connections) {
     if (!connections) return E_POINTER;
     std::vector<ConnectionTraits::Stored> items;
-    items.reserve(m_sinks.size());
-    for (const Sink& s : m_sinks) items.emplace_back(s.sink, s.cookie);
+    items.reserve(sinks_.size());
+    for (const Sink& s : sinks_) items.emplace_back(s.sink, s.cookie);
     *connections = new (std::nothrow) CSnapshotEnum<ConnectionTraits>(std::move(items), OwnerObject());
     return *connections ? S_OK : E_OUTOFMEMORY;
 }
 
 CConnectionPoint& CConnectionPointSet::Add(REFIID iid) {
-    m_points.push_back(std::make_unique<CConnectionPoint>(m_container, iid));
-    return *m_points.back();
+    points_.push_back(std::make_unique<CConnectionPoint>(container_, iid));
+    return *points_.back();
 }
 
 CConnectionPoint* CConnectionPointSet::Find(REFIID iid) const {
-    for (const auto& point : m_points)
+    for (const auto& point : points_)
         if (point->Iid() == iid) return point.get();
     return nullptr;
 }
 
 void CConnectionPointSet::UnadviseAll() {
-    for (const auto& point : m_points) point->UnadviseAll();
+    for (const auto& point : points_) point->UnadviseAll();
 }
 
 HRESULT CConnectionPointSet::EnumConnectionPoints(IEnumConnectionPoints** points) const {
     if (!points) return E_POINTER;
     std::vector<IConnectionPoint*> items;
-    for (const auto& point : m_points) items.push_back(point.get());
-    *points = new (std::nothrow) CSnapshotEnum<ConnectionPointTraits>(std::move(items), m_container);
+    for (const auto& point : points_) items.push_back(point.get());
+    *points = new (std::nothrow) CSnapshotEnum<ConnectionPointTraits>(std::move(items), container_);
     return *points ? S_OK : E_OUTOFMEMORY;
 }
 
@@ -170,10 +170,10 @@ HRESULT CConnectionPointSet::FindConnectionPoint(REFIID iid, IConnectionPoint** 
 }
 
 CDispatchArgs::~CDispatchArgs() {
-    for (VARIANT& v : m_args) VariantClear(&v);
+    for (VARIANT& v : args_) VariantClear(&v);
 }
 
-void CDispatchArgs::PushVariant(const VARIANT& value) { m_args.insert(m_args.begin(), value); }
+void CDispatchArgs::PushVariant(const VARIANT& value) { args_.insert(args_.begin(), value); }
 
 void CDispatchArgs::Push(const wchar_t* text) {
     VARIANT v;
@@ -218,9 +218,9 @@ void CDispatchArgs::Push(bool value) {
 }
 
 DISPPARAMS* CDispatchArgs::Params() {
-    m_params.rgvarg = m_args.empty() ? nullptr : m_args.data();
-    m_params.cArgs = static_cast<UINT>(m_args.size());
-    m_params.rgdispidNamedArgs = nullptr;
-    m_params.cNamedArgs = 0;
-    return &m_params;
+    params_.rgvarg = args_.empty() ? nullptr : args_.data();
+    params_.cArgs = static_cast<UINT>(args_.size());
+    params_.rgdispidNamedArgs = nullptr;
+    params_.cNamedArgs = 0;
+    return &params_;
 }

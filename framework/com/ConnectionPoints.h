@@ -14,13 +14,13 @@
 // count is the container's, so it lives exactly as long as its container.
 class CConnectionPoint final : public CComPart<IConnectionPointContainer, IConnectionPoint> {
 public:
-    CConnectionPoint(IConnectionPointContainer* container, REFIID iid) : CComPart(container), m_iid(iid) {}
+    CConnectionPoint(IConnectionPointContainer* container, REFIID iid) : CComPart(container), iid_(iid) {}
     ~CConnectionPoint() { UnadviseAll(); }
     CConnectionPoint(const CConnectionPoint&) = delete;
     CConnectionPoint& operator=(const CConnectionPoint&) = delete;
 
-    REFIID Iid() const { return m_iid; }
-    size_t SinkCount() const { return m_sinks.size(); }
+    REFIID Iid() const { return iid_; }
+    size_t SinkCount() const { return sinks_.size(); }
     // Releases every sink; the control does this when it closes.
     void UnadviseAll();
     // Calls IDispatch::Invoke on every sink advised when the call starts, in advise order.
@@ -43,15 +43,15 @@ private:
         return FindInterfaceIn(riid, {{IID_IConnectionPoint, static_cast<IConnectionPoint*>(this)}});
     }
 
-    IID m_iid;
-    std::vector<Sink> m_sinks;
-    DWORD m_nextCookie = 1;
+    IID iid_;
+    std::vector<Sink> sinks_;
+    DWORD nextCookie_ = 1;
 };
 
 // The connection points of one object, in the order they were added.
 class CConnectionPointSet {
 public:
-    explicit CConnectionPointSet(IConnectionPointContainer* container) : m_container(container) {}
+    explicit CConnectionPointSet(IConnectionPointContainer* container) : container_(container) {}
 
     CConnectionPoint& Add(REFIID iid);
     CConnectionPoint* Find(REFIID iid) const;
@@ -62,8 +62,8 @@ public:
     HRESULT FindConnectionPoint(REFIID iid, IConnectionPoint** point) const;
 
 private:
-    IConnectionPointContainer* m_container;
-    std::vector<std::unique_ptr<CConnectionPoint>> m_points;
+    IConnectionPointContainer* container_;
+    std::vector<std::unique_ptr<CConnectionPoint>> points_;
 };
 
 // Arguments of one dispatch call, given in declaration order and kept in the reverse order
@@ -73,7 +73,7 @@ public:
     CDispatchArgs() = default;
     template <class... Args>
     explicit CDispatchArgs(Args&&... args) {
-        m_args.reserve(sizeof...(args));
+        args_.reserve(sizeof...(args));
         (Push(std::forward<Args>(args)), ...);
     }
     ~CDispatchArgs();
@@ -94,6 +94,6 @@ public:
 private:
     void PushVariant(const VARIANT& value);
 
-    std::vector<VARIANT> m_args;  // first argument last
-    DISPPARAMS m_params = {};
+    std::vector<VARIANT> args_;  // first argument last
+    DISPPARAMS params_ = {};
 };

@@ -10,12 +10,12 @@
 class CControlHost::CSite final
     : public CComObject<IOleClientSite, IOleInPlaceSiteEx, IOleInPlaceFrame, IOleControlSite, IDispatch> {
 public:
-    explicit CSite(CControlHost* host) : m_host(host) {}
+    explicit CSite(CControlHost* host) : host_(host) {}
     void Detach() {
-        m_host = nullptr;
-        m_activeObject.Reset();
+        host_ = nullptr;
+        activeObject_.Reset();
     }
-    bool InPlaceActive() const { return m_inPlaceActive; }
+    bool InPlaceActive() const { return inPlaceActive_; }
 
     // IOleClientSite
     STDMETHODIMP SaveObject() override { return S_OK; }
@@ -34,15 +34,15 @@ public:
     // IOleWindow: the site's window for the in-place site, the top-level window for the frame.
     STDMETHODIMP GetWindow(HWND* window) override {
         if (!window) return E_POINTER;
-        *window = m_host ? m_host->m_hWnd : nullptr;
+        *window = host_ ? host_->m_hWnd : nullptr;
         return *window ? S_OK : E_FAIL;
     }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
     // IOleInPlaceSite(Ex)
-    STDMETHODIMP CanInPlaceActivate() override { return m_host ? S_OK : S_FALSE; }
+    STDMETHODIMP CanInPlaceActivate() override { return host_ ? S_OK : S_FALSE; }
     STDMETHODIMP OnInPlaceActivate() override {
-        m_inPlaceActive = true;
+        inPlaceActive_ = true;
         return S_OK;
     }
     STDMETHODIMP OnUIActivate() override { return S_OK; }
@@ -51,14 +51,14 @@ public:
         if (!frame || !document || !position || !clip || !frameInfo) return E_POINTER;
         *frame = nullptr;
         *document = nullptr;
-        if (!m_host || !m_host->m_hWnd) return E_FAIL;
+        if (!host_ || !host_->m_hWnd) return E_FAIL;
         *frame = static_cast<IOleInPlaceFrame*>(this);
         AddRef();
-        ::GetClientRect(m_host->m_hWnd, position);
+        ::GetClientRect(host_->m_hWnd, position);
         *clip = *position;
         frameInfo->cb = sizeof(*frameInfo);
         frameInfo->fMDIApp = FALSE;
-        frameInfo->hwndFrame = GetAncestor(m_host->m_hWnd, GA_ROOT);
+        frameInfo->hwndFrame = GetAncestor(host_->m_hWnd, GA_ROOT);
         frameInfo->haccel = nullptr;
         frameInfo->cAccelEntries = 0;
         return S_OK;
@@ -66,14 +66,14 @@ public:
     STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
     STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
     STDMETHODIMP OnInPlaceDeactivate() override {
-        m_inPlaceActive = false;
+        inPlaceActive_ = false;
         return S_OK;
     }
     STDMETHODIMP DiscardUndoState() override { return S_OK; }
     STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
     STDMETHODIMP OnPosRectChange(LPCRECT position) override {
         // The host decides the control's size: it always fills the host window.
-        if (m_host) m_host->Resize();
+        if (host_) host_->Resize();
         return S_OK;
     }
     STDMETHODIMP OnInPlaceActivateEx(BOOL* noRedraw, DWORD) override {
@@ -81,14 +81,14 @@ public:
         return OnInPlaceActivate();
     }
     STDMETHODIMP OnInPlaceDeactivateEx(BOOL) override { return OnInPlaceDeactivate(); }
-    STDMETHODIMP RequestUIActivate() override { return m_host ? S_OK : S_FALSE; }
+    STDMETHODIMP RequestUIActivate() override { return host_ ? S_OK : S_FALSE; }
 
     // IOleInPlaceUIWindow, IOleInPlaceFrame: no menus, toolbars or status bar to share.
     STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
     STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
     STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS widths) override { return widths ? INPLACE_E_NOTOOLSPACE : S_OK; }
     STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override {
-        m_activeObject = m_host ? object : nullptr;
+        activeObject_ = host_ ? object : nullptr;
         return S_OK;
     }
     STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
@@ -185,9 +185,9 @@ private:
                                       {IID_IDispatch, static_cast<IDispatch*>(this)}});
     }
 
-    CControlHost* m_host;
-    bool m_inPlaceActive = false;
-    ComPtr<IOleInPlaceActiveObject> m_activeObject;
+    CControlHost* host_;
+    bool inPlaceActive_ = false;
+    ComPtr<IOleInPlaceActiveObject> activeObject_;
 };
 
 HRESULT CControlHost::Create(HWND parent, const RECT& rect, UINT id, DWORD style, REFCLSID clsid) {
@@ -217,8 +217,8 @@ HRESULT CControlHost::CreateWindowAndSite(HWND parent, const RECT& rect, UINT id
         const DWORD error = GetLastError();
         return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
     }
-    m_site = new (std::nothrow) CSite(this);
-    if (!m_site) {
+    site_ = new (std::nothrow) CSite(this);
+    if (!site_) {
         Destroy();
         return E_OUTOFMEMORY;
     }
@@ -226,50 +226,50 @@ HRESULT CControlHost::CreateWindowAndSite(HWND parent, const RECT& rect, UINT id
 }
 
 HRESULT CControlHost::Activate(IUnknown* control) {
-    m_control = control;
-    HRESULT hr = m_control.As(&m_oleObject);
+    control_ = control;
+    HRESULT hr = control_.As(&oleObject_);
     if (FAILED(hr)) return hr;
     DWORD misc = 0;
-    m_oleObject->GetMiscStatus(DVASPECT_CONTENT, &misc);
-    auto* site = static_cast<IOleClientSite*>(m_site);
+    oleObject_->GetMiscStatus(DVASPECT_CONTENT, &misc);
+    auto* site = static_cast<IOleClientSite*>(site_);
     const bool siteFirst = (misc & OLEMISC_SETCLIENTSITEFIRST) != 0;
     if (siteFirst) {
-        hr = m_oleObject->SetClientSite(site);
+        hr = oleObject_->SetClientSite(site);
         if (FAILED(hr)) return hr;
     }
     ComPtr<IPersistStreamInit> persist;
-    if (SUCCEEDED(m_control.As(&persist))) {
+    if (SUCCEEDED(control_.As(&persist))) {
         hr = persist->InitNew();
         if (FAILED(hr) && hr != E_NOTIMPL) return hr;
     }
     if (!siteFirst) {
-        hr = m_oleObject->SetClientSite(site);
+        hr = oleObject_->SetClientSite(site);
         if (FAILED(hr)) return hr;
     }
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     SIZEL extent = PixelsToHimetric({client.right - client.left, client.bottom - client.top});
-    m_oleObject->SetExtent(DVASPECT_CONTENT, &extent);
-    hr = m_oleObject->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, m_hWnd, &client);
+    oleObject_->SetExtent(DVASPECT_CONTENT, &extent);
+    hr = oleObject_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, m_hWnd, &client);
     if (FAILED(hr)) return hr;
-    m_control.As(&m_inPlaceObject);
+    control_.As(&inPlaceObject_);
     return S_OK;
 }
 
 void CControlHost::ReleaseControl() {
     // Keep the control alive until it has let go of the site.
-    ComPtr<IUnknown> control = std::move(m_control);
-    if (m_inPlaceObject) m_inPlaceObject->InPlaceDeactivate();
-    if (m_oleObject) {
-        m_oleObject->Close(OLECLOSE_NOSAVE);
-        m_oleObject->SetClientSite(nullptr);
+    ComPtr<IUnknown> control = std::move(control_);
+    if (inPlaceObject_) inPlaceObject_->InPlaceDeactivate();
+    if (oleObject_) {
+        oleObject_->Close(OLECLOSE_NOSAVE);
+        oleObject_->SetClientSite(nullptr);
     }
-    m_inPlaceObject.Reset();
-    m_oleObject.Reset();
-    if (m_site) {
-        m_site->Detach();
-        m_site->Release();
-        m_site = nullptr;
+    inPlaceObject_.Reset();
+    oleObject_.Reset();
+    if (site_) {
+        site_->Detach();
+        site_->Release();
+        site_ = nullptr;
     }
 }
 
@@ -284,20 +284,20 @@ void CControlHost::Destroy() {
 HRESULT CControlHost::QueryControl(REFIID riid, void** object) const {
     if (!object) return E_POINTER;
     *object = nullptr;
-    return m_control ? m_control->QueryInterface(riid, object) : E_NOINTERFACE;
+    return control_ ? control_->QueryInterface(riid, object) : E_NOINTERFACE;
 }
 
-bool CControlHost::IsInPlaceActive() const { return m_site && m_site->InPlaceActive(); }
+bool CControlHost::IsInPlaceActive() const { return site_ && site_->InPlaceActive(); }
 
 void CControlHost::Resize() {
-    if (!m_hWnd || !m_inPlaceObject) return;
+    if (!m_hWnd || !inPlaceObject_) return;
     RECT client;
     ::GetClientRect(m_hWnd, &client);
-    if (m_oleObject) {
+    if (oleObject_) {
         SIZEL extent = PixelsToHimetric({client.right - client.left, client.bottom - client.top});
-        m_oleObject->SetExtent(DVASPECT_CONTENT, &extent);
+        oleObject_->SetExtent(DVASPECT_CONTENT, &extent);
     }
-    m_inPlaceObject->SetObjectRects(&client, &client);
+    inPlaceObject_->SetObjectRects(&client, &client);
 }
 
 WindowClassSpec CControlHost::GetWindowClassSpec() const {
@@ -308,7 +308,7 @@ WindowClassSpec CControlHost::GetWindowClassSpec() const {
 }
 
 void CControlHost::OnSetFocus(HWND) {
-    if (ComPtr<IOleInPlaceObject> object = m_inPlaceObject) {
+    if (ComPtr<IOleInPlaceObject> object = inPlaceObject_) {
         HWND control = nullptr;
         if (SUCCEEDED(object->GetWindow(&control)) && control) ::SetFocus(control);
     }
@@ -316,7 +316,7 @@ void CControlHost::OnSetFocus(HWND) {
 
 LRESULT CControlHost::OnEraseBkgnd(HDC) {
     // The control covers the whole client area.
-    if (!m_inPlaceObject) SetMsgHandled(FALSE);
+    if (!inPlaceObject_) SetMsgHandled(FALSE);
     return 1;
 }
 

@@ -28,7 +28,7 @@ public:
 
     HWND Window() const { return m_hWnd; }
     // The control's IUnknown (not counted for the caller); null when there is none.
-    IUnknown* Control() const { return m_control.Get(); }
+    IUnknown* Control() const { return control_.Get(); }
     HRESULT QueryControl(REFIID riid, void** object) const;
     template <class T>
     HRESULT QueryControl(ComPtr<T>& object) const {
@@ -58,8 +58,8 @@ private:
     LRESULT OnEraseBkgnd(HDC dc);
     void OnDestroy();
 
-    CSite* m_site = nullptr;  // counted
-    ComPtr<IUnknown> m_control;
-    ComPtr<IOleObject> m_oleObject;
-    ComPtr<IOleInPlaceObject> m_inPlaceObject;
+    CSite* site_ = nullptr;  // counted
+    ComPtr<IUnknown> control_;
+    ComPtr<IOleObject> oleObject_;
+    ComPtr<IOleInPlaceObject> inPlaceObject_;
 };

@@ -2,43 +2,43 @@
 
 HRESULT CTypeInfoDispatch::Init(ITypeLib* typeLib, REFIID dispatchIid, REFIID twinIid, IUnknown* target) {
     if (!typeLib || !target) return E_POINTER;
-    HRESULT hr = typeLib->GetTypeInfoOfGuid(dispatchIid, &m_dispatch);
+    HRESULT hr = typeLib->GetTypeInfoOfGuid(dispatchIid, &dispatch_);
     if (FAILED(hr)) return hr;
-    hr = typeLib->GetTypeInfoOfGuid(twinIid, &m_twin);
+    hr = typeLib->GetTypeInfoOfGuid(twinIid, &twin_);
     if (FAILED(hr)) {
-        m_dispatch.Reset();
+        dispatch_.Reset();
         return hr;
     }
-    m_iid = dispatchIid;
-    m_target = target;
+    iid_ = dispatchIid;
+    target_ = target;
     return S_OK;
 }
 
 HRESULT CTypeInfoDispatch::GetTypeInfoCount(UINT* count) const {
     if (!count) return E_POINTER;
-    *count = m_dispatch ? 1 : 0;
+    *count = dispatch_ ? 1 : 0;
     return S_OK;
 }
 
 HRESULT CTypeInfoDispatch::GetTypeInfo(UINT index, ITypeInfo** info) const {
     if (!info) return E_POINTER;
     *info = nullptr;
-    if (index != 0 || !m_dispatch) return DISP_E_BADINDEX;
-    *info = m_dispatch.Get();
+    if (index != 0 || !dispatch_) return DISP_E_BADINDEX;
+    *info = dispatch_.Get();
     (*info)->AddRef();
     return S_OK;
 }
 
 HRESULT CTypeInfoDispatch::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, DISPID* ids) const {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    if (!m_dispatch) return E_UNEXPECTED;
-    return DispGetIDsOfNames(m_dispatch.Get(), names, count, ids);
+    if (!dispatch_) return E_UNEXPECTED;
+    return DispGetIDsOfNames(dispatch_.Get(), names, count, ids);
 }
 
 HRESULT CTypeInfoDispatch::Invoke(DISPID id, REFIID riid, WORD flags, DISPPARAMS* params, VARIANT* result,
                                   EXCEPINFO* exception, UINT* argError) const {
     if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-    if (!m_twin) return E_UNEXPECTED;
+    if (!twin_) return E_UNEXPECTED;
     DISPPARAMS none = {};
-    return m_twin->Invoke(m_target, id, flags, params ? params : &none, result, exception, argError);
+    return twin_->Invoke(target_, id, flags, params ? params : &none, result, exception, argError);
 }

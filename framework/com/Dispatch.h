@@ -23,9 +23,9 @@ public:
     // Looks both interfaces up in the type library; target is the object's twin interface
     // pointer (not counted: the object owns this helper).
     HRESULT Init(ITypeLib* typeLib, REFIID dispatchIid, REFIID twinIid, IUnknown* target);
-    bool IsReady() const { return m_twin != nullptr; }
-    REFIID Iid() const { return m_iid; }
-    ITypeInfo* DispatchTypeInfo() const { return m_dispatch.Get(); }
+    bool IsReady() const { return twin_ != nullptr; }
+    REFIID Iid() const { return iid_; }
+    ITypeInfo* DispatchTypeInfo() const { return dispatch_.Get(); }
 
     // Bodies of the IDispatch methods.
     HRESULT GetTypeInfoCount(UINT* count) const;
@@ -35,8 +35,8 @@ public:
                    UINT* argError) const;
 
 private:
-    IID m_iid = IID_NULL;
-    ComPtr<ITypeInfo> m_dispatch;  // what clients see
-    ComPtr<ITypeInfo> m_twin;      // what calls go through
-    IUnknown* m_target = nullptr;
+    IID iid_ = IID_NULL;
+    ComPtr<ITypeInfo> dispatch_;  // what clients see
+    ComPtr<ITypeInfo> twin_;      // what calls go through
+    IUnknown* target_ = nullptr;
 };

@@ -8,10 +8,10 @@ namespace {
 // Properties in a stream: in exchange order, no names. Without a stream it only counts bytes.
 class CStreamExchange final : public CPropertyExchange {
 public:
-    CStreamExchange(IStream* stream, bool loading) : m_stream(stream), m_loading(loading) {}
-    ULONG Size() const { return m_size; }
+    CStreamExchange(IStream* stream, bool loading) : stream_(stream), loading_(loading) {}
+    ULONG Size() const { return size_; }
 
-    bool IsLoading() const override { return m_loading; }
+    bool IsLoading() const override { return loading_; }
     HRESULT ExchangeULong(const wchar_t*, ULONG& value, ULONG) override { return Bytes(&value, sizeof(value)); }
     HRESULT ExchangeLong(const wchar_t*, LONG& value, LONG) override { return Bytes(&value, sizeof(value)); }
     HRESULT ExchangeString(const wchar_t*, std::wstring& value, const std::wstring&) override {
@@ -20,7 +20,7 @@ public:
         ULONG length = static_cast<ULONG>(value.size());
         HRESULT hr = Bytes(&length, sizeof(length));
         if (FAILED(hr)) return hr;
-        if (m_loading) {
+        if (loading_) {
             if (length > kMaxLength) return STG_E_READFAULT;
             value.assign(length, L'\0');
         }
@@ -29,26 +29,26 @@ public:
 
 private:
     HRESULT Bytes(void* data, ULONG size) {
-        m_size += size;
-        if (!m_stream) return S_OK;
+        size_ += size;
+        if (!stream_) return S_OK;
         ULONG done = 0;
-        HRESULT hr = m_loading ? m_stream->Read(data, size, &done) : m_stream->Write(data, size, &done);
+        HRESULT hr = loading_ ? stream_->Read(data, size, &done) : stream_->Write(data, size, &done);
         if (FAILED(hr)) return hr;
-        return done == size ? S_OK : (m_loading ? STG_E_READFAULT : STG_E_WRITEFAULT);
+        return done == size ? S_OK : (loading_ ? STG_E_READFAULT : STG_E_WRITEFAULT);
     }
 
-    IStream* m_stream;
-    bool m_loading;
-    ULONG m_size = 0;
+    IStream* stream_;
+    bool loading_;
+    ULONG size_ = 0;
 };
 
 // Properties in a property bag, by name. A property that is missing or of an unusable type
 // takes its default when loading.
 class CBagExchange final : public CPropertyExchange {
 public:
-    CBagExchange(IPropertyBag* bag, IErrorLog* log, bool loading) : m_bag(bag), m_log(log), m_loading(loading) {}
+    CBagExchange(IPropertyBag* bag, IErrorLog* log, bool loading) : bag_(bag), log_(log), loading_(loading) {}
 
-    bool IsLoading() const override { return m_loading; }
+    bool IsLoading() const override { return loading_; }
     HRESULT ExchangeULong(const wchar_t* name, ULONG& value, ULONG defaultValue) override {
         return Number(name, VT_UI4, &value, defaultValue);
     }
@@ -57,61 +57,61 @@ public:
     }
     HRESULT ExchangeString(const wchar_t* name, std::wstring& value, const std::wstring& defaultValue) override {
         CScopedVariant v;
-        if (m_loading) {
+        if (loading_) {
             value = Read(name, VT_BSTR, v) ? std::wstring(V_BSTR(v.Get()), SysStringLen(V_BSTR(v.Get())))
                                            : defaultValue;
             return S_OK;
         }
         V_VT(v.Get()) = VT_BSTR;
         V_BSTR(v.Get()) = SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
-        return m_bag->Write(name, v.Get());
+        return bag_->Write(name, v.Get());
     }
 
 private:
     template <class T>
     HRESULT Number(const wchar_t* name, VARTYPE type, T* value, T defaultValue) {
         CScopedVariant v;
-        if (m_loading) {
+        if (loading_) {
             *value = Read(name, type, v) ? *reinterpret_cast<T*>(&V_I4(v.Get())) : defaultValue;
             return S_OK;
         }
         V_VT(v.Get()) = type;
         *reinterpret_cast<T*>(&V_I4(v.Get())) = *value;
-        return m_bag->Write(name, v.Get());
+        return bag_->Write(name, v.Get());
     }
 
     bool Read(const wchar_t* name, VARTYPE type, CScopedVariant& value) {
         V_VT(value.Get()) = type;  // asks the bag for this type; it may still answer another
-        if (FAILED(m_bag->Read(name, value.Get(), m_log))) return false;
+        if (FAILED(bag_->Read(name, value.Get(), log_))) return false;
         return SUCCEEDED(VariantChangeType(value.Get(), value.Get(), 0, type));
     }
 
-    IPropertyBag* m_bag;
-    IErrorLog* m_log;
-    bool m_loading;
+    IPropertyBag* bag_;
+    IErrorLog* log_;
+    bool loading_;
 };
 
 }  // namespace
 
 COleControl::COleControl(const CClassEntry& classEntry)
-    : m_class(classEntry),
-      m_version((static_cast<ULONG>(classEntry.typeLibMajor) << 16) | classEntry.typeLibMinor),
-      m_loadedVersion(m_version),
-      m_connectionPoints(this) {
-    m_extent = PixelsToHimetric({200, 200});
+    : class_(classEntry),
+      version_((static_cast<ULONG>(classEntry.typeLibMajor) << 16) | classEntry.typeLibMinor),
+      loadedVersion_(version_),
+      connectionPoints_(this) {
+    extent_ = PixelsToHimetric({200, 200});
 }
 
 COleControl::~COleControl() {
-    m_connectionPoints.UnadviseAll();
+    connectionPoints_.UnadviseAll();
 }
 
 void COleControl::SetDispatchInterface(REFIID dispatchIid, REFIID twinIid, IUnknown* twin) {
-    if (ComPtr<ITypeLib> typeLib = TypeLib()) m_dispatch.Init(typeLib.Get(), dispatchIid, twinIid, twin);
+    if (ComPtr<ITypeLib> typeLib = TypeLib()) dispatch_.Init(typeLib.Get(), dispatchIid, twinIid, twin);
 }
 
 void COleControl::AddEventInterface(REFIID eventIid) {
-    if (m_defaultEventIid == IID_NULL) m_defaultEventIid = eventIid;
-    m_connectionPoints.Add(eventIid);
+    if (defaultEventIid_ == IID_NULL) defaultEventIid_ = eventIid;
+    connectionPoints_.Add(eventIid);
 }
 
 ComPtr<ITypeLib> COleControl::TypeLib() const {
@@ -121,7 +121,7 @@ ComPtr<ITypeLib> COleControl::TypeLib() const {
 }
 
 HRESULT COleControl::FireEvent(REFIID eventIid, DISPID id, DISPPARAMS* params) {
-    CConnectionPoint* point = m_connectionPoints.Find(eventIid);
+    CConnectionPoint* point = connectionPoints_.Find(eventIid);
     if (!point) return CONNECT_E_NOCONNECTION;
     if (AreEventsFrozen()) return S_FALSE;
     // A sink may release the last outside reference while handling the event.
@@ -131,7 +131,7 @@ HRESULT COleControl::FireEvent(REFIID eventIid, DISPID id, DISPPARAMS* params) {
 
 bool COleControl::GetAmbientProperty(DISPID id, VARIANT* value) const {
     ComPtr<IDispatch> ambient;
-    if (!m_clientSite || FAILED(m_clientSite.As(&ambient))) return false;
+    if (!clientSite_ || FAILED(clientSite_.As(&ambient))) return false;
     DISPPARAMS none = {};
     VariantInit(value);
     return SUCCEEDED(ambient->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value,
@@ -148,7 +148,7 @@ IUnknown* COleControl::FindInterface(REFIID riid) {
     auto* classInfo = static_cast<IProvideClassInfo2*>(this);
     return FindInterfaceIn(riid, {{IID_IOleObject, static_cast<IOleObject*>(this)},
                                   {IID_IDispatch, dispatch},
-                                  {m_dispatch.Iid(), dispatch},
+                                  {dispatch_.Iid(), dispatch},
                                   {IID_IOleInPlaceObject, inPlaceObject},
                                   {IID_IOleWindow, inPlaceObject},
                                   {IID_IOleInPlaceActiveObject, static_cast<IOleInPlaceActiveObject*>(this)},
@@ -169,14 +169,14 @@ IUnknown* COleControl::FindInterface(REFIID riid) {
 STDMETHODIMP COleControl::SetClientSite(IOleClientSite* site) {
     // A container that drops its site without deactivating first must not leave a window
     // pointing at a site that is gone.
-    if (!site && m_inPlaceActive) InPlaceDeactivate();
-    m_clientSite = site;
+    if (!site && inPlaceActive_) InPlaceDeactivate();
+    clientSite_ = site;
     return S_OK;
 }
 
 STDMETHODIMP COleControl::GetClientSite(IOleClientSite** site) {
     if (!site) return E_POINTER;
-    *site = m_clientSite.Get();
+    *site = clientSite_.Get();
     if (*site) (*site)->AddRef();
     return S_OK;
 }
@@ -185,10 +185,10 @@ STDMETHODIMP COleControl::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
 
 STDMETHODIMP COleControl::Close(DWORD saveOption) {
     ComPtr<IOleObject> self(this);
-    if (saveOption == OLECLOSE_SAVEIFDIRTY && m_dirty && m_clientSite) m_clientSite->SaveObject();
+    if (saveOption == OLECLOSE_SAVEIFDIRTY && dirty_ && clientSite_) clientSite_->SaveObject();
     InPlaceDeactivate();
     if (m_hWnd) ::DestroyWindow(m_hWnd);
-    if (m_oleAdviseHolder) m_oleAdviseHolder->SendOnClose();
+    if (oleAdviseHolder_) oleAdviseHolder_->SendOnClose();
     return S_OK;
 }
 
@@ -208,7 +208,7 @@ STDMETHODIMP COleControl::GetClipboardData(DWORD, IDataObject** data) {
 
 STDMETHODIMP COleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND parent,
                                  LPCRECT posRect) {
-    if (!m_clientSite && activeSite) m_clientSite = activeSite;
+    if (!clientSite_ && activeSite) clientSite_ = activeSite;
     HRESULT hr;
     switch (verb) {
     case OLEIVERB_INPLACEACTIVATE:
@@ -238,7 +238,7 @@ STDMETHODIMP COleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, L
     }
 }
 
-STDMETHODIMP COleControl::EnumVerbs(IEnumOLEVERB** verbs) { return OleRegEnumVerbs(*m_class.clsid, verbs); }
+STDMETHODIMP COleControl::EnumVerbs(IEnumOLEVERB** verbs) { return OleRegEnumVerbs(*class_.clsid, verbs); }
 
 STDMETHODIMP COleControl::Update() { return S_OK; }
 
@@ -249,8 +249,8 @@ STDMETHODIMP COleControl::GetUserClassID(CLSID* clsid) { return GetClassID(clsid
 STDMETHODIMP COleControl::GetUserType(DWORD form, LPOLESTR* userType) {
     if (!userType) return E_POINTER;
     const std::wstring name =
-        m_class.typeNameId ? LoadResourceString(CComModule::Instance().Handle(), m_class.typeNameId) : std::wstring();
-    if (name.empty()) return OleRegGetUserType(*m_class.clsid, form, userType);
+        class_.typeNameId ? LoadResourceString(CComModule::Instance().Handle(), class_.typeNameId) : std::wstring();
+    if (name.empty()) return OleRegGetUserType(*class_.clsid, form, userType);
     *userType = CoTaskMemDup(name);
     return *userType ? S_OK : E_OUTOFMEMORY;
 }
@@ -258,38 +258,38 @@ STDMETHODIMP COleControl::GetUserType(DWORD form, LPOLESTR* userType) {
 STDMETHODIMP COleControl::SetExtent(DWORD aspect, SIZEL* size) {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     if (!size) return E_POINTER;
-    m_extent = *size;
+    extent_ = *size;
     return S_OK;
 }
 
 STDMETHODIMP COleControl::GetExtent(DWORD aspect, SIZEL* size) {
     if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
     if (!size) return E_POINTER;
-    *size = m_extent;
+    *size = extent_;
     return S_OK;
 }
 
 STDMETHODIMP COleControl::Advise(IAdviseSink* sink, DWORD* connection) {
-    if (!m_oleAdviseHolder) {
-        HRESULT hr = CreateOleAdviseHolder(&m_oleAdviseHolder);
+    if (!oleAdviseHolder_) {
+        HRESULT hr = CreateOleAdviseHolder(&oleAdviseHolder_);
         if (FAILED(hr)) return hr;
     }
-    return m_oleAdviseHolder->Advise(sink, connection);
+    return oleAdviseHolder_->Advise(sink, connection);
 }
 
 STDMETHODIMP COleControl::Unadvise(DWORD connection) {
-    return m_oleAdviseHolder ? m_oleAdviseHolder->Unadvise(connection) : OLE_E_NOCONNECTION;
+    return oleAdviseHolder_ ? oleAdviseHolder_->Unadvise(connection) : OLE_E_NOCONNECTION;
 }
 
 STDMETHODIMP COleControl::EnumAdvise(IEnumSTATDATA** advise) {
     if (!advise) return E_POINTER;
     *advise = nullptr;
-    return m_oleAdviseHolder ? m_oleAdviseHolder->EnumAdvise(advise) : E_FAIL;
+    return oleAdviseHolder_ ? oleAdviseHolder_->EnumAdvise(advise) : E_FAIL;
 }
 
 STDMETHODIMP COleControl::GetMiscStatus(DWORD aspect, DWORD* status) {
     if (!status) return E_POINTER;
-    *status = aspect == DVASPECT_CONTENT ? m_class.miscStatus : 0;
+    *status = aspect == DVASPECT_CONTENT ? class_.miscStatus : 0;
     return S_OK;
 }
 
@@ -306,25 +306,25 @@ STDMETHODIMP COleControl::GetWindow(HWND* window) {
 STDMETHODIMP COleControl::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
 
 HRESULT COleControl::InPlaceActivate(LONG, HWND, LPCRECT) {
-    if (!m_clientSite) return E_UNEXPECTED;
-    if (m_inPlaceActive) return S_OK;
+    if (!clientSite_) return E_UNEXPECTED;
+    if (inPlaceActive_) return S_OK;
     ComPtr<IOleInPlaceSite> site;
-    HRESULT hr = m_clientSite.As(&site);
+    HRESULT hr = clientSite_.As(&site);
     if (FAILED(hr)) return hr;
     if (site->CanInPlaceActivate() != S_OK) return E_FAIL;
     hr = site->OnInPlaceActivate();
     if (FAILED(hr)) return hr;
-    m_inPlaceSite = site;
-    m_inPlaceActive = true;
+    inPlaceSite_ = site;
+    inPlaceActive_ = true;
 
     HWND parent = nullptr;
     RECT position = {}, clip = {};
     OLEINPLACEFRAMEINFO frameInfo = {};
     frameInfo.cb = sizeof(frameInfo);
-    m_frame.Reset();
-    m_uiWindow.Reset();
+    frame_.Reset();
+    uiWindow_.Reset();
     if (FAILED(site->GetWindow(&parent)) || !parent ||
-        FAILED(site->GetWindowContext(&m_frame, &m_uiWindow, &position, &clip, &frameInfo))) {
+        FAILED(site->GetWindowContext(&frame_, &uiWindow_, &position, &clip, &frameInfo))) {
         InPlaceDeactivate();
         return E_FAIL;
     }
@@ -341,50 +341,50 @@ HRESULT COleControl::InPlaceActivate(LONG, HWND, LPCRECT) {
 }
 
 HRESULT COleControl::UIActivate() {
-    if (!m_inPlaceActive) return E_UNEXPECTED;
-    if (m_uiActive) return S_OK;
-    m_uiActive = true;
-    m_inPlaceSite->OnUIActivate();
+    if (!inPlaceActive_) return E_UNEXPECTED;
+    if (uiActive_) return S_OK;
+    uiActive_ = true;
+    inPlaceSite_->OnUIActivate();
     const HWND focus = ::GetFocus();
     if (m_hWnd && focus != m_hWnd && !::IsChild(m_hWnd, focus)) ::SetFocus(m_hWnd);
     auto* active = static_cast<IOleInPlaceActiveObject*>(this);
-    if (m_frame) {
-        m_frame->SetActiveObject(active, nullptr);
-        m_frame->SetBorderSpace(nullptr);
+    if (frame_) {
+        frame_->SetActiveObject(active, nullptr);
+        frame_->SetBorderSpace(nullptr);
     }
-    if (m_uiWindow) {
-        m_uiWindow->SetActiveObject(active, nullptr);
-        m_uiWindow->SetBorderSpace(nullptr);
+    if (uiWindow_) {
+        uiWindow_->SetActiveObject(active, nullptr);
+        uiWindow_->SetBorderSpace(nullptr);
     }
     return S_OK;
 }
 
 STDMETHODIMP COleControl::InPlaceDeactivate() {
-    if (!m_inPlaceActive) return S_OK;
+    if (!inPlaceActive_) return S_OK;
     ComPtr<IOleObject> self(this);
     UIDeactivate();
-    m_inPlaceActive = false;
+    inPlaceActive_ = false;
     if (m_hWnd) ::DestroyWindow(m_hWnd);
-    if (m_inPlaceSite) m_inPlaceSite->OnInPlaceDeactivate();
-    m_frame.Reset();
-    m_uiWindow.Reset();
-    m_inPlaceSite.Reset();
+    if (inPlaceSite_) inPlaceSite_->OnInPlaceDeactivate();
+    frame_.Reset();
+    uiWindow_.Reset();
+    inPlaceSite_.Reset();
     return S_OK;
 }
 
 STDMETHODIMP COleControl::UIDeactivate() {
-    if (!m_uiActive) return S_OK;
-    m_uiActive = false;
-    if (m_uiWindow) m_uiWindow->SetActiveObject(nullptr, nullptr);
-    if (m_frame) m_frame->SetActiveObject(nullptr, nullptr);
-    if (m_inPlaceSite) m_inPlaceSite->OnUIDeactivate(FALSE);
+    if (!uiActive_) return S_OK;
+    uiActive_ = false;
+    if (uiWindow_) uiWindow_->SetActiveObject(nullptr, nullptr);
+    if (frame_) frame_->SetActiveObject(nullptr, nullptr);
+    if (inPlaceSite_) inPlaceSite_->OnUIDeactivate(FALSE);
     return S_OK;
 }
 
 STDMETHODIMP COleControl::SetObjectRects(LPCRECT posRect, LPCRECT) {
     if (!posRect) return E_POINTER;
     const SIZE size = {posRect->right - posRect->left, posRect->bottom - posRect->top};
-    m_extent = PixelsToHimetric(size);
+    extent_ = PixelsToHimetric(size);
     if (m_hWnd)
         ::SetWindowPos(m_hWnd, nullptr, posRect->left, posRect->top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     return S_OK;
@@ -419,9 +419,9 @@ STDMETHODIMP COleControl::OnAmbientPropertyChange(DISPID id) {
 
 STDMETHODIMP COleControl::FreezeEvents(BOOL freeze) {
     if (freeze)
-        ++m_freezeCount;
-    else if (m_freezeCount > 0)
-        --m_freezeCount;
+        ++freezeCount_;
+    else if (freezeCount_ > 0)
+        --freezeCount_;
     return S_OK;
 }
 
@@ -449,17 +449,17 @@ STDMETHODIMP COleControl::Freeze(DWORD, LONG, void*, DWORD*) { return E_NOTIMPL;
 STDMETHODIMP COleControl::Unfreeze(DWORD) { return E_NOTIMPL; }
 
 STDMETHODIMP COleControl::SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) {
-    m_viewAdviseAspects = aspects;
-    m_viewAdviseFlags = flags;
-    m_viewAdviseSink = sink;
+    viewAdviseAspects_ = aspects;
+    viewAdviseFlags_ = flags;
+    viewAdviseSink_ = sink;
     return S_OK;
 }
 
 STDMETHODIMP COleControl::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) {
-    if (aspects) *aspects = m_viewAdviseAspects;
-    if (flags) *flags = m_viewAdviseFlags;
+    if (aspects) *aspects = viewAdviseAspects_;
+    if (flags) *flags = viewAdviseFlags_;
     if (sink) {
-        *sink = m_viewAdviseSink.Get();
+        *sink = viewAdviseSink_.Get();
         if (*sink) (*sink)->AddRef();
     }
     return S_OK;
@@ -473,19 +473,19 @@ STDMETHODIMP COleControl::GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL
 
 STDMETHODIMP COleControl::GetClassID(CLSID* clsid) {
     if (!clsid) return E_POINTER;
-    *clsid = *m_class.clsid;
+    *clsid = *class_.clsid;
     return S_OK;
 }
 
-STDMETHODIMP COleControl::IsDirty() { return m_dirty ? S_OK : S_FALSE; }
+STDMETHODIMP COleControl::IsDirty() { return dirty_ ? S_OK : S_FALSE; }
 
 HRESULT COleControl::ExchangeAll(CPropertyExchange& exchange) {
     HRESULT hr;
     if (exchange.IsLoading()) {
-        hr = exchange.ExchangeULong(kVersionProperty, m_loadedVersion, m_version);
+        hr = exchange.ExchangeULong(kVersionProperty, loadedVersion_, version_);
     } else {
-        ULONG version = m_version;
-        hr = exchange.ExchangeULong(kVersionProperty, version, m_version);
+        ULONG version = version_;
+        hr = exchange.ExchangeULong(kVersionProperty, version, version_);
     }
     return SUCCEEDED(hr) ? ExchangeProperties(exchange) : hr;
 }
@@ -496,12 +496,12 @@ STDMETHODIMP COleControl::Load(LPSTREAM stream) {
     HRESULT hr = ExchangeAll(exchange);
     if (FAILED(hr)) {
         // A damaged stream leaves the control as new rather than half loaded.
-        m_loadedVersion = m_version;
+        loadedVersion_ = version_;
         OnResetState();
         return hr;
     }
-    m_initialized = true;
-    m_dirty = false;
+    initialized_ = true;
+    dirty_ = false;
     return S_OK;
 }
 
@@ -509,7 +509,7 @@ STDMETHODIMP COleControl::Save(LPSTREAM stream, BOOL clearDirty) {
     if (!stream) return E_POINTER;
     CStreamExchange exchange(stream, false);
     HRESULT hr = ExchangeAll(exchange);
-    if (SUCCEEDED(hr) && clearDirty) m_dirty = false;
+    if (SUCCEEDED(hr) && clearDirty) dirty_ = false;
     return hr;
 }
 
@@ -522,10 +522,10 @@ STDMETHODIMP COleControl::GetSizeMax(ULARGE_INTEGER* size) {
 }
 
 STDMETHODIMP COleControl::InitNew() {
-    m_loadedVersion = m_version;
+    loadedVersion_ = version_;
     OnResetState();
-    m_initialized = true;
-    m_dirty = false;
+    initialized_ = true;
+    dirty_ = false;
     return S_OK;
 }
 
@@ -534,12 +534,12 @@ STDMETHODIMP COleControl::Load(IPropertyBag* bag, IErrorLog* log) {
     CBagExchange exchange(bag, log, true);
     HRESULT hr = ExchangeAll(exchange);
     if (FAILED(hr)) {
-        m_loadedVersion = m_version;
+        loadedVersion_ = version_;
         OnResetState();
         return hr;
     }
-    m_initialized = true;
-    m_dirty = false;
+    initialized_ = true;
+    dirty_ = false;
     return S_OK;
 }
 
@@ -547,7 +547,7 @@ STDMETHODIMP COleControl::Save(IPropertyBag* bag, BOOL clearDirty, BOOL) {
     if (!bag) return E_POINTER;
     CBagExchange exchange(bag, nullptr, false);
     HRESULT hr = ExchangeAll(exchange);
-    if (SUCCEEDED(hr) && clearDirty) m_dirty = false;
+    if (SUCCEEDED(hr) && clearDirty) dirty_ = false;
     return hr;
 }
 
@@ -557,15 +557,15 @@ STDMETHODIMP COleControl::GetClassInfo(ITypeInfo** info) {
     if (!info) return E_POINTER;
     *info = nullptr;
     ComPtr<ITypeLib> typeLib = TypeLib();
-    return typeLib ? typeLib->GetTypeInfoOfGuid(*m_class.clsid, info) : TYPE_E_CANTLOADLIBRARY;
+    return typeLib ? typeLib->GetTypeInfoOfGuid(*class_.clsid, info) : TYPE_E_CANTLOADLIBRARY;
 }
 
 STDMETHODIMP COleControl::GetGUID(DWORD kind, GUID* guid) {
     if (!guid) return E_POINTER;
     *guid = GUID_NULL;
     if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) return E_INVALIDARG;
-    if (m_defaultEventIid == IID_NULL) return E_FAIL;
-    *guid = m_defaultEventIid;
+    if (defaultEventIid_ == IID_NULL) return E_FAIL;
+    *guid = defaultEventIid_;
     return S_OK;
 }
 
@@ -585,7 +585,7 @@ STDMETHODIMP COleControl::GetPages(CAUUID* pages) {
 HRESULT COleControl::ShowPropertyFrame(HWND owner) {
     std::vector<CLSID> pages = GetPropertyPages();
     if (pages.empty()) return S_OK;
-    std::wstring caption = LoadResourceString(CComModule::Instance().Handle(), m_class.typeNameId);
+    std::wstring caption = LoadResourceString(CComModule::Instance().Handle(), class_.typeNameId);
     IUnknown* object = static_cast<IOleObject*>(this);
     return OleCreatePropertyFrame(owner, 0, 0, caption.c_str(), 1, &object, static_cast<ULONG>(pages.size()),
                                   pages.data(), LOCALE_USER_DEFAULT, 0, nullptr);
@@ -594,27 +594,27 @@ HRESULT COleControl::ShowPropertyFrame(HWND owner) {
 // --- IConnectionPointContainer ---
 
 STDMETHODIMP COleControl::EnumConnectionPoints(IEnumConnectionPoints** points) {
-    return m_connectionPoints.EnumConnectionPoints(points);
+    return connectionPoints_.EnumConnectionPoints(points);
 }
 
 STDMETHODIMP COleControl::FindConnectionPoint(REFIID iid, IConnectionPoint** point) {
-    return m_connectionPoints.FindConnectionPoint(iid, point);
+    return connectionPoints_.FindConnectionPoint(iid, point);
 }
 
 // --- IDispatch ---
 
-STDMETHODIMP COleControl::GetTypeInfoCount(UINT* count) { return m_dispatch.GetTypeInfoCount(count); }
+STDMETHODIMP COleControl::GetTypeInfoCount(UINT* count) { return dispatch_.GetTypeInfoCount(count); }
 
-STDMETHODIMP COleControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) { return m_dispatch.GetTypeInfo(index, info); }
+STDMETHODIMP COleControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) { return dispatch_.GetTypeInfo(index, info); }
 
 STDMETHODIMP COleControl::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    return m_dispatch.GetIDsOfNames(riid, names, count, ids);
+    return dispatch_.GetIDsOfNames(riid, names, count, ids);
 }
 
 STDMETHODIMP COleControl::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                  EXCEPINFO* exception, UINT* argError) {
     ComPtr<IOleObject> self(this);
-    return m_dispatch.Invoke(id, riid, flags, params, result, exception, argError);
+    return dispatch_.Invoke(id, riid, flags, params, result, exception, argError);
 }
 
 // --- The control's window ---
@@ -627,6 +627,6 @@ WindowClassSpec COleControl::GetWindowClassSpec() const {
 
 BOOL COleControl::ProcessWindowMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT&) {
     // A click into an inactive control makes it the UI-active object; the click itself goes on.
-    if (message == WM_MOUSEACTIVATE && m_inPlaceActive && !m_uiActive) UIActivate();
+    if (message == WM_MOUSEACTIVATE && inPlaceActive_ && !uiActive_) UIActivate();
     return FALSE;
 }

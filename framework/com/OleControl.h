@@ -51,15 +51,15 @@ public:
     explicit COleControl(const CClassEntry& classEntry);
 
     HWND Window() const { return m_hWnd; }
-    bool IsInPlaceActive() const { return m_inPlaceActive; }
-    bool IsUIActive() const { return m_uiActive; }
-    IOleClientSite* ClientSite() const { return m_clientSite.Get(); }
+    bool IsInPlaceActive() const { return inPlaceActive_; }
+    bool IsUIActive() const { return uiActive_; }
+    IOleClientSite* ClientSite() const { return clientSite_.Get(); }
     // The persisted version: (major << 16) | minor of the type library version.
-    ULONG Version() const { return m_version; }
+    ULONG Version() const { return version_; }
     // The version found by the last Load; the control's own version after InitNew.
-    ULONG LoadedVersion() const { return m_loadedVersion; }
-    bool AreEventsFrozen() const { return m_freezeCount > 0; }
-    void SetModified() { m_dirty = true; }
+    ULONG LoadedVersion() const { return loadedVersion_; }
+    bool AreEventsFrozen() const { return freezeCount_ > 0; }
+    void SetModified() { dirty_ = true; }
 
     // Fires event `id` of the outgoing dispinterface `eventIid` synchronously to every sink.
     // While the container has events frozen they are dropped, as containers expect.
@@ -194,28 +194,28 @@ private:
     HRESULT ExchangeAll(CPropertyExchange& exchange);
     ComPtr<ITypeLib> TypeLib() const;
 
-    const CClassEntry& m_class;
-    bool m_inPlaceActive = false;
-    bool m_uiActive = false;
-    bool m_dirty = false;
-    bool m_initialized = false;
-    LONG m_freezeCount = 0;
-    ULONG m_version;
-    ULONG m_loadedVersion;
-    SIZEL m_extent;  // HIMETRIC
+    const CClassEntry& class_;
+    bool inPlaceActive_ = false;
+    bool uiActive_ = false;
+    bool dirty_ = false;
+    bool initialized_ = false;
+    LONG freezeCount_ = 0;
+    ULONG version_;
+    ULONG loadedVersion_;
+    SIZEL extent_;  // HIMETRIC
 
-    ComPtr<IOleClientSite> m_clientSite;
-    ComPtr<IOleInPlaceSite> m_inPlaceSite;
-    ComPtr<IOleInPlaceFrame> m_frame;
-    ComPtr<IOleInPlaceUIWindow> m_uiWindow;
-    ComPtr<IOleAdviseHolder> m_oleAdviseHolder;
-    ComPtr<IAdviseSink> m_viewAdviseSink;
-    DWORD m_viewAdviseAspects = 0;
-    DWORD m_viewAdviseFlags = 0;
+    ComPtr<IOleClientSite> clientSite_;
+    ComPtr<IOleInPlaceSite> inPlaceSite_;
+    ComPtr<IOleInPlaceFrame> frame_;
+    ComPtr<IOleInPlaceUIWindow> uiWindow_;
+    ComPtr<IOleAdviseHolder> oleAdviseHolder_;
+    ComPtr<IAdviseSink> viewAdviseSink_;
+    DWORD viewAdviseAspects_ = 0;
+    DWORD viewAdviseFlags_ = 0;
 
-    CTypeInfoDispatch m_dispatch;
-    CConnectionPointSet m_connectionPoints;
-    IID m_defaultEventIid = IID_NULL;
+    CTypeInfoDispatch dispatch_;
+    CConnectionPointSet connectionPoints_;
+    IID defaultEventIid_ = IID_NULL;
 };
 
 // COleControl together with the control's vtable twin interface `Twin` (see Dispatch.h),

@@ -1,7 +1,7 @@
 #include "framework/com/PropertyPage.h"
 
 CPropertyPage::CPropertyPage(UINT dialogId, UINT captionId)
-    : m_dialogId(dialogId), m_captionId(captionId), dialog_(dialogId, CComModule::Instance().Handle()) {}
+    : dialogId_(dialogId), captionId_(captionId), dialog_(dialogId, CComModule::Instance().Handle()) {}
 
 CPropertyPage::~CPropertyPage() {
     // A frame that releases the page without deactivating it leaves the dialog to us.
@@ -9,7 +9,7 @@ CPropertyPage::~CPropertyPage() {
 }
 
 STDMETHODIMP CPropertyPage::SetPageSite(IPropertyPageSite* site) {
-    m_site = site;
+    site_ = site;
     return S_OK;
 }
 
@@ -29,14 +29,14 @@ STDMETHODIMP CPropertyPage::GetPageInfo(PROPPAGEINFO* info) {
     if (!info) return E_POINTER;
     // The page's size is the dialog template's, in pixels: measure a hidden instance.
     SIZE size = {0, 0};
-    CDialogImpl probe(m_dialogId, CComModule::Instance().Handle());
+    CDialogImpl probe(dialogId_, CComModule::Instance().Handle());
     if (probe.CreateModeless(GetDesktopWindow())) {
         const RECT rect = probe.GetWindowRect();
         size = {rect.right - rect.left, rect.bottom - rect.top};
         probe.DestroyWindow();
     }
     info->cb = sizeof(*info);
-    info->pszTitle = CoTaskMemDup(LoadResourceString(CComModule::Instance().Handle(), m_captionId));
+    info->pszTitle = CoTaskMemDup(LoadResourceString(CComModule::Instance().Handle(), captionId_));
     info->size = size;
     info->pszDocString = nullptr;
     info->pszHelpFile = nullptr;
@@ -46,7 +46,7 @@ STDMETHODIMP CPropertyPage::GetPageInfo(PROPPAGEINFO* info) {
 
 STDMETHODIMP CPropertyPage::SetObjects(ULONG count, IUnknown** objects) {
     if (count && !objects) return E_POINTER;
-    m_objects.assign(objects, objects + count);
+    objects_.assign(objects, objects + count);
     return S_OK;
 }
 

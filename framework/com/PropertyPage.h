@@ -16,7 +16,7 @@ public:
     CPropertyPage(UINT dialogId, UINT captionId);
 
     HWND Window() const { return dialog_.m_hWnd; }
-    const std::vector<ComPtr<IUnknown>>& Objects() const { return m_objects; }
+    const std::vector<ComPtr<IUnknown>>& Objects() const { return objects_; }
 
     STDMETHODIMP SetPageSite(IPropertyPageSite* site) override;
     STDMETHODIMP Activate(HWND parent, LPCRECT rect, BOOL modal) override;
@@ -52,9 +52,9 @@ private:
         return FindInterfaceIn(riid, {{IID_IPropertyPage, static_cast<IPropertyPage*>(this)}});
     }
 
-    UINT m_dialogId;
-    UINT m_captionId;
+    UINT dialogId_;
+    UINT captionId_;
     CPageDialog dialog_;
-    ComPtr<IPropertyPageSite> m_site;
-    std::vector<ComPtr<IUnknown>> m_objects;
+    ComPtr<IPropertyPageSite> site_;
+    std::vector<ComPtr<IUnknown>> objects_;
 };

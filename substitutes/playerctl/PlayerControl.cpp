@@ -55,16 +55,16 @@ STDMETHODIMP CPlayerControl::Play(BSTR source, ULONG* result) {
 
     StopPlaying();
     if (outcome == PlayResult::Started) {
-        m_source = next;
-        m_picture.playing = true;
-        m_picture.title = next.title;
-        m_picture.startTick = GetTickCount();
-        m_picture.notice.clear();
-        m_startPending = true;
-        ++m_playCount;
+        source_ = next;
+        picture_.playing = true;
+        picture_.title = next.title;
+        picture_.startTick = GetTickCount();
+        picture_.notice.clear();
+        startPending_ = true;
+        ++playCount_;
         StartTimers();
     } else {
-        m_picture.notice = NoticeFor(outcome, text);
+        picture_.notice = NoticeFor(outcome, text);
     }
     if (IsWindow()) Invalidate(false);
     return S_OK;
@@ -81,29 +81,29 @@ STDMETHODIMP CPlayerControl::GetChannel(BSTR* server, ULONG* port, BSTR* channel
     *server = nullptr;
     *port = 0;
     *channel = nullptr;
-    if (!m_picture.playing || !m_source.isLink) {
-        *result = m_picture.playing ? kFilePlays : kNothingPlays;
+    if (!picture_.playing || !source_.isLink) {
+        *result = picture_.playing ? kFilePlays : kNothingPlays;
         PlayerLog::Write(L"method 5 channel -> " + std::to_wstring(*result));
         return S_OK;
     }
-    CScopedBstr serverText(m_source.server);
-    CScopedBstr channelText(m_source.channel);
+    CScopedBstr serverText(source_.server);
+    CScopedBstr channelText(source_.channel);
     if (!serverText.Get() || !channelText.Get()) return E_OUTOFMEMORY;
     *server = serverText.Detach();
-    *port = m_source.port;
+    *port = source_.port;
     *channel = channelText.Detach();
     *result = kChannelFound;
-    PlayerLog::Write(L"method 5 channel -> 0 " + PlayerLog::Quote(m_source.server) + L" " +
-                     std::to_wstring(m_source.port) + L" " + PlayerLog::Quote(m_source.channel));
+    PlayerLog::Write(L"method 5 channel -> 0 " + PlayerLog::Quote(source_.server) + L" " +
+                     std::to_wstring(source_.port) + L" " + PlayerLog::Quote(source_.channel));
     return S_OK;
 }
 
 // --- Playing ---
 
 void CPlayerControl::StartTimers() {
-    if (!IsWindow() || !m_picture.playing) return;
+    if (!IsWindow() || !picture_.playing) return;
     SetTimer(kFrameTimer, kFrameIntervalMs);
-    if (m_startPending) SetTimer(kStartTimer, kStartDelayMs);
+    if (startPending_) SetTimer(kStartTimer, kStartDelayMs);
 }
 
 void CPlayerControl::StopPlaying() {
@@ -111,21 +111,21 @@ void CPlayerControl::StopPlaying() {
         KillTimer(kFrameTimer);
         KillTimer(kStartTimer);
     }
-    const bool wasPlaying = m_picture.playing;
-    m_picture = PictureState{};
-    m_source = PlaySource{};
-    m_startPending = false;
+    const bool wasPlaying = picture_.playing;
+    picture_ = PictureState{};
+    source_ = PlaySource{};
+    startPending_ = false;
     if (wasPlaying) Raise(DISPID_PLAYER_EVENT_FLAG, static_cast<BYTE>(0));
 }
 
 void CPlayerControl::ReportStarted() {
-    if (!m_startPending) return;
-    m_startPending = false;
-    const unsigned playing = m_playCount;
-    const SIZE size = m_source.pictureSize;
+    if (!startPending_) return;
+    startPending_ = false;
+    const unsigned playing = playCount_;
+    const SIZE size = source_.pictureSize;
     Raise(DISPID_PLAYER_EVENT_STARTED);
     // A sink may have played another source meanwhile; its own start reports its size.
-    if (playing != m_playCount || !m_picture.playing) return;
+    if (playing != playCount_ || !picture_.playing) return;
     if (size.cx > 0 && size.cy > 0)
         Raise(DISPID_PLAYER_EVENT_VIDEO_SIZE, static_cast<ULONG>(size.cx), static_cast<ULONG>(size.cy));
 }
@@ -163,14 +163,14 @@ void CPlayerControl::OnPaint() {
     ScopedPaintDC paintDc(m_hWnd);
     const RECT client = GetClientRect();
     CMemoryDC memory(paintDc, client);
-    if (memory.IsValid()) PaintPlayerPicture(memory, client, m_picture, GetTickCount());
+    if (memory.IsValid()) PaintPlayerPicture(memory, client, picture_, GetTickCount());
 }
 
 void CPlayerControl::OnPrintClient(HDC dc, UINT) {
-    PaintPlayerPicture(dc, GetClientRect(), m_picture, GetTickCount());
+    PaintPlayerPicture(dc, GetClientRect(), picture_, GetTickCount());
 }
 
-void CPlayerControl::OnDraw(HDC dc, const RECT& bounds) { PaintPlayerPicture(dc, bounds, m_picture, GetTickCount()); }
+void CPlayerControl::OnDraw(HDC dc, const RECT& bounds) { PaintPlayerPicture(dc, bounds, picture_, GetTickCount()); }
 
 void CPlayerControl::OnTimer(UINT_PTR id) {
     if (id == kFrameTimer) {

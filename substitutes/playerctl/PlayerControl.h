@@ -78,8 +78,8 @@ private:
     }
     void FireTraced(DISPID id, const std::wstring& trace, DISPPARAMS* params);
 
-    PictureState m_picture;
-    PlaySource m_source;       // meaningful while m_picture.playing
-    bool m_startPending = false;  // event 1 not raised yet for the source now playing
-    unsigned m_playCount = 0;     // tells a source from the one that replaced it
+    PictureState picture_;
+    PlaySource source_;       // meaningful while picture_.playing
+    bool startPending_ = false;  // event 1 not raised yet for the source now playing
+    unsigned playCount_ = 0;     // tells a source from the one that replaced it
 };

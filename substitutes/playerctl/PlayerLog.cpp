@@ -9,17 +9,17 @@ namespace {
 
 class CScopedFile {
 public:
-    explicit CScopedFile(HANDLE file) : m_file(file) {}
+    explicit CScopedFile(HANDLE file) : file_(file) {}
     ~CScopedFile() {
-        if (m_file != INVALID_HANDLE_VALUE) CloseHandle(m_file);
+        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
     }
     CScopedFile(const CScopedFile&) = delete;
     CScopedFile& operator=(const CScopedFile&) = delete;
-    HANDLE Get() const { return m_file; }
-    bool IsValid() const { return m_file != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return file_; }
+    bool IsValid() const { return file_ != INVALID_HANDLE_VALUE; }
 
 private:
-    HANDLE m_file;
+    HANDLE file_;
 };
 
 std::wstring LogPath() {

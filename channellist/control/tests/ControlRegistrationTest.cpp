@@ -36,23 +36,23 @@ std::wstring Value(const std::wstring& path, const wchar_t* name = nullptr) {
 class CPrivateClassesRoot {
 public:
     CPrivateClassesRoot() {
-        m_path = L"Software\\TrovaTests\\classes-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+        path_ = L"Software\\TrovaTests\\classes-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                  std::to_wstring(GetTickCount());
-        RegCreateKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr);
-        m_redirected = m_key && RegOverridePredefKey(HKEY_CLASSES_ROOT, m_key) == ERROR_SUCCESS;
+        RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+        redirected_ = key_ && RegOverridePredefKey(HKEY_CLASSES_ROOT, key_) == ERROR_SUCCESS;
     }
     ~CPrivateClassesRoot() {
         RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
-        if (m_key) RegCloseKey(m_key);
-        SHDeleteKeyW(HKEY_CURRENT_USER, m_path.c_str());
+        if (key_) RegCloseKey(key_);
+        SHDeleteKeyW(HKEY_CURRENT_USER, path_.c_str());
     }
-    bool Redirected() const { return m_redirected; }
-    HKEY Key() const { return m_key; }
+    bool Redirected() const { return redirected_; }
+    HKEY Key() const { return key_; }
 
 private:
-    std::wstring m_path;
-    HKEY m_key = nullptr;
-    bool m_redirected = false;
+    std::wstring path_;
+    HKEY key_ = nullptr;
+    bool redirected_ = false;
 };
 
 // The registration that regsvr32 made (scripts/register.sh, or the activation tests).

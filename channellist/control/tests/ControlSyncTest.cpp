@@ -21,9 +21,9 @@ public:
         return log;
     }
     std::map<int, int> Take() {
-        std::lock_guard<std::mutex> guard(m_lock);
+        std::lock_guard<std::mutex> guard(lock_);
         std::map<int, int> counts;
-        counts.swap(m_counts);
+        counts.swap(counts_);
         return counts;
     }
 
@@ -34,11 +34,11 @@ private:
     }
     static void Log(void* self, int code, const char*) {
         auto* log = static_cast<CSqliteErrorLog*>(self);
-        std::lock_guard<std::mutex> guard(log->m_lock);
-        ++log->m_counts[code & 0xFF];
+        std::lock_guard<std::mutex> guard(log->lock_);
+        ++log->counts_[code & 0xFF];
     }
-    std::mutex m_lock;
-    std::map<int, int> m_counts;
+    std::mutex lock_;
+    std::map<int, int> counts_;
 };
 
 const CSqliteErrorLog& g_sqliteLog = CSqliteErrorLog::Instance();

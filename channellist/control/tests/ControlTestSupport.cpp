@@ -20,19 +20,19 @@ class CControlTestEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-        m_keyPath = L"Software\\TrovaTests\\trovacl-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+        keyPath_ = L"Software\\TrovaTests\\trovacl-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                     std::to_wstring(GetTickCount());
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, m_keyPath.c_str(), 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &m_user, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, keyPath_.c_str(), 0, nullptr, 0,
+                                                 KEY_ALL_ACCESS, nullptr, &user_, nullptr));
         HKEY folders = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(m_user, kUserShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(user_, kUserShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                                                  &folders, nullptr));
         const std::wstring& path = s_folder.path();
         const std::wstring value = path.substr(0, path.size() - 1);  // shell folders have no backslash
         RegSetValueExW(folders, L"AppData", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
         RegCloseKey(folders);
-        ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CURRENT_USER, m_user));
+        ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CURRENT_USER, user_));
 
         wchar_t appData[MAX_PATH] = {};
         ASSERT_EQ(S_OK, SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData));
@@ -40,16 +40,16 @@ public:
     }
     void TearDown() override {
         RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-        RegCloseKey(m_user);
-        SHDeleteKeyW(HKEY_CURRENT_USER, m_keyPath.c_str());
+        RegCloseKey(user_);
+        SHDeleteKeyW(HKEY_CURRENT_USER, keyPath_.c_str());
         OleUninitialize();
     }
 
     static TempFolder s_folder;
 
 private:
-    std::wstring m_keyPath;
-    HKEY m_user = nullptr;
+    std::wstring keyPath_;
+    HKEY user_ = nullptr;
 };
 
 TempFolder CControlTestEnvironment::s_folder;
@@ -82,29 +82,29 @@ CTrovaCLDll& CTrovaCLDll::Instance() {
     return dll;
 }
 
-CTrovaCLDll::CTrovaCLDll() { m_module = LoadLibraryW(DistFile(L"TrovaCL.dll").c_str()); }
+CTrovaCLDll::CTrovaCLDll() { module_ = LoadLibraryW(DistFile(L"TrovaCL.dll").c_str()); }
 
 HRESULT CTrovaCLDll::GetClassObject(REFCLSID clsid, REFIID riid, void** object) const {
     using Fn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(m_module, "DllGetClassObject"));
+    auto fn = reinterpret_cast<Fn>(GetProcAddress(module_, "DllGetClassObject"));
     return fn ? fn(clsid, riid, object) : E_FAIL;
 }
 
 HRESULT CTrovaCLDll::CanUnloadNow() const {
     using Fn = HRESULT(STDAPICALLTYPE*)();
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(m_module, "DllCanUnloadNow"));
+    auto fn = reinterpret_cast<Fn>(GetProcAddress(module_, "DllCanUnloadNow"));
     return fn ? fn() : E_FAIL;
 }
 
 HRESULT CTrovaCLDll::Register() const {
     using Fn = HRESULT(STDAPICALLTYPE*)();
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(m_module, "DllRegisterServer"));
+    auto fn = reinterpret_cast<Fn>(GetProcAddress(module_, "DllRegisterServer"));
     return fn ? fn() : E_FAIL;
 }
 
 HRESULT CTrovaCLDll::Unregister() const {
     using Fn = HRESULT(STDAPICALLTYPE*)();
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(m_module, "DllUnregisterServer"));
+    auto fn = reinterpret_cast<Fn>(GetProcAddress(module_, "DllUnregisterServer"));
     return fn ? fn() : E_FAIL;
 }
 
@@ -131,7 +131,7 @@ void PumpPending() {
     PumpUntil([] { return true; }, 0);
 }
 
-CStubContainer::CStubContainer(int width, int height) : m_position{0, 0, width, height} {
+CStubContainer::CStubContainer(int width, int height) : position_{0, 0, width, height} {
     WNDCLASSW wc = {};
     wc.lpfnWndProc = ContainerProc;
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -140,14 +140,14 @@ CStubContainer::CStubContainer(int width, int height) : m_position{0, 0, width, 
     // Sized so that its client area holds the control exactly.
     RECT frame = {0, 0, width, height};
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    m_window = CreateWindowExW(0, wc.lpszClassName, L"TrovaCL test container", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+    window_ = CreateWindowExW(0, wc.lpszClassName, L"TrovaCL test container", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                                0, 0, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                                wc.hInstance, nullptr);
 }
 
 CStubContainer::~CStubContainer() {
     Deactivate();
-    if (m_window) DestroyWindow(m_window);
+    if (window_) DestroyWindow(window_);
 }
 
 std::string CStubContainer::Calls() const {
@@ -157,41 +157,41 @@ std::string CStubContainer::Calls() const {
 }
 
 HRESULT CStubContainer::Activate(IUnknown* control) {
-    HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&m_control));
+    HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&control_));
     if (FAILED(hr)) return hr;
     DWORD misc = 0;
-    hr = m_control->GetMiscStatus(DVASPECT_CONTENT, &misc);
+    hr = control_->GetMiscStatus(DVASPECT_CONTENT, &misc);
     if (FAILED(hr)) return hr;
     ComPtr<IPersistStreamInit> persist;
-    hr = m_control.As(&persist);
+    hr = control_.As(&persist);
     if (FAILED(hr)) return hr;
-    if (misc & OLEMISC_SETCLIENTSITEFIRST) hr = m_control->SetClientSite(this);
+    if (misc & OLEMISC_SETCLIENTSITEFIRST) hr = control_->SetClientSite(this);
     if (SUCCEEDED(hr)) hr = persist->InitNew();
-    if (SUCCEEDED(hr) && !(misc & OLEMISC_SETCLIENTSITEFIRST)) hr = m_control->SetClientSite(this);
+    if (SUCCEEDED(hr) && !(misc & OLEMISC_SETCLIENTSITEFIRST)) hr = control_->SetClientSite(this);
     if (FAILED(hr)) return hr;
-    return m_control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, this, 0, m_window, &m_position);
+    return control_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, this, 0, window_, &position_);
 }
 
 void CStubContainer::Deactivate() {
-    if (!m_control) return;
-    m_control->Close(OLECLOSE_NOSAVE);
-    m_control->SetClientSite(nullptr);
-    m_control.Reset();
+    if (!control_) return;
+    control_->Close(OLECLOSE_NOSAVE);
+    control_->SetClientSite(nullptr);
+    control_.Reset();
 }
 
 HWND CStubContainer::ControlWindow() const {
     ComPtr<IOleWindow> window;
     HWND hwnd = nullptr;
-    if (m_control && SUCCEEDED(m_control.As(&window))) window->GetWindow(&hwnd);
+    if (control_ && SUCCEEDED(control_.As(&window))) window->GetWindow(&hwnd);
     return hwnd;
 }
 
 HRESULT CStubContainer::Resize(int width, int height) {
     ComPtr<IOleInPlaceObject> inPlace;
-    HRESULT hr = m_control.As(&inPlace);
+    HRESULT hr = control_.As(&inPlace);
     if (FAILED(hr)) return hr;
-    m_position = {0, 0, width, height};
-    return inPlace->SetObjectRects(&m_position, &m_position);
+    position_ = {0, 0, width, height};
+    return inPlace->SetObjectRects(&position_, &position_);
 }
 
 bool CStubContainer::WaitForSync(DWORD timeoutMs) { return WaitForControlMessage(kChannelListSynced, timeoutMs); }
@@ -241,7 +241,7 @@ STDMETHODIMP CStubContainer::GetContainer(IOleContainer** container) {
 
 STDMETHODIMP CStubContainer::GetWindow(HWND* window) {
     Log("GetWindow");
-    *window = m_window;
+    *window = window_;
     return S_OK;
 }
 
@@ -251,9 +251,9 @@ STDMETHODIMP CStubContainer::GetWindowContext(IOleInPlaceFrame** frame, IOleInPl
     *frame = this;
     AddRef();
     *document = nullptr;
-    *position = *clip = m_position;
+    *position = *clip = position_;
     info->fMDIApp = FALSE;
-    info->hwndFrame = m_window;
+    info->hwndFrame = window_;
     info->haccel = nullptr;
     info->cAccelEntries = 0;
     return S_OK;
@@ -332,23 +332,23 @@ HRESULT CallGetChannelName(IUnknown* control, const wchar_t* server, ULONG port,
     return hr;
 }
 
-CEngineEnvironment::CEngineEnvironment(const wchar_t* name, const std::wstring& value) : m_name(name) {
+CEngineEnvironment::CEngineEnvironment(const wchar_t* name, const std::wstring& value) : name_(name) {
     SetEnvironmentVariableW(name, value.c_str());
 }
 
-CEngineEnvironment::~CEngineEnvironment() { SetEnvironmentVariableW(m_name.c_str(), nullptr); }
+CEngineEnvironment::~CEngineEnvironment() { SetEnvironmentVariableW(name_.c_str(), nullptr); }
 
 CTestCatalogue::CTestCatalogue(const std::vector<std::string>& lines) {
-    m_path = CPrivateAppData::Folder() + L"catalogue.txt";
-    FILE* file = _wfopen(m_path.c_str(), L"wb");
+    path_ = CPrivateAppData::Folder() + L"catalogue.txt";
+    FILE* file = _wfopen(path_.c_str(), L"wb");
     if (file) {
         for (const std::string& line : lines) std::fprintf(file, "%s\n", line.c_str());
         std::fclose(file);
     }
-    m_switch = new CEngineEnvironment(L"TRCORE_CATALOGUE", m_path);
+    switch_ = new CEngineEnvironment(L"TRCORE_CATALOGUE", path_);
 }
 
 CTestCatalogue::~CTestCatalogue() {
-    delete m_switch;
-    DeleteFileW(m_path.c_str());
+    delete switch_;
+    DeleteFileW(path_.c_str());
 }

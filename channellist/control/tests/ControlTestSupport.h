@@ -47,7 +47,7 @@ public:
 class CTrovaCLDll {
 public:
     static CTrovaCLDll& Instance();
-    HMODULE Module() const { return m_module; }
+    HMODULE Module() const { return module_; }
     HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** object) const;
     HRESULT CanUnloadNow() const;
     HRESULT Register() const;
@@ -55,7 +55,7 @@ public:
 
 private:
     CTrovaCLDll();
-    HMODULE m_module = nullptr;
+    HMODULE module_ = nullptr;
 };
 
 // Current reference count of an object, without changing it.
@@ -73,10 +73,10 @@ public:
     CStubContainer(int width, int height);
     ~CStubContainer();
 
-    HWND Window() const { return m_window; }
+    HWND Window() const { return window_; }
     std::vector<std::string> calls;
     std::string Calls() const;
-    ULONG Refs() const { return m_refs; }
+    ULONG Refs() const { return refs_; }
 
     // The container's side of creating a control that wants its site first: GetMiscStatus,
     // SetClientSite, InitNew, in-place activation over the whole client area.
@@ -84,8 +84,8 @@ public:
     // Close, drop the site and release: what a container does when it is done.
     void Deactivate();
     // Lets go of the control without closing it.
-    void Abandon() { m_control.Reset(); }
-    IOleObject* Control() const { return m_control.Get(); }
+    void Abandon() { control_.Reset(); }
+    IOleObject* Control() const { return control_.Get(); }
     HWND ControlWindow() const;
     HWND Child(int id) const { return GetDlgItem(ControlWindow(), id); }
     // Moves the control (as a container does when its window is resized).
@@ -97,8 +97,8 @@ public:
     bool WaitForLoad(DWORD timeoutMs = 20000);
 
     STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --m_refs; }  // lives on the test's stack
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs_; }  // lives on the test's stack
 
     STDMETHODIMP SaveObject() override { return Log("SaveObject"); }
     STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** moniker) override;
@@ -141,10 +141,10 @@ private:
         return S_OK;
     }
 
-    HWND m_window = nullptr;
-    RECT m_position;
-    ULONG m_refs = 1;
-    ComPtr<IOleObject> m_control;
+    HWND window_ = nullptr;
+    RECT position_;
+    ULONG refs_ = 1;
+    ComPtr<IOleObject> control_;
 };
 
 // Sink of _DTrovaCLEvents: records each OnChannelOpen link, and runs `onEvent` (if set) while
@@ -156,16 +156,16 @@ public:
     std::function<void()> onEvent;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --m_refs; }
-    ULONG Refs() const { return m_refs; }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs_; }
+    ULONG Refs() const { return refs_; }
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override;
 
 private:
-    ULONG m_refs = 1;
+    ULONG refs_ = 1;
 };
 
 inline bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
@@ -190,7 +190,7 @@ public:
     ~CEngineEnvironment();
 
 private:
-    std::wstring m_name;
+    std::wstring name_;
 };
 
 // A catalogue file for the substitute engine, served while the object lives.
@@ -201,6 +201,6 @@ public:
     ~CTestCatalogue();
 
 private:
-    std::wstring m_path;
-    CEngineEnvironment* m_switch = nullptr;
+    std::wstring path_;
+    CEngineEnvironment* switch_ = nullptr;
 };

@@ -13,10 +13,10 @@ namespace {
 
 class CStubSite final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
 public:
-    CStubSite(HWND window, RECT position) : m_window(window), m_position(position) {}
+    CStubSite(HWND window, RECT position) : window_(window), position_(position) {}
     std::vector<std::string> calls;
     IOleInPlaceActiveObject* activeObject = nullptr;  // as last set by the control
-    ULONG Refs() const { return m_refs; }
+    ULONG Refs() const { return refs_; }
 
     STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
         *object = nullptr;
@@ -31,8 +31,8 @@ public:
         AddRef();
         return S_OK;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --m_refs; }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs_; }
 
     STDMETHODIMP SaveObject() override { return Log("SaveObject"); }
     STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
@@ -46,7 +46,7 @@ public:
 
     STDMETHODIMP GetWindow(HWND* window) override {
         Log("GetWindow");
-        *window = m_window;
+        *window = window_;
         return S_OK;
     }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
@@ -59,9 +59,9 @@ public:
         *frame = this;
         AddRef();
         *doc = nullptr;
-        *pos = *clip = m_position;
+        *pos = *clip = position_;
         info->fMDIApp = FALSE;
-        info->hwndFrame = m_window;
+        info->hwndFrame = window_;
         info->haccel = nullptr;
         info->cAccelEntries = 0;
         return S_OK;
@@ -93,9 +93,9 @@ private:
         calls.push_back(call);
         return S_OK;
     }
-    HWND m_window;
-    RECT m_position;
-    ULONG m_refs = 1;
+    HWND window_;
+    RECT position_;
+    ULONG refs_ = 1;
 };
 
 std::string Joined(const std::vector<std::string>& calls) {

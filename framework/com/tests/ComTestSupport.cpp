@@ -29,37 +29,37 @@ CTestControlDll& CTestControlDll::Instance() {
 CTestControlDll::CTestControlDll() {
     wchar_t exe[MAX_PATH];
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    m_path = exe;
-    m_path = m_path.substr(0, m_path.find_last_of(L"\\/") + 1) + kTestCtlDll;
-    m_module = LoadLibraryW(m_path.c_str());
+    path_ = exe;
+    path_ = path_.substr(0, path_.find_last_of(L"\\/") + 1) + kTestCtlDll;
+    module_ = LoadLibraryW(path_.c_str());
 }
 
 HRESULT CTestControlDll::GetClassObject(REFCLSID clsid, REFIID riid, void** object) const {
     using Fn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(m_module, "DllGetClassObject"));
+    auto fn = reinterpret_cast<Fn>(GetProcAddress(module_, "DllGetClassObject"));
     return fn ? fn(clsid, riid, object) : E_FAIL;
 }
 
 HRESULT CTestControlDll::CanUnloadNow() const {
     using Fn = HRESULT(STDAPICALLTYPE*)();
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(m_module, "DllCanUnloadNow"));
+    auto fn = reinterpret_cast<Fn>(GetProcAddress(module_, "DllCanUnloadNow"));
     return fn ? fn() : E_FAIL;
 }
 
 HRESULT CTestControlDll::Register() const {
     using Fn = HRESULT(STDAPICALLTYPE*)();
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(m_module, "DllRegisterServer"));
+    auto fn = reinterpret_cast<Fn>(GetProcAddress(module_, "DllRegisterServer"));
     return fn ? fn() : E_FAIL;
 }
 
 HRESULT CTestControlDll::Unregister() const {
     using Fn = HRESULT(STDAPICALLTYPE*)();
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(m_module, "DllUnregisterServer"));
+    auto fn = reinterpret_cast<Fn>(GetProcAddress(module_, "DllUnregisterServer"));
     return fn ? fn() : E_FAIL;
 }
 
 std::wstring CTestControlDll::TakeLog() const {
-    auto fn = reinterpret_cast<TestControlTakeLogFn>(GetProcAddress(m_module, "TestControlTakeLog"));
+    auto fn = reinterpret_cast<TestControlTakeLogFn>(GetProcAddress(module_, "TestControlTakeLog"));
     if (!fn) return L"<no log>";
     std::wstring text(4096, L'\0');
     const int length = fn(&text[0], static_cast<int>(text.size()));
@@ -79,17 +79,17 @@ CParentWindow::CParentWindow(int width, int height) {
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"TrovaComTestParent";
     RegisterClassW(&wc);
-    m_hwnd = CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, width, height,
+    hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, width, height,
                              nullptr, nullptr, wc.hInstance, nullptr);
 }
 
 CParentWindow::~CParentWindow() {
-    if (m_hwnd) DestroyWindow(m_hwnd);
+    if (hwnd_) DestroyWindow(hwnd_);
 }
 
 STDMETHODIMP CRecordingSink::QueryInterface(REFIID riid, void** object) {
     if (!object) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == m_iid) {
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == iid_) {
         *object = static_cast<IDispatch*>(this);
         AddRef();
         return S_OK;

@@ -17,7 +17,7 @@ ULONG RefCount(IUnknown* object);
 class CTestControlDll {
 public:
     static CTestControlDll& Instance();
-    std::wstring Path() const { return m_path; }
+    std::wstring Path() const { return path_; }
     HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** object) const;
     HRESULT CanUnloadNow() const;
     HRESULT Register() const;
@@ -28,8 +28,8 @@ public:
 
 private:
     CTestControlDll();
-    std::wstring m_path;
-    HMODULE m_module = nullptr;
+    std::wstring path_;
+    HMODULE module_ = nullptr;
 };
 
 // A hidden top-level window that parents the windows of one test.
@@ -37,27 +37,27 @@ class CParentWindow {
 public:
     CParentWindow(int width = 400, int height = 300);
     ~CParentWindow();
-    HWND Get() const { return m_hwnd; }
+    HWND Get() const { return hwnd_; }
 
 private:
-    HWND m_hwnd = nullptr;
+    HWND hwnd_ = nullptr;
 };
 
 // Event sink for _DTestCtlEvents that records each call as "<dispid>:<first string argument>".
 class CRecordingSink final : public IDispatch {
 public:
-    explicit CRecordingSink(REFIID eventIid) : m_iid(eventIid) {}
+    explicit CRecordingSink(REFIID eventIid) : iid_(eventIid) {}
     std::vector<std::wstring> calls;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --m_refs; }  // lives on the test's stack
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs_; }  // lives on the test's stack
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override;
 
 private:
-    IID m_iid;
-    ULONG m_refs = 1;
+    IID iid_;
+    ULONG refs_ = 1;
 };

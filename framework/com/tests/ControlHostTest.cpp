@@ -25,22 +25,22 @@ class CMemoryBitmap {
 public:
     CMemoryBitmap(int width, int height) {
         const HDC screen = GetDC(nullptr);
-        m_dc = CreateCompatibleDC(screen);
-        m_bitmap = CreateCompatibleBitmap(screen, width, height);
+        dc_ = CreateCompatibleDC(screen);
+        bitmap_ = CreateCompatibleBitmap(screen, width, height);
         ReleaseDC(nullptr, screen);
-        m_old = SelectObject(m_dc, m_bitmap);
+        old_ = SelectObject(dc_, bitmap_);
     }
     ~CMemoryBitmap() {
-        SelectObject(m_dc, m_old);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
+        SelectObject(dc_, old_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
     }
-    HDC Dc() const { return m_dc; }
+    HDC Dc() const { return dc_; }
 
 private:
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ old_;
 };
 
 class ControlHostTest : public ::testing::Test {

@@ -37,10 +37,10 @@ public:
         static CPlayerCtlDll dll;
         return dll;
     }
-    HMODULE Module() const { return m_module; }
+    HMODULE Module() const { return module_; }
     template <class Fn>
     Fn Export(const char* name) const {
-        return reinterpret_cast<Fn>(GetProcAddress(m_module, name));
+        return reinterpret_cast<Fn>(GetProcAddress(module_, name));
     }
     HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** object) const {
         auto fn = Export<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
@@ -52,8 +52,8 @@ public:
     }
 
 private:
-    CPlayerCtlDll() : m_module(LoadLibraryW(L"TrovaPlayerCtl.dll")) {}
-    HMODULE m_module;
+    CPlayerCtlDll() : module_(LoadLibraryW(L"TrovaPlayerCtl.dll")) {}
+    HMODULE module_;
 };
 
 std::wstring VariantText(const VARIANT& value) {
@@ -83,8 +83,8 @@ public:
         *object = nullptr;
         return E_NOINTERFACE;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --m_refs; }  // lives on the test's stack
+    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
+    STDMETHODIMP_(ULONG) Release() override { return --refs_; }  // lives on the test's stack
     STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
@@ -104,7 +104,7 @@ public:
     }
 
     std::function<void(DISPID)> onEvent;
-    ULONG m_refs = 1;
+    ULONG refs_ = 1;
 };
 
 struct ChannelReply {
@@ -133,27 +133,27 @@ public:
     CTempFolder() {
         wchar_t base[MAX_PATH];
         GetTempPathW(MAX_PATH, base);
-        m_path = std::wstring(base) + L"playerctl-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+        path_ = std::wstring(base) + L"playerctl-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                  std::to_wstring(GetTickCount());
-        CreateDirectoryW(m_path.c_str(), nullptr);
+        CreateDirectoryW(path_.c_str(), nullptr);
     }
     ~CTempFolder() {
-        for (const auto& file : m_files) DeleteFileW(file.c_str());
-        RemoveDirectoryW(m_path.c_str());
+        for (const auto& file : files_) DeleteFileW(file.c_str());
+        RemoveDirectoryW(path_.c_str());
     }
     std::wstring File(const std::wstring& name, bool create = true) {
-        const std::wstring path = m_path + L"\\" + name;
+        const std::wstring path = path_ + L"\\" + name;
         if (create) {
             const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
             if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
         }
-        m_files.push_back(path);
+        files_.push_back(path);
         return path;
     }
 
 private:
-    std::wstring m_path;
-    std::vector<std::wstring> m_files;
+    std::wstring path_;
+    std::vector<std::wstring> files_;
 };
 
 class PlayerControlTest : public ::testing::Test {
