@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "framework/win/ScopedGdi.h"
+#include "framework/win/ScopedHandle.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -18,16 +19,11 @@ namespace {
 const wchar_t kSettingKey[] = L"Software\\Vantel\\Setting";
 const wchar_t* const kMachineFlags[] = {L"HideHome", L"HideCList"};
 
-struct KeyCloser {
-    void operator()(HKEY key) const { ::RegCloseKey(key); }
-};
-using ScopedKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
-
-ScopedKey OpenKey(HKEY root, REGSAM access, bool create) {
+ScopedRegKey OpenKey(HKEY root, REGSAM access, bool create) {
     HKEY key = nullptr;
     const LONG result = create ? ::RegCreateKeyExW(root, kSettingKey, 0, nullptr, 0, access, nullptr, &key, nullptr)
                                : ::RegOpenKeyExW(root, kSettingKey, 0, access, &key);
-    return ScopedKey(result == ERROR_SUCCESS ? key : nullptr);
+    return ScopedRegKey(result == ERROR_SUCCESS ? key : nullptr);
 }
 
 bool ReadValue(HKEY key, const wchar_t* name, DWORD& type, std::vector<BYTE>& data) {
@@ -81,23 +77,23 @@ struct StatementCloser {
 }  // namespace
 
 CSettingsSnapshot::CSettingsSnapshot() {
-    if (ScopedKey key = OpenKey(HKEY_CURRENT_USER, KEY_READ, false)) {
+    if (ScopedRegKey key = OpenKey(HKEY_CURRENT_USER, KEY_READ, false)) {
         userKeyExisted_ = true;
         for (DWORD index = 0;; ++index) {
             wchar_t name[256] = {};
             DWORD nameLength = 256;
-            if (::RegEnumValueW(key.get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) !=
+            if (::RegEnumValueW(key.Get(), index, name, &nameLength, nullptr, nullptr, nullptr, nullptr) !=
                 ERROR_SUCCESS)
                 break;
             Value value{name, 0, {}};
-            if (ReadValue(key.get(), name, value.type, value.data))
+            if (ReadValue(key.Get(), name, value.type, value.data))
                 user_.push_back(value);
         }
     }
-    if (ScopedKey key = OpenKey(HKEY_LOCAL_MACHINE, KEY_READ, false)) {
+    if (ScopedRegKey key = OpenKey(HKEY_LOCAL_MACHINE, KEY_READ, false)) {
         for (const wchar_t* name : kMachineFlags) {
             Value value{name, 0, {}};
-            if (ReadValue(key.get(), name, value.type, value.data))
+            if (ReadValue(key.Get(), name, value.type, value.data))
                 machine_.push_back(value);
         }
     }
@@ -106,17 +102,17 @@ CSettingsSnapshot::CSettingsSnapshot() {
 void CSettingsSnapshot::Restore() const {
     ClearUserSettings();
     if (userKeyExisted_) {
-        if (ScopedKey key = OpenKey(HKEY_CURRENT_USER, KEY_SET_VALUE, true)) {
+        if (ScopedRegKey key = OpenKey(HKEY_CURRENT_USER, KEY_SET_VALUE, true)) {
             for (const Value& value : user_)
-                ::RegSetValueExW(key.get(), value.name.c_str(), 0, value.type, value.data.data(),
+                ::RegSetValueExW(key.Get(), value.name.c_str(), 0, value.type, value.data.data(),
                                  static_cast<DWORD>(value.data.size()));
         }
     }
     ClearMachineFlags();
     if (!machine_.empty()) {
-        if (ScopedKey key = OpenKey(HKEY_LOCAL_MACHINE, KEY_SET_VALUE, true)) {
+        if (ScopedRegKey key = OpenKey(HKEY_LOCAL_MACHINE, KEY_SET_VALUE, true)) {
             for (const Value& value : machine_)
-                ::RegSetValueExW(key.get(), value.name.c_str(), 0, value.type, value.data.data(),
+                ::RegSetValueExW(key.Get(), value.name.c_str(), 0, value.type, value.data.data(),
                                  static_cast<DWORD>(value.data.size()));
         }
     }
@@ -125,23 +121,23 @@ void CSettingsSnapshot::Restore() const {
 void ClearUserSettings() { ::SHDeleteKeyW(HKEY_CURRENT_USER, kSettingKey); }
 
 void ClearMachineFlags() {
-    if (ScopedKey key = OpenKey(HKEY_LOCAL_MACHINE, KEY_SET_VALUE, false)) {
+    if (ScopedRegKey key = OpenKey(HKEY_LOCAL_MACHINE, KEY_SET_VALUE, false)) {
         for (const wchar_t* name : kMachineFlags)
-            ::RegDeleteValueW(key.get(), name);
+            ::RegDeleteValueW(key.Get(), name);
     }
 }
 
 bool WriteUserFlag(const wchar_t* name, DWORD value) {
-    ScopedKey key = OpenKey(HKEY_CURRENT_USER, KEY_SET_VALUE, true);
-    return key && ::RegSetValueExW(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+    ScopedRegKey key = OpenKey(HKEY_CURRENT_USER, KEY_SET_VALUE, true);
+    return key && ::RegSetValueExW(key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                                    sizeof(value)) == ERROR_SUCCESS;
 }
 
 bool ReadUserFlag(const wchar_t* name, DWORD& value) {
-    ScopedKey key = OpenKey(HKEY_CURRENT_USER, KEY_READ, false);
+    ScopedRegKey key = OpenKey(HKEY_CURRENT_USER, KEY_READ, false);
     DWORD type = 0;
     std::vector<BYTE> data;
-    if (!key || !ReadValue(key.get(), name, type, data) || type != REG_DWORD || data.size() != sizeof(DWORD))
+    if (!key || !ReadValue(key.Get(), name, type, data) || type != REG_DWORD || data.size() != sizeof(DWORD))
         return false;
     memcpy(&value, data.data(), sizeof(DWORD));
     return true;

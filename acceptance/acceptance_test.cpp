@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "acceptance/AcceptanceSupport.h"
+#include "framework/win/ScopedGdi.h"
 #include "player/shell/RemoteCmd.h"
 #include "player/shell/tests/PlayerProcess.h"
 #include "player/shell/tests/ShellTestSupport.h"
@@ -282,11 +283,10 @@ std::vector<COLORREF> ScreenPixelsOf(HWND window) {
     RECT rect{};
     ::GetWindowRect(window, &rect);
     std::vector<COLORREF> pixels;
-    HDC screen = ::GetDC(nullptr);
+    const ScopedGetDC screen(nullptr);
     for (int y = rect.top; y < rect.bottom; y += 3)
         for (int x = rect.left; x < rect.right; x += 3)
             pixels.push_back(::GetPixel(screen, x, y));
-    ::ReleaseDC(nullptr, screen);
     return pixels;
 }
 

@@ -25,26 +25,11 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
+#include "framework/win/ScopedHandle.h"
 
 using bench::Now;
 
 namespace {
-
-
-class ScopedHandle {
-public:
-    explicit ScopedHandle(HANDLE handle = nullptr) : handle_(handle) {}
-    ~ScopedHandle() {
-        if (handle_)
-            ::CloseHandle(handle_);
-    }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 // The largest visible top-level window of the process: its main frame.
 struct FrameSearch {
@@ -179,8 +164,8 @@ int ShownChannelCount(HWND frame) {
 class CResponsivenessProbe {
 public:
     CResponsivenessProbe(HWND frame, double origin) : frame_(frame), origin_(origin) {
-        stop_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        thread_ = ::CreateThread(nullptr, 0, &Run, this, 0, nullptr);
+        stop_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        thread_.Reset(::CreateThread(nullptr, 0, &Run, this, 0, nullptr));
     }
     ~CResponsivenessProbe() {
         double at = 0;
@@ -194,9 +179,8 @@ public:
         if (thread_) {
             ::SetEvent(stop_);
             ::WaitForSingleObject(thread_, INFINITE);
-            ::CloseHandle(thread_);
-            ::CloseHandle(stop_);
-            thread_ = nullptr;
+            thread_.Reset();
+            stop_.Reset();
         }
         at = longestAt_ - origin_;
         return longest_;
@@ -220,8 +204,8 @@ private:
     }
 
     HWND frame_;
-    HANDLE stop_ = nullptr;
-    HANDLE thread_ = nullptr;
+    ScopedKernelHandle stop_;
+    ScopedKernelHandle thread_;
     double origin_;
     double longest_ = 0;
     double longestAt_ = 0;
@@ -241,8 +225,8 @@ bool StartOnce(const std::wstring& program, DWORD settleMs, DWORD timeoutMs, int
         std::fprintf(stderr, "cannot start the player (error %lu)\n", ::GetLastError());
         return false;
     }
-    ScopedHandle processHandle(process.hProcess);
-    ScopedHandle threadHandle(process.hThread);
+    const ScopedKernelHandle processHandle(process.hProcess);
+    const ScopedKernelHandle threadHandle(process.hThread);
 
     std::unique_ptr<CResponsivenessProbe> probe;
     HWND frame = nullptr;

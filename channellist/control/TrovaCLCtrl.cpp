@@ -7,6 +7,7 @@
 #include "common/skin/Skin.h"
 #include "framework/win/Dialog.h"
 #include "framework/win/Module.h"
+#include "framework/win/Trace.h"
 
 #include <boost/bind/bind.hpp>
 #include <boost/function.hpp>
@@ -307,6 +308,7 @@ void CTrovaCLCtrl::StartSync() {
         syncThread_.reset(new boost::thread(proc));
     } catch (const std::exception&) {
         // No thread to be had: the lists show what the database holds, without a refresh.
+        TraceCaughtException(L"Starting the synchronisation thread");
         syncThread_.reset();
     }
 }

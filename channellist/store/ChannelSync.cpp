@@ -8,6 +8,7 @@
 #include "channellist/store/ChannelDatabase.h"
 #include "channellist/store/Records.h"
 #include "channellist/store/sqlite3x.h"
+#include "framework/win/Trace.h"
 
 namespace {
 
@@ -152,6 +153,7 @@ bool MergeIntoDatabase(const EngineClassObject& engine, int count) {
         return true;
     } catch (const std::exception&) {
         // The transaction rolls back and the connection closes on the way out.
+        TraceCaughtException(L"Merging the engine's channels");
         return false;
     }
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "channellist/store/ChannelDatabase.h"
+#include "framework/win/Trace.h"
 
 namespace store_access {
 
@@ -45,8 +46,8 @@ Result RunStoreOperation(Result failed, std::initializer_list<EnsureTable> table
         }
         db.close();
         return result;
-    } catch (const std::exception& e) {
-        OutputDebugStringA(e.what());
+    } catch (const std::exception&) {
+        TraceCaughtException(L"Channel store");
         return failed;
     }
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "channellist/store/BatchedWriteVfs.h"
+#include "framework/win/Trace.h"
 
 namespace sqlite3x {
 
@@ -186,6 +187,7 @@ transaction::~transaction() {
         owner_.exec("rollback;");
     } catch (...) {
         // Nothing more can be done here; closing the connection rolls back as well.
+        TraceCaughtException(L"Rolling back a transaction");
     }
 }
 

@@ -2,6 +2,9 @@
 
 #include <new>
 
+#include "framework/win/ScopedHandle.h"
+#include "framework/win/Trace.h"
+
 namespace {
 
 const wchar_t kSettingKey[] = L"Software\\Vantel\\Setting";
@@ -12,28 +15,14 @@ const wchar_t kStartMinimizedSwitch[] = L" -startmin";
 // Longest text a setting may hold, terminator not counted.
 const DWORD kMaxTextLength = MAX_PATH - 1;
 
-class ScopedRegKey {
-public:
-    ScopedRegKey() = default;
-    ~ScopedRegKey() {
-        if (key_)
-            RegCloseKey(key_);
-    }
-    ScopedRegKey(const ScopedRegKey&) = delete;
-    ScopedRegKey& operator=(const ScopedRegKey&) = delete;
+LONG OpenKey(HKEY root, const wchar_t* path, REGSAM access, ScopedRegKey& key) {
+    return RegOpenKeyExW(root, path, 0, access, key.Receive());
+}
 
-    bool Open(HKEY root, const wchar_t* path, REGSAM access) {
-        return RegOpenKeyExW(root, path, 0, access, &key_) == ERROR_SUCCESS;
-    }
-    bool Create(HKEY root, const wchar_t* path, REGSAM access) {
-        return RegCreateKeyExW(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
-                               &key_, nullptr) == ERROR_SUCCESS;
-    }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
+LONG CreateKey(HKEY root, const wchar_t* path, REGSAM access, ScopedRegKey& key) {
+    return RegCreateKeyExW(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, key.Receive(),
+                           nullptr);
+}
 
 HKEY Hive(bool machine) {
     return machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
@@ -41,12 +30,12 @@ HKEY Hive(bool machine) {
 
 bool ReadDword(HKEY root, const wchar_t* name, DWORD& value) {
     ScopedRegKey key;
-    if (!key.Open(root, kSettingKey, KEY_QUERY_VALUE))
+    if (OpenKey(root, kSettingKey, KEY_QUERY_VALUE, key) != ERROR_SUCCESS)
         return false;
     DWORD type = 0;
     DWORD data = 0;
     DWORD size = sizeof(data);
-    if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
             ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof(data))
         return false;
@@ -56,8 +45,8 @@ bool ReadDword(HKEY root, const wchar_t* name, DWORD& value) {
 
 bool WriteDword(const wchar_t* name, DWORD value) {
     ScopedRegKey key;
-    return key.Create(HKEY_CURRENT_USER, kSettingKey, KEY_SET_VALUE) &&
-           RegSetValueExW(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+    return CreateKey(HKEY_CURRENT_USER, kSettingKey, KEY_SET_VALUE, key) == ERROR_SUCCESS &&
+           RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                           sizeof(value)) == ERROR_SUCCESS;
 }
 
@@ -66,12 +55,12 @@ bool ReadSz(HKEY root, const wchar_t* path, const wchar_t* name, DWORD maxLength
             std::wstring& text) {
     try {
         ScopedRegKey key;
-        if (!key.Open(root, path, KEY_QUERY_VALUE))
+        if (OpenKey(root, path, KEY_QUERY_VALUE, key) != ERROR_SUCCESS)
             return false;
         std::wstring buffer(maxLength + 1, L'\0');
         DWORD type = 0;
         DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-        if (RegQueryValueExW(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&buffer[0]),
+        if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&buffer[0]),
                              &size) != ERROR_SUCCESS)
             return false;
         if ((type != REG_SZ && type != REG_EXPAND_SZ) || size < sizeof(wchar_t) ||
@@ -85,6 +74,7 @@ bool ReadSz(HKEY root, const wchar_t* path, const wchar_t* name, DWORD maxLength
         text.swap(buffer);
         return true;
     } catch (const std::bad_alloc&) {
+        TraceCaughtException(L"Reading setting text");
         return false;
     }
 }
@@ -94,8 +84,8 @@ bool WriteSz(HKEY root, const wchar_t* path, const wchar_t* name, const std::wst
     if (bytes > MAXDWORD)
         return false;
     ScopedRegKey key;
-    return key.Create(root, path, KEY_SET_VALUE) &&
-           RegSetValueExW(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+    return CreateKey(root, path, KEY_SET_VALUE, key) == ERROR_SUCCESS &&
+           RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                           static_cast<DWORD>(bytes)) == ERROR_SUCCESS;
 }
 
@@ -130,6 +120,7 @@ bool WriteText(const wchar_t* name, const std::wstring& text, bool machine) {
     try {
         return WriteSz(Hive(machine), kSettingKey, name, text);
     } catch (const std::bad_alloc&) {
+        TraceCaughtException(L"Writing setting text");
         return false;
     }
 }
@@ -175,6 +166,7 @@ bool IsAutoRunOn() {
         return ReadSz(HKEY_LOCAL_MACHINE, kRunKey, kAutoRunValue, maxLength, stored) &&
                stored == expected;
     } catch (const std::bad_alloc&) {
+        TraceCaughtException(L"Reading the auto-run entry");
         return false;
     }
 }
@@ -189,6 +181,7 @@ bool SetAutoRun(bool on) {
         }
         return WriteSz(HKEY_LOCAL_MACHINE, kRunKey, kAutoRunValue, command);
     } catch (const std::bad_alloc&) {
+        TraceCaughtException(L"Writing the auto-run entry");
         return false;
     }
 }

@@ -11,6 +11,7 @@
 #include <new>
 
 #include "common/xml/XmlStream.h"
+#include "framework/win/Trace.h"
 
 namespace {
 
@@ -252,8 +253,10 @@ bool CSkin::Load(HMODULE module) {
         stream.OpenFile((skinFolder + L"skin.xml").c_str());
         stream.Parse(root);
     } catch (const XML::StreamException&) {
+        TraceCaughtException(L"Reading skin.xml");
         return false;  // the stream closed itself and root frees what was built
     } catch (const std::bad_alloc&) {
+        TraceCaughtException(L"Reading skin.xml");
         return false;
     }
     if (!root)

@@ -1,4 +1,6 @@
 #include "framework/com/ComModule.h"
+#include "framework/win/ScopedHandle.h"
+#include "framework/win/Trace.h"
 
 #include "framework/com/ComObject.h"
 
@@ -38,42 +40,36 @@ private:
     CreateInstanceFn create_;
 };
 
-// Registry key under HKEY_CLASSES_ROOT, closed on destruction.
-class CRegKey {
+// Writes keys under HKEY_CLASSES_ROOT. After the first failure it writes nothing more and keeps
+// that failure's code for the caller.
+class CClassesKeyWriter {
 public:
-    ~CRegKey() {
-        if (key_) RegCloseKey(key_);
+    // Creates HKCR\<path> with a default value (null: none) and an optional named value.
+    void Write(const std::wstring& path, const std::wstring* value, const wchar_t* name = nullptr,
+               const std::wstring* namedValue = nullptr) {
+        if (result_ != ERROR_SUCCESS) return;
+        ScopedRegKey key;
+        result_ = RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                                  key.Receive(), nullptr);
+        if (result_ == ERROR_SUCCESS && value) result_ = SetString(key, nullptr, *value);
+        if (result_ == ERROR_SUCCESS && name && namedValue) result_ = SetString(key, name, *namedValue);
     }
-    bool Create(HKEY parent, const std::wstring& path) {
-        return RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key_,
-                               nullptr) == ERROR_SUCCESS;
-    }
-    bool SetString(const wchar_t* name, const std::wstring& value) {
-        return RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                              static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-    }
-    HKEY Get() const { return key_; }
+    void Write(const std::wstring& path, const std::wstring& value) { Write(path, &value); }
+    LONG Result() const { return result_; }
 
 private:
-    HKEY key_ = nullptr;
+    static LONG SetString(HKEY key, const wchar_t* name, const std::wstring& value) {
+        return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                              static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+
+    LONG result_ = ERROR_SUCCESS;
 };
-
-// Creates HKCR\<path> with a default value (null: none) and optional named value.
-bool WriteKey(const std::wstring& path, const std::wstring* value, const wchar_t* name = nullptr,
-              const std::wstring* namedValue = nullptr) {
-    CRegKey key;
-    if (!key.Create(HKEY_CLASSES_ROOT, path)) return false;
-    if (value && !key.SetString(nullptr, *value)) return false;
-    if (name && namedValue && !key.SetString(name, *namedValue)) return false;
-    return true;
-}
-
-bool WriteKey(const std::wstring& path, const std::wstring& value) { return WriteKey(path, &value); }
 
 // Deletes a key with everything below it (RegDeleteTree is not available before Vista).
 LONG DeleteTree(HKEY parent, const std::wstring& path) {
-    HKEY key;
-    LONG result = RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ | KEY_WRITE, &key);
+    ScopedRegKey key;
+    LONG result = RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ | KEY_WRITE, key.Receive());
     if (result == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
     if (result != ERROR_SUCCESS) return result;
     wchar_t child[256];
@@ -84,7 +80,7 @@ LONG DeleteTree(HKEY parent, const std::wstring& path) {
         result = DeleteTree(key, child);
         if (result != ERROR_SUCCESS) break;
     }
-    RegCloseKey(key);
+    key.Reset();
     if (result != ERROR_SUCCESS) return result;
     result = RegDeleteKeyW(parent, path.c_str());
     return result == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : result;
@@ -104,6 +100,13 @@ LONG DeleteProgIdOf(const std::wstring& progId, const std::wstring& clsid) {
     if (progId.empty() || _wcsicmp(ReadDefault(progId + L"\\CLSID").c_str(), clsid.c_str()) != 0)
         return ERROR_SUCCESS;
     return DeleteTree(HKEY_CLASSES_ROOT, progId);
+}
+
+// The entry points answer with the SELFREG_E_* code their callers know; the debugger output
+// gets the code that stopped them.
+HRESULT SelfRegistrationFailed(const wchar_t* step, HRESULT cause, HRESULT answer) {
+    TraceFailure(step, cause);
+    return answer;
 }
 
 int s_moduleAnchor;  // its address tells which module this copy of the framework lives in
@@ -162,16 +165,20 @@ HRESULT CComModule::LoadTypeLib(ITypeLib** typeLib) const {
 }
 
 HRESULT CComModule::RegisterServer() {
-    if (FAILED(RegisterTypeLib())) return SELFREG_E_TYPELIB;
+    HRESULT hr = RegisterTypeLib();
+    if (FAILED(hr)) return SelfRegistrationFailed(L"Registering the type library", hr, SELFREG_E_TYPELIB);
     for (const CClassEntry* entry : classes_)
-        if (FAILED(RegisterClass(*entry))) return SELFREG_E_CLASS;
+        if (FAILED(hr = RegisterClass(*entry)))
+            return SelfRegistrationFailed(L"Registering a class", hr, SELFREG_E_CLASS);
     return S_OK;
 }
 
 HRESULT CComModule::UnregisterServer() {
-    if (FAILED(UnregisterTypeLib())) return SELFREG_E_TYPELIB;
+    HRESULT hr = UnregisterTypeLib();
+    if (FAILED(hr)) return SelfRegistrationFailed(L"Unregistering the type library", hr, SELFREG_E_TYPELIB);
     for (const CClassEntry* entry : classes_)
-        if (FAILED(UnregisterClass(*entry))) return SELFREG_E_CLASS;
+        if (FAILED(hr = UnregisterClass(*entry)))
+            return SelfRegistrationFailed(L"Unregistering a class", hr, SELFREG_E_CLASS);
     return S_OK;
 }
 
@@ -215,33 +222,38 @@ HRESULT CComModule::RegisterClass(const CClassEntry& entry) const {
     const std::wstring path = Path();
     const std::wstring threading = entry.threadingModel ? entry.threadingModel : L"";
 
-    bool ok = WriteKey(key, typeName) &&
-              WriteKey(key + L"\\InprocServer32", &path, entry.threadingModel ? L"ThreadingModel" : nullptr,
-                       &threading);
-    if (ok && entry.progId) {
+    CClassesKeyWriter writer;
+    writer.Write(key, typeName);
+    writer.Write(key + L"\\InprocServer32", &path, entry.threadingModel ? L"ThreadingModel" : nullptr, &threading);
+    if (entry.progId) {
         const std::wstring progId = entry.progId;
         const std::wstring independent = VersionIndependentProgId(progId);
-        ok = WriteKey(key + L"\\ProgID", progId) && WriteKey(progId, typeName) &&
-             WriteKey(progId + L"\\CLSID", clsid);
-        if (ok && independent != progId) {
-            ok = WriteKey(key + L"\\VersionIndependentProgID", independent) && WriteKey(independent, typeName) &&
-                 WriteKey(independent + L"\\CLSID", clsid) && WriteKey(independent + L"\\CurVer", progId);
+        writer.Write(key + L"\\ProgID", progId);
+        writer.Write(progId, typeName);
+        writer.Write(progId + L"\\CLSID", clsid);
+        if (independent != progId) {
+            writer.Write(key + L"\\VersionIndependentProgID", independent);
+            writer.Write(independent, typeName);
+            writer.Write(independent + L"\\CLSID", clsid);
+            writer.Write(independent + L"\\CurVer", progId);
         }
     }
-    if (ok && entry.isControl) {
-        ok = WriteKey(key + L"\\Control", nullptr) && WriteKey(key + L"\\MiscStatus", std::wstring(L"0")) &&
-             WriteKey(key + L"\\MiscStatus\\1", std::to_wstring(entry.miscStatus));
+    if (entry.isControl) {
+        writer.Write(key + L"\\Control", nullptr);
+        writer.Write(key + L"\\MiscStatus", std::wstring(L"0"));
+        writer.Write(key + L"\\MiscStatus\\1", std::to_wstring(entry.miscStatus));
     }
-    if (ok && entry.toolboxBitmapId)
-        ok = WriteKey(key + L"\\ToolboxBitmap32", path + L", " + std::to_wstring(entry.toolboxBitmapId));
-    if (ok && entry.typeLibId) {
-        ok = WriteKey(key + L"\\TypeLib", GuidToString(*entry.typeLibId)) &&
-             WriteKey(key + L"\\Version",
-                      std::to_wstring(entry.typeLibMajor) + L"." + std::to_wstring(entry.typeLibMinor));
+    if (entry.toolboxBitmapId)
+        writer.Write(key + L"\\ToolboxBitmap32", path + L", " + std::to_wstring(entry.toolboxBitmapId));
+    if (entry.typeLibId) {
+        writer.Write(key + L"\\TypeLib", GuidToString(*entry.typeLibId));
+        writer.Write(key + L"\\Version",
+                     std::to_wstring(entry.typeLibMajor) + L"." + std::to_wstring(entry.typeLibMinor));
     }
-    if (!ok) {
+    if (writer.Result() != ERROR_SUCCESS) {
+        // Half a registration would name a server that cannot be created.
         UnregisterClass(entry);
-        return E_ACCESSDENIED;
+        return HRESULT_FROM_WIN32(writer.Result());
     }
     return S_OK;
 }

@@ -60,7 +60,8 @@ public:
     HRESULT LoadTypeLib(ITypeLib** typeLib) const;
 
     // Registers the module's type library (SELFREG_E_TYPELIB on failure), then every class
-    // (SELFREG_E_CLASS on failure). Unregistering undoes both in the same order.
+    // (SELFREG_E_CLASS on failure). Unregistering undoes both in the same order. A class that
+    // cannot be registered whole is removed again, and RegisterClass returns the registry's code.
     HRESULT RegisterServer();
     HRESULT UnregisterServer();
     HRESULT RegisterTypeLib();

@@ -1,4 +1,5 @@
 #include "framework/com/ComUtil.h"
+#include "framework/win/ScopedGdi.h"
 
 #include <cstring>
 
@@ -22,10 +23,9 @@ constexpr LONG kHimetricPerInch = 2540;
 struct ScreenDpi {
     int x = 96, y = 96;
     ScreenDpi() {
-        if (HDC dc = GetDC(nullptr)) {
+        if (const ScopedGetDC dc(nullptr); dc) {
             x = GetDeviceCaps(dc, LOGPIXELSX);
             y = GetDeviceCaps(dc, LOGPIXELSY);
-            ReleaseDC(nullptr, dc);
         }
     }
 };

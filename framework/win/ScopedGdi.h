@@ -1,38 +1,16 @@
 #pragma once
-// RAII owners for GDI objects and device contexts, and restoring selections.
-#include <windows.h>
+// Owners of GDI objects and device contexts, and scopes that restore a DC's selections and state.
+#include "framework/win/ScopedHandle.h"
 
-#include <utility>
-
-// Owns one GDI object (brush, pen, font, bitmap, region) and deletes it.
+// GDI objects (brush, pen, font, bitmap, region), deleted with DeleteObject.
 template <class T>
-class ScopedGdiObject {
-public:
-    ScopedGdiObject() = default;
-    explicit ScopedGdiObject(T handle) : handle_(handle) {}
-    ~ScopedGdiObject() { Reset(); }
-    ScopedGdiObject(const ScopedGdiObject&) = delete;
-    ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
-    ScopedGdiObject(ScopedGdiObject&& other) noexcept : handle_(other.Release()) {}
-    ScopedGdiObject& operator=(ScopedGdiObject&& other) noexcept {
-        if (this != &other)
-            Reset(other.Release());
-        return *this;
-    }
-
-    void Reset(T handle = nullptr) {
-        if (handle_ && handle_ != handle)
-            ::DeleteObject(handle_);
-        handle_ = handle;
-    }
-    T Release() { return std::exchange(handle_, nullptr); }
-    T Get() const { return handle_; }
-    operator T() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-private:
-    T handle_ = nullptr;
+struct GdiObjectTraits {
+    using Handle = T;
+    static bool IsValid(T object) { return object != nullptr; }
+    static void Close(T object) { ::DeleteObject(object); }
 };
+template <class T>
+using ScopedGdiObject = ScopedHandle<GdiObjectTraits<T>>;
 
 using ScopedBrush = ScopedGdiObject<HBRUSH>;
 using ScopedPen = ScopedGdiObject<HPEN>;
@@ -72,75 +50,55 @@ private:
     int saved_;
 };
 
-// DC of a window from GetDC, released with ReleaseDC.
-class ScopedGetDC {
-public:
-    explicit ScopedGetDC(HWND window) : window_(window), dc_(::GetDC(window)) {}
-    ~ScopedGetDC() {
-        if (dc_)
-            ::ReleaseDC(window_, dc_);
-    }
-    ScopedGetDC(const ScopedGetDC&) = delete;
-    ScopedGetDC& operator=(const ScopedGetDC&) = delete;
-    HDC Get() const { return dc_; }
-    operator HDC() const { return dc_; }
+// DCs by origin: each is given back the way it was obtained.
 
-private:
-    HWND window_;
-    HDC dc_;
+// DC lent by a window (GetDC, GetWindowDC, GetDCEx), given back to that window with ReleaseDC.
+struct ReleasedDCTraits {
+    using Handle = HDC;
+    HWND window = nullptr;
+    static bool IsValid(HDC dc) { return dc != nullptr; }
+    void Close(HDC dc) const { ::ReleaseDC(window, dc); }
+};
+using ScopedReleasedDC = ScopedHandle<ReleasedDCTraits>;
+
+// DC of a window's client area, from GetDC.
+class ScopedGetDC : public ScopedReleasedDC {
+public:
+    explicit ScopedGetDC(HWND window) : ScopedReleasedDC(::GetDC(window), {window}) {}
 };
 
-// DC of a whole window including its border, from GetWindowDC, released with ReleaseDC.
-class ScopedWindowDC {
+// DC of a whole window including its border, from GetWindowDC.
+class ScopedWindowDC : public ScopedReleasedDC {
 public:
-    explicit ScopedWindowDC(HWND window) : window_(window), dc_(::GetWindowDC(window)) {}
-    ~ScopedWindowDC() {
-        if (dc_)
-            ::ReleaseDC(window_, dc_);
-    }
-    ScopedWindowDC(const ScopedWindowDC&) = delete;
-    ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
-    HDC Get() const { return dc_; }
-    operator HDC() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
+    explicit ScopedWindowDC(HWND window) : ScopedReleasedDC(::GetWindowDC(window), {window}) {}
 };
 
 // DC of a WM_PAINT from BeginPaint, closed with EndPaint.
-class ScopedPaintDC {
-public:
-    explicit ScopedPaintDC(HWND window) : window_(window) { dc_ = ::BeginPaint(window, &paint_); }
-    ~ScopedPaintDC() { ::EndPaint(window_, &paint_); }
-    ScopedPaintDC(const ScopedPaintDC&) = delete;
-    ScopedPaintDC& operator=(const ScopedPaintDC&) = delete;
-    HDC Get() const { return dc_; }
-    operator HDC() const { return dc_; }
-    const PAINTSTRUCT& PaintStruct() const { return paint_; }
+struct PaintDCTraits {
+    using Handle = HDC;
+    HWND window = nullptr;
+    PAINTSTRUCT paint{};
+    static bool IsValid(HDC dc) { return dc != nullptr; }
+    void Close(HDC) const { ::EndPaint(window, &paint); }
+};
 
-private:
-    HWND window_;
-    PAINTSTRUCT paint_{};
-    HDC dc_;
+class ScopedPaintDC : public ScopedHandle<PaintDCTraits> {
+public:
+    explicit ScopedPaintDC(HWND window) : ScopedHandle(nullptr, {window}) {
+        Reset(::BeginPaint(window, &traits().paint));
+    }
 };
 
 // Memory DC from CreateCompatibleDC, deleted with DeleteDC.
-class ScopedCompatibleDC {
-public:
-    explicit ScopedCompatibleDC(HDC reference) : dc_(::CreateCompatibleDC(reference)) {}
-    ~ScopedCompatibleDC() {
-        if (dc_)
-            ::DeleteDC(dc_);
-    }
-    ScopedCompatibleDC(const ScopedCompatibleDC&) = delete;
-    ScopedCompatibleDC& operator=(const ScopedCompatibleDC&) = delete;
-    HDC Get() const { return dc_; }
-    operator HDC() const { return dc_; }
-    explicit operator bool() const { return dc_ != nullptr; }
+struct CreatedDCTraits {
+    using Handle = HDC;
+    static bool IsValid(HDC dc) { return dc != nullptr; }
+    static void Close(HDC dc) { ::DeleteDC(dc); }
+};
 
-private:
-    HDC dc_;
+class ScopedCompatibleDC : public ScopedHandle<CreatedDCTraits> {
+public:
+    explicit ScopedCompatibleDC(HDC reference) : ScopedHandle(::CreateCompatibleDC(reference)) {}
 };
 
 // Text colour and background mode set for a scope.

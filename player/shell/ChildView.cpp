@@ -20,24 +20,6 @@ HBRUSH CreateTrackingBrush() {
     return pattern ? ::CreatePatternBrush(pattern) : nullptr;
 }
 
-// A DC of the view that does not clip its children: the dragged splitter is drawn across
-// the panels on both sides of the strip.
-class ScopedTrackerDC {
-public:
-    explicit ScopedTrackerDC(HWND window) : window_(window), dc_(::GetDCEx(window, nullptr, DCX_CACHE)) {}
-    ~ScopedTrackerDC() {
-        if (dc_)
-            ::ReleaseDC(window_, dc_);
-    }
-    ScopedTrackerDC(const ScopedTrackerDC&) = delete;
-    ScopedTrackerDC& operator=(const ScopedTrackerDC&) = delete;
-    operator HDC() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
 void ShowIfHidden(HWND window, bool show) {
     if (!window)
         return;
@@ -249,7 +231,9 @@ void CChildView::OnPaint() {
 }
 
 void CChildView::InvertTracker() const {
-    ScopedTrackerDC dc(m_hWnd);
+    // A DC that does not clip the children: the dragged splitter is drawn across the panels on
+    // both sides of the strip.
+    const ScopedReleasedDC dc(::GetDCEx(m_hWnd, nullptr, DCX_CACHE), {m_hWnd});
     if (!dc)
         return;
     ScopedSelectObject brush(dc, trackingBrush_);

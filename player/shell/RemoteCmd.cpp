@@ -35,22 +35,21 @@ HWND FindRunningPlayer() {
     return FindWindowW(kSingletonClassName, kSingletonTitle);
 }
 
+namespace {
+
+bool CanOpenMutex(const wchar_t* name, DWORD access) {
+    const ScopedKernelHandle mutex(OpenMutexW(access, FALSE, name));
+    return mutex.Get() != nullptr;
+}
+
+}  // namespace
+
 bool IsPlayerRunning() {
-    HANDLE mutex = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kGlobalMutexName);
-    if (!mutex)
-        mutex = OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kLocalMutexName);
-    if (!mutex)
-        return false;
-    CloseHandle(mutex);
-    return true;
+    return CanOpenMutex(kGlobalMutexName, MUTEX_ALL_ACCESS) || CanOpenMutex(kLocalMutexName, MUTEX_ALL_ACCESS);
 }
 
 bool IsPlayerRunningInThisSession() {
-    HANDLE mutex = OpenMutexW(SYNCHRONIZE, FALSE, kLocalMutexName);
-    if (!mutex)
-        return false;
-    CloseHandle(mutex);
-    return true;
+    return CanOpenMutex(kLocalMutexName, SYNCHRONIZE);
 }
 
 bool AwaitPlayerOfThisSession(DWORD timeoutMs) {
@@ -111,31 +110,21 @@ bool AwaitPlayerEnd(DWORD timeoutMs) {
     return true;
 }
 
-CInstanceMutexes::~CInstanceMutexes() {
-    Close();
-}
-
 bool CInstanceMutexes::Create() {
     Close();
     SECURITY_DESCRIPTOR descriptor;
     InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
     SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);
     SECURITY_ATTRIBUTES attributes{sizeof(attributes), &descriptor, FALSE};
-    local_ = CreateMutexW(&attributes, FALSE, kLocalMutexName);
+    local_.Reset(CreateMutexW(&attributes, FALSE, kLocalMutexName));
     const bool localExisted = local_ && GetLastError() == ERROR_ALREADY_EXISTS;
-    global_ = CreateMutexW(&attributes, FALSE, kGlobalMutexName);
+    global_.Reset(CreateMutexW(&attributes, FALSE, kGlobalMutexName));
     // Decided by one mutex only: with two, two racing players could each find one made by
     // the other, and both would give way.
     return !localExisted;
 }
 
 void CInstanceMutexes::Close() {
-    if (local_) {
-        CloseHandle(local_);
-        local_ = nullptr;
-    }
-    if (global_) {
-        CloseHandle(global_);
-        global_ = nullptr;
-    }
+    local_.Reset();
+    global_.Reset();
 }

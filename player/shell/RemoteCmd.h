@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "framework/win/ScopedHandle.h"
+
 // Receives the requests that reach the running player's single-instance window.
 class IRemoteCmdHandler {
 public:
@@ -74,11 +76,6 @@ bool AwaitPlayerEnd(DWORD timeoutMs);
 // The two named mutexes that mark the first player, open until destruction.
 class CInstanceMutexes {
 public:
-    CInstanceMutexes() = default;
-    ~CInstanceMutexes();
-    CInstanceMutexes(const CInstanceMutexes&) = delete;
-    CInstanceMutexes& operator=(const CInstanceMutexes&) = delete;
-
     // Both mutexes open to everyone (null access list); failures are ignored. False when the
     // local one existed already: another player of this session, started at the same moment,
     // passed the running-instance probe as well and made it first.
@@ -86,6 +83,6 @@ public:
     void Close();
 
 private:
-    HANDLE local_ = nullptr;
-    HANDLE global_ = nullptr;
+    ScopedKernelHandle local_;
+    ScopedKernelHandle global_;
 };

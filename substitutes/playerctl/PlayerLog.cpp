@@ -4,23 +4,10 @@
 
 #include <cwchar>
 
+#include "framework/win/ScopedHandle.h"
+
 namespace PlayerLog {
 namespace {
-
-class CScopedFile {
-public:
-    explicit CScopedFile(HANDLE file) : file_(file) {}
-    ~CScopedFile() {
-        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-    }
-    CScopedFile(const CScopedFile&) = delete;
-    CScopedFile& operator=(const CScopedFile&) = delete;
-    HANDLE Get() const { return file_; }
-    bool IsValid() const { return file_ != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE file_;
-};
 
 std::wstring LogPath() {
     const DWORD size = GetEnvironmentVariableW(kVariable, nullptr, 0);
@@ -49,12 +36,13 @@ void Write(const std::wstring& line) {
     if (path.empty()) return;
     // Opened for each line: appends from several controls (or processes) interleave by line,
     // and the line is in the file when the call returns.
-    CScopedFile file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid()) return;
+    const ScopedKernelHandle file(CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
     const std::string bytes = ToUtf8(line) + '\n';
     DWORD written = 0;
-    WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 std::wstring Quote(const std::wstring& text) {

@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <cstring>
 #include <cstdlib>
-#include <memory>
+
+#include "framework/win/ScopedHandle.h"
 
 namespace {
 
@@ -98,10 +99,9 @@ std::size_t ParseCatalogue(const char* text, std::size_t size, std::vector<Catal
 }
 
 bool LoadCatalogueFile(const std::wstring& path, std::vector<CatalogueChannel>& out) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    std::unique_ptr<void, decltype(&CloseHandle)> closer(file, &CloseHandle);
+    const ScopedKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return false;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file, &size) || size.QuadPart > 0x40000000) return false;
     std::string text(static_cast<std::size_t>(size.QuadPart), '\0');

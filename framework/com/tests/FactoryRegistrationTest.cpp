@@ -2,6 +2,7 @@
 
 #include "framework/com/ComModule.h"
 #include "framework/com/tests/ComTestSupport.h"
+#include "framework/win/ScopedHandle.h"
 
 #include "TestControl.h"
 
@@ -148,6 +149,24 @@ TEST(Registration, KeepsAProgIdThatAnotherClassTookOver) {
     RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Trova.TestCtl\\CLSID");
     RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Trova.TestCtl\\CurVer");
     RegDeleteKeyW(HKEY_CLASSES_ROOT, L"Trova.TestCtl");
+}
+
+// A class key that another writer left volatile cannot take the non-volatile subkeys: the
+// registration stops with the registry's own code and removes what it wrote.
+TEST(Registration, ReturnsTheRegistryErrorThatStoppedIt) {
+    static const CLSID kClass = {0x6c1e2f0a, 0x51b4, 0x4d7e, {0x9a, 0x3c, 0x27, 0x8e, 0x41, 0xd0, 0x5b, 0x93}};
+    CClassEntry entry;
+    entry.clsid = &kClass;
+    const std::wstring key = L"CLSID\\" + GuidToString(kClass);
+    {
+        ScopedRegKey volatileKey;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
+                                                 KEY_WRITE, nullptr, volatileKey.Receive(), nullptr));
+    }
+
+    EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CHILD_MUST_BE_VOLATILE), CComModule::Instance().RegisterClass(entry));
+    EXPECT_FALSE(ClassesKeyExists(key));
+    RegDeleteKeyW(HKEY_CLASSES_ROOT, key.c_str());
 }
 
 }  // namespace
