@@ -34,7 +34,7 @@ unsigned int VisitorTotalOf(int sum) { return sum > 0 ? static_cast<unsigned int
 
 bool CAllChannelTreeCtrl::Read(AllChannelsContent& out) {
     AllChannelsSnapshot snapshot;
-    if (!ReadAllChannels(LATEST_UPDATES_LIMIT, snapshot))
+    if (!ReadAllChannels(kLatestUpdatesLimit, snapshot))
         return false;
     AllChannelsContent content;
     content.catalogs.reserve(snapshot.catalogs.size() + 1);

@@ -25,7 +25,7 @@ struct FlatListContent {
 // Catalogs, each expandable into its channels, led by the group of latest updates.
 class CAllChannelTreeCtrl : public CChannelTreeCtrl {
 public:
-    static constexpr int LATEST_UPDATES_LIMIT = 20;
+    static constexpr int kLatestUpdatesLimit = 20;
 
     // Reads the rows from the database, on any thread (touches no window). False when nothing
     // could be read, no catalog included: the list then keeps what it shows.
