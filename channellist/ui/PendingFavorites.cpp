@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "channellist/store/ListReads.h"
+#include "framework/win/Trace.h"
 
 namespace UI {
 
@@ -39,7 +40,7 @@ int CPendingFavorites::Retry(unsigned int nowTick) {
         if (Write(*change)) {
             ++written;
         } else if (nowTick - change->firstTick > kGiveUpMs) {
-            ::OutputDebugStringW(L"Favourites: a change could not be written and was given up\n");
+            TraceFailure(L"Favourites", "a change could not be written and was given up");
         } else {
             if (kept != change) *kept = std::move(*change);
             ++kept;

@@ -80,7 +80,7 @@ TEST(CopyDataRequests, TextIsReadOnlyWithinTheRecord) {
 }
 
 // Hand-off to a running single-instance window is covered with the real window in
-// singleton_test.cpp; without one there is nobody to hand off to.
+// SingletonTest.cpp; without one there is nobody to hand off to.
 TEST(RunningInstance, HandOffFailsWithoutARunningPlayer) {
     EXPECT_EQ(RequestAnswer::kNoPlayer, SendLinkToRunningInstance(L"trova://global/abc"));
     EXPECT_EQ(RequestAnswer::kNoPlayer, ActivateRunningInstance());

@@ -1,4 +1,4 @@
-#include "channellist/store/tests/sync_test_support.h"
+#include "channellist/store/tests/SyncTestSupport.h"
 
 #include <windows.h>
 

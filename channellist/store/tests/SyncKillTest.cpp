@@ -15,7 +15,7 @@
 #include "channellist/store/ChannelDatabase.h"
 #include "channellist/store/ChannelSync.h"
 #include "channellist/store/tests/FaultHelperProcess.h"
-#include "channellist/store/tests/sync_test_support.h"
+#include "channellist/store/tests/SyncTestSupport.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <set>
 
 #include "channellist/store/ChannelSync.h"
-#include "channellist/store/tests/sync_test_support.h"
+#include "channellist/store/tests/SyncTestSupport.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "channellist/store/ChannelSync.h"
 #include "channellist/store/tests/ListReadsReference.h"
-#include "channellist/store/tests/sync_fake_engine.h"
-#include "channellist/store/tests/sync_test_support.h"
+#include "channellist/store/tests/SyncFakeEngine.h"
+#include "channellist/store/tests/SyncTestSupport.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "channellist/store/tests/sync_fake_engine.h"
+#include "channellist/store/tests/SyncFakeEngine.h"
 
 #include <algorithm>
 #include <cstring>

@@ -9,8 +9,8 @@
 
 #include "channellist/store/ChannelDatabase.h"
 #include "channellist/store/ChannelSync.h"
-#include "channellist/store/tests/sync_fake_engine.h"
-#include "channellist/store/tests/sync_test_support.h"
+#include "channellist/store/tests/SyncFakeEngine.h"
+#include "channellist/store/tests/SyncTestSupport.h"
 
 namespace {
 
