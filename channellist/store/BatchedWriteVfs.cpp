@@ -1,7 +1,6 @@
 #include "channellist/store/BatchedWriteVfs.h"
 
 #include <algorithm>
-#include <cstring>
 #include <mutex>
 #include <string>
 #include <vector>
