@@ -3,10 +3,39 @@
 TROVA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export TROVA_CACHE="$TROVA_ROOT/.cache"
 export TROVA_DEPS="$TROVA_CACHE/deps"
-export TROVA_BUILD="${TROVA_BUILD:-$TROVA_ROOT/build}"
-# Target of the build: x86_64, which this machine's Wine runs, or i686 (the 32-bit build that
-# the outside 32-bit components need; built and checked here, not run).
-export TROVA_ARCH="${TROVA_ARCH:-x86_64}"
+
+# Whether this machine runs 32-bit Linux programs (some kernels here boot without IA-32
+# emulation): a tiny static i386 program that exits with 42, written and run, not guessed.
+trova_runs_32bit_programs() {
+    if [ -z "${TROVA_RUNS_32BIT:-}" ]; then
+        local probe
+        probe="$(mktemp "${TMPDIR:-/tmp}/trova-i386-probe.XXXXXX")"
+        printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' >"$probe"
+        chmod +x "$probe"
+        local rc=0
+        "$probe" >/dev/null 2>&1 || rc=$?
+        rm -f "$probe"
+        TROVA_RUNS_32BIT=no
+        [ "$rc" = 42 ] && TROVA_RUNS_32BIT=yes
+        export TROVA_RUNS_32BIT
+    fi
+    [ "$TROVA_RUNS_32BIT" = yes ]
+}
+
+# Target of the build: i686, the programs we ship (the outside engine and video player control
+# are 32-bit), wherever this machine runs them under wine32; otherwise x86_64, the 64-bit
+# stand-in that wine64 runs. TROVA_ARCH forces either.
+if [ -z "${TROVA_ARCH:-}" ]; then
+    TROVA_ARCH=x86_64
+    if [ -x /usr/lib/wine/wine ] && trova_runs_32bit_programs; then TROVA_ARCH=i686; fi
+fi
+export TROVA_ARCH
+# Each target builds into its own folder (the shipped folder is <folder>/dist).
+if [ "$TROVA_ARCH" = i686 ]; then
+    export TROVA_BUILD="${TROVA_BUILD:-$TROVA_ROOT/build-i686}"
+else
+    export TROVA_BUILD="${TROVA_BUILD:-$TROVA_ROOT/build}"
+fi
 # TROVA_WINEPREFIX gives a second working copy its own prefix (and so its own wineserver).
 export WINEPREFIX="${TROVA_WINEPREFIX:-$TROVA_CACHE/wine}"
 export WINEARCH=win64

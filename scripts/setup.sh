@@ -22,6 +22,15 @@ PACKAGES=(
 
 install_packages() {
     local missing=()
+    if trova_runs_32bit_programs; then
+        if ! dpkg --print-foreign-architectures | grep -qx i386; then
+            log "this machine runs 32-bit programs: enabling the i386 architecture for wine32"
+            $SUDO dpkg --add-architecture i386
+        fi
+        PACKAGES+=(wine32:i386)
+    else
+        log "this machine runs no 32-bit programs: wine32 is not installed"
+    fi
     for p in "${PACKAGES[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
     done
@@ -109,6 +118,14 @@ fetch_idl() {
 }
 
 prepare_wine_prefix() {
+    # A prefix made by wine64 alone has no 32-bit half (no syswow64), which the 32-bit programs
+    # need: where they can run, such a prefix is made again (the font step below follows).
+    if trova_runs_32bit_programs && [ -f "$WINEPREFIX/system.reg" ] \
+            && [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
+        log "making the private Wine prefix again with its 32-bit half"
+        wineserver -k >/dev/null 2>&1 || true
+        rm -rf "$WINEPREFIX"
+    fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         log "creating the private Wine prefix $WINEPREFIX"
         mkdir -p "$WINEPREFIX"
