@@ -2,15 +2,10 @@
 ;   makensis -INPUTCHARSET UTF8 -DDIST=<shipped folder> -DOUTFILE=<setup.exe> -DICON=<icon> TrovaPlayer6.nsi
 ; Silent use: TrovaPlayer6-setup.exe /S [/D=C:\folder]   and   uninstall.exe /S
 
-; -DX64 makes the installer of the 64-bit build: a 64-bit installer (its RegDLL loads 64-bit
-; servers), the 64-bit program folder and the 64-bit registry view.
-!ifdef X64
-  Target amd64-unicode
-  !define PROGRAM_FILES "$PROGRAMFILES64"
-!else
-  Unicode true
-  !define PROGRAM_FILES "$PROGRAMFILES"
-!endif
+; A 32-bit installer of the 32-bit programs: its RegDLL loads them in its own process, so the
+; COM servers land in the 32-bit registry view, and the program folder is the 32-bit one.
+Target x86-unicode
+!define PROGRAM_FILES "$PROGRAMFILES32"
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
@@ -121,9 +116,7 @@ FunctionEnd
 !macroend
 
 Function .onInit
-!ifdef X64
-  SetRegView 64
-!endif
+  SetRegView 32
   SetShellVarContext all
 FunctionEnd
 
@@ -170,9 +163,7 @@ Section "${PRODUCT}" SecMain
 SectionEnd
 
 Function un.onInit
-!ifdef X64
-  SetRegView 64
-!endif
+  SetRegView 32
   SetShellVarContext all
 FunctionEnd
 

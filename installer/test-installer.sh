@@ -1,8 +1,10 @@
 #!/bin/bash
-# Tests TrovaPlayer6-setup.exe under Wine: silent install into a folder with a blank in its
-# name, files, COM and trova:// registrations, shortcuts; starts the installed player, opens a
-# trova:// link through the shell and checks that the running player is asked to play it;
-# then a silent uninstall while the player runs, and what must (and must not) remain.
+# Tests TrovaPlayer6-setup.exe under Wine. First what it packs: stripped 32-bit programs, and
+# its size. Then, where this machine runs 32-bit programs (wine32): silent install into a folder
+# with a blank in its name, files, COM and trova:// registrations in the 32-bit registry view,
+# shortcuts; starts the installed player, opens a trova:// link through the shell and checks
+# that the running player is asked to play it; then a silent uninstall while the player runs,
+# and what must (and must not) remain.
 #
 # Usage: installer/test-installer.sh [build folder, default $TROVA_BUILD or build/]
 #
@@ -18,6 +20,45 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 BUILD="$(cd "${1:-$TROVA_BUILD}" && pwd)"
 SETUP="$BUILD/TrovaPlayer6-setup.exe"
 [ -f "$SETUP" ] || { echo "no $SETUP: cmake --build $BUILD --target installer"; exit 2; }
+PROGRAMS=(TrovaPlayer6.exe TrovaCL.dll TRCore.dll TrovaPlayerCtl.dll UpdateProbe.dll sqlite3.dll)
+
+passed=0
+failed=0
+check() {  # check "what" command...
+    local what="$1"
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+        echo "ok      $what"
+    else
+        failed=$((failed + 1))
+        echo "FAILED  $what"
+    fi
+}
+summary() {
+    echo "installer checks: $passed ok, $failed failed"
+    [ "$failed" = 0 ]
+}
+# A 32-bit Windows program (PE32) without debug information or symbol table.
+stripped_pe32() {
+    local headers
+    headers="$(i686-w64-mingw32-objdump -h "$1" 2>/dev/null)" || return 1
+    grep -q 'file format pei-i386' <<<"$headers" && ! grep -q '\.debug_' <<<"$headers" \
+        && i686-w64-mingw32-objdump -t "$1" 2>/dev/null | grep -q 'no symbols'
+}
+
+echo "== what the installer packs (from $BUILD/dist)"
+for f in "${PROGRAMS[@]}"; do
+    check "$f is a stripped 32-bit program" stripped_pe32 "$BUILD/dist/$f"
+done
+setup_bytes=$(stat -c %s "$SETUP")
+echo "        TrovaPlayer6-setup.exe: $setup_bytes bytes ($((setup_bytes / 1024)) KB)"
+check "installer under 3 MB" test "$setup_bytes" -lt $((3 * 1024 * 1024))
+if ! trova_runs_32bit_programs || [ ! -x /usr/lib/wine/wine ]; then
+    echo "this machine runs no 32-bit programs (or wine32 is missing): the installer was checked, not run"
+    summary
+    exit
+fi
 
 SHARED_PREFIX="$WINEPREFIX"
 export WINEPREFIX="$TROVA_CACHE/wine-installer"
@@ -37,20 +78,6 @@ cleanup() {
 trap cleanup EXIT
 trova_wine_start
 
-passed=0
-failed=0
-check() {  # check "what" command...
-    local what="$1"
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "ok      $what"
-    else
-        failed=$((failed + 1))
-        echo "FAILED  $what"
-    fi
-}
-
 DRIVE_C="$WINEPREFIX/drive_c"
 INSTALL_WIN='C:\Trova Test\Player'
 INSTALL_UNIX="$DRIVE_C/Trova Test/Player"
@@ -60,14 +87,25 @@ UNINST_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\TrovaPlayer
 RUN_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 APPDATA_UNIX="$(find "$DRIVE_C/users" -maxdepth 4 -path "*AppData/Roaming" ! -path "*/Public/*" | head -n1)/Vantel"
 
+# The installer and the programs are 32-bit: they see the 32-bit registry view of HKLM\Software
+# and of class identifiers, whatever the bitness of the reg.exe that Wine's launcher starts.
+# ProgIDs and protocols under HKCR are shared by both views. CLSID_VIEW=/reg:64 looks at the
+# 64-bit view instead.
+CLSID_VIEW=/reg:32
+reg_view() {
+    case "$1" in
+        HKLM\\*) echo /reg:32 ;;
+        HKCR\\CLSID\\*) echo "$CLSID_VIEW" ;;
+    esac
+}
 # Value of a registry value ("" for the default one), or nothing when absent.
 reg_value() {
     local args=(/v "$2")
     [ -z "$2" ] && args=(/ve)
-    wine reg query "$1" "${args[@]}" 2>/dev/null | tr -d '\r' |
+    wine reg query "$1" "${args[@]}" $(reg_view "$1") 2>/dev/null | tr -d '\r' |
         sed -nE 's/^ +[^ ].*[[:space:]]+REG_[A-Z_]+[[:space:]]+(.*)$/\1/p; s/^ +[^ ].*[[:space:]]+REG_[A-Z_]+$//p' | head -n1
 }
-reg_exists() { wine reg query "$1" >/dev/null 2>&1; }
+reg_exists() { wine reg query "$1" $(reg_view "$1") >/dev/null 2>&1; }
 server_of() {  # InprocServer32 of the class registered for a ProgID
     local clsid
     clsid="$(reg_value "HKCR\\$1\\CLSID" "")"
@@ -82,6 +120,17 @@ wait_for() {  # wait_for seconds command...
 player_window() { xwininfo -root -tree 2>/dev/null | grep -q '"Vantel"'; }
 no_player_window() { ! player_window; }
 log_has() { [ -f "$LOG" ] && grep -q "$1" "$LOG"; }
+# Whether a Linux process of this test's prefix has a command line that matches $1.
+prefix_process() {
+    local pid
+    for pid in $(pgrep -f "$1"); do
+        { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+    done
+    return 1
+}
+# The uninstaller runs on from a copy of itself (Un_A.exe); it and the player it asked to quit
+# are given a bounded time to end before what they leave behind is checked.
+uninstall_done() { ! prefix_process 'TrovaPlayer6\.exe|Un_[A-Z]\.exe|uninstall\.exe'; }
 
 echo "== silent install into $INSTALL_WIN"
 # /D= takes the rest of the command line as it is, blanks included, so it must not be quoted:
@@ -134,15 +183,15 @@ echo "== the user's data, settings and start-with-Windows value before uninstall
 mkdir -p "$APPDATA_UNIX/data"
 echo keep >"$APPDATA_UNIX/data/user-file.txt"
 wine reg add 'HKCU\Software\Vantel\Setting' /v InstallerTest /t REG_SZ /d kept /f >/dev/null 2>&1
-wine reg add "$RUN_KEY" /v vantel-tray /t REG_SZ /d "$PLAYER_WIN -startmin" /f >/dev/null 2>&1
-wine reg add "$RUN_KEY" /v other-program /t REG_SZ /d 'C:\other\other.exe' /f >/dev/null 2>&1
+wine reg add "$RUN_KEY" /v vantel-tray /t REG_SZ /d "$PLAYER_WIN -startmin" /f /reg:32 >/dev/null 2>&1
+wine reg add "$RUN_KEY" /v other-program /t REG_SZ /d 'C:\other\other.exe' /f /reg:32 >/dev/null 2>&1
 
 echo "== silent uninstall while the player runs"
 wine "$INSTALL_WIN\\uninstall.exe" /S </dev/null >/dev/null 2>&1
 # The uninstaller runs on from a copy of itself; its last step removes the uninstall entry.
 check "uninstaller finishes" wait_for 60 eval '! reg_exists "$UNINST_KEY"'
-sleep 1
 check "the running player was asked to quit and did" wait_for 10 no_player_window
+check "uninstaller and player processes ended" wait_for 60 uninstall_done
 check "program folder removed" test ! -e "$INSTALL_UNIX"
 check "trova: protocol removed" eval '! reg_exists "HKCR\\trova"'
 check "TrovaCL unregistered" test -z "$(server_of TROVACL.TrovaCLCtrl.1)"
@@ -157,12 +206,18 @@ echo "== silent install into the default folder, then uninstall from there"
 wine "$SETUP" /S </dev/null >/dev/null 2>&1
 check "default install exit code 0" test $? = 0
 default_dir="$(reg_value "$UNINST_KEY" InstallLocation)"
-check "default folder is Program Files\\Vantel\\TrovaPlayer6" test "$default_dir" = 'C:\Program Files\Vantel\TrovaPlayer6'
-check "player installed there" test -f "$DRIVE_C/Program Files/Vantel/TrovaPlayer6/TrovaPlayer6.exe"
+check "default folder is the 32-bit Program Files (x86)\\Vantel\\TrovaPlayer6" \
+    test "$default_dir" = 'C:\Program Files (x86)\Vantel\TrovaPlayer6'
+check "player installed there" test -f "$DRIVE_C/Program Files (x86)/Vantel/TrovaPlayer6/TrovaPlayer6.exe"
+for f in "${PROGRAMS[@]}"; do
+    check "installed $f is a stripped 32-bit program" \
+        stripped_pe32 "$DRIVE_C/Program Files (x86)/Vantel/TrovaPlayer6/$f"
+done
+check "TrovaCL registered in the 32-bit view only" eval \
+    '[ -n "$(server_of TROVACL.TrovaCLCtrl.1)" ] && (CLSID_VIEW=/reg:64; [ -z "$(server_of TROVACL.TrovaCLCtrl.1)" ])'
 wine "$default_dir\\uninstall.exe" /S </dev/null >/dev/null 2>&1
 check "default uninstall finishes" wait_for 60 eval '! reg_exists "$UNINST_KEY"'
-sleep 1
-check "Program Files\\Vantel removed" test ! -e "$DRIVE_C/Program Files/Vantel"
+check "its uninstaller process ended" wait_for 60 uninstall_done
+check "Program Files (x86)\\Vantel removed" test ! -e "$DRIVE_C/Program Files (x86)/Vantel"
 
-echo "installer checks: $passed ok, $failed failed"
-[ "$failed" = 0 ]
+summary

@@ -39,8 +39,9 @@ fi
 # TROVA_WINEPREFIX gives a second working copy its own prefix (and so its own wineserver).
 export WINEPREFIX="${TROVA_WINEPREFIX:-$TROVA_CACHE/wine}"
 export WINEARCH=win64
-# Wine's launcher scripts prefer the 32-bit loader whenever wine32 is installed, but 32-bit Linux
-# programs may not run at all (kernels without IA-32 emulation): always use the 64-bit loader.
+# Wine's launcher scripts prefer the 32-bit loader whenever wine32 is installed, which cannot
+# start where 32-bit Linux programs do not run: always start the 64-bit loader, which hands a
+# 32-bit program to the 32-bit loader beside it where wine32 is installed.
 export WINELOADER=/usr/lib/wine/wine64
 export WINESERVER=/usr/lib/wine/wineserver64
 # (A script, not a link: the loader finds its companions by the name it was started under.)

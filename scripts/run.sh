@@ -1,12 +1,22 @@
 #!/bin/bash
-# Sets up (if needed), builds and runs the player. Without a display it starts a
-# virtual one and writes a screenshot to shots/run.png a few seconds after start.
+# Sets up (if needed), builds and runs the player: the 32-bit build that ships wherever this
+# machine runs 32-bit programs, the 64-bit stand-in otherwise (TROVA_ARCH forces one). Without
+# a display it starts a virtual one and writes a screenshot to shots/run.png a few seconds
+# after start.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+forced_arch="${TROVA_ARCH:-}"
 "$ROOT/scripts/setup.sh"
 . "$ROOT/scripts/env.sh"
 . "$ROOT/scripts/display.sh"
-"$ROOT/scripts/build.sh"
+"$ROOT/scripts/build.sh" --target TrovaPlayer6 TrovaCL TRCore TrovaPlayerCtl UpdateProbe skin_general
+if [ "$TROVA_ARCH" = i686 ]; then
+    echo "[run] the 32-bit player under wine32, from $TROVA_BUILD/dist"
+else
+    why="this machine runs no 32-bit programs"
+    [ -n "$forced_arch" ] && why="TROVA_ARCH=$forced_arch"
+    echo "[run] the 64-bit stand-in under wine64 ($why), from $TROVA_BUILD/dist"
+fi
 
 desktop=()
 if [ -z "${DISPLAY:-}" ]; then

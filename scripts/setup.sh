@@ -79,7 +79,7 @@ build_sqlite() {
     (cd "$src/tree" && ./configure --disable-tcl >/dev/null && make -s sqlite3.c >/dev/null)
     for arch in "${missing[@]}"; do
         mkdir -p "$out/$arch"
-        (cd "$src/tree" && "$arch-w64-mingw32-gcc" -O2 -shared -DSQLITE_THREADSAFE=1 \
+        (cd "$src/tree" && "$arch-w64-mingw32-gcc" -O2 -s -shared -DSQLITE_THREADSAFE=1 \
             '-DSQLITE_API=__declspec(dllexport)' sqlite3.c -o "$out/$arch/sqlite3.dll" \
             -static-libgcc "-Wl,--out-implib,$out/$arch/libsqlite3.dll.a")
         cp "$src/tree/sqlite3.h" "$out/$arch/"
