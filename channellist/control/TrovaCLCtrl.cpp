@@ -24,6 +24,13 @@ namespace {
 const UINT_PTR kFirstFramePaintedTimer = 1;
 // How long the thread waits for that at most, should the container not pump messages.
 const int kFirstFrameWaitMs = 2000;
+// How often changes the database could not take are tried again.
+const UINT_PTR kPendingWriteTimer = 2;
+const UINT kPendingWriteMs = 500;
+// How long the synchronisation thread's reads wait for a database held by a write (the window
+// thread's, or another program's): failing at once would leave a list as it was for the whole
+// run. The window thread's own reads never wait.
+const int kSyncReadBusyTimeoutMs = 5000;
 
 const CClassEntry kControlEntry = [] {
     CClassEntry e;
@@ -162,6 +169,7 @@ int CTrovaCLCtrl::OnCreate(CREATESTRUCTW*) {
     StartSync();
     if (!syncThread_) ReloadTrees();
     if (!::SetTimer(m_hWnd, kFirstFramePaintedTimer, USER_TIMER_MINIMUM, nullptr)) LetSyncRead();
+    KeepWritingPending();  // changes kept when an earlier window went
 
     LayoutChildren();
     return 0;
@@ -175,6 +183,7 @@ bool CTrovaCLCtrl::CreateSection(SectionIndex index) {
     section.header.SetRightText(L"热度");
     ShowCreated(section.header, HeaderShown(index));
     section.tree.SetListener(this);
+    section.tree.SetPendingChanges(&pending_);
     if (!CreateChild(section.tree, section.treeId, index == open_)) return false;
     ShowCreated(section.tree, index == open_);
     return true;
@@ -198,6 +207,11 @@ void CTrovaCLCtrl::OnSize(UINT, SIZE size) {
 
 void CTrovaCLCtrl::OnDestroy() {
     WaitForSync();
+    // With the synchronisation joined the database is normally free: what the user chose goes
+    // to it now, and whatever it still refuses is reported, not dropped unseen.
+    ::KillTimer(m_hWnd, kPendingWriteTimer);
+    pending_.Write();
+    pending_.TraceKept();
     SetMsgHandled(FALSE);  // and the framework's handling
 }
 
@@ -214,12 +228,14 @@ LRESULT CTrovaCLCtrl::OnChannelListSynced(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CTrovaCLCtrl::OnTimer(UINT, WPARAM id, LPARAM, BOOL& handled) {
-    if (id != kFirstFramePaintedTimer) {
+    if (id == kFirstFramePaintedTimer) {
+        ::KillTimer(m_hWnd, kFirstFramePaintedTimer);
+        LetSyncRead();
+    } else if (id == kPendingWriteTimer) {
+        WritePending();
+    } else {
         handled = FALSE;
-        return 0;
     }
-    ::KillTimer(m_hWnd, kFirstFramePaintedTimer);
-    LetSyncRead();
     return 0;
 }
 
@@ -337,7 +353,7 @@ void CTrovaCLCtrl::SyncThreadProc(HWND window, std::shared_ptr<ReadLists> lists)
 
 void CTrovaCLCtrl::ReadInto(ReadLists& lists) {
     UI::AllChannelsContent all;
-    const bool allRead = UI::CAllChannelTreeCtrl::Read(all);
+    const bool allRead = UI::CAllChannelTreeCtrl::Read(all, kSyncReadBusyTimeoutMs);
     int historyReloads = 0;
     int favoriteReloads = 0;
     {
@@ -346,9 +362,9 @@ void CTrovaCLCtrl::ReadInto(ReadLists& lists) {
         favoriteReloads = lists.favorites.windowReloads;
     }
     UI::FlatListContent history;
-    const bool historyRead = UI::CHistoryTreeCtrl::Read(history);
+    const bool historyRead = UI::CHistoryTreeCtrl::Read(history, kSyncReadBusyTimeoutMs);
     UI::FlatListContent favorites;
-    const bool favoritesRead = UI::CFavorTreeCtrl::Read(favorites);
+    const bool favoritesRead = UI::CFavorTreeCtrl::Read(favorites, kSyncReadBusyTimeoutMs);
     boost::mutex::scoped_lock hold(lists.lock);
     lists.favorites.Keep(favoritesRead, favorites, favoriteReloads);
     if (allRead) {
@@ -457,17 +473,28 @@ void CTrovaCLCtrl::OnOpenChannel(std::wstring link) {
     FireEvent(trovacl::kEventsId, trovacl::kDispIdOnChannelOpen, link);
     // Unless the container closed the control from within the event.
     if (m_hWnd) {
-        if (readLists_) {
-            boost::mutex::scoped_lock hold(readLists_->lock);
-            readLists_->history.Outdate();
-        }
-        historyTree_.Reload();
-        ShowCount(kHistorySection);
+        ReloadHistory();
+        KeepWritingPending();
     }
     if (IsOnlyReference(self.Get())) HoldUntilIdle(std::move(self));
 }
 
 void CTrovaCLCtrl::OnFavoritesChanged() {
+    ReloadFavorites();
+    KeepWritingPending();
+}
+
+void CTrovaCLCtrl::ReloadHistory() {
+    if (readLists_) {
+        boost::mutex::scoped_lock hold(readLists_->lock);
+        readLists_->history.Outdate();
+    }
+    historyTree_.Reload();
+    ShowCount(kHistorySection);
+    historyTree_.Invalidate(true);
+}
+
+void CTrovaCLCtrl::ReloadFavorites() {
     if (readLists_) {
         boost::mutex::scoped_lock hold(readLists_->lock);
         readLists_->favorites.Outdate();
@@ -475,6 +502,17 @@ void CTrovaCLCtrl::OnFavoritesChanged() {
     favorTree_.Reload();
     ShowCount(kFavorSection);
     favorTree_.Invalidate(true);
+}
+
+void CTrovaCLCtrl::KeepWritingPending() {
+    if (!pending_.Empty()) ::SetTimer(m_hWnd, kPendingWriteTimer, kPendingWriteMs, nullptr);
+}
+
+void CTrovaCLCtrl::WritePending() {
+    const UI::CPendingChanges::Written written = pending_.Write();
+    if (pending_.Empty()) ::KillTimer(m_hWnd, kPendingWriteTimer);
+    if (written.history) ReloadHistory();
+    if (written.favorites) ReloadFavorites();
 }
 
 void CTrovaCLCtrl::OnMoveToResults() {

@@ -108,6 +108,13 @@ private:
     static void SyncThreadProc(HWND window, std::shared_ptr<ReadLists> lists);
     static void ReadInto(ReadLists& lists);
     void ReloadTrees();
+    // The window thread reads the list again (after the user's change reached the database or
+    // was kept): a read of the synchronisation thread that is under way is older.
+    void ReloadHistory();
+    void ReloadFavorites();
+    // Tries the kept changes again on a timer until the database has taken them all.
+    void KeepWritingPending();
+    void WritePending();
     // Shows what the synchronisation thread has read; the lists keep their rows for what it
     // could not read.
     void ShowReadLists();
@@ -118,6 +125,9 @@ private:
     // The section's header shows its list's channel count.
     void ShowCount(SectionIndex index);
 
+    // The user's openings and favourite choices that the database could not take yet, shared
+    // by the four lists.
+    UI::CPendingChanges pending_;
     UI::CAllChannelTreeCtrl allChannelTree_;
     UI::CHistoryTreeCtrl historyTree_;
     UI::CFavorTreeCtrl favorTree_;

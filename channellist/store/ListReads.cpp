@@ -65,14 +65,16 @@ std::vector<ChannelRecord> ReadChannels(command& query) {
 }
 
 // Reads a flat list and its visitor sum, or nothing.
-bool ReadChannelList(EnsureTable listTable, const std::string& sql, ChannelListSnapshot& out) {
+bool ReadChannelList(EnsureTable listTable, const std::string& sql, ChannelListSnapshot& out, int busyTimeoutMs) {
     ChannelListSnapshot snapshot;
-    const bool read = WithStoreTransaction(false, {listTable, EnsureChannelTable}, [&](connection& db) {
+    const auto readList = [&](connection& db) {
         command list(db, sql);
         snapshot.channels = ReadChannels(list);
         snapshot.visitorSum = ReadVisitorSum(db);
         return true;
-    });
+    };
+    const bool read =
+        RunStoreOperation(false, {listTable, EnsureChannelTable}, Transaction::Whole, readList, busyTimeoutMs);
     if (read) out = std::move(snapshot);
     return read;
 }
@@ -90,45 +92,46 @@ bool WithFavoriteKey(Transaction mode, const char* sql, const ChannelRecord& cha
 
 }  // namespace
 
-bool ReadAllChannels(int latestLimit, AllChannelsSnapshot& out) {
+bool ReadAllChannels(int latestLimit, AllChannelsSnapshot& out, int busyTimeoutMs) {
     AllChannelsSnapshot snapshot;
-    const bool read =
-        WithStoreTransaction(false, {EnsureCatalogTable, EnsureChannelTable}, [&](connection& db) {
-            db.exec(kCacheForWholeLists);
-            {
-                command catalogs(db, kCatalogsInOrder);
-                reader row(catalogs);
-                while (row.read()) {
-                    snapshot.catalogs.emplace_back();
-                    snapshot.catalogs.back().catalog.id = row.get_int(0);
-                    snapshot.catalogs.back().catalog.name = row.get_text(1);
-                }
+    const auto readAll = [&](connection& db) {
+        db.exec(kCacheForWholeLists);
+        {
+            command catalogs(db, kCatalogsInOrder);
+            reader row(catalogs);
+            while (row.read()) {
+                snapshot.catalogs.emplace_back();
+                snapshot.catalogs.back().catalog.id = row.get_int(0);
+                snapshot.catalogs.back().catalog.name = row.get_text(1);
             }
-            if (snapshot.catalogs.empty()) return false;
-            // A limit of 0 or less would mean no limit to SQLite.
-            if (latestLimit > 0) {
-                command latest(db, kNewChannelsInOrder + " limit ?");
-                latest.bind_int(1, latestLimit);
-                snapshot.latest = ReadChannels(latest);
-            }
-            command channels(db, kCatalogChannelsInOrder);
-            for (CatalogChannels& catalog : snapshot.catalogs) {
-                channels.bind_int(1, catalog.catalog.id);
-                catalog.channels = ReadChannels(channels);
-            }
-            snapshot.visitorSum = ReadVisitorSum(db, &snapshot.channelCount);
-            return true;
-        });
+        }
+        if (snapshot.catalogs.empty()) return false;
+        // A limit of 0 or less would mean no limit to SQLite.
+        if (latestLimit > 0) {
+            command latest(db, kNewChannelsInOrder + " limit ?");
+            latest.bind_int(1, latestLimit);
+            snapshot.latest = ReadChannels(latest);
+        }
+        command channels(db, kCatalogChannelsInOrder);
+        for (CatalogChannels& catalog : snapshot.catalogs) {
+            channels.bind_int(1, catalog.catalog.id);
+            catalog.channels = ReadChannels(channels);
+        }
+        snapshot.visitorSum = ReadVisitorSum(db, &snapshot.channelCount);
+        return true;
+    };
+    const bool read = RunStoreOperation(false, {EnsureCatalogTable, EnsureChannelTable}, Transaction::Whole, readAll,
+                                        busyTimeoutMs);
     if (read) out = std::move(snapshot);
     return read;
 }
 
-bool ReadHistoryList(ChannelListSnapshot& out) {
-    return ReadChannelList(EnsureHistoryTable, kHistoryChannels, out);
+bool ReadHistoryList(ChannelListSnapshot& out, int busyTimeoutMs) {
+    return ReadChannelList(EnsureHistoryTable, kHistoryChannels, out, busyTimeoutMs);
 }
 
-bool ReadFavoriteList(ChannelListSnapshot& out) {
-    return ReadChannelList(EnsureFavoriteTable, kFavoriteChannels, out);
+bool ReadFavoriteList(ChannelListSnapshot& out, int busyTimeoutMs) {
+    return ReadChannelList(EnsureFavoriteTable, kFavoriteChannels, out, busyTimeoutMs);
 }
 
 bool AddFavorite(const ChannelRecord& channel) {

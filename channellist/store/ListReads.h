@@ -3,6 +3,8 @@
 // connection inside one read transaction, with one statement per list or per catalog. They never
 // throw: false means nothing usable was read (database locked, busy, broken or missing tables
 // that cannot be created) and `out` is left untouched, so the caller keeps what it showed.
+// busyTimeoutMs: how long the read waits for a database that another connection holds; the
+// window thread's reads never wait (0), the synchronisation thread's do.
 #include "channellist/store/Records.h"
 #include <vector>
 
@@ -19,16 +21,16 @@ struct AllChannelsSnapshot {
     int visitorSum = 0;                     // SumVisitors
 };
 // False also when there is no catalog at all (the list keeps its rows, as before).
-bool ReadAllChannels(int latestLimit, AllChannelsSnapshot& out);
+bool ReadAllChannels(int latestLimit, AllChannelsSnapshot& out, int busyTimeoutMs = 0);
 
 struct ChannelListSnapshot {
     std::vector<ChannelRecord> channels;
     int visitorSum = 0;  // SumVisitors, the percentage column's denominator
 };
 // History joined to channel on its key, most recently opened first; hidden channels left out.
-bool ReadHistoryList(ChannelListSnapshot& out);
+bool ReadHistoryList(ChannelListSnapshot& out, int busyTimeoutMs = 0);
 // Favourite channels, most recently added first; hidden or missing channels left out.
-bool ReadFavoriteList(ChannelListSnapshot& out);
+bool ReadFavoriteList(ChannelListSnapshot& out, int busyTimeoutMs = 0);
 
 // Favourites, keyed by the channel's name and channel id (the identity that survives
 // synchronisations). Each creates its table if needed; false on any failure.

@@ -31,11 +31,15 @@ enum class Transaction { None, Whole };
 // Opens the database file, (inside one transaction when asked) ensures `tables`, runs `body`
 // and closes. Any failure ends here: the reason goes to the debugger output and the caller
 // gets `failed`; an open transaction rolls back and the connection closes on the way out.
+// With a busy timeout the connection waits that long for another connection's lock; without
+// one (the window thread's operations) a busy database fails at once.
 template <typename Result, typename Body>
-Result RunStoreOperation(Result failed, std::initializer_list<EnsureTable> tables, Transaction mode, Body&& body) {
+Result RunStoreOperation(Result failed, std::initializer_list<EnsureTable> tables, Transaction mode, Body&& body,
+                         int busyTimeoutMs = 0) {
     try {
         sqlite3x::connection db;
         db.open(GetDatabasePath());
+        if (busyTimeoutMs > 0) db.set_busy_timeout(busyTimeoutMs);
         Result result = failed;
         {
             sqlite3x::transaction transaction(db);

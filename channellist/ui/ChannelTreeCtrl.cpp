@@ -1,7 +1,5 @@
 #include "channellist/ui/ChannelTreeCtrl.h"
 
-#include "channellist/store/ChannelDatabase.h"
-#include "channellist/store/ListReads.h"
 #include "channellist/ui/ChannelTreeResources.h"
 #include "framework/win/Bitmap.h"
 #include "framework/win/DoubleBuffer.h"
@@ -30,9 +28,6 @@ const int kPlayingMarkHeight = 11;
 const int kPercentColumnWidth = 36;
 // How long after a re-open the playing channel may be opened again.
 const int kReopenIntervalMs = 5000;
-// How often a favourite change that met a busy database is tried again.
-const UINT_PTR kFavoriteRetryTimer = 1;
-const UINT kFavoriteRetryMs = 500;
 
 SCROLLINFO ScrollInfo(UINT mask) {
     SCROLLINFO info{};
@@ -475,11 +470,12 @@ void CChannelTreeCtrl::OpenRow(int row) {
 }
 
 void CChannelTreeCtrl::OpenChannel(const CChannelNode& node) {
-    const int channelId = node.info.id;
     const std::wstring link = node.GetLink();
     // History first, so a listener that reloads the history already sees the channel on top.
-    // A failed write must not keep the channel from opening.
-    TouchHistory(channelId);
+    // A write the database cannot take now is kept, shown and written later; it never keeps
+    // the channel from opening.
+    if (pending_)
+        pending_->OpenedChannel(node.info);
     if (listener_)
         listener_->OnOpenChannel(link);
 }
@@ -528,13 +524,16 @@ HMENU CChannelTreeCtrl::CreateRowMenu(int row) {
     CChannelTreeNode* node = GetNodeAt(row, nullptr);
     if (!node || node->IsCatalog())
         return nullptr;
-    const bool favorite = pendingFavorites_.IsFavorite(static_cast<const CChannelNode*>(node)->info);
     HMENU menu = ::CreatePopupMenu();
     if (!menu)
         return nullptr;
     ::AppendMenuW(menu, MF_STRING, kPlayCommand, L"播放");
-    ::AppendMenuW(menu, MF_STRING, favorite ? kRemoveFavoriteCommand : kAddFavoriteCommand,
-                  favorite ? L"从我的收藏中移除" : L"添加到我的收藏");
+    if (pending_) {
+        // The user's last choice, written or not.
+        const bool favorite = pending_->IsFavorite(static_cast<const CChannelNode*>(node)->info);
+        ::AppendMenuW(menu, MF_STRING, favorite ? kRemoveFavoriteCommand : kAddFavoriteCommand,
+                      favorite ? L"从我的收藏中移除" : L"添加到我的收藏");
+    }
     return menu;
 }
 
@@ -556,28 +555,11 @@ void CChannelTreeCtrl::RunRowCommand(int row, UINT command) {
         OpenRow(row);
         return;
     }
-    if (command != kAddFavoriteCommand && command != kRemoveFavoriteCommand)
+    if ((command != kAddFavoriteCommand && command != kRemoveFavoriteCommand) || !pending_)
         return;
-    const ChannelRecord channel = static_cast<const CChannelNode*>(node)->info;
-    if (!pendingFavorites_.Apply(channel, command == kAddFavoriteCommand, ::GetTickCount())) {
-        SetTimer(kFavoriteRetryTimer, kFavoriteRetryMs);
-        return;
-    }
+    pending_->ChoseFavorite(static_cast<const CChannelNode*>(node)->info, command == kAddFavoriteCommand);
     // The owner reloads the favourites, which may be this very list: nothing after this.
     if (listener_)
-        listener_->OnFavoritesChanged();
-}
-
-void CChannelTreeCtrl::OnTimer(UINT_PTR id) {
-    if (id != kFavoriteRetryTimer) {
-        SetMsgHandled(FALSE);
-        return;
-    }
-    const int written = pendingFavorites_.Retry(::GetTickCount());
-    if (pendingFavorites_.Empty())
-        KillTimer(kFavoriteRetryTimer);
-    // As after a menu command: the owner may reload this very list.
-    if (written > 0 && listener_)
         listener_->OnFavoritesChanged();
 }
 

@@ -4,7 +4,7 @@
 #include "channellist/ui/ChannelRowModel.h"
 #include "channellist/ui/ChannelTooltip.h"
 #include "channellist/ui/ChannelTreeNode.h"
-#include "channellist/ui/PendingFavorites.h"
+#include "channellist/ui/PendingChanges.h"
 #include "framework/win/MessageMap.h"
 #include "framework/win/ScopedGdi.h"
 
@@ -17,7 +17,8 @@ class IChannelTreeCtrlEventListener {
 public:
     // link: "trova://" server [":" port] "/" channel id of the opened channel.
     virtual void OnOpenChannel(std::wstring link) = 0;
-    // A channel was added to or removed from the favourites through a list's menu.
+    // The user added a channel to the favourites or removed one through a list's menu; the
+    // change may still be kept in the pending changes.
     virtual void OnFavoritesChanged() {}
 
 protected:
@@ -51,7 +52,6 @@ public:
         TROVA_MSG_RESULT(WM_GETDLGCODE, OnGetDlgCode(reinterpret_cast<const MSG*>(lParam)))
         MSG_WM_SHOWWINDOW(OnShowWindow)
         MSG_WM_WINDOWPOSCHANGED(OnWindowPosChanged)
-        MSG_WM_TIMER(OnTimer)
     END_MSG_MAP()
 
     // Row model, supplied by the variants.
@@ -100,6 +100,10 @@ public:
     CChannelTooltip& Tooltip() { return tooltip_; }
 
     void SetListener(IChannelTreeCtrlEventListener* listener) { listener_ = listener; }
+    // The owner's set of the user's changes, shared by its lists, set before the window is
+    // created: opened channels and favourite choices go through it. Without one a list only
+    // plays.
+    void SetPendingChanges(CPendingChanges* pending) { pending_ = pending; }
     // Shown by the owner in the header.
     int ChannelCount() const { return channelCount_; }
     // Denominator of the percentage column; 0 counts as 1.
@@ -121,6 +125,7 @@ protected:
     // Before a variant replaces its node vectors: selection, expansion, opened mark and the
     // tooltip's node are forgotten.
     void ForgetNodes();
+    const CPendingChanges* PendingChanges() const { return pending_; }
     // What a variant's rows add up to.
     void SetTotals(int channelCount, unsigned int totalVisitors) {
         channelCount_ = channelCount;
@@ -139,7 +144,6 @@ private:
     void OnLButtonDown(UINT flags, POINT point);
     void OnMouseMove(UINT flags, POINT point);
     void OnCaptureChanged(HWND newCapture);
-    void OnTimer(UINT_PTR id);
     void OnLButtonDblClk(UINT flags, POINT point);
     void OnRButtonDown(UINT flags, POINT point);
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
@@ -184,7 +188,7 @@ private:
     int channelCount_ = 0;
     unsigned int totalVisitors_ = 0;
     unsigned int lastReopenTick_ = 0;
-    CPendingFavorites pendingFavorites_;
+    CPendingChanges* pending_ = nullptr;  // not owned
 };
 
 }  // namespace UI

@@ -32,9 +32,9 @@ unsigned int VisitorTotalOf(int sum) { return sum > 0 ? static_cast<unsigned int
 
 // ---- all channels
 
-bool CAllChannelTreeCtrl::Read(AllChannelsContent& out) {
+bool CAllChannelTreeCtrl::Read(AllChannelsContent& out, int busyTimeoutMs) {
     AllChannelsSnapshot snapshot;
-    if (!ReadAllChannels(kLatestUpdatesLimit, snapshot))
+    if (!ReadAllChannels(kLatestUpdatesLimit, snapshot, busyTimeoutMs))
         return false;
     AllChannelsContent content;
     content.catalogs.reserve(snapshot.catalogs.size() + 1);
@@ -95,12 +95,11 @@ int CAllChannelTreeCtrl::RowOf(const RowIdentity& identity) { return Rows().RowO
 
 // ---- flat lists
 
-bool CFlatChannelTreeCtrl::Read(bool (*read)(ChannelListSnapshot&), FlatListContent& out) {
+bool CFlatChannelTreeCtrl::Read(bool (*read)(ChannelListSnapshot&, int), FlatListContent& out, int busyTimeoutMs) {
     ChannelListSnapshot snapshot;
-    if (!read(snapshot))
+    if (!read(snapshot, busyTimeoutMs))
         return false;
     out.channels = MakeChannelNodes(snapshot.channels);
-    out.channelCount = static_cast<int>(out.channels.size());
     out.totalVisitors = VisitorTotalOf(snapshot.visitorSum);
     return true;
 }
@@ -108,7 +107,15 @@ bool CFlatChannelTreeCtrl::Read(bool (*read)(ChannelListSnapshot&), FlatListCont
 void CFlatChannelTreeCtrl::Show(FlatListContent content) {
     ForgetNodes();
     channels_ = std::move(content.channels);
-    SetTotals(content.channelCount, content.totalVisitors);
+    ShowPendingIn(channels_);
+    SetTotals(static_cast<int>(channels_.size()), content.totalVisitors);
+    UpdateScrollRange();
+}
+
+void CFlatChannelTreeCtrl::ShowPending() {
+    ForgetNodes();
+    ShowPendingIn(channels_);
+    SetTotals(static_cast<int>(channels_.size()), TotalVisitors());
     UpdateScrollRange();
 }
 
@@ -128,6 +135,13 @@ void CHistoryTreeCtrl::Reload() {
     FlatListContent content;
     if (Read(content))
         Show(std::move(content));
+    else
+        ShowPending();
+}
+
+void CHistoryTreeCtrl::ShowPendingIn(std::vector<CChannelNode>& channels) {
+    if (const CPendingChanges* pending = PendingChanges())
+        pending->ShowInHistory(channels);
 }
 
 // ---- favourites
@@ -136,6 +150,13 @@ void CFavorTreeCtrl::Reload() {
     FlatListContent content;
     if (Read(content))
         Show(std::move(content));
+    else
+        ShowPending();
+}
+
+void CFavorTreeCtrl::ShowPendingIn(std::vector<CChannelNode>& channels) {
+    if (const CPendingChanges* pending = PendingChanges())
+        pending->ShowInFavorites(channels);
 }
 
 // ---- search

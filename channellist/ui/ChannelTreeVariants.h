@@ -15,11 +15,10 @@ struct AllChannelsContent {
     int channelCount = 0;
 };
 
-// A flat list's rows and totals, read in one piece.
+// A flat list's rows and the percentage column's denominator, read in one piece.
 struct FlatListContent {
     std::vector<CChannelNode> channels;
     unsigned int totalVisitors = 0;
-    int channelCount = 0;
 };
 
 // Catalogs, each expandable into its channels, led by the group of latest updates.
@@ -28,8 +27,9 @@ public:
     static constexpr int kLatestUpdatesLimit = 20;
 
     // Reads the rows from the database, on any thread (touches no window). False when nothing
-    // could be read, no catalog included: the list then keeps what it shows.
-    static bool Read(AllChannelsContent& out);
+    // could be read, no catalog included: the list then keeps what it shows. busyTimeoutMs as
+    // for the store's whole-list reads: the window thread never waits.
+    static bool Read(AllChannelsContent& out, int busyTimeoutMs = 0);
     // Shows rows that Read gave: selection, expansion and the opened mark start afresh.
     void Show(AllChannelsContent content);
     // Read and Show; keeps the old rows when nothing could be read.
@@ -58,8 +58,9 @@ class CFlatChannelTreeCtrl : public CChannelTreeCtrl {
 public:
     // Reads a list through one of the whole-list reads, on any thread; false when nothing
     // could be read. Each channel shows its share of all visitors.
-    static bool Read(bool (*read)(ChannelListSnapshot&), FlatListContent& out);
-    // Shows rows that Read gave, forgetting selection, expansion and the opened mark.
+    static bool Read(bool (*read)(ChannelListSnapshot&, int), FlatListContent& out, int busyTimeoutMs);
+    // Shows rows that Read gave, forgetting selection, expansion and the opened mark; the
+    // history and the favourites show the user's changes still to be written over them.
     void Show(FlatListContent content);
 
     const std::vector<CChannelNode>& Channels() const { return channels_; }
@@ -74,6 +75,10 @@ public:
 
 protected:
     CFlatRowModel Rows() { return CFlatRowModel(channels_); }
+    // The owner's pending changes that concern this list, over rows read before them.
+    virtual void ShowPendingIn(std::vector<CChannelNode>&) {}
+    // When nothing could be read: the rows shown stay, with the pending changes over them.
+    void ShowPending();
 
     std::vector<CChannelNode> channels_;
 };
@@ -81,17 +86,29 @@ protected:
 // Channels most recently opened first.
 class CHistoryTreeCtrl : public CFlatChannelTreeCtrl {
 public:
-    static bool Read(FlatListContent& out) { return CFlatChannelTreeCtrl::Read(&ReadHistoryList, out); }
+    static bool Read(FlatListContent& out, int busyTimeoutMs = 0) {
+        return CFlatChannelTreeCtrl::Read(&ReadHistoryList, out, busyTimeoutMs);
+    }
     // Read and Show; keeps the old rows when nothing could be read.
     void Reload();
+
+protected:
+    // Channels opened whose history is not written yet come first.
+    void ShowPendingIn(std::vector<CChannelNode>& channels) override;
 };
 
 // Favourite channels, most recently added first.
 class CFavorTreeCtrl : public CFlatChannelTreeCtrl {
 public:
-    static bool Read(FlatListContent& out) { return CFlatChannelTreeCtrl::Read(&ReadFavoriteList, out); }
+    static bool Read(FlatListContent& out, int busyTimeoutMs = 0) {
+        return CFlatChannelTreeCtrl::Read(&ReadFavoriteList, out, busyTimeoutMs);
+    }
     // Read and Show; keeps the old rows when nothing could be read.
     void Reload();
+
+protected:
+    // Favourites chosen and not written yet come first; those removed are gone.
+    void ShowPendingIn(std::vector<CChannelNode>& channels) override;
 };
 
 // Channels whose name or description matches a keyword.

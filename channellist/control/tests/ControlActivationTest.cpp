@@ -142,14 +142,34 @@ TEST_F(ControlActivationTest, AboutBoxIsModalAndEndsWithOk) {
     EXPECT_TRUE(g_aboutBox.okButton);
 }
 
+// Names come from the rows the all-channels list shows, never from the database: until the
+// lists read at start-up are shown there is none, though the database holds the channel.
 TEST_F(ControlActivationTest, GetChannelNameFailsBeforeTheListsAreLoaded) {
+    CTestCatalogue catalogue({"Alpha News\tch-alpha\tMorning bulletin\thttp://a.example\tNews\t0\t300\t450"});
+    {
+        CStubContainer first(kWidth, kHeight);
+        ComPtr<IUnknown> control;
+        ASSERT_EQ(S_OK, CreateFromFactory(IID_PPV_ARGS(&control)));
+        ASSERT_EQ(S_OK, first.Activate(control.Get()));
+        ASSERT_TRUE(first.WaitForSync());
+        first.Deactivate();
+    }
+    CStubContainer container(kWidth, kHeight);
     ComPtr<IUnknown> control;
     ASSERT_EQ(S_OK, CreateFromFactory(IID_PPV_ARGS(&control)));
+    ASSERT_EQ(S_OK, container.Activate(control.Get()));
     ULONG status = 0;
     CScopedBstr name(L"kept");
-    ASSERT_EQ(S_OK, CallGetChannelName(control.Get(), L"global", 0, L"anything", status, name));
+    ASSERT_EQ(S_OK, CallGetChannelName(control.Get(), L"global", 0, L"ch-alpha", status, name));
     EXPECT_EQ(static_cast<ULONG>(E_FAIL), status);
     EXPECT_EQ(L"kept", name.Str());
+
+    ASSERT_TRUE(container.WaitForLoad());
+    ASSERT_EQ(S_OK, CallGetChannelName(control.Get(), L"global", 0, L"ch-alpha", status, name));
+    EXPECT_EQ(0u, status);
+    EXPECT_EQ(L"Alpha News", name.Str());
+    control.Reset();
+    container.Deactivate();
 }
 
 TEST_F(ControlActivationTest, PropertyPageFactoryMakesThePage) {

@@ -3,6 +3,7 @@
 
 #include "channellist/control/tests/ControlTestSupport.h"
 #include "framework/win/ScopedGdi.h"
+#include "framework/win/tests/TestHost.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -55,6 +56,69 @@ bool TooltipShown() {
     return found;
 }
 
+// A connection of the test's own that holds the database for writing, as a merge does: others
+// may read, nobody else may write, until Release.
+class CWriteHold {
+public:
+    CWriteHold() {
+        if (sqlite3_open16(CPrivateAppData::DatabasePath().c_str(), &db_) == SQLITE_OK)
+            held_ = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~CWriteHold() { Release(); }
+    bool Held() const { return held_; }
+    void Release() {
+        if (held_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+        held_ = false;
+        sqlite3_close(db_);
+        db_ = nullptr;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+    bool held_ = false;
+};
+
+int QueryInt(const char* sql) {
+    sqlite3* db = nullptr;
+    int value = -1;
+    if (sqlite3_open16(CPrivateAppData::DatabasePath().c_str(), &db) == SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+            value = sqlite3_column_int(statement, 0);
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return value;
+}
+
+// A row menu as the user works it: the texts it showed, and the item chosen by its text
+// (with the keyboard, as the menu's own loop takes it); nothing is chosen when no item has it.
+struct RowMenuChoice {
+    std::wstring choose;
+    std::vector<std::wstring> shown;
+};
+RowMenuChoice g_rowMenu;
+
+void CALLBACK ChooseRowMenuItem(HWND, UINT, UINT_PTR timer, DWORD) {
+    const HWND popup = FindThreadWindow(L"#32768", nullptr);
+    if (!popup) return;  // not up yet
+    KillTimer(nullptr, timer);
+    const HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, 0x01E1 /* MN_GETHMENU */, 0, 0));
+    int chosen = -1;
+    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        g_rowMenu.shown.push_back(text);
+        if (g_rowMenu.choose == text) chosen = i;
+    }
+    if (chosen < 0) {
+        EndMenu();
+        return;
+    }
+    for (int i = 0; i <= chosen; ++i) PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
+}
+
 class ControlChannelListTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -97,6 +161,16 @@ protected:
         SendMessageW(Child(tree), WM_LBUTTONUP, 0, point);
         SendMessageW(Child(tree), WM_LBUTTONDBLCLK, MK_LBUTTON, point);
         SendMessageW(Child(tree), WM_LBUTTONUP, 0, point);
+    }
+
+    // Right-clicks a row and chooses the item of its menu that reads `choose`; the texts shown.
+    std::vector<std::wstring> ChooseFromRowMenu(int tree, int row, const std::wstring& choose) {
+        g_rowMenu = RowMenuChoice{choose, {}};
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, ChooseRowMenuItem);
+        SendMessageW(Child(tree), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(40, row * kRow + kRow / 2));
+        SendMessageW(Child(tree), WM_RBUTTONUP, 0, MAKELPARAM(40, row * kRow + kRow / 2));
+        KillTimer(nullptr, timer);
+        return g_rowMenu.shown;
     }
 
     HWND SearchEdit() const { return GetDlgItem(Child(kSearchPanel), 1001); }
@@ -204,6 +278,56 @@ TEST_F(ControlChannelListTest, OpeningAChannelFiresItsLinkThenCountsItInTheHisto
     cookie = 0;
     DoubleClickRow(kHistoryTree, 0);
     EXPECT_EQ(3u, sink.links.size());
+}
+
+// With a big catalogue the start's synchronisation holds the database for writing for seconds:
+// a channel opened meanwhile plays, shows in the history at once and is written once the
+// database is free.
+TEST_F(ControlChannelListTest, ChannelOpenedWhileTheDatabaseIsHeldReachesTheHistory) {
+    Advise();
+    CWriteHold merge;
+    ASSERT_TRUE(merge.Held());
+    ClickRow(kAllTree, 3);
+    DoubleClickRow(kAllTree, 4);
+    ASSERT_EQ(std::vector<std::wstring>{L"trova://global/ch-beta"}, sink.links);
+    EXPECT_EQ(L"最近观看(1)", WindowText(Child(kHistoryHeader)));
+    ClickHeader(kHistoryHeader);
+    DoubleClickRow(kHistoryTree, 0);
+    EXPECT_EQ(L"trova://global/ch-beta", sink.links.back()) << "the history's row";
+    PumpUntil([] { return false; }, 700);
+    EXPECT_EQ(0, QueryInt("SELECT count(*) FROM history")) << "the database is still held";
+
+    merge.Release();
+    EXPECT_TRUE(PumpUntil([] { return QueryInt("SELECT count(*) FROM history") == 1; }, 3000));
+    EXPECT_EQ(L"最近观看(1)", WindowText(Child(kHistoryHeader)));
+}
+
+// Favourite choices while the database is held for writing: the control keeps one set of them,
+// the last choice counts and shows at once in every list's menu and in 我的收藏, and what is
+// still to be written is written before the control's window goes.
+TEST_F(ControlChannelListTest, FavouriteChoicesWhileTheDatabaseIsHeldAreOneSetWrittenBeforeTheWindowGoes) {
+    using Texts = std::vector<std::wstring>;
+    ClickRow(kAllTree, 3);  // Sport opens: Beta on row 4
+    ChooseFromRowMenu(kAllTree, 4, L"添加到我的收藏");
+    ASSERT_EQ(L"我的收藏(1)", WindowText(Child(kFavorHeader)));
+    ASSERT_EQ(1, QueryInt("SELECT count(*) FROM favorite"));
+
+    CWriteHold merge;
+    ASSERT_TRUE(merge.Held());
+    ClickHeader(kFavorHeader);
+    EXPECT_EQ((Texts{L"播放", L"从我的收藏中移除"}), ChooseFromRowMenu(kFavorTree, 0, L"从我的收藏中移除"));
+    EXPECT_EQ(L"我的收藏(0)", WindowText(Child(kFavorHeader)));
+    ClickHeader(kAllHeader);
+    EXPECT_EQ((Texts{L"播放", L"添加到我的收藏"}), ChooseFromRowMenu(kAllTree, 4, L"添加到我的收藏"));
+    EXPECT_EQ(L"我的收藏(1)", WindowText(Child(kFavorHeader)));
+    ClickHeader(kFavorHeader);
+    EXPECT_EQ((Texts{L"播放", L"从我的收藏中移除"}), ChooseFromRowMenu(kFavorTree, 0, L"从我的收藏中移除"));
+    EXPECT_EQ(L"我的收藏(0)", WindowText(Child(kFavorHeader)));
+    EXPECT_EQ(1, QueryInt("SELECT count(*) FROM favorite")) << "the database is still held";
+
+    merge.Release();
+    container.Deactivate();  // at once, before any retry
+    EXPECT_EQ(0, QueryInt("SELECT count(*) FROM favorite")) << "the last choice was written";
 }
 
 TEST_F(ControlChannelListTest, HeadersWorkAsAnAccordion) {

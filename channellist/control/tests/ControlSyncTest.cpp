@@ -142,26 +142,6 @@ TEST_F(ControlSyncTest, MergeSurvivesTheWindowThreadsReads) {
     std::printf("SQLite errors meanwhile: %s\n", Describe(CSqliteErrorLog::Instance().Take()).c_str());
 }
 
-// Figures for the record: run with --gtest_also_run_disabled_tests.
-TEST_F(ControlSyncTest, DISABLED_MeasureFailedSyncs) {
-    CSqliteErrorLog::Instance().Take();
-    const int freshFailures = CountFailedSyncs(50, true);
-    const std::string freshErrors = Describe(CSqliteErrorLog::Instance().Take());
-    for (int attempt = 0; attempt < 20 && QueryInt("SELECT count(*) FROM channel") != 44; ++attempt)
-        CountFailedSyncs(1, true);
-    ASSERT_EQ(44, QueryInt("SELECT count(*) FROM channel")) << "no synchronisation filled the database";
-    CSqliteErrorLog::Instance().Take();
-    const int filledFailures = CountFailedSyncs(50, false);
-    const std::string filledErrors = Describe(CSqliteErrorLog::Instance().Take());
-    std::printf("fresh database:  %d of 50 synchronisations failed; SQLite errors: %s\n", freshFailures,
-                freshErrors.c_str());
-    std::printf("filled database: %d of 50 synchronisations failed; SQLite errors: %s\n", filledFailures,
-                filledErrors.c_str());
-    const int searchingFailures = CountFailedSyncsWhileSearching(20);
-    std::printf("filled database, searching meanwhile: %d of 20 synchronisations failed; SQLite errors: %s\n",
-                searchingFailures, Describe(CSqliteErrorLog::Instance().Take()).c_str());
-}
-
 TEST_F(ControlSyncTest, DestroyingTheControlWaitsForARunningSynchronisation) {
     // 48 engine calls of 40 ms each: the merge ends about two seconds after the start.
     CEngineEnvironment delay(L"TRCORE_DELAY_MS", L"40");
@@ -182,6 +162,64 @@ TEST_F(ControlSyncTest, DestroyingTheControlWaitsForARunningSynchronisation) {
     PumpPending();  // its message, if it was posted in time, finds no window
     control.Reset();
     std::printf("destruction blocked for %lu ms\n", static_cast<unsigned long>(blocked));
+}
+
+// Handles every message of this thread but the control's read lists, until the thread has
+// posted them; false when it did not in time.
+bool PumpAllButTheReadLists(HWND control, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    MSG msg;
+    while (!PeekMessageW(&msg, control, kChannelListLoaded, kChannelListLoaded, PM_NOREMOVE)) {
+        if (GetTickCount() - start >= timeoutMs) return false;
+        if (PeekMessageW(&msg, nullptr, 0, kChannelListLoaded - 1, PM_REMOVE) ||
+            PeekMessageW(&msg, nullptr, kChannelListLoaded + 1, 0xFFFF, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+    }
+    return true;
+}
+
+// The user opens a channel after the thread has read the history but before the window shows
+// what it read: the window's own reload after that write is newer, and stays.
+TEST_F(ControlSyncTest, HistoryWrittenAfterTheThreadsReadOutlivesItsHandOver) {
+    CTestCatalogue catalogue({"Alpha News\tch-alpha\tMorning bulletin\thttp://a.example\tNews\t0\t300\t450",
+                              "Beta Sport\tch-beta\tFootball live\thttp://b.example\tSport\t0\t200\t500"});
+    {
+        CStubContainer first(220, 560);
+        ComPtr<IUnknown> control;
+        ASSERT_EQ(S_OK, CreateControl(&control));
+        ASSERT_EQ(S_OK, first.Activate(control.Get()));
+        ASSERT_TRUE(first.WaitForSync());
+        first.Deactivate();
+    }
+    // No merge, so no later read of the thread shows the history again.
+    CEngineEnvironment broken(L"TRCORE_FAIL_OPEN", L"1");
+    CStubContainer container(220, 560);
+    ComPtr<IUnknown> control;
+    ASSERT_EQ(S_OK, CreateControl(&control));
+    ASSERT_EQ(S_OK, container.Activate(control.Get()));
+    ASSERT_TRUE(PumpAllButTheReadLists(container.ControlWindow(), 10000));
+
+    const HWND edit = GetDlgItem(container.Child(kSearchPanel), 1001);
+    SetFocus(edit);
+    for (wchar_t c : std::wstring(L"Beta")) SendMessageW(edit, WM_CHAR, c, 0);
+    const HWND results = container.Child(kSearchTree);
+    const LPARAM row = MAKELPARAM(40, 11);
+    SendMessageW(results, WM_LBUTTONDOWN, MK_LBUTTON, row);
+    SendMessageW(results, WM_LBUTTONUP, 0, row);
+    SendMessageW(results, WM_LBUTTONDBLCLK, MK_LBUTTON, row);
+    SendMessageW(results, WM_LBUTTONUP, 0, row);
+    ASSERT_EQ(1, QueryInt("SELECT count(*) FROM history"));
+    ASSERT_EQ(L"最近观看(1)", WindowText(container.Child(kHistoryHeader)));
+
+    ASSERT_TRUE(container.WaitForLoad());
+    EXPECT_EQ(L"所有频道(2)", WindowText(container.Child(kAllHeader)));
+    EXPECT_EQ(L"最近观看(1)", WindowText(container.Child(kHistoryHeader)));
+    control.Reset();
+    container.Deactivate();
 }
 
 TEST_F(ControlSyncTest, FailedSynchronisationKeepsTheStoredListAndSendsNothing) {

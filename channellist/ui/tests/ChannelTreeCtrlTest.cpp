@@ -86,10 +86,12 @@ protected:
     }
     template <class Tree>
     void CreateTree(Tree& tree, int visibleRows = 8) {
+        tree.SetPendingChanges(&pending);
         ASSERT_TRUE(tree.Create(host, RECT{0, 0, kWidth, visibleRows * kRow}, nullptr, WS_CHILD | WS_VISIBLE, 0, 1004));
     }
 
     CTreeTestDatabase data;
+    CPendingChanges pending;
     CTestHost host;
     int sports = 0, movies = 0, u1 = 0, u2 = 0, s1 = 0, s2 = 0, s3 = 0;
 };
@@ -770,8 +772,8 @@ TEST_F(ChannelTreeTest, ChannelRowMenuPlaysAndAddsOrRemovesTheFavourite) {
 }
 
 // The synchronisation holds the database for writing for seconds with a big catalogue: a
-// favourite chosen meanwhile is written once the database is free, not lost.
-TEST_F(ChannelTreeTest, FavouriteChosenWhileTheDatabaseIsBusyIsWrittenWhenItIsFree) {
+// favourite chosen meanwhile is kept, shown at once, and written once the database is free.
+TEST_F(ChannelTreeTest, FavouriteChosenWhileTheDatabaseIsBusyIsKeptAndWrittenWhenItIsFree) {
     AddStandardCatalogs();
     CRecordingListener listener;
     CAllChannelTreeCtrl tree;
@@ -786,13 +788,18 @@ TEST_F(ChannelTreeTest, FavouriteChosenWhileTheDatabaseIsBusyIsWrittenWhenItIsFr
     writer.open(GetDatabasePath());
     writer.exec("BEGIN IMMEDIATE");
     tree.RunRowCommand(3, CChannelTreeCtrl::kAddFavoriteCommand);
-    EXPECT_EQ(0, listener.favoriteChanges);
-    EXPECT_EQ(L"从我的收藏中移除", MenuItems(tree.CreateRowMenu(3)).back().first) << "the choice shows at once";
-    PumpUntil([] { return false; }, 1200);
-    EXPECT_EQ(0, listener.favoriteChanges) << "still busy";
+    EXPECT_EQ(1, listener.favoriteChanges) << "the owner shows the choice at once";
+    EXPECT_EQ(L"从我的收藏中移除", MenuItems(tree.CreateRowMenu(3)).back().first);
+    CFavorTreeCtrl favourites;
+    CreateTree(favourites);
+    favourites.Reload();
+    ASSERT_EQ(1, favourites.GetRowCount());
+    EXPECT_EQ(L"s1", favourites.Channels()[0].GetName());
+    EXPECT_FALSE(pending.Write().favorites) << "still busy";
 
     writer.exec("COMMIT");
-    EXPECT_TRUE(PumpUntil([&] { return listener.favoriteChanges == 1; }, 3000));
+    EXPECT_TRUE(pending.Write().favorites);
+    EXPECT_TRUE(pending.Empty());
     EXPECT_TRUE(IsFavorite(s1));
 }
 
