@@ -113,6 +113,9 @@ void CFlatChannelTreeCtrl::Show(FlatListContent content) {
 }
 
 void CFlatChannelTreeCtrl::ShowPending() {
+    const CPendingChanges* pending = PendingChanges();
+    if (!pending || pending->Empty())
+        return;
     ForgetNodes();
     ShowPendingIn(channels_);
     SetTotals(static_cast<int>(channels_.size()), TotalVisitors());

@@ -77,7 +77,8 @@ protected:
     CFlatRowModel Rows() { return CFlatRowModel(channels_); }
     // The owner's pending changes that concern this list, over rows read before them.
     virtual void ShowPendingIn(std::vector<CChannelNode>&) {}
-    // When nothing could be read: the rows shown stay, with the pending changes over them.
+    // When nothing could be read: the rows shown stay, with the pending changes (if any) over
+    // them.
     void ShowPending();
 
     std::vector<CChannelNode> channels_;
