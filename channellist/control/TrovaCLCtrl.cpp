@@ -352,8 +352,14 @@ void CTrovaCLCtrl::SyncThreadProc(HWND window, std::shared_ptr<ReadLists> lists)
 }
 
 void CTrovaCLCtrl::ReadInto(ReadLists& lists) {
+    // The three reads share one wait: a file held for long delays the lists once, not thrice.
+    const DWORD start = ::GetTickCount();
+    const auto waitLeft = [start] {
+        const int spent = static_cast<int>(::GetTickCount() - start);
+        return spent < kSyncReadBusyTimeoutMs ? kSyncReadBusyTimeoutMs - spent : 0;
+    };
     UI::AllChannelsContent all;
-    const bool allRead = UI::CAllChannelTreeCtrl::Read(all, kSyncReadBusyTimeoutMs);
+    const bool allRead = UI::CAllChannelTreeCtrl::Read(all, waitLeft());
     int historyReloads = 0;
     int favoriteReloads = 0;
     {
@@ -362,9 +368,9 @@ void CTrovaCLCtrl::ReadInto(ReadLists& lists) {
         favoriteReloads = lists.favorites.windowReloads;
     }
     UI::FlatListContent history;
-    const bool historyRead = UI::CHistoryTreeCtrl::Read(history, kSyncReadBusyTimeoutMs);
+    const bool historyRead = UI::CHistoryTreeCtrl::Read(history, waitLeft());
     UI::FlatListContent favorites;
-    const bool favoritesRead = UI::CFavorTreeCtrl::Read(favorites, kSyncReadBusyTimeoutMs);
+    const bool favoritesRead = UI::CFavorTreeCtrl::Read(favorites, waitLeft());
     boost::mutex::scoped_lock hold(lists.lock);
     lists.favorites.Keep(favoritesRead, favorites, favoriteReloads);
     if (allRead) {

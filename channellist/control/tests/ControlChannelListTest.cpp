@@ -307,21 +307,22 @@ TEST_F(ControlChannelListTest, ChannelOpenedWhileTheDatabaseIsHeldReachesTheHist
 // still to be written is written before the control's window goes.
 TEST_F(ControlChannelListTest, FavouriteChoicesWhileTheDatabaseIsHeldAreOneSetWrittenBeforeTheWindowGoes) {
     using Texts = std::vector<std::wstring>;
+    const std::wstring add = L"添加到我的收藏", remove = L"从我的收藏中移除";
     ClickRow(kAllTree, 3);  // Sport opens: Beta on row 4
-    ChooseFromRowMenu(kAllTree, 4, L"添加到我的收藏");
+    ChooseFromRowMenu(kAllTree, 4, add);
     ASSERT_EQ(L"我的收藏(1)", WindowText(Child(kFavorHeader)));
     ASSERT_EQ(1, QueryInt("SELECT count(*) FROM favorite"));
 
     CWriteHold merge;
     ASSERT_TRUE(merge.Held());
     ClickHeader(kFavorHeader);
-    EXPECT_EQ((Texts{L"播放", L"从我的收藏中移除"}), ChooseFromRowMenu(kFavorTree, 0, L"从我的收藏中移除"));
+    EXPECT_EQ((Texts{L"播放", remove}), ChooseFromRowMenu(kFavorTree, 0, remove));
     EXPECT_EQ(L"我的收藏(0)", WindowText(Child(kFavorHeader)));
     ClickHeader(kAllHeader);
-    EXPECT_EQ((Texts{L"播放", L"添加到我的收藏"}), ChooseFromRowMenu(kAllTree, 4, L"添加到我的收藏"));
+    EXPECT_EQ((Texts{L"播放", add}), ChooseFromRowMenu(kAllTree, 4, add));
     EXPECT_EQ(L"我的收藏(1)", WindowText(Child(kFavorHeader)));
     ClickHeader(kFavorHeader);
-    EXPECT_EQ((Texts{L"播放", L"从我的收藏中移除"}), ChooseFromRowMenu(kFavorTree, 0, L"从我的收藏中移除"));
+    EXPECT_EQ((Texts{L"播放", remove}), ChooseFromRowMenu(kFavorTree, 0, remove));
     EXPECT_EQ(L"我的收藏(0)", WindowText(Child(kFavorHeader)));
     EXPECT_EQ(1, QueryInt("SELECT count(*) FROM favorite")) << "the database is still held";
 
