@@ -90,7 +90,8 @@ public:
     static bool Read(FlatListContent& out, int busyTimeoutMs = 0) {
         return CFlatChannelTreeCtrl::Read(&ReadHistoryList, out, busyTimeoutMs);
     }
-    // Read and Show; keeps the old rows when nothing could be read.
+    // Read and Show; when nothing could be read the old rows stay, with the changes still to
+    // be written over them.
     void Reload();
 
 protected:
@@ -104,7 +105,8 @@ public:
     static bool Read(FlatListContent& out, int busyTimeoutMs = 0) {
         return CFlatChannelTreeCtrl::Read(&ReadFavoriteList, out, busyTimeoutMs);
     }
-    // Read and Show; keeps the old rows when nothing could be read.
+    // Read and Show; when nothing could be read the old rows stay, with the changes still to
+    // be written over them.
     void Reload();
 
 protected:

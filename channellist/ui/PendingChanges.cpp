@@ -23,7 +23,6 @@ CChannelNode NodeOf(const ChannelRecord& channel) {
     return node;
 }
 
-
 }  // namespace
 
 bool CPendingChanges::WriteChange(const Change& change) {
