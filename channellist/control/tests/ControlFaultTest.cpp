@@ -198,10 +198,11 @@ TEST_F(ControlFaultTest, ListsReadWhileAWriteHoldsTheFileForAMomentAreRead) {
     ASSERT_EQ(SQLITE_OK, sqlite3_open16(CPrivateAppData::DatabasePath().c_str(), &writer));
     ASSERT_EQ(SQLITE_OK, sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr));
     Activate();
-    PumpUntil([] { return false; }, 500);  // the thread begins to read once the first frame is out
+    EXPECT_FALSE(container_->WaitForLoad(1000)) << "the lists were given up while the file was held";
     sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(writer);
-    EXPECT_TRUE(PumpUntil([&] { return AllHeader() == L"所有频道(5)"; }, 5000)) << AllHeader();
+    ASSERT_TRUE(container_->WaitForLoad());
+    EXPECT_EQ(L"所有频道(5)", AllHeader());
     Stop();
 }
 
