@@ -166,8 +166,9 @@ void CChildView::Resize(int w, int h) {
     if (navi_.m_hWnd)
         navi_.SetWidth(w);
     int a;
-    if (listShown_) {
-        const int c = channels_.Window() ? listWidth_ : 0;
+    // Without the list's control the content has its room, as with the list folded away.
+    if (listShown_ && channels_.Window()) {
+        const int c = listWidth_;
         // A list squeezed to nothing by a narrow view gets its width back with the room.
         a = c > 0 && c < w ? w - c - kSplitterWidth : w - kListWidth - kSplitterWidth;
         a = std::max(a, static_cast<int>(kMinContentWidth));
@@ -253,7 +254,7 @@ void CChildView::OnLButtonDown(UINT, POINT point) {
         ::SetCursor(handCursor_);
         SetCapture();
         state_ = kTogglePressed;
-    } else if (::PtInRect(&strip, point) && !HideCList()) {
+    } else if (::PtInRect(&strip, point) && channels_.Window() && !HideCList()) {
         ::SetCursor(sizeCursor_);
         tracker_ = strip;
         InvertTracker();

@@ -181,6 +181,10 @@ void CMainFrame::ShowFromTray() {
 }
 
 void CMainFrame::QuitFrame() {
+    // Removing the icon is a call into the shell that lets sent messages in: a second start's
+    // link taken then would be lost with the frame, so hand-offs end first.
+    singleton_.BeginShutdown();
+    tray_.RemoveIcon();
     DestroyWindow();
 }
 
@@ -198,7 +202,6 @@ void CMainFrame::OnClose() {
         HideToTray();
         return;
     }
-    tray_.RemoveIcon();
     QuitFrame();
 }
 

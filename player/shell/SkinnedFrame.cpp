@@ -1,6 +1,5 @@
 #include "player/shell/SkinnedFrame.h"
 
-#include <iterator>
 #include <string>
 
 #include "common/skin/Skin.h"
@@ -13,20 +12,22 @@ namespace {
 using FramePart = CSkin::FramePart;
 using CaptionImage = CSkin::CaptionImage;
 
-// The caption buttons: hit-test code, the skin's anchor and images. First in the table wins
-// the hit test where anchors overlap.
+// The caption buttons: hit-test code, the skin's anchor and images, in the order the skin's
+// frame defines them, which is also the order they are drawn in.
 struct CaptionButtonEntry {
     UINT code;
     CSkin::CaptionButton anchor;
     CaptionImage resting, hover, down;
 };
 constexpr CaptionButtonEntry kCaptionButtons[] = {
-    {HTCLOSE, CSkin::CaptionButton::Close, CaptionImage::CloseBtn, CaptionImage::CloseHover, CaptionImage::CloseDown},
     {HTMINBUTTON, CSkin::CaptionButton::Minimize, CaptionImage::MinimiseBtn, CaptionImage::MinimiseHover,
      CaptionImage::MinimiseDown},
     {HTMAXBUTTON, CSkin::CaptionButton::Maximize, CaptionImage::MaximiseBtn, CaptionImage::MaximiseHover,
      CaptionImage::MaximiseDown},
+    {HTCLOSE, CSkin::CaptionButton::Close, CaptionImage::CloseBtn, CaptionImage::CloseHover, CaptionImage::CloseDown},
 };
+// Where anchors overlap, the first of these wins the hit test.
+constexpr UINT kHitTestOrder[] = {HTCLOSE, HTMINBUTTON, HTMAXBUTTON};
 
 const CaptionButtonEntry* FindCaptionButton(UINT code) {
     for (const CaptionButtonEntry& button : kCaptionButtons) {
@@ -64,7 +65,8 @@ UINT SkinHitTest(const CSkin* skin, const RECT& r, POINT p) {
     if (!HasSkin(skin))
         return HTNOWHERE;
     const CSkin& s = *skin;
-    for (const CaptionButtonEntry& button : kCaptionButtons) {
+    for (UINT code : kHitTestOrder) {
+        const CaptionButtonEntry& button = *FindCaptionButton(code);
         RECT place = s.CaptionButtonPlace(button.anchor);
         OffsetRect(&place, r.right, r.top);
         if (Inside(p, place))
@@ -227,9 +229,8 @@ void CSkinnedFrame::DrawCaptionButtons(UINT hover) const {
     if (!skin || !dc)
         return;
     const RECT window = GetWindowRect();
-    // Last to first: where anchors overlap, the button that wins the hit test lies on top.
-    for (auto button = std::rbegin(kCaptionButtons); button != std::rend(kCaptionButtons); ++button)
-        DrawButtonImage(dc, *skin, *button, button->code == hover ? button->hover : button->resting,
+    for (const CaptionButtonEntry& button : kCaptionButtons)
+        DrawButtonImage(dc, *skin, button, button.code == hover ? button.hover : button.resting,
                         window.right - window.left);
 }
 
@@ -298,8 +299,13 @@ void CSkinnedFrame::OnCaptureChanged(HWND gaining) {
 
 void CSkinnedFrame::ReleaseButton(UINT code) {
     const bool act = code != kNoButton && pressed_ == code;
-    pressed_ = kNoButton;
+    // Giving up the mouse ends the press and draws the button at rest again
+    // (OnCaptureChanged); without the mouse held the press ends here.
     ReleaseCapture();
+    if (pressed_ != kNoButton) {
+        pressed_ = kNoButton;
+        DrawCaptionButtons(kNoButton);
+    }
     if (!act)
         return;
     if (code == HTMINBUTTON)

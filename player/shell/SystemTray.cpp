@@ -127,7 +127,9 @@ LRESULT CSystemTray::OnTrayNotification(UINT, WPARAM wParam, LPARAM lParam, BOOL
 }
 
 void CSystemTray::AddIconAgain() {
-    if (hidden_)
+    // Only an icon taken away on purpose stays away: one that a shell still being re-created
+    // would not take is offered again on the next notice.
+    if (removed_)
         return;
     icon_.uFlags = savedFlags_;
     // After a work-area change the icon is normally still there: adding it fails, but it shows.

@@ -55,8 +55,8 @@ private:
 
     NOTIFYICONDATAW icon_;
     bool supported_ = true;
-    bool hidden_ = true;
-    bool removed_ = true;
+    bool hidden_ = true;   // not in the notification area
+    bool removed_ = true;  // taken away on purpose, or never added
     HWND target_ = nullptr;
     UINT defaultItem_ = 0;
     UINT savedFlags_ = 0;

@@ -151,6 +151,32 @@ struct CFileText {
 
 SIZE SizeOf(const RECT& rect) { return SIZE{rect.right - rect.left, rect.bottom - rect.top}; }
 
+// The pixels of a skin image, row by row.
+std::vector<COLORREF> ImagePixels(const CSkinImage& image) {
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < image.Height(); ++y) {
+        for (int x = 0; x < image.Width(); ++x)
+            pixels.push_back(::GetPixel(image.Dc(), x, y));
+    }
+    return pixels;
+}
+
+// What a window shows where a caption button's image lies (anchor from the top-right corner).
+std::vector<COLORREF> ButtonPixels(HWND window, CSkin::CaptionButton anchor, const CSkinImage& image) {
+    const CSkin& skin = *CSkin::Instance();
+    RECT place = skin.CaptionButtonPlace(anchor);
+    RECT bounds{};
+    ::GetWindowRect(window, &bounds);
+    ::OffsetRect(&place, bounds.right - bounds.left, 0);
+    std::vector<COLORREF> pixels;
+    ScopedWindowDC dc(window);
+    for (int y = 0; y < image.Height(); ++y) {
+        for (int x = 0; x < image.Width(); ++x)
+            pixels.push_back(::GetPixel(dc, place.left + x, place.top + y));
+    }
+    return pixels;
+}
+
 // The frame as the player creates it, never shown unless a test needs it.
 class MainFrame : public CShellTest {
 protected:
@@ -329,6 +355,66 @@ TEST_F(MainFrame, LostCaptureEndsACaptionButtonPress) {
     EXPECT_FALSE(Alive());
 }
 
+// A press dragged off its button and released there shows the button at rest again, whether
+// the release comes as a non-client message or, with the mouse held, to the client area.
+TEST_F(MainFrame, CaptionButtonPressReleasedOffItShowsTheRestingImageAgain) {
+    frame_->ShowWindow(SW_SHOWNOACTIVATE);
+    PumpUntil([] { return false; }, 300);
+    const CSkin& skin = *CSkin::Instance();
+    const CSkinImage& resting = skin.Caption(CSkin::CaptionImage::CloseBtn);
+    const std::vector<COLORREF> rest = ImagePixels(resting);
+    const std::vector<COLORREF> down = ImagePixels(skin.Caption(CSkin::CaptionImage::CloseDown));
+    ASSERT_NE(rest, down);
+
+    Button(WM_NCLBUTTONDOWN, HTCLOSE);
+    ASSERT_EQ(down, ButtonPixels(window_, CSkin::CaptionButton::Close, resting));
+    Button(WM_NCLBUTTONUP, HTCAPTION);
+    EXPECT_EQ(rest, ButtonPixels(window_, CSkin::CaptionButton::Close, resting));
+
+    Button(WM_NCLBUTTONDOWN, HTCLOSE);
+    ASSERT_EQ(window_, ::GetCapture());
+    frame_->SendMessage(WM_LBUTTONUP, 0, MakePointLParam(100, 100));
+    EXPECT_EQ(rest, ButtonPixels(window_, CSkin::CaptionButton::Close, resting));
+    EXPECT_TRUE(Alive());
+}
+
+// The buttons lie on each other in the order the skin's frame defines them: minimise,
+// maximise, close. Hit testing keeps its own order (close, minimise, maximise).
+TEST_F(MainFrame, CaptionButtonsAreDrawnInTheSkinsOrder) {
+    std::string description;
+    {
+        CFileText file(DistFolder() + L"\\skin\\general\\skin.xml");
+        description = file.text;
+    }
+    // A skin whose maximise button lies on its minimise button.
+    const std::string minimise = "<anchor name=\"Minimize\" rect=\"", maximise = "<anchor name=\"Maximize\" rect=\"";
+    const size_t minAt = description.find(minimise), maxAt = description.find(maximise);
+    ASSERT_NE(std::string::npos, minAt);
+    ASSERT_NE(std::string::npos, maxAt);
+    const size_t minRect = minAt + minimise.size(), maxRect = maxAt + maximise.size();
+    const std::string place = description.substr(minRect, description.find('"', minRect) - minRect);
+    description.replace(maxRect, description.find('"', maxRect) - maxRect, place);
+    CSkin::Destroy();
+    SkinFolder folder;
+    CopyDefaultSkin(folder);
+    folder.WriteFile(L"skin.xml", description);
+    ASSERT_TRUE(CSkin::Instance()->Load(folder.Module()));
+    const CSkin& skin = *CSkin::Instance();
+    ASSERT_TRUE(::EqualRect(&skin.CaptionButtonPlace(CSkin::CaptionButton::Minimize),
+                            &skin.CaptionButtonPlace(CSkin::CaptionButton::Maximize)));
+
+    frame_->ShowWindow(SW_SHOWNOACTIVATE);
+    PumpUntil([] { return false; }, 300);
+    const CSkinImage& maximiseAtRest = skin.Caption(CSkin::CaptionImage::MaximiseBtn);
+    ASSERT_NE(ImagePixels(skin.Caption(CSkin::CaptionImage::MinimiseBtn)), ImagePixels(maximiseAtRest));
+    Button(WM_NCMOUSEMOVE, HTCAPTION);
+    EXPECT_EQ(ImagePixels(maximiseAtRest), ButtonPixels(window_, CSkin::CaptionButton::Minimize, maximiseAtRest));
+
+    const RECT window = frame_->GetWindowRect();
+    const RECT both = skin.CaptionButtonPlace(CSkin::CaptionButton::Minimize);
+    EXPECT_EQ(HTMINBUTTON, frame_->SendMessage(WM_NCHITTEST, 0, MakePointLParam(window.right + both.left, window.top + both.top)));
+}
+
 // Without the skin's frame pieces the system's caption and border stay, so that the window
 // can still be moved, sized and closed with the mouse.
 TEST_F(MainFrame, DamagedSkinLeavesTheSystemCaptionAndBorder) {
@@ -468,6 +554,40 @@ TEST_F(MainFrame, TrayExitQuitsWithoutAsking) {
     EXPECT_FALSE(Alive());
     EXPECT_EQ(0, dialogs.Shown());
     EXPECT_TRUE(frame_->Tray().IsIconRemoved());
+}
+
+// A link handed over while the quit takes the tray icon away (a call into the shell, which
+// lets sent messages in) is not taken by the frame that is going: the second start then
+// becomes the player itself. So for the close button and for the tray menu's Exit.
+TEST_F(MainFrame, HandOffWhileTheQuitRemovesTheTrayIconIsNotTaken) {
+    ASSERT_TRUE(WriteFlag(L"CloseConfirm", false));
+    const std::function<void(CMainFrame&)> quits[] = {
+        [](CMainFrame& frame) { frame.SendMessage(WM_CLOSE); },
+        [](CMainFrame& frame) { frame.SendMessage(WM_COMMAND, ID_APP_EXIT); },
+    };
+    for (const auto& quit : quits) {
+        if (!Alive()) {
+            frame_.reset(new CMainFrame);
+            ASSERT_TRUE(frame_->CreateFrame(L"Vantel", SIZE{900, 560}));
+            window_ = frame_->m_hWnd;
+        }
+        if (frame_->Tray().IsIconRemoved())
+            GTEST_SKIP() << "no notification area on this display";
+        std::vector<RequestAnswer> answers;
+        CFakeShellTray shell([&](DWORD request) {
+            if (request == NIM_DELETE)
+                answers.push_back(SendLinkToRunningInstance(L"trova://global/late"));
+            return true;
+        });
+        ASSERT_EQ(shell.Window(), ::FindWindowW(L"Shell_TrayWnd", nullptr));
+        player_.calls.clear();
+        quit(*frame_);
+        EXPECT_FALSE(Alive());
+        ASSERT_EQ(1u, answers.size());
+        EXPECT_NE(RequestAnswer::kTaken, answers[0]);
+        for (const std::wstring& call : player_.calls)
+            EXPECT_NE(L"1 trova://global/late", call);
+    }
 }
 
 TEST_F(MainFrame, SecondStartRequestsBringTheFrameBackFromTheTray) {

@@ -1,5 +1,6 @@
 #include "player/shell/tests/ShellTestSupport.h"
 
+#include <utility>
 #include <vector>
 
 std::wstring DistFolder() {
@@ -26,9 +27,6 @@ bool WriteMachineFlag(const wchar_t* name, DWORD value) {
     return written;
 }
 
-namespace {
-
-// Copies the shipped default skin beside the probe module of `folder`.
 void CopyDefaultSkin(const SkinFolder& folder) {
     const std::wstring source = DistFolder() + L"\\skin\\general\\";
     WIN32_FIND_DATAW found{};
@@ -42,7 +40,37 @@ void CopyDefaultSkin(const SkinFolder& folder) {
     ::FindClose(search);
 }
 
+namespace {
+
+constexpr wchar_t kShellTrayClass[] = L"Shell_TrayWnd";
+
 }  // namespace
+
+CFakeShellTray::CFakeShellTray(std::function<bool(DWORD request)> answer) : answer_(std::move(answer)) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = &CFakeShellTray::WindowProc;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kShellTrayClass;
+    ::RegisterClassW(&windowClass);
+    window_ = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kShellTrayClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                nullptr, windowClass.hInstance, nullptr);
+    ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+CFakeShellTray::~CFakeShellTray() {
+    ::DestroyWindow(window_);
+    ::UnregisterClassW(kShellTrayClass, ::GetModuleHandleW(nullptr));
+}
+
+LRESULT CALLBACK CFakeShellTray::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<CFakeShellTray*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_COPYDATA && self) {
+        // The shell's icon call carries its request in dwData.
+        const auto* request = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        return self->answer_(static_cast<DWORD>(request->dwData)) ? TRUE : FALSE;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
 
 CShellTest::CShellTest() {
     // The single-instance window starts the update check; the substitute answers "current".

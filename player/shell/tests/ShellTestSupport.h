@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "channellist/control/TrovaCLIds.h"
@@ -20,6 +21,28 @@ std::wstring DistFolder();
 
 // Sets a machine-wide flag under Software\Vantel\Setting (only ever read by the program).
 bool WriteMachineFlag(const wchar_t* name, DWORD value);
+
+// Copies the shipped default skin beside the probe module of `folder`.
+void CopyDefaultSkin(const SkinFolder& folder);
+
+// A notification area of this thread that the shell's icon calls reach while it lives (it
+// lies above the system's): `answer` gets each request (NIM_ADD, NIM_MODIFY, NIM_DELETE) and
+// gives the call's result.
+class CFakeShellTray {
+public:
+    explicit CFakeShellTray(std::function<bool(DWORD request)> answer);
+    ~CFakeShellTray();
+    CFakeShellTray(const CFakeShellTray&) = delete;
+    CFakeShellTray& operator=(const CFakeShellTray&) = delete;
+
+    HWND Window() const { return window_; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    std::function<bool(DWORD)> answer_;
+    HWND window_ = nullptr;
+};
 
 class COleScope {
 public:

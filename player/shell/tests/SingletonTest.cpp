@@ -122,6 +122,32 @@ TEST_F(SingletonWindow, NoOfferWhenTheVersionIsCurrent) {
     EXPECT_TRUE(handler_.calls.empty());
 }
 
+// The frame quits while the worker's new-version question is open: the window goes inside
+// the worker's own request, so the worker cannot end before that request is answered. The
+// window's end does not wait for it; the check ends once the question returns, and the
+// library is freed with the helper.
+TEST_F(SingletonWindow, QuitDuringTheWorkersQuestionEndsTheCheckAndFreesTheLibrary) {
+    struct QuittingHandler : RecordingHandler {
+        CSingletonWnd* window = nullptr;
+        void OfferNewVersion() override {
+            calls.push_back(L"offer");
+            window->DestroyWindow();
+        }
+    } quitting;
+    UpdateProbeEnv probe(L"1", nullptr);
+    ASSERT_FALSE(::GetModuleHandleW(L"UpdateProbe.dll"));
+    {
+        CSingletonWnd window;
+        quitting.window = &window;
+        window.SetHandler(&quitting);
+        ASSERT_TRUE(window.Create(owner_));
+        EXPECT_TRUE(PumpUntil([&] { return !quitting.calls.empty(); }, 10000));
+        EXPECT_FALSE(window.IsWindow());
+    }
+    EXPECT_EQ(std::vector<std::wstring>{L"offer"}, quitting.calls);
+    EXPECT_FALSE(::GetModuleHandleW(L"UpdateProbe.dll")) << "the check was given up on and its library kept";
+}
+
 TEST_F(SingletonWindow, DestructionWaitsForASlowCheckWithoutAsking) {
     UpdateProbeEnv probe(L"1", L"400");
     CSingletonWnd window;

@@ -5,6 +5,7 @@
 #include "framework/win/tests/TestHost.h"
 #include "player/shell/SystemTray.h"
 #include "player/shell/resource.h"
+#include "player/shell/tests/ShellTestSupport.h"
 
 namespace {
 
@@ -98,6 +99,33 @@ TEST_F(SystemTray, IconComesBackAfterAShellRestartThatFollowsAWorkAreaChange) {
     ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &gone));
     ASSERT_FALSE(IconShows(tray_));
     tray_.SendMessage(::RegisterWindowMessageW(L"TaskbarCreated"));
+    EXPECT_FALSE(tray_.IsIconHidden());
+    EXPECT_TRUE(IconShows(tray_));
+}
+
+// A shell still being re-created takes no icon (adding and changing it both fail); the icon is
+// offered again when the shell is ready.
+TEST_F(SystemTray, IconComesBackAfterAShellRestartThatDidNotTakeItAtFirst) {
+    if (!tray_.Create(target_, ::LoadIconW(nullptr, IDI_APPLICATION), L"Vantel"))
+        GTEST_SKIP() << "no notification area on this display";
+    const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+    NOTIFYICONDATAW gone{};
+    gone.cbSize = sizeof(gone);
+    gone.hWnd = tray_;
+    gone.uID = CSystemTray::kIconId;
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &gone));
+    {
+        std::vector<DWORD> requests;
+        CFakeShellTray starting([&](DWORD request) {
+            requests.push_back(request);
+            return false;
+        });
+        ASSERT_EQ(starting.Window(), ::FindWindowW(L"Shell_TrayWnd", nullptr));
+        tray_.SendMessage(taskbarCreated);
+        EXPECT_EQ((std::vector<DWORD>{NIM_ADD, NIM_MODIFY}), requests);
+        EXPECT_TRUE(tray_.IsIconHidden());
+    }
+    tray_.SendMessage(taskbarCreated);
     EXPECT_FALSE(tray_.IsIconHidden());
     EXPECT_TRUE(IconShows(tray_));
 }

@@ -193,6 +193,48 @@ TEST_F(PlayerView, PlayerControlWithoutItsInterfaceLeavesNoWindow) {
     EXPECT_TRUE(player_.calls.empty());
 }
 
+// Without the channel list's control the content takes its room: no dead column beside it,
+// and the strip moves nothing.
+TEST_F(PlayerView, MissingChannelListLeavesTheContentItsRoom) {
+    list_.offersDispatch = false;
+    ASSERT_TRUE(CreateView(900));
+    ASSERT_FALSE(view_.Channels().Window());
+    EXPECT_EQ(892, ContentWidth());
+    EXPECT_EQ(892, view_.SplitterRect().left);
+    DragSplitterTo(500);
+    EXPECT_EQ(892, ContentWidth());
+    view_.MoveWindow(RECT{0, 0, 700, 400});
+    EXPECT_EQ(692, ContentWidth());
+}
+
+// A page change without the mouse (a link handed over selects the player) leaves alone a
+// splitter drag that holds the mouse: neither the navigation strip nor the options window
+// that it hides takes the capture away.
+TEST_F(PlayerView, PageChangeWithoutTheMouseLeavesASplitterDragItsCapture) {
+    ASSERT_TRUE(CreateView(900));
+    CNaviPanel& navi = view_.Navi();
+    for (const auto& item : navi.Items()) {
+        if (item.id != CChildView::kNaviOptions)
+            continue;
+        const LPARAM at = MakePointLParam((item.rect.left + item.rect.right) / 2, (item.rect.top + item.rect.bottom) / 2);
+        navi.SendMessage(WM_MOUSEMOVE, 0, at);
+        navi.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+        navi.SendMessage(WM_LBUTTONUP, 0, at);
+    }
+    ASSERT_TRUE(Shown(view_.Options()));
+    const RECT strip = view_.SplitterRect();
+    view_.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MakePointLParam(strip.left + 4, strip.top + 2));
+    ASSERT_EQ(view_.m_hWnd, ::GetCapture());
+
+    view_.SelectPlayItem();
+    ASSERT_FALSE(Shown(view_.Options()));
+    EXPECT_EQ(view_.m_hWnd, ::GetCapture());
+    EXPECT_EQ(CChildView::kDragging, view_.State());
+    view_.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MakePointLParam(500, strip.top + 2));
+    view_.SendMessage(WM_LBUTTONUP, 0, MakePointLParam(500, strip.top + 2));
+    EXPECT_EQ(500, ContentWidth());
+}
+
 TEST_F(PlayerView, HiddenListCanBeNeitherDraggedNorUnfolded) {
     ASSERT_TRUE(WriteMachineFlag(L"HideCList", 1));
     ASSERT_TRUE(CreateView(900));
