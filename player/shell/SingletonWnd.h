@@ -11,9 +11,8 @@ public:
     // Creates the window owned by `owner` (the main frame).
     bool Create(HWND owner);
     void SetHandler(IRemoteCmdHandler* handler) { handler_ = handler; }
-    // From the quit request on, or once the window goes, requests are answered as not taken.
-    bool IsShuttingDown() const { return shuttingDown_; }
-    // The frame is quitting: from now on requests are answered as not taken.
+    // The frame is quitting: from now on (as once the window goes) requests are answered as
+    // not taken.
     void BeginShutdown() { shuttingDown_ = true; }
 
     BEGIN_MSG_MAP(CSingletonWnd)
