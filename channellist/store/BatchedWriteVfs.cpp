@@ -1,7 +1,10 @@
 #include "channellist/store/BatchedWriteVfs.h"
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -17,37 +20,93 @@ struct Vfs {
     std::string name;
 };
 
-struct FileState;
-
-// The journals open through every batching VFS, so that a database can hand on its own
-// journal's writes before its own. Only the connection that holds the database's write lock
-// writes its journal, so a journal is flushed from another file only by its own connection.
-struct JournalRegistry {
-    std::mutex lock;
-    std::vector<FileState*> journals;
-};
-
-JournalRegistry& Journals() {
-    static JournalRegistry registry;
-    return registry;
-}
-
 struct FileState {
     sqlite3_file* real = nullptr;
     bool journal = false;
     std::string database;  // the database file's name (for a journal: the one it belongs to)
-    std::mutex lock;       // guards pending and the real file's position in the order
+    std::mutex lock;       // guards pending, direct and the real file's position in the order
     sqlite3_int64 pendingOffset = 0;
     std::vector<char> pending;
-
-    // Hands the gathered writes on; what failed is dropped, the caller reports the error.
-    int FlushLocked() {
-        if (pending.empty()) return SQLITE_OK;
-        const int rc = real->pMethods->xWrite(real, pending.data(), static_cast<int>(pending.size()), pendingOffset);
-        pending.clear();
-        return rc;
-    }
+    bool direct = false;  // writes are handed on at once (see ShmMap)
+    // The first write that failed to reach the file. SQLite believes it written, so every later
+    // access fails with it until SQLite has let go of the database's lock: by then it has given
+    // up the transaction, and the next one rolls the journal back.
+    std::atomic<int> error{SQLITE_OK};
+    // A database whose connection has taken the write lock since it last let go of every lock.
+    std::atomic<bool> writer{false};
 };
+
+// Every database and journal open through a batching VFS, so that a database can hand on its
+// own journal's writes before its own.
+struct FileRegistry {
+    std::mutex lock;
+    std::vector<FileState*> files;
+};
+
+FileRegistry& Files() {
+    static FileRegistry registry;
+    return registry;
+}
+
+// SQLite is C: an exception must not unwind into it. Memory that runs out is its "out of
+// memory" (`outOfMemory`, the code the calling method may return), anything else an I/O error.
+template <typename Body>
+int Shielded(int outOfMemory, Body body) noexcept {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        return outOfMemory;
+    } catch (...) {
+        return SQLITE_IOERR;
+    }
+}
+
+// Keeps the first failure of a file; returns `rc`.
+int Keep(FileState& state, int rc) {
+    int none = SQLITE_OK;
+    state.error.compare_exchange_strong(none, rc);
+    return rc;
+}
+
+// The other databases or journals (`journals`) of the same database. Caller holds the registry.
+template <typename Visit>
+void ForEachFileOf(const FileState& file, bool journals, Visit visit) {
+    for (FileState* other : Files().files) {
+        if (other != &file && other->journal == journals && other->database == file.database) visit(*other);
+    }
+}
+
+int Flush(FileState& state);
+
+// A database's writes go after its journal's (see the header).
+int FlushJournalsOf(const FileState& database) {
+    std::lock_guard<std::mutex> guard(Files().lock);
+    int rc = SQLITE_OK;
+    ForEachFileOf(database, true, [&](FileState& journal) {
+        if (rc != SQLITE_OK) return;
+        std::lock_guard<std::mutex> journalGuard(journal.lock);
+        rc = Flush(journal);
+    });
+    return rc;
+}
+
+// Writes to the real file, a database's journals first, whatever the size. Caller holds the
+// file's lock.
+int HandOn(FileState& state, const void* data, int amount, sqlite3_int64 offset) {
+    if (state.error != SQLITE_OK) return state.error;
+    int rc = state.journal ? SQLITE_OK : FlushJournalsOf(state);
+    if (rc == SQLITE_OK) rc = state.real->pMethods->xWrite(state.real, data, amount, offset);
+    return rc == SQLITE_OK ? rc : Keep(state, rc);
+}
+
+// Hands the gathered writes on; returns the file's first failure, if any. What could not be
+// handed on is dropped. Caller holds the file's lock.
+int Flush(FileState& state) {
+    if (state.pending.empty()) return state.error;
+    const int rc = HandOn(state, state.pending.data(), static_cast<int>(state.pending.size()), state.pendingOffset);
+    state.pending.clear();
+    return rc;
+}
 
 struct File {
     sqlite3_file base;  // first: SQLite's pointer to the file is a pointer to this
@@ -58,83 +117,69 @@ constexpr int kRealOffset = static_cast<int>((sizeof(File) + 15) & ~std::size_t{
 
 FileState& StateOf(sqlite3_file* file) { return *reinterpret_cast<File*>(file)->state; }
 
-// A database's gathered writes go after its journal's (see the header).
-int FlushJournalsOf(const FileState& database) {
-    JournalRegistry& registry = Journals();
-    std::lock_guard<std::mutex> guard(registry.lock);
-    for (FileState* journal : registry.journals) {
-        if (journal->database != database.database) continue;
-        std::lock_guard<std::mutex> journalGuard(journal->lock);
-        const int rc = journal->FlushLocked();
-        if (rc != SQLITE_OK) return rc;
-    }
-    return SQLITE_OK;
-}
-
-int Flush(FileState& state) {
-    if (state.pending.empty()) return SQLITE_OK;
-    if (!state.journal) {
-        const int rc = FlushJournalsOf(state);
-        if (rc != SQLITE_OK) {
-            state.pending.clear();
-            return rc;
-        }
-    }
-    return state.FlushLocked();
-}
-
 int Close(sqlite3_file* file) {
-    FileState* state = &StateOf(file);
-    if (state->journal) {
-        JournalRegistry& registry = Journals();
-        std::lock_guard<std::mutex> guard(registry.lock);
-        registry.journals.erase(std::remove(registry.journals.begin(), registry.journals.end(), state),
-                                registry.journals.end());
-    }
-    int rc;
-    {
-        std::lock_guard<std::mutex> guard(state->lock);
-        rc = Flush(*state);
-    }
-    const int closed = state->real->pMethods->xClose(state->real);
-    delete state;
+    std::unique_ptr<FileState> state(reinterpret_cast<File*>(file)->state);
     reinterpret_cast<File*>(file)->state = nullptr;
-    return rc != SQLITE_OK ? rc : closed;
+    sqlite3_file* real = state->real;
+    const int flushed = Shielded(SQLITE_IOERR_NOMEM, [&] {
+        std::lock_guard<std::mutex> guard(state->lock);
+        return Flush(*state);
+    });
+    const int unregistered = Shielded(SQLITE_IOERR_NOMEM, [&] {
+        std::lock_guard<std::mutex> guard(Files().lock);
+        std::vector<FileState*>& files = Files().files;
+        files.erase(std::remove(files.begin(), files.end(), state.get()), files.end());
+        // A journal whose writes were lost lacks originals of pages its database may still have
+        // gathered: those must not reach the file either (SQLite closes the journal first).
+        if (state->journal && state->error != SQLITE_OK) {
+            ForEachFileOf(*state, false, [&](FileState& database) {
+                if (database.writer) Keep(database, state->error);
+            });
+        }
+        return SQLITE_OK;
+    });
+    // Still reachable from the registry: kept rather than left dangling.
+    if (unregistered != SQLITE_OK) state.release();
+    const int closed = real->pMethods->xClose(real);
+    return flushed != SQLITE_OK ? flushed : closed;
+}
+
+// Every method that reads or changes the file hands on the gathered writes first, then asks
+// the real file; a file whose write failed answers with that failure.
+template <typename Call>
+int FlushThen(sqlite3_file* file, Call call) {
+    return Shielded(SQLITE_IOERR_NOMEM, [&] {
+        FileState& state = StateOf(file);
+        std::lock_guard<std::mutex> guard(state.lock);
+        const int rc = Flush(state);
+        return rc != SQLITE_OK ? rc : call(state.real);
+    });
 }
 
 int Read(sqlite3_file* file, void* buffer, int amount, sqlite3_int64 offset) {
-    FileState& state = StateOf(file);
-    std::lock_guard<std::mutex> guard(state.lock);
-    const int rc = Flush(state);
-    if (rc != SQLITE_OK) return rc;
-    return state.real->pMethods->xRead(state.real, buffer, amount, offset);
+    return FlushThen(file, [&](sqlite3_file* real) { return real->pMethods->xRead(real, buffer, amount, offset); });
 }
 
 int Write(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset) {
     FileState& state = StateOf(file);
-    std::lock_guard<std::mutex> guard(state.lock);
-    const std::size_t size = static_cast<std::size_t>(amount);
-    const bool follows = !state.pending.empty() &&
-                         offset == state.pendingOffset + static_cast<sqlite3_int64>(state.pending.size());
-    if (!follows || state.pending.size() + size > kBatchLimit) {
-        const int rc = Flush(state);
-        if (rc != SQLITE_OK) return rc;
-        if (size >= kBatchLimit) return state.real->pMethods->xWrite(state.real, data, amount, offset);
-        state.pendingOffset = offset;
-    }
-    const char* bytes = static_cast<const char*>(data);
-    state.pending.insert(state.pending.end(), bytes, bytes + size);
-    return SQLITE_OK;
-}
-
-// Every other method hands on the gathered writes first, then asks the real file.
-template <typename Call>
-int FlushThen(sqlite3_file* file, Call call) {
-    FileState& state = StateOf(file);
-    std::lock_guard<std::mutex> guard(state.lock);
-    const int rc = Flush(state);
-    if (rc != SQLITE_OK) return rc;
-    return call(state.real);
+    const int rc = Shielded(SQLITE_IOERR_NOMEM, [&] {
+        std::lock_guard<std::mutex> guard(state.lock);
+        if (state.error != SQLITE_OK) return state.error.load();
+        const std::size_t size = static_cast<std::size_t>(amount);
+        const bool follows = !state.pending.empty() &&
+                             offset == state.pendingOffset + static_cast<sqlite3_int64>(state.pending.size());
+        if (!follows || state.pending.size() + size > kBatchLimit) {
+            const int flushed = Flush(state);
+            if (flushed != SQLITE_OK) return flushed;
+            if (state.direct || size >= kBatchLimit) return HandOn(state, data, amount, offset);
+            state.pendingOffset = offset;
+        }
+        const char* bytes = static_cast<const char*>(data);
+        state.pending.insert(state.pending.end(), bytes, bytes + size);
+        return SQLITE_OK;
+    });
+    // A write that was neither handed on nor gathered is lost like one that failed.
+    return rc == SQLITE_OK ? rc : Keep(state, rc);
 }
 
 int Truncate(sqlite3_file* file, sqlite3_int64 size) {
@@ -146,13 +191,6 @@ int Sync(sqlite3_file* file, int flags) {
 int FileSize(sqlite3_file* file, sqlite3_int64* size) {
     return FlushThen(file, [&](sqlite3_file* real) { return real->pMethods->xFileSize(real, size); });
 }
-int Unlock(sqlite3_file* file, int level) {
-    return FlushThen(file, [&](sqlite3_file* real) { return real->pMethods->xUnlock(real, level); });
-}
-int FileControl(sqlite3_file* file, int op, void* argument) {
-    return FlushThen(file, [&](sqlite3_file* real) { return real->pMethods->xFileControl(real, op, argument); });
-}
-
 // Memory-mapped reads must see the gathered writes as well.
 int Fetch(sqlite3_file* file, sqlite3_int64 offset, int amount, void** page) {
     *page = nullptr;
@@ -161,12 +199,53 @@ int Fetch(sqlite3_file* file, sqlite3_int64 offset, int amount, void** page) {
     });
 }
 
+int Lock(sqlite3_file* file, int level) {
+    FileState& state = StateOf(file);
+    const int rc = state.real->pMethods->xLock(state.real, level);
+    // Only the connection that holds a database's write lock writes its journal.
+    if (rc == SQLITE_OK && level >= SQLITE_LOCK_RESERVED) state.writer = true;
+    return rc;
+}
+
+// Other connections may look at the files once the lock goes, so everything gathered goes
+// first: the journal's (which SQLite may keep open), then the database's. The real lock is let
+// go whatever that gave, since SQLite takes it as released either way.
+int Unlock(sqlite3_file* file, int level) {
+    FileState& state = StateOf(file);
+    const bool failedBefore = state.error != SQLITE_OK;
+    const int flushed = Shielded(SQLITE_IOERR_NOMEM, [&] {
+        std::lock_guard<std::mutex> guard(state.lock);
+        const int rc = state.writer ? FlushJournalsOf(state) : SQLITE_OK;
+        if (rc != SQLITE_OK) Keep(state, rc);
+        return Flush(state);
+    });
+    const int unlocked = state.real->pMethods->xUnlock(state.real, level);
+    if (level == SQLITE_LOCK_NONE) {
+        // SQLite has given up a failed transaction by now: its journal rolls it back.
+        Shielded(SQLITE_IOERR_NOMEM, [&] {
+            std::lock_guard<std::mutex> guard(Files().lock);
+            if (state.writer) ForEachFileOf(state, true, [](FileState& journal) { journal.error = SQLITE_OK; });
+            state.error = SQLITE_OK;
+            state.writer = false;
+            return SQLITE_OK;
+        });
+    }
+    return !failedBefore && flushed != SQLITE_OK ? flushed : unlocked;
+}
+
+// File controls pass straight on: those SQLite sends to a database or journal do not look at
+// its contents, and some are hints whose result SQLite ignores (the page writer's size hint,
+// a checkpoint's end), so a failure to hand writes on there would be lost.
+int FileControl(sqlite3_file* file, int op, void* argument) {
+    sqlite3_file* real = StateOf(file).real;
+    return real->pMethods->xFileControl(real, op, argument);
+}
+
 sqlite3_file* RealOf(sqlite3_file* file) { return StateOf(file).real; }
 int Unfetch(sqlite3_file* file, sqlite3_int64 offset, void* page) {
     sqlite3_file* real = RealOf(file);
     return real->pMethods->iVersion >= 3 ? real->pMethods->xUnfetch(real, offset, page) : SQLITE_OK;
 }
-int Lock(sqlite3_file* file, int level) { return RealOf(file)->pMethods->xLock(RealOf(file), level); }
 int CheckReservedLock(sqlite3_file* file, int* reserved) {
     return RealOf(file)->pMethods->xCheckReservedLock(RealOf(file), reserved);
 }
@@ -174,11 +253,20 @@ int SectorSize(sqlite3_file* file) { return RealOf(file)->pMethods->xSectorSize(
 int DeviceCharacteristics(sqlite3_file* file) {
     return RealOf(file)->pMethods->xDeviceCharacteristics(RealOf(file));
 }
-// Shared memory is used only by write-ahead logs, which never pass through the batching.
+// Shared memory holds the index of a write-ahead log, whose own file SQLite opens straight on the
+// underlying VFS. The database of such a log is written only by checkpoints, which publish
+// what they copied in that index as soon as their writes return, for other connections to
+// read from the database file: from its first mapping on, its writes are handed on at once.
 int ShmMap(sqlite3_file* file, int page, int size, int extend, void volatile** memory) {
-    sqlite3_file* real = RealOf(file);
+    FileState& state = StateOf(file);
+    sqlite3_file* real = state.real;
     if (real->pMethods->iVersion < 2) return SQLITE_IOERR_SHMMAP;
-    return real->pMethods->xShmMap(real, page, size, extend, memory);
+    const int rc = Shielded(SQLITE_IOERR_NOMEM, [&] {
+        std::lock_guard<std::mutex> guard(state.lock);
+        state.direct = true;
+        return Flush(state);
+    });
+    return rc != SQLITE_OK ? rc : real->pMethods->xShmMap(real, page, size, extend, memory);
 }
 int ShmLock(sqlite3_file* file, int offset, int count, int flags) {
     sqlite3_file* real = RealOf(file);
@@ -220,22 +308,27 @@ int Open(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int*
         if (real->pMethods) real->pMethods->xClose(real);
         return rc;
     }
-    auto* state = new FileState;
-    state->real = real;
-    state->journal = journal;
-    state->database = name;
-    const std::size_t suffixLength = sizeof(kJournalSuffix) - 1;
-    if (journal && state->database.size() > suffixLength &&
-        state->database.compare(state->database.size() - suffixLength, suffixLength, kJournalSuffix) == 0) {
-        state->database.resize(state->database.size() - suffixLength);
+    std::unique_ptr<FileState> state;
+    const int registered = Shielded(SQLITE_NOMEM, [&] {
+        state.reset(new FileState);
+        state->real = real;
+        state->journal = journal;
+        state->database = name;
+        const std::size_t suffixLength = sizeof(kJournalSuffix) - 1;
+        if (journal && state->database.size() > suffixLength &&
+            state->database.compare(state->database.size() - suffixLength, suffixLength, kJournalSuffix) == 0) {
+            state->database.resize(state->database.size() - suffixLength);
+        }
+        std::lock_guard<std::mutex> guard(Files().lock);
+        Files().files.push_back(state.get());
+        return SQLITE_OK;
+    });
+    if (registered != SQLITE_OK) {
+        real->pMethods->xClose(real);
+        return registered;
     }
-    reinterpret_cast<File*>(file)->state = state;
+    reinterpret_cast<File*>(file)->state = state.release();
     file->pMethods = &kMethods;
-    if (journal) {
-        JournalRegistry& registry = Journals();
-        std::lock_guard<std::mutex> guard(registry.lock);
-        registry.journals.push_back(state);
-    }
     return SQLITE_OK;
 }
 
@@ -279,8 +372,7 @@ int CurrentTimeInt64(sqlite3_vfs* vfs, sqlite3_int64* now) {
 
 int RegisterBatchedWriteVfs(const char* name, sqlite3_vfs* underlying) {
     if (!name || !underlying) return SQLITE_MISUSE;
-    // Lives as long as the process: SQLite keeps the pointer while it is registered.
-    auto* vfs = new Vfs{};
+    auto vfs = std::make_unique<Vfs>();
     vfs->underlying = underlying;
     vfs->name = name;
     sqlite3_vfs& base = vfs->base;
@@ -302,7 +394,8 @@ int RegisterBatchedWriteVfs(const char* name, sqlite3_vfs* underlying) {
     base.xGetLastError = LastError;
     base.xCurrentTimeInt64 = CurrentTimeInt64;
     const int rc = sqlite3_vfs_register(&base, 0);
-    if (rc != SQLITE_OK) delete vfs;
+    // Lives as long as the process: SQLite keeps the pointer while it is registered.
+    if (rc == SQLITE_OK) vfs.release();
     return rc;
 }
 

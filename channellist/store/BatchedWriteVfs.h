@@ -7,10 +7,11 @@
 // more than the bytes it moves, so a merge that rewrites a large catalogue spent most of its
 // time in those calls. This VFS passes everything to another VFS but gathers consecutive
 // writes to a database or its journal into one call, and hands them on before anything that
-// could observe them: a read, a mapping, a sync, a size, a truncation, an unlock, a file control
-// or a close.
-// Crash safety is kept by order: a database's gathered writes are handed on only after every
-// journal's, so the file never holds a changed page whose original is not in the journal's file.
+// could observe them: a read, a mapping, a sync, a size, a truncation, an unlock or a close.
+// Crash safety is kept by order: a database's writes, gathered or not, are handed on only after
+// its journal's, so the file never holds a changed page whose original is not in the journal's
+// file. A write that fails to reach the file is never forgotten: that file answers every later
+// access with the failure until SQLite lets go of the database's lock.
 
 // The name to open the store's connections with; registered (not as the default) on first use
 // over the system's default VFS. Null when registration failed.

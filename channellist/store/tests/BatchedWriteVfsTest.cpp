@@ -12,10 +12,15 @@ namespace {
 
 // What reaches the system's files under the batching VFS: the write calls to each database
 // and journal, and on request a copy of both files taken right after a database write, as a
-// process killed at that moment would leave them.
+// process killed at that moment would leave them. On request the Nth write or sync of either
+// file fails, as a full or failing disk would.
 struct Recorder {
     int databaseWrites = 0;
     int journalWrites = 0;
+    int syncs = 0;
+    int failWrite = 0;  // 1-based over the writes of both files; 0: none fails
+    int failSync = 0;
+    int writeFailure = SQLITE_FULL;
     bool snapshotAfterDatabaseWrite = false;
     std::wstring databasePath;
     std::wstring snapshotPath;
@@ -26,10 +31,14 @@ Recorder recorder;
 sqlite3_io_methods databaseMethods;
 sqlite3_io_methods journalMethods;
 int (*systemWrite)(sqlite3_file*, const void*, int, sqlite3_int64);
+int (*systemSync)(sqlite3_file*, int);
+
+bool WriteFails() { return recorder.databaseWrites + recorder.journalWrites == recorder.failWrite; }
 
 int RecordDatabaseWrite(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset) {
-    const int rc = systemWrite(file, data, amount, offset);
     ++recorder.databaseWrites;
+    if (WriteFails()) return recorder.writeFailure;
+    const int rc = systemWrite(file, data, amount, offset);
     if (rc == SQLITE_OK && recorder.snapshotAfterDatabaseWrite && !recorder.snapshotTaken) {
         recorder.snapshotTaken =
             CopyFileW(recorder.databasePath.c_str(), recorder.snapshotPath.c_str(), FALSE) &&
@@ -41,7 +50,13 @@ int RecordDatabaseWrite(sqlite3_file* file, const void* data, int amount, sqlite
 
 int RecordJournalWrite(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset) {
     ++recorder.journalWrites;
+    if (WriteFails()) return recorder.writeFailure;
     return systemWrite(file, data, amount, offset);
+}
+
+int RecordSync(sqlite3_file* file, int flags) {
+    if (++recorder.syncs == recorder.failSync) return SQLITE_IOERR_FSYNC;
+    return systemSync(file, flags);
 }
 
 // The system's VFS with the write method of databases and journals swapped for a recording one.
@@ -54,7 +69,9 @@ int RecordingOpen(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int fl
         sqlite3_io_methods& methods = database ? databaseMethods : journalMethods;
         methods = *file->pMethods;
         systemWrite = file->pMethods->xWrite;
+        systemSync = file->pMethods->xSync;
         methods.xWrite = database ? RecordDatabaseWrite : RecordJournalWrite;
+        methods.xSync = RecordSync;
         file->pMethods = &methods;
     }
     return rc;
@@ -147,6 +164,60 @@ TEST_F(BatchedWriteVfsTest, APageReachesTheDatabaseOnlyAfterItsOriginalReachedTh
     EXPECT_EQ("ok", QueryText(killed, "PRAGMA integrity_check"));
     EXPECT_EQ(original_, QueryText(killed, kChecksum));
     sqlite3_close(killed);
+}
+
+// Under a cache of a few pages SQLite hands a transaction's pages to the files long before its
+// commit, and tells the database how large it grows. Whichever write or sync fails below the
+// gathering, the transaction must fail, and the file must come back with its old rows.
+TEST_F(BatchedWriteVfsTest, AFailedWriteOrSyncFailsTheChangeAndTheFileKeepsItsOldRows) {
+    // A tenth of the table keeps the runs short: one for each write and sync there is to fail.
+    Exec(db_, "DELETE FROM t WHERE id > 2000");
+    Exec(db_, "VACUUM");
+    original_ = QueryText(db_, kChecksum);
+    sqlite3_close(db_);
+    db_ = nullptr;
+    // Rows rewritten in place (journaled pages) and appended (the file grows), in one transaction.
+    const std::string change = std::string("BEGIN;") + kRewrite +
+                               ";WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<4000) "
+                               "INSERT INTO t SELECT 100000+i, printf('row %08d appended by the test', i) FROM n;"
+                               "COMMIT";
+    const std::wstring before = folder_.path() + L"before.db";
+    ASSERT_TRUE(CopyFileW(recorder.databasePath.c_str(), before.c_str(), FALSE));
+    const auto run = [&] {
+        recorder.databaseWrites = recorder.journalWrites = recorder.syncs = 0;
+        CopyFileW(before.c_str(), recorder.databasePath.c_str(), FALSE);
+        sqlite3* db = nullptr;
+        int rc = sqlite3_open_v2(Utf8(recorder.databasePath).c_str(), &db, SQLITE_OPEN_READWRITE, kBatched);
+        if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA cache_size=10", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK) rc = sqlite3_exec(db, change.c_str(), nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        return rc;
+    };
+    // What SQLite finds in the file afterwards, the journal rolled back.
+    const auto expectOldRows = [&](const char* failed, int n) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(SQLITE_OK, sqlite3_open16(recorder.databasePath.c_str(), &db));
+        EXPECT_EQ("ok", QueryText(db, "PRAGMA integrity_check")) << failed << " " << n;
+        EXPECT_EQ(original_, QueryText(db, kChecksum)) << failed << " " << n;
+        sqlite3_close(db);
+    };
+    ASSERT_EQ(SQLITE_OK, run());
+    const int writes = recorder.databaseWrites + recorder.journalWrites, syncs = recorder.syncs;
+    ASSERT_GT(recorder.databaseWrites, 1);
+
+    for (int n = 1; n <= writes; ++n) {
+        recorder.failWrite = n;
+        recorder.writeFailure = n % 2 ? SQLITE_FULL : SQLITE_IOERR_WRITE;
+        EXPECT_NE(SQLITE_OK, run()) << "write " << n << " failed";
+        recorder.failWrite = 0;
+        expectOldRows("write", n);
+    }
+    for (int n = 1; n <= syncs; ++n) {
+        recorder.failSync = n;
+        EXPECT_NE(SQLITE_OK, run()) << "sync " << n << " failed";
+        recorder.failSync = 0;
+        expectOldRows("sync", n);
+    }
 }
 
 }  // namespace
