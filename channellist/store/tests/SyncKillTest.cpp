@@ -1,7 +1,8 @@
 // A process killed in the middle of a synchronisation of 50,000 channels: the helper process
 // merges a new catalogue through TRCore.dll and is ended with TerminateProcess after a random
-// delay, several times. Afterwards the database must open with the content before the merge
-// or the content after it, never a mixture, and pass SQLite's integrity check.
+// delay, several times, and right after its first and third writes to the database file.
+// Afterwards the database must open with the content before the merge or the content after
+// it, never a mixture, and pass SQLite's integrity check.
 
 #include <windows.h>
 
@@ -10,12 +11,15 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <random>
+#include <string>
 
 #include "channellist/store/ChannelDatabase.h"
 #include "channellist/store/ChannelSync.h"
 #include "channellist/store/tests/FaultHelperProcess.h"
 #include "channellist/store/tests/SyncTestSupport.h"
+#include "framework/win/ScopedHandle.h"
 
 namespace {
 
@@ -100,22 +104,31 @@ Content Measure() {
     return content;
 }
 
-bool JournalExists() {
-    return GetFileAttributesW((GetDatabasePath() + L"-journal").c_str()) != INVALID_FILE_ATTRIBUTES;
+// Whether two files hold the same bytes.
+bool SameContent(const std::wstring& first, const std::wstring& second) {
+    const auto read = [](const std::wstring& path) {
+        std::string bytes;
+        ScopedKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, 0, nullptr));
+        char buffer[1 << 16];
+        DWORD read = 0;
+        while (file && ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) bytes.append(buffer, read);
+        return bytes;
+    };
+    return read(first) == read(second);
 }
 
 // A journal that SQLite would roll back: its header has been completed, which happens just
-// before the first page of the merge reaches the database file. A merge killed earlier leaves
-// a journal with a zero header, which SQLite ignores and the next write replaces.
+// before the first page of the merge reaches the database file.
 bool HotJournalLeft() {
-    HANDLE file = CreateFileW((GetDatabasePath() + L"-journal").c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    ScopedKernelHandle file(CreateFileW((GetDatabasePath() + L"-journal").c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        0, nullptr));
+    if (!file) return false;
     unsigned char header[8] = {};
     DWORD read = 0;
     ReadFile(file, header, sizeof(header), &read, nullptr);
-    CloseHandle(file);
     for (DWORD i = 0; i < read; ++i)
         if (header[i] != 0) return true;
     return false;
@@ -159,45 +172,77 @@ TEST(SyncKillTest, KilledMidwayLeavesTheOldOrTheNewContentNeverAMix) {
     ASSERT_EQ(20, after.history) << "history rows of hidden channels stay";
     std::printf("first merge in process %.1f s; merge of the new list in the helper %.1f s\n", firstSync, fullRun);
 
-    // Kills spread over the helper's run, one at a random moment in each slice of it.
-    std::mt19937 random(20240617);
-    int killedMidMerge = 0, keptOld = 0, gotNew = 0;
-    for (int kill = 0; kill < kKills; ++kill) {
-        ASSERT_TRUE(CopyFileW(saved.c_str(), GetDatabasePath().c_str(), FALSE));
+    // One helper run from the stored state, killed when `until` returns (true when the helper
+    // still ran then), and what the kill left once SQLite has opened the file again.
+    struct Landing {
+        bool killed, isOld;
+    };
+    int killedAfterDatabaseWrite = 0, keptOld = 0, gotNew = 0;
+    const auto killAndCheck = [&](const std::wstring& arguments, const std::function<bool(CFaultHelperProcess&)>& until,
+                                  const std::string& moment) {
+        EXPECT_TRUE(CopyFileW(saved.c_str(), GetDatabasePath().c_str(), FALSE));
         DeleteFileW((GetDatabasePath() + L"-journal").c_str());
-        const double from = 0.1 + 0.9 * kill / kKills, to = 0.1 + 0.9 * (kill + 1) / kKills;
-        const DWORD delayMs =
-            static_cast<DWORD>(1000 * fullRun * std::uniform_real_distribution<double>(from, to)(random));
-
         CFaultHelperProcess helper;
-        ASSERT_TRUE(helper.Start(L"sync \"" + appData + L"\""));
-        Sleep(delayMs);
-        const bool finished = helper.WaitForExit(0);
+        EXPECT_TRUE(helper.Start(arguments));
+        const bool killed = until(helper);
         helper.Kill();
-        const bool hotJournal = JournalExists();
-        if (hotJournal) ++killedMidMerge;
+        // Until the merge's first write reaches the database file, whatever the journal holds
+        // is never needed: only kills after it test the journal.
+        const bool databaseWritten = !SameContent(GetDatabasePath(), saved);
+        killedAfterDatabaseWrite += killed && databaseWritten;
 
         // The control's first read after a crash: SQLite rolls the journal back.
         const int listed = CountChannels();
         TestDatabase db;
-        EXPECT_EQ("ok", db.Text("PRAGMA integrity_check")) << "kill " << kill;
+        EXPECT_EQ("ok", db.Text("PRAGMA integrity_check")) << moment;
         const Content content = Measure();
         const bool isOld = content == before, isNew = content == after;
-        EXPECT_TRUE(isOld || isNew) << "kill " << kill << " after " << delayMs << " ms: a mixture "
-                                    << testing::PrintToString(content) << ", before "
-                                    << testing::PrintToString(before) << ", after " << testing::PrintToString(after);
-        EXPECT_EQ(kChannels, listed) << "kill " << kill;
-        EXPECT_FALSE(HotJournalLeft()) << "kill " << kill;
+        EXPECT_TRUE(isOld || isNew) << moment << ": a mixture " << testing::PrintToString(content) << ", before "
+                                    << testing::PrintToString(before) << ", after "
+                                    << testing::PrintToString(after);
+        EXPECT_EQ(kChannels, listed) << moment;
+        EXPECT_FALSE(HotJournalLeft()) << moment;
         keptOld += isOld;
         gotNew += isNew;
-        std::printf("kill %d after %4lu ms: %s, %s -> %s\n", kill, static_cast<unsigned long>(delayMs),
-                    finished ? "had finished" : "killed", hotJournal ? "hot journal" : "no journal",
+        std::printf("%s: %s, %s -> %s\n", moment.c_str(), killed ? "killed" : "had finished",
+                    databaseWritten ? "database written" : "database untouched",
                     isOld ? "old content" : isNew ? "new content" : "MIXTURE");
+        return Landing{killed, isOld};
+    };
+
+    // Kills spread over the helper's run, one at a random moment in each slice of it.
+    std::mt19937 random(20240617);
+    for (int kill = 0; kill < kKills; ++kill) {
+        const double from = 0.1 + 0.9 * kill / kKills, to = 0.1 + 0.9 * (kill + 1) / kKills;
+        const DWORD delayMs =
+            static_cast<DWORD>(1000 * fullRun * std::uniform_real_distribution<double>(from, to)(random));
+        killAndCheck(
+            L"sync \"" + appData + L"\"",
+            [&](CFaultHelperProcess& helper) {
+                Sleep(delayMs);
+                return !helper.WaitForExit(0);
+            },
+            "kill " + std::to_string(kill) + " after " + std::to_string(delayMs) + " ms");
     }
-    std::printf("%d kills: %d kept the old content, %d had the new; %d left a hot journal\n", kKills, keptOld, gotNew,
-                killedMidMerge);
-    // At least one kill must have landed inside the merge's transaction, or nothing was tested.
-    EXPECT_GE(killedMidMerge, 1);
+    // Kills right after the first and the third write call that reaches the database file: the
+    // commit is under way, and every page on the file must have its original in the journal.
+    for (int write : {1, 3}) {
+        const std::wstring eventName = L"trova-kill-test-written-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                       std::to_wstring(write);
+        ScopedKernelHandle written(CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
+        ASSERT_TRUE(written);
+        const Landing landing = killAndCheck(
+            L"sync-stopped \"" + appData + L"\" " + std::to_wstring(write) + L" " + eventName,
+            [&](CFaultHelperProcess& helper) {
+                const HANDLE waits[] = {written, helper.Handle()};
+                return WaitForMultipleObjects(2, waits, FALSE, 120000) == WAIT_OBJECT_0;
+            },
+            "kill after database write " + std::to_string(write));
+        EXPECT_TRUE(!landing.killed || landing.isOld) << "write " << write << ": the merge cannot have committed";
+    }
+    std::printf("%d kills: %d kept the old content, %d had the new; %d landed after the merge wrote the database\n",
+                kKills + 2, keptOld, gotNew, killedAfterDatabaseWrite);
+    EXPECT_GE(killedAfterDatabaseWrite, 1) << "no kill tested the journal";
     SetEnvironmentVariableW(L"TRCORE_CATALOGUE", nullptr);
 }
 
