@@ -6,6 +6,7 @@
 #include <mutex>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -32,7 +33,7 @@ struct FileState {
     // access fails with it until SQLite has let go of the database's lock: by then it has given
     // up the transaction, and the next one rolls the journal back.
     std::atomic<int> error{SQLITE_OK};
-    // A database whose connection has taken the write lock since it last let go of every lock.
+    // A database whose connection holds the write lock: the one that writes the journal.
     std::atomic<bool> writer{false};
 };
 
@@ -78,16 +79,22 @@ void ForEachFileOf(const FileState& file, bool journals, Visit visit) {
 
 int Flush(FileState& state);
 
-// A database's writes go after its journal's (see the header).
+// A database's writes go after its journal's (see the header). The registry is held only to
+// find the journals: a journal stays while its own lock is held, and the registry is taken by
+// every open and close, those of the window thread's connections too.
 int FlushJournalsOf(const FileState& database) {
-    std::lock_guard<std::mutex> guard(Files().lock);
-    int rc = SQLITE_OK;
-    ForEachFileOf(database, true, [&](FileState& journal) {
-        if (rc != SQLITE_OK) return;
-        std::lock_guard<std::mutex> journalGuard(journal.lock);
-        rc = Flush(journal);
-    });
-    return rc;
+    std::vector<std::pair<FileState*, std::unique_lock<std::mutex>>> journals;
+    {
+        std::lock_guard<std::mutex> guard(Files().lock);
+        ForEachFileOf(database, true, [&](FileState& journal) {
+            journals.emplace_back(&journal, std::unique_lock<std::mutex>(journal.lock));
+        });
+    }
+    for (auto& journal : journals) {
+        const int rc = Flush(*journal.first);
+        if (rc != SQLITE_OK) return rc;
+    }
+    return SQLITE_OK;
 }
 
 // Writes to the real file, a database's journals first, whatever the size. Caller holds the
@@ -202,7 +209,6 @@ int Fetch(sqlite3_file* file, sqlite3_int64 offset, int amount, void** page) {
 int Lock(sqlite3_file* file, int level) {
     FileState& state = StateOf(file);
     const int rc = state.real->pMethods->xLock(state.real, level);
-    // Only the connection that holds a database's write lock writes its journal.
     if (rc == SQLITE_OK && level >= SQLITE_LOCK_RESERVED) state.writer = true;
     return rc;
 }
@@ -220,16 +226,17 @@ int Unlock(sqlite3_file* file, int level) {
         return Flush(state);
     });
     const int unlocked = state.real->pMethods->xUnlock(state.real, level);
-    if (level == SQLITE_LOCK_NONE) {
-        // SQLite has given up a failed transaction by now: its journal rolls it back.
+    // The write transaction is over (what its journal lost, the database dropped above), and
+    // once SQLite lets go of every lock it has given up a failed one: the journal rolls it back.
+    if (state.writer) {
         Shielded(SQLITE_IOERR_NOMEM, [&] {
             std::lock_guard<std::mutex> guard(Files().lock);
-            if (state.writer) ForEachFileOf(state, true, [](FileState& journal) { journal.error = SQLITE_OK; });
-            state.error = SQLITE_OK;
-            state.writer = false;
+            ForEachFileOf(state, true, [](FileState& journal) { journal.error = SQLITE_OK; });
             return SQLITE_OK;
         });
+        state.writer = false;
     }
+    if (level == SQLITE_LOCK_NONE) state.error = SQLITE_OK;
     return !failedBefore && flushed != SQLITE_OK ? flushed : unlocked;
 }
 
