@@ -237,8 +237,10 @@ void SaveShot(const CPaintCapture& capture, int width, int height) {
     std::fclose(file);
 }
 
+// Where a drag of the thumb would leave it: the list paints from its scroll bar's position.
 void ScrollToMiddle(HWND list, int rows) {
-    ::SendMessageW(list, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, rows / 2), 0);
+    ::SetScrollPos(list, SB_VERT, rows / 2, TRUE);
+    ::InvalidateRect(list, nullptr, FALSE);
 }
 
 // ---- one catalogue size

@@ -245,10 +245,9 @@ LRESULT CTrovaCLCtrl::OnChannelListLoaded(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CTrovaCLCtrl::OnMouseWheel(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
-    const POINT pointer = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     UI::CChannelTreeCtrl& open = sections_[open_].tree;
-    const RECT area = open.GetWindowRect();
-    if (::PtInRect(&area, pointer)) return open.SendMessage(message, wParam, lParam);
+    // A list without room keeps its old place, which is no longer its place in the layout.
+    if (openListPlaced_ && open.ShowsAt(PointFromLParam(lParam))) return open.SendMessage(message, wParam, lParam);
     handled = FALSE;  // not over a list: the container's turn
     return 0;
 }
@@ -444,9 +443,12 @@ void CTrovaCLCtrl::LayoutChildren(int cx, int cy) {
             y += kHeaderHeight;
         }
         // With no room the list keeps its place.
-        if (index == open_ && listHeight > 0) {
-            section.tree.SetWindowPos(nullptr, 0, y, cx, listHeight, flags);
-            y += listHeight;
+        if (index == open_) {
+            openListPlaced_ = listHeight > 0;
+            if (openListPlaced_) {
+                section.tree.SetWindowPos(nullptr, 0, y, cx, listHeight, flags);
+                y += listHeight;
+            }
         }
     }
 }

@@ -141,6 +141,8 @@ private:
     // The layout state: the section whose list is open, and whether a keyword is entered.
     SectionIndex open_ = kAllSection;
     bool searching_ = false;
+    // Whether the last layout gave the open list its place.
+    bool openListPlaced_ = false;
     CSearchPanel searchPanel_;
     std::unique_ptr<boost::thread> syncThread_;  // null when no synchronisation thread is held
     // Lists read by the synchronisation thread, handed over to the window thread.

@@ -4,6 +4,7 @@
 #include "framework/win/Bitmap.h"
 #include "framework/win/DoubleBuffer.h"
 #include "framework/win/Module.h"
+#include "framework/win/ScopedHandle.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -113,8 +114,8 @@ void CChannelTreeCtrl::UpdateScrollRange() {
     ::SetScrollInfo(m_hWnd, SB_VERT, &info, TRUE);
 }
 
-void CChannelTreeCtrl::OnVScroll(int code, int thumbPosition, HWND) {
-    SCROLLINFO info = ScrollInfo(SIF_ALL);
+void CChannelTreeCtrl::OnVScroll(int code, int, HWND) {
+    SCROLLINFO info = ScrollInfo(SIF_ALL);  // with the thumb's track position
     ::GetScrollInfo(m_hWnd, SB_VERT, &info);
     const int page = static_cast<int>(info.nPage);
     int position = info.nPos;
@@ -123,10 +124,12 @@ void CChannelTreeCtrl::OnVScroll(int code, int thumbPosition, HWND) {
     case SB_LINEDOWN: position += 1; break;
     case SB_PAGEUP: position -= page; break;
     case SB_PAGEDOWN: position += page; break;
+    // The message carries only 16 bits of the thumb's place, which wrap past 65,535 rows.
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: position = thumbPosition; break;
+    case SB_THUMBTRACK: position = info.nTrackPos; break;
     case SB_TOP: position = 0; break;
-    case SB_BOTTOM: position = info.nMax - page; break;
+    // The last place of the thumb, which a drag to the bottom reaches.
+    case SB_BOTTOM: position = info.nMax - page + 1; break;
     default: break;
     }
     ScrollTo(position);
@@ -151,10 +154,10 @@ bool CChannelTreeCtrl::ScrollTo(int position) {
 
 void CChannelTreeCtrl::OnMouseWheel(UINT, short delta, POINT screenPoint) {
     // The list under the pointer scrolls; elsewhere the wheel goes up to the owner, which
-    // hands it to the list under the pointer whichever child has the focus.
-    const RECT window = GetWindowRect();
-    const bool shownByOwner = (::GetWindowLongW(m_hWnd, GWL_STYLE) & WS_VISIBLE) != 0;
-    if (!shownByOwner || !::PtInRect(&window, screenPoint)) {
+    // hands it to the list under the pointer whichever child has the focus. Under the pointer
+    // means where the list shows: an owner with no room for it leaves it where it was, under
+    // other windows or outside the owner.
+    if (!IsShownInTopLevel() || !ShowsAt(screenPoint)) {
         SetMsgHandled(FALSE);
         return;
     }
@@ -353,6 +356,13 @@ void CChannelTreeCtrl::SelectRow(int row) {
     if (!node)
         return;
     Select(row, *node);
+    ScrollIntoView(row);
+    Invalidate(false);
+}
+
+void CChannelTreeCtrl::ScrollIntoView(int row) {
+    if (row < 0)
+        return;
     SCROLLINFO info = ScrollInfo(SIF_POS | SIF_PAGE);
     ::GetScrollInfo(m_hWnd, SB_VERT, &info);
     const int page = info.nPage > 0 ? static_cast<int>(info.nPage) : 1;
@@ -360,6 +370,8 @@ void CChannelTreeCtrl::SelectRow(int row) {
         SetScrollPosition(row);
     else if (row >= info.nPos + page)
         SetScrollPosition(row - page + 1);
+    else
+        return;
     Invalidate(false);
 }
 
@@ -442,17 +454,18 @@ void CChannelTreeCtrl::OnLButtonDblClk(UINT, POINT point) {
 }
 
 void CChannelTreeCtrl::OpenRow(int row) {
-    CChannelTreeNode* node = GetNodeAt(row, nullptr);
-    if (!node)
-        return;
-    const RowIdentity identity = IdentityAt(row);
+    if (CChannelTreeNode* node = GetNodeAt(row, nullptr))
+        Open(IdentityAt(row), *node);
+}
+
+void CChannelTreeCtrl::Open(const RowIdentity& identity, CChannelTreeNode& node) {
     const bool same = opened_ && opened_ == identity;
     // Catalogs and channels without server or channel id have no link: nothing to open.
-    if (node->IsCatalog() || node->GetLink().empty())
+    if (node.IsCatalog() || node.GetLink().empty())
         return;
     if (CChannelTreeNode* previous = NodeOf(opened_))
         previous->playing = false;
-    node->playing = true;
+    node.playing = true;
     opened_ = identity;
 
     bool open = true;
@@ -466,7 +479,7 @@ void CChannelTreeCtrl::OpenRow(int row) {
     // Invalidate before opening: the listener may reload this list and its nodes.
     Invalidate();
     if (open)
-        OpenChannel(static_cast<const CChannelNode&>(*node));
+        OpenChannel(static_cast<const CChannelNode&>(node));
 }
 
 void CChannelTreeCtrl::OpenChannel(const CChannelNode& node) {
@@ -514,6 +527,8 @@ LRESULT CChannelTreeCtrl::OnSysKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handle
 }
 
 void CChannelTreeCtrl::ShowSelectedRowMenu() {
+    if (!IsShownInTopLevel())
+        return;  // the keys of a list nobody sees
     const int row = SelectedRow();
     POINT point{kChannelTextLeft, (row - GetScrollPosition() + 1) * ROW_HEIGHT};
     ::ClientToScreen(m_hWnd, &point);
@@ -538,21 +553,26 @@ HMENU CChannelTreeCtrl::CreateRowMenu(int row) {
 }
 
 void CChannelTreeCtrl::ShowRowMenu(int row, POINT screenPoint) {
-    HMENU menu = CreateRowMenu(row);
+    ScopedMenu menu(CreateRowMenu(row));
     if (!menu)
         return;
+    // The menu's loop runs timers and posted messages, which may replace the rows meanwhile:
+    // the command goes to the row's channel as found again afterwards.
+    const RowIdentity channel = IdentityAt(row);
     const UINT command = static_cast<UINT>(::TrackPopupMenu(
         menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screenPoint.x, screenPoint.y, 0, m_hWnd, nullptr));
-    ::DestroyMenu(menu);
-    RunRowCommand(row, command);
+    menu.Reset();
+    RunRowCommand(channel, command);
 }
 
-void CChannelTreeCtrl::RunRowCommand(int row, UINT command) {
-    CChannelTreeNode* node = GetNodeAt(row, nullptr);
+void CChannelTreeCtrl::RunRowCommand(int row, UINT command) { RunRowCommand(IdentityAt(row), command); }
+
+void CChannelTreeCtrl::RunRowCommand(const RowIdentity& row, UINT command) {
+    CChannelTreeNode* node = NodeOf(row);
     if (!node || node->IsCatalog())
         return;
     if (command == kPlayCommand) {
-        OpenRow(row);
+        Open(row, *node);
         return;
     }
     if ((command != kAddFavoriteCommand && command != kRemoveFavoriteCommand) || !pending_)
@@ -564,6 +584,12 @@ void CChannelTreeCtrl::RunRowCommand(int row, UINT command) {
 }
 
 void CChannelTreeCtrl::OnKeyDown(UINT key, UINT, UINT) {
+    // A list keeps the focus when its owner is hidden around it: it moves and opens nothing
+    // unseen.
+    if (!IsShownInTopLevel()) {
+        SetMsgHandled(FALSE);
+        return;
+    }
     const int rows = GetRowCount();
     const int selected = SelectedRow();
     const RECT client = GetClientRect();
@@ -583,18 +609,23 @@ void CChannelTreeCtrl::OnKeyDown(UINT key, UINT, UINT) {
     case VK_HOME: moveTo(0); break;
     case VK_END: moveTo(rows - 1); break;
     case VK_RIGHT:
-        if (node && node->IsCatalog())
+        if (node && node->IsCatalog()) {
             ExpandCatalogAt(selected, true);
+            // Collapsing a long catalog above moves this one up, maybe out of view.
+            ScrollIntoView(SelectedRow());
+        }
         break;
     case VK_LEFT:
         if (node && node->IsCatalog()) {
             ExpandCatalogAt(selected, false);
+            ScrollIntoView(SelectedRow());
         } else if (node && IsChildRow(selected)) {
-            // From a channel, to its catalog, closing it.
+            // From a channel, to its catalog, closing it; the catalog may be far above.
             int catalogRow = selected;
             while (catalogRow > 0 && IsChildRow(catalogRow))
                 --catalogRow;
             ExpandCatalogAt(catalogRow, false);
+            ScrollIntoView(SelectedRow());
         }
         break;
     case VK_RETURN:

@@ -92,6 +92,8 @@ public:
     // Null for a catalog row or no row; the caller destroys the menu.
     HMENU CreateRowMenu(int row);
     void RunRowCommand(int row, UINT command);
+    // On the channel the identity names, shown or not; nothing when it is gone.
+    void RunRowCommand(const RowIdentity& row, UINT command);
 
     CChannelTreeNode* SelectedNode() { return NodeOf(selected_); }
     CChannelTreeNode* ExpandedCatalog() { return NodeOf(expanded_); }
@@ -164,12 +166,16 @@ private:
     void EndHover();
     // Clicks of a list that holds the mouse arrive from anywhere on the screen.
     bool InClient(POINT point) const;
+    // What a double click on the node's row does.
+    void Open(const RowIdentity& identity, CChannelTreeNode& node);
     void OpenChannel(const CChannelNode& node);
     // Selects the row's node; true when the selection changed.
     bool Select(int row, CChannelTreeNode& node);
     // Expands the row's node, collapsing the one expanded before, or collapses it again.
     void ToggleExpanded(int row, CChannelTreeNode& node);
     void SetScrollPosition(int position);
+    // Scrolls as little as brings the row into view.
+    void ScrollIntoView(int row);
 
     ScopedFont normalFont_;
     ScopedFont boldFont_;

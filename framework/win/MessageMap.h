@@ -136,14 +136,16 @@ public:                                                                         
     TROVA_MSG_CALL(WM_CONTEXTMENU, func(reinterpret_cast<HWND>(wParam), PointFromLParam(lParam)), 0)
 
 // Scrolling: void OnVScroll(int code, int thumbPosition, HWND scrollBar)
+// thumbPosition is the message's unsigned 16-bit word, 0 .. 65535: a scroll bar with a longer
+// range gives its whole thumb position only through GetScrollInfo with SIF_TRACKPOS.
 #define MSG_WM_VSCROLL(func)                                                                              \
     TROVA_MSG_CALL(WM_VSCROLL,                                                                            \
-                   func(static_cast<int>(LOWORD(wParam)), static_cast<short>(HIWORD(wParam)),             \
+                   func(static_cast<int>(LOWORD(wParam)), static_cast<int>(HIWORD(wParam)),               \
                         reinterpret_cast<HWND>(lParam)),                                                   \
                    0)
 #define MSG_WM_HSCROLL(func)                                                                              \
     TROVA_MSG_CALL(WM_HSCROLL,                                                                            \
-                   func(static_cast<int>(LOWORD(wParam)), static_cast<short>(HIWORD(wParam)),             \
+                   func(static_cast<int>(LOWORD(wParam)), static_cast<int>(HIWORD(wParam)),               \
                         reinterpret_cast<HWND>(lParam)),                                                   \
                    0)
 

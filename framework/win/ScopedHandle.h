@@ -65,3 +65,11 @@ struct RegKeyTraits {
     static void Close(HKEY key) { ::RegCloseKey(key); }
 };
 using ScopedRegKey = ScopedHandle<RegKeyTraits>;
+
+// Menus made by this process and attached to no window.
+struct MenuTraits {
+    using Handle = HMENU;
+    static bool IsValid(HMENU menu) { return menu != nullptr; }
+    static void Close(HMENU menu) { ::DestroyMenu(menu); }
+};
+using ScopedMenu = ScopedHandle<MenuTraits>;

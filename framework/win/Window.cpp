@@ -49,6 +49,24 @@ RECT CWindow::GetWindowRect() const {
     return rect;
 }
 
+bool CWindow::IsShownInTopLevel() const {
+    for (HWND window = m_hWnd; window; window = ::GetParent(window)) {
+        const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
+        if (!(style & WS_CHILD))
+            return true;
+        if (!(style & WS_VISIBLE))
+            return false;
+    }
+    return false;
+}
+
+bool CWindow::ShowsAt(POINT screenPoint) const {
+    const HWND parent = ::GetParent(m_hWnd);
+    if (!parent || !::ScreenToClient(parent, &screenPoint))
+        return false;
+    return ::ChildWindowFromPointEx(parent, screenPoint, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT) == m_hWnd;
+}
+
 std::wstring CWindow::GetWindowText() const {
     const int length = ::GetWindowTextLengthW(m_hWnd);
     if (length <= 0)

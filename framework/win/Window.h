@@ -22,6 +22,12 @@ public:
     bool Invalidate(bool erase = true) { return ::InvalidateRect(m_hWnd, nullptr, erase) != FALSE; }
     bool ShowWindow(int command) { return ::ShowWindow(m_hWnd, command) != FALSE; }
     bool IsWindowVisible() const { return ::IsWindowVisible(m_hWnd) != FALSE; }
+    // The window and every parent up to its top-level window have the visible style: it shows
+    // whenever its top-level window does.
+    bool IsShownInTopLevel() const;
+    // A child window shows at the screen point: inside its parent's client area and not under
+    // a sibling above it.
+    bool ShowsAt(POINT screenPoint) const;
     bool SetWindowPos(HWND after, int x, int y, int cx, int cy, UINT flags) {
         return ::SetWindowPos(m_hWnd, after, x, y, cx, cy, flags) != FALSE;
     }

@@ -545,6 +545,46 @@ TEST_F(ControlChannelListTest, WheelAndKeysReachTheListsFromTheSearchBox) {
     EXPECT_TRUE(Visible(kAllTree));
 }
 
+TEST_F(ControlChannelListTest, WheelAndKeysGoOnlyWhereAListShows) {
+    // Five rows of the all-channels list, then no room: the list keeps its place, now where the
+    // history and favourites headers are and below the control.
+    ClickRow(kAllTree, 0);  // the latest updates open: nine rows
+    ASSERT_EQ(S_OK, container.Resize(kWidth, 96 + 5 * kRow));
+    ASSERT_EQ(S_OK, container.Resize(kWidth, 96));
+    const HWND list = Child(kAllTree);
+    UINT savedLines = 3;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &savedLines, 0);
+    SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, 1, nullptr, 0);
+    POINT overHeader = {40, 10};
+    ClientToScreen(Child(kHistoryHeader), &overHeader);
+    RECT oldPlace{};
+    GetWindowRect(list, &oldPlace);
+    ASSERT_TRUE(PtInRect(&oldPlace, overHeader));
+    const WPARAM down = MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA));
+    SetFocus(SearchEdit());
+    SendMessageW(SearchEdit(), WM_MOUSEWHEEL, down, MAKELPARAM(overHeader.x, overHeader.y));
+    EXPECT_EQ(0, GetScrollPos(list, SB_VERT)) << "through the control";
+    POINT belowControl = {40, 96 + 2 * kRow};
+    ClientToScreen(container.ControlWindow(), &belowControl);
+    ASSERT_TRUE(PtInRect(&oldPlace, belowControl));
+    SetFocus(list);
+    SendMessageW(list, WM_MOUSEWHEEL, down, MAKELPARAM(belowControl.x, belowControl.y));
+    EXPECT_EQ(0, GetScrollPos(list, SB_VERT)) << "the list with the focus";
+    SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, savedLines, nullptr, 0);
+
+    // A channel selected in the list with the focus, then the control hidden around it.
+    Advise();
+    ASSERT_EQ(S_OK, container.Resize(kWidth, kHeight));
+    ClickRow(kAllTree, 1);
+    SetFocus(list);
+    ShowWindow(container.ControlWindow(), SW_HIDE);
+    SendMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_TRUE(sink.links.empty());
+    ShowWindow(container.ControlWindow(), SW_SHOW);
+    SendMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(1u, sink.links.size()) << "shown again, it takes keys";
+}
+
 TEST_F(ControlChannelListTest, ShortControlPlacesTheHeadersButNoList) {
     const RECT listBefore = ChildRect(Child(kAllTree));
 

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -308,7 +309,7 @@ TEST_F(ChannelTreeTest, ClickLowInTheListBringsTheCatalogToTheThirdRow) {
 
     // Near the end the channels of the clicked catalog extend the range first, so the
     // catalog can still reach the third row.
-    Scroll(tree, SB_THUMBTRACK, 8);
+    Scroll(tree, SB_BOTTOM);
     ASSERT_EQ(8, tree.GetScrollPosition());
     Click(tree, RowY(5));  // row 13 = c13
     EXPECT_TRUE(tree.Catalogs()[13].expanded);
@@ -325,7 +326,7 @@ TEST_F(ChannelTreeTest, CatalogAmongTheFirstThreeScrollsToTheTop) {
     CreateTree(tree);
     tree.Reload();
     Click(tree, RowY(0));  // expand unknown: 14 rows
-    Scroll(tree, SB_THUMBPOSITION, 7);
+    Scroll(tree, SB_BOTTOM);
     ASSERT_EQ(7, tree.GetScrollPosition());
     Click(tree, RowY(6));  // row 13 = "second", topIndex 1
     EXPECT_TRUE(tree.Catalogs()[1].expanded);
@@ -351,13 +352,13 @@ TEST_F(ChannelTreeTest, ScrollCodesAreClampedToTheLastPage) {
     EXPECT_EQ(0, tree.GetScrollPosition());
     Scroll(tree, SB_LINEUP);
     EXPECT_EQ(0, tree.GetScrollPosition());
-    Scroll(tree, SB_BOTTOM);
-    EXPECT_EQ(7, tree.GetScrollPosition());
-    Scroll(tree, SB_THUMBTRACK, 100);
-    EXPECT_EQ(8, tree.GetScrollPosition());
     Scroll(tree, SB_TOP);
     EXPECT_EQ(0, tree.GetScrollPosition());
-    Scroll(tree, SB_THUMBPOSITION, 3);
+    Scroll(tree, SB_BOTTOM);
+    EXPECT_EQ(8, tree.GetScrollPosition()) << "where line and page down end";
+    Scroll(tree, SB_TOP);
+    for (int i = 0; i < 3; ++i)
+        Scroll(tree, SB_LINEDOWN);
     EXPECT_EQ(3, tree.GetScrollPosition());
     Scroll(tree, SB_ENDSCROLL);
     EXPECT_EQ(3, tree.GetScrollPosition());
@@ -425,6 +426,42 @@ TEST_F(ChannelTreeTest, WheelScrollsTheSystemsRowsPerNotchAndGathersParts) {
     Wheel(tree, 10 * WHEEL_DELTA, pointer);
     EXPECT_EQ(0, tree.GetScrollPosition());
     EXPECT_EQ(&tree.Catalogs()[1], tree.Tooltip().Node());
+}
+
+// Drags the list's scroll thumb with the mouse to the bottom of its bar: the button goes down on
+// the thumb, and the scroll bar's own loop reads the move and the release from the queue.
+void DragThumbToTheBottom(HWND list) {
+    SCROLLBARINFO bar{};
+    bar.cbSize = sizeof(bar);
+    ASSERT_TRUE(::GetScrollBarInfo(list, OBJID_VSCROLL, &bar));
+    const POINT press{(bar.rcScrollBar.left + bar.rcScrollBar.right) / 2,
+                      bar.rcScrollBar.top + (bar.xyThumbTop + bar.xyThumbBottom) / 2};
+    POINT release{press.x, bar.rcScrollBar.bottom - 1};
+    ::ScreenToClient(list, &release);
+    ::PostMessageW(list, WM_MOUSEMOVE, MK_LBUTTON, MakePointLParam(release.x, release.y));
+    ::PostMessageW(list, WM_LBUTTONUP, 0, MakePointLParam(release.x, release.y));
+    ::SendMessageW(list, WM_NCLBUTTONDOWN, HTVSCROLL, MakePointLParam(press.x, press.y));
+}
+
+TEST_F(ChannelTreeTest, ThumbDraggedToTheBottomShowsTheRowsOfBottom) {
+    // More rows than the 16 bits of a scroll message count.
+    FlatListContent content;
+    for (int id = 1; id <= 70000; ++id) {
+        CChannelNode node;
+        node.info.id = id;
+        node.info.name = "n" + std::to_string(id);
+        content.channels.push_back(node);
+    }
+    CHistoryTreeCtrl tree;
+    CreateTree(tree);
+    tree.Show(std::move(content));
+
+    DragThumbToTheBottom(tree);
+    const int dragged = tree.GetScrollPosition();
+    EXPECT_LT(tree.GetRowCount() - 1 - dragged, 8) << "the last channel shows";
+    Scroll(tree, SB_TOP);
+    Scroll(tree, SB_BOTTOM);
+    EXPECT_EQ(tree.GetScrollPosition(), dragged);
 }
 
 TEST_F(ChannelTreeTest, FewerRowsThanFitNeverScroll) {
@@ -605,7 +642,8 @@ TEST_F(ChannelTreeTest, ClicksAboveTheListWhileItHoldsTheMouseAreNoRows) {
     CreateTree(tree, 3);
     tree.Reload();
     Click(tree, RowY(1));  // 其它 open: rows 2 and 3 are u1 and u2
-    Scroll(tree, SB_THUMBPOSITION, 2);
+    Scroll(tree, SB_LINEDOWN);
+    Scroll(tree, SB_LINEDOWN);
     ASSERT_EQ(2, tree.GetScrollPosition());  // u1 is the top visible row
     ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, RowY(0)));
     ASSERT_TRUE(tree.HasCapture());
@@ -812,6 +850,58 @@ static void CALLBACK ReadAndCloseMenu(HWND, UINT, UINT_PTR timer, DWORD) {
     ::EndMenu();
 }
 
+// While the row menu is up: changes the rows, then chooses the menu's first item ("播放") as the
+// keyboard does.
+static std::function<void()> g_whileTheMenuIsUp;
+static void CALLBACK ChangeRowsAndChoosePlay(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
+    g_whileTheMenuIsUp();
+    const HWND popup = FindThreadWindow(L"#32768", nullptr);
+    ::PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+    ::PostMessageW(popup, WM_CHAR, L'\r', 0);
+}
+
+TEST_F(ChannelTreeTest, RowMenuActsOnTheChannelItWasOpenedFor) {
+    AddStandardCatalogs();
+    for (int channel : {s2, s1, u1})
+        TouchHistory(channel);
+    ASSERT_FALSE(IsFavorite(ChannelRecord()));  // the menu's read makes no table later
+    // The fixture's connection learns of the tables the store made through one statement that
+    // fails with a changed schema.
+    try {
+        data.Exec("UPDATE channel SET del=del WHERE 0;");
+    } catch (const sqlite3x::database_error&) {
+    }
+    data.Exec("UPDATE history SET utime=datetime('now','-1 hours') WHERE id=" + std::to_string(s2) + ";");
+    data.Exec("UPDATE history SET utime=datetime('now','-2 hours') WHERE id=" + std::to_string(s1) + ";");
+    data.Exec("UPDATE history SET utime=datetime('now','-3 hours') WHERE id=" + std::to_string(u1) + ";");
+    CRecordingListener listener;
+    CHistoryTreeCtrl history;
+    history.SetListener(&listener);
+    CreateTree(history);
+    history.Reload();  // s2, s1, u1
+    const auto menuOnRow = [&](int row) {
+        ASSERT_NE(0u, ::SetTimer(nullptr, 0, 200, &ChangeRowsAndChoosePlay));
+        ::SendMessageW(history, WM_RBUTTONDOWN, MK_RBUTTON, MakePointLParam(50, RowY(row)));
+    };
+
+    // Another channel opened meanwhile comes on top: s1 moves a row down.
+    g_whileTheMenuIsUp = [&] {
+        TouchHistory(u2);
+        history.Reload();
+    };
+    menuOnRow(1);
+    EXPECT_EQ(std::vector<std::wstring>{L"trova://global/cs1"}, listener.links);
+
+    // The channel leaves the catalogue meanwhile: nothing plays.
+    g_whileTheMenuIsUp = [&] {
+        data.Exec("UPDATE channel SET del=1 WHERE id=" + std::to_string(s2) + ";");
+        history.Reload();
+    };
+    menuOnRow(1);  // s2 in u2, s2, s1, u1
+    EXPECT_EQ(1u, listener.links.size());
+}
+
 TEST_F(ChannelTreeTest, MenuKeyAndShiftF10OpenTheSelectedChannelsMenu) {
     AddStandardCatalogs();
     CAllChannelTreeCtrl tree;
@@ -891,6 +981,45 @@ TEST_F(ChannelTreeTest, KeysMoveTheSelectionExpandOneCatalogAndEnterOpens) {
     EXPECT_EQ(0, selected());
     key(VK_RETURN);  // a catalog opens nothing
     EXPECT_EQ(1u, listener.links.size());
+}
+
+TEST_F(ChannelTreeTest, RightAndLeftKeepTheSelectedRowInView) {
+    // Two catalogs of 30 channels, then twenty of one.
+    const int first = data.AddCatalog("long1", "datetime('now','-60 days')");
+    const int second = data.AddCatalog("long2", "datetime('now','-59 days')");
+    for (int i = 0; i < 30; ++i) {
+        data.AddChannel(first, "a" + std::to_string(i), "a" + std::to_string(i), 1, 10);
+        data.AddChannel(second, "b" + std::to_string(i), "b" + std::to_string(i), 1, 10);
+    }
+    for (int i = 0; i < 20; ++i) {
+        const std::string name = "c" + std::to_string(i);
+        data.AddChannel(data.AddCatalog(name, "datetime('now','-" + std::to_string(50 - i) + " days')"), name, name, 1, 10);
+    }
+    data.Exec("DELETE FROM catalog WHERE name='unknown';");
+    CAllChannelTreeCtrl tree;
+    CreateTree(tree);  // 8 rows visible
+    tree.Reload();
+    const auto keys = [&](UINT code, int times = 1) {
+        for (int i = 0; i < times; ++i)
+            ::SendMessageW(tree, WM_KEYDOWN, code, 1);
+    };
+    const auto inView = [&](int row) {
+        const int top = tree.GetScrollPosition();
+        return row >= top && row < top + 8;
+    };
+
+    Click(tree, RowY(0));  // long1 open: long2 is row 31
+    keys(VK_DOWN, 31);
+    ASSERT_EQ(L"long2", LabelOf(tree.SelectedNode()));
+    keys(VK_RIGHT);  // long1 closes above it
+    ASSERT_EQ(1, tree.SelectedRow());
+    EXPECT_TRUE(inView(1)) << "top row " << tree.GetScrollPosition();
+
+    keys(VK_DOWN, 25);  // deep inside long2
+    ASSERT_FALSE(inView(1));
+    keys(VK_LEFT);  // long2 closes and is selected
+    ASSERT_EQ(1, tree.SelectedRow());
+    EXPECT_TRUE(inView(1)) << "top row " << tree.GetScrollPosition();
 }
 
 TEST_F(ChannelTreeTest, FavouritesListShowsFavouriteChannelsAndThemAgainWhenTheyComeBack) {

@@ -162,6 +162,28 @@ TEST(WindowMessageMap, NotifyHandlerMatchesControlAndCode) {
 }
 
 namespace {
+class CScrolledWindow : public CWindowImpl {
+public:
+    std::vector<int> thumbPositions;
+
+    BEGIN_MSG_MAP(CScrolledWindow)
+        MSG_WM_VSCROLL(OnVScroll)
+    END_MSG_MAP()
+
+private:
+    void OnVScroll(int, int thumbPosition, HWND) { thumbPositions.push_back(thumbPosition); }
+};
+}  // namespace
+
+TEST(WindowMessageMap, ScrollThumbPositionIsTheMessagesUnsignedWord) {
+    CScrolledWindow window;
+    CTestHost host;
+    ASSERT_TRUE(window.Create(host, ChildRect(), L"", WS_CHILD));
+    window.SendMessage(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 40000));
+    EXPECT_EQ(std::vector<int>{40000}, window.thumbPositions);
+}
+
+namespace {
 // Destroys itself from inside its own handlers and deletes itself in OnFinalMessage.
 class CSelfDestroyingWindow : public CWindowImpl {
 public:
