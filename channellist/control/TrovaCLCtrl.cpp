@@ -308,6 +308,8 @@ struct CTrovaCLCtrl::ReadLists {
     PendingFlatList favorites;
     bool mayRead = false;  // set once the first frame is painted (or the window goes)
     boost::condition_variable mayReadChanged;
+    // The merge was committed; the window thread has not yet shown what was read after it.
+    bool merged = false;
 };
 
 void CTrovaCLCtrl::LetSyncRead() {
@@ -346,7 +348,11 @@ void CTrovaCLCtrl::SyncThreadProc(HWND window, std::shared_ptr<ReadLists> lists)
     }
     ReadInto(*lists);
     if (::IsWindow(window)) ::PostMessageW(window, WM_CHANNELLIST_LOADED, 0, 0);
-    if (!SyncChannelList()) return;
+    const bool synced = SyncChannelList(&GetClassObject, [&] {
+        boost::mutex::scoped_lock hold(lists->lock);
+        lists->merged = true;
+    });
+    if (!synced) return;
     ReadInto(*lists);
     if (::IsWindow(window)) ::PostMessageW(window, WM_CHANNELLIST_SYNCED, 0, 0);
 }
@@ -388,13 +394,24 @@ void CTrovaCLCtrl::ShowCount(SectionIndex index) {
 }
 
 void CTrovaCLCtrl::ReloadTrees() {
-    allChannelTree_.Reload();
+    UI::AllChannelsContent all;
+    if (UI::CAllChannelTreeCtrl::Read(all)) ShowCatalogue(std::move(all));
     ShowCount(kAllSection);
     historyTree_.Reload();
     ShowCount(kHistorySection);
     favorTree_.Reload();
     ShowCount(kFavorSection);
     allChannelTree_.Invalidate(true);
+}
+
+void CTrovaCLCtrl::ShowCatalogue(UI::AllChannelsContent all) {
+    const ChannelCatalogue catalogue = all.catalogue;
+    allChannelTree_.Show(std::move(all));
+    // Totals and the catalogue change together, only with what a synchronisation stored.
+    const unsigned int visitors = allChannelTree_.TotalVisitors();
+    historyTree_.SetVisitorTotal(visitors);
+    favorTree_.SetVisitorTotal(visitors);
+    searchTree_.SetCatalogue(catalogue);
 }
 
 void CTrovaCLCtrl::ShowReadLists() {
@@ -406,11 +423,12 @@ void CTrovaCLCtrl::ShowReadLists() {
     {
         boost::mutex::scoped_lock hold(readLists_->lock);
         std::swap(allRead, readLists_->allRead);
+        if (allRead) readLists_->merged = false;
         all = std::move(readLists_->all);
         historyRead = readLists_->history.Take(history);
         favoritesRead = readLists_->favorites.Take(favorites);
     }
-    if (allRead) allChannelTree_.Show(std::move(all));
+    if (allRead) ShowCatalogue(std::move(all));
     ShowCount(kAllSection);
     if (historyRead) historyTree_.Show(std::move(history));
     ShowCount(kHistorySection);
@@ -527,9 +545,20 @@ void CTrovaCLCtrl::OnMoveToResults() {
     searchTree_.SelectRow(0);
 }
 
+void CTrovaCLCtrl::OnSearchResultsShown() { ShowCount(kSearchSection); }
+
 void CTrovaCLCtrl::OnKeywordChanged(std::wstring keyword) {
     searching_ = !keyword.empty();
-    if (searching_) searchTree_.Search(keyword);
+    // Rows read before a committed merge are not the stored channels any more: until its
+    // lists arrive, a keyword is not answered by filtering them.
+    if (readLists_) {
+        boost::mutex::scoped_lock hold(readLists_->lock);
+        if (readLists_->merged) searchTree_.ForgetResults();
+    }
+    if (searching_)
+        searchTree_.Search(keyword);
+    else
+        searchTree_.Clear();
     sections_[kSearchSection].header.ShowWindow(searching_ ? SW_SHOW : SW_HIDE);
     // Whichever section was open before, leaving the search returns to all channels.
     Open(searching_ ? kSearchSection : kAllSection);
