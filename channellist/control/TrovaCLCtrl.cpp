@@ -310,6 +310,7 @@ struct CTrovaCLCtrl::ReadLists {
     boost::condition_variable mayReadChanged;
     // The merge was committed; the window thread has not yet shown what was read after it.
     bool merged = false;
+    bool allReadAfterMerge = false;  // `all` was read after the commit
 };
 
 void CTrovaCLCtrl::LetSyncRead() {
@@ -364,6 +365,11 @@ void CTrovaCLCtrl::ReadInto(ReadLists& lists) {
         const int spent = static_cast<int>(::GetTickCount() - start);
         return spent < kSyncReadBusyTimeoutMs ? kSyncReadBusyTimeoutMs - spent : 0;
     };
+    bool afterMerge = false;
+    {
+        boost::mutex::scoped_lock hold(lists.lock);
+        afterMerge = lists.merged;
+    }
     UI::AllChannelsContent all;
     const bool allRead = UI::CAllChannelTreeCtrl::Read(all, waitLeft());
     int historyReloads = 0;
@@ -382,6 +388,7 @@ void CTrovaCLCtrl::ReadInto(ReadLists& lists) {
     if (allRead) {
         lists.all = std::move(all);
         lists.allRead = true;
+        lists.allReadAfterMerge = afterMerge;
     }
     lists.history.Keep(historyRead, history, historyReloads);
 }
@@ -423,7 +430,8 @@ void CTrovaCLCtrl::ShowReadLists() {
     {
         boost::mutex::scoped_lock hold(readLists_->lock);
         std::swap(allRead, readLists_->allRead);
-        if (allRead) readLists_->merged = false;
+        // Rows read before the commit, shown late, leave keywords to the statement.
+        if (allRead && readLists_->allReadAfterMerge) readLists_->merged = false;
         all = std::move(readLists_->all);
         historyRead = readLists_->history.Take(history);
         favoritesRead = readLists_->favorites.Take(favorites);
