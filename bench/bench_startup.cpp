@@ -10,8 +10,10 @@
 //
 // Usage: bench_startup <path of TrovaPlayer6.exe> [runs] [settle ms] [timeout ms] [channels]
 // With TROVA_BENCH_DRIVE set to a keyword, once the list is complete the first catalog is
-// expanded by a click and then the keyword typed into the search box, each followed by a line
-// "[drive] ..." and a pause, in which a screenshot can be taken.
+// expanded by a click, the keyword typed into the search box key by key, the last key taken
+// back and typed again, the first result opened and the keyword cleared: each action with the
+// frame probed as above ("[probe] ..."), the first two followed by a line "[drive] ..." and a
+// pause, in which a screenshot can be taken.
 
 #include <windows.h>
 #include <psapi.h>
@@ -20,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -99,32 +102,6 @@ HWND FindChild(HWND parent, int id, const wchar_t* className) {
     ChildSearch search{id, className, nullptr};
     ::EnumChildWindows(parent, &CheckChildId, reinterpret_cast<LPARAM>(&search));
     return search.found;
-}
-
-// Expands the first catalog of the all-channels list, then types the keyword into the search box.
-void DriveForScreenshots(HWND frame, const std::wstring& keyword) {
-    const DWORD pauseMs = 5000;
-    if (const HWND tree = FindChild(frame, 1001, L"TrovaChannelTree")) {
-        const LPARAM secondRow = MAKELPARAM(40, 22 + 11);  // row 0 is the group of latest updates
-        ::PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, secondRow);
-        ::PostMessageW(tree, WM_LBUTTONUP, 0, secondRow);
-    }
-    ::Sleep(500);
-    std::printf("[drive] expanded\n");
-    std::fflush(stdout);
-    ::Sleep(pauseMs);
-    if (const HWND panel = FindChild(frame, 1009, L"TrovaSearchPanel")) {
-        const HWND edit = ::GetDlgItem(panel, 1001);
-        // A click gives the box the focus, which takes its cue text away, as for a user.
-        ::PostMessageW(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 8));
-        ::PostMessageW(edit, WM_LBUTTONUP, 0, MAKELPARAM(10, 8));
-        for (wchar_t c : keyword)
-            ::PostMessageW(edit, WM_CHAR, c, 0);
-    }
-    ::Sleep(500);
-    std::printf("[drive] searched\n");
-    std::fflush(stdout);
-    ::Sleep(pauseMs);
 }
 
 struct StartResult {
@@ -211,6 +188,64 @@ private:
     double longestAt_ = 0;
 };
 
+// Runs one action of the drive and waits for what it sets off, reporting the frame's longest
+// wait for an answer meanwhile.
+void Probed(HWND frame, const char* what, DWORD settleMs, const std::function<void()>& action) {
+    CResponsivenessProbe probe(frame, Now());
+    action();
+    ::Sleep(settleMs);
+    double at = 0;
+    std::printf("[probe] %-44s longest unanswered %6.0f ms\n", what, probe.Stop(at) * 1000);
+    std::fflush(stdout);
+}
+
+// Expands the first catalog of the all-channels list, types the keyword into the search box
+// key by key, takes the last key back and types it again, opens the first result, and clears
+// the keyword; each with the frame probed. Markers let the caller take screenshots.
+void Drive(HWND frame, const std::wstring& keyword) {
+    const DWORD pauseMs = 2000;
+    if (const HWND tree = FindChild(frame, 1001, L"TrovaChannelTree")) {
+        const LPARAM secondRow = MAKELPARAM(40, 22 + 11);  // row 0 is the group of latest updates
+        Probed(frame, "catalog expanded", pauseMs, [&] {
+            ::PostMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, secondRow);
+            ::PostMessageW(tree, WM_LBUTTONUP, 0, secondRow);
+        });
+    }
+    std::printf("[drive] expanded\n");
+    std::fflush(stdout);
+    ::Sleep(pauseMs);
+    const HWND panel = FindChild(frame, 1009, L"TrovaSearchPanel");
+    if (!panel) return;
+    const HWND edit = ::GetDlgItem(panel, 1001);
+    // A click gives the box the focus, which takes its cue text away, as for a user.
+    ::PostMessageW(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 8));
+    ::PostMessageW(edit, WM_LBUTTONUP, 0, MAKELPARAM(10, 8));
+    ::Sleep(300);
+    for (size_t i = 0; i < keyword.size(); ++i) {
+        char what[64];
+        std::snprintf(what, sizeof(what), "key %u of the keyword", static_cast<unsigned>(i + 1));
+        Probed(frame, what, pauseMs, [&] { ::PostMessageW(edit, WM_CHAR, keyword[i], 0); });
+    }
+    std::printf("[drive] searched\n");
+    std::fflush(stdout);
+    ::Sleep(pauseMs);
+    Probed(frame, "Backspace", pauseMs, [&] { ::PostMessageW(edit, WM_CHAR, VK_BACK, 0); });
+    Probed(frame, "the key typed again", pauseMs, [&] { ::PostMessageW(edit, WM_CHAR, keyword.back(), 0); });
+    if (const HWND results = FindChild(frame, 1008, L"TrovaChannelTree")) {
+        const LPARAM firstRow = MAKELPARAM(40, 11);
+        Probed(frame, "first result opened (history reload)", pauseMs, [&] {
+            ::PostMessageW(results, WM_LBUTTONDOWN, MK_LBUTTON, firstRow);
+            ::PostMessageW(results, WM_LBUTTONUP, 0, firstRow);
+            ::PostMessageW(results, WM_LBUTTONDBLCLK, MK_LBUTTON, firstRow);
+            ::PostMessageW(results, WM_LBUTTONUP, 0, firstRow);
+        });
+    }
+    Probed(frame, "keyword cleared", pauseMs, [&] {
+        for (size_t i = 0; i < keyword.size(); ++i) ::PostMessageW(edit, WM_CHAR, VK_BACK, 0);
+    });
+}
+
+
 // Starts the player, polls its windows every millisecond, lets it settle, reads its memory
 // and ends it.
 bool StartOnce(const std::wstring& program, DWORD settleMs, DWORD timeoutMs, int channels, StartResult& result) {
@@ -265,7 +300,7 @@ bool StartOnce(const std::wstring& program, DWORD settleMs, DWORD timeoutMs, int
         result.longestUnanswered = probe->Stop(result.longestUnansweredAt);
     if (const wchar_t* keyword = _wgetenv(L"TROVA_BENCH_DRIVE"))
         if (frame && *keyword)
-            DriveForScreenshots(frame, keyword);
+            Drive(frame, keyword);
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof(memory);
     if (::GetProcessMemoryInfo(process.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),

@@ -1,11 +1,14 @@
-// Times the channel lists on the window thread for generated catalogues of 1,000, 10,000
-// and 50,000 channels in 100 catalogs, each against its floor measured in the same run on
-// the same database through raw SQLite (one connection, one statement for the rows):
-// - the all-channels and history list reloads, in full at every size;
-// - a search keystroke that scans the database, for 1-, 2- and 3-character keys, and one that
-//   extends the key before it and narrows the shown results in memory (no floor: ms);
+// Times the channel lists for generated catalogues of 1,000, 10,000, 50,000 and 200,000
+// channels in 100 catalogs:
+// - the all-channels read with its catalogue (the synchronisation thread's part) and its
+//   showing (the window thread's), and the history reload on the window thread;
+// - search keystrokes: how long Search holds the window thread and how long until the rows
+//   are on screen, for fresh keywords (against the search statement through raw SQLite, the
+//   way every keystroke was answered before there was a catalogue) and for keywords that
+//   extend the one before; keys typed faster than the scans end;
+// - thumb drag, scrolling, clearing the keyword, expanding and collapsing the largest catalog;
 // - painting the all-channels list with a catalog expanded and scrolled to the middle, and
-//   the search list scrolled to the middle of all matches (no floor: ms per paint);
+//   the search list scrolled to the middle of all matches (ms per paint);
 // - the process's working set with the lists loaded.
 //
 // Usage: bench_ui [largest channel count]
@@ -28,6 +31,7 @@
 #include "bench/BenchSupport.h"
 #include "channellist/store/ChannelDatabase.h"
 #include "channellist/store/ChannelSync.h"
+#include "channellist/store/ListReads.h"
 #include "channellist/ui/ChannelTreeVariants.h"
 #include "common/settings/AppPaths.h"
 #include "framework/win/tests/TestHost.h"
@@ -40,7 +44,6 @@ const int kHistoryRows = 100;
 const int kListWidth = 240;
 const int kListRows = 24;
 const int kPaints = 200;
-const char kChannelColumns[] = "id,catalogid,name,desc,url,channelid,type,server,portno,bitrate,visitors,hits";
 
 
 
@@ -132,28 +135,6 @@ void FillDatabase(int count) {
 }
 
 // ---- floors: one connection, the same rows through as few statements as possible
-
-void FloorAllChannels() {
-    RawDb db;
-    std::vector<ChannelRecord> rows;
-    rows.reserve(static_cast<size_t>(db.QueryInt("SELECT count(*) FROM channel WHERE del<>1")) + 20);
-    db.QueryInt("SELECT count(*) FROM catalog;");
-    sqlite3_stmt* catalogs = Prepare(db.Get(), "SELECT id,name FROM catalog ORDER BY ctime;");
-    std::vector<std::string> names;
-    while (sqlite3_step(catalogs) == SQLITE_ROW)
-        names.push_back(Text(catalogs, 1));
-    sqlite3_finalize(catalogs);
-    ReadAll(Prepare(db.Get(), std::string("SELECT ") + kChannelColumns +
-                                  " FROM channel WHERE del<>1 AND (julianday('now')-julianday(ctime))<3 "
-                                  "ORDER BY ctime desc,name asc LIMIT 20;"),
-            rows);
-    db.QueryInt("SELECT sum(visitors) FROM channel WHERE del<>1");
-    // Channels of every catalog, catalogs in list order, each by creation time then name.
-    ReadAll(Prepare(db.Get(), "SELECT c.id,c.catalogid,c.name,c.desc,c.url,c.channelid,c.type,c.server,c.portno,"
-                              "c.bitrate,c.visitors,c.hits FROM channel c JOIN catalog k ON k.id=c.catalogid "
-                              "WHERE c.del<>1 ORDER BY k.ctime,k.id,c.ctime,c.name;"),
-            rows);
-}
 
 void FloorHistory() {
     RawDb db;
@@ -251,6 +232,35 @@ std::string Utf8(const std::wstring& text) {
     return utf8;
 }
 
+// Dispatches this thread's messages until the search list shows the newest keyword's rows,
+// then paints it: the time until the results are on screen.
+void WaitForResults(UI::CSearchTreeCtrl& search) {
+    MSG msg;
+    while (search.Searching()) {
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&msg);
+        if (search.Searching())
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
+    }
+    ::UpdateWindow(search);
+}
+
+// A keystroke: how long the window thread is held by Search itself, and how long until the
+// rows are on screen.
+struct Keystroke {
+    double held = 0;
+    double shown = 0;
+};
+Keystroke Type(UI::CSearchTreeCtrl& search, const wchar_t* keyword) {
+    Keystroke stroke;
+    const double start = Now();
+    search.Search(keyword);
+    stroke.held = Now() - start;
+    WaitForResults(search);
+    stroke.shown = Now() - start;
+    return stroke;
+}
+
 void RunSize(int count, CTestHost& host) {
     std::printf("\n== %d channels in %d catalogs\n", count, kCatalogs);
     FillDatabase(count);
@@ -265,61 +275,127 @@ void RunSize(int count, CTestHost& host) {
     search.Create(host, listRect, nullptr, WS_CHILD | WS_CLIPSIBLINGS, 0, 1008);
 
     const int runs = count <= 10000 ? 5 : 3;
-    std::printf("%-34s %10s %10s %8s\n", "window thread", "ms", "floor ms", "x floor");
-    const double allFloor = TimeRuns(runs, FloorAllChannels);
-    const double allReload = TimeRuns(runs, [&] { all.Reload(); });
-    std::printf("%-34s %10.1f %10.2f %8.2f   (%d channels, %d catalogs)\n", "all-channels Reload", allReload * 1000,
-                allFloor * 1000, allReload / allFloor, all.ChannelCount(), static_cast<int>(all.Catalogs().size()));
+    // What the synchronisation thread reads, then what the window thread does with it.
+    UI::AllChannelsContent content;
+    const double allRead = TimeRuns(runs, [&] {
+        content = UI::AllChannelsContent();
+        UI::CAllChannelTreeCtrl::Read(content);
+    });
+    const ChannelCatalogue catalogue = content.catalogue;
+    const double allShow = TimeRuns(1, [&] {
+        all.Show(std::move(content));
+        search.SetCatalogue(catalogue);
+        history.SetVisitorTotal(all.TotalVisitors());
+    });
+    std::printf("%-40s %10.1f ms  (synchronisation thread: %d channels, %d catalogs)\n", "all channels and catalogue, read",
+                allRead * 1000, all.ChannelCount(), static_cast<int>(all.Catalogs().size()));
+    std::printf("%-40s %10.1f ms  (window thread)\n", "all channels and catalogue, shown", allShow * 1000);
     const double historyFloor = TimeRuns(runs, FloorHistory);
     const double historyReload = TimeRuns(runs, [&] { history.Reload(); });
-    std::printf("%-34s %10.1f %10.2f %8.2f   (%d rows)\n", "history Reload", historyReload * 1000,
-                historyFloor * 1000, historyReload / historyFloor, history.GetRowCount());
+    std::printf("%-40s %10.1f ms  (window thread, %d rows; the rows and the old visitor sum through raw "
+                "SQLite: %.1f ms)\n",
+                "history Reload", historyReload * 1000, history.GetRowCount(), historyFloor * 1000);
 
-    // A keystroke that scans: the results before are forgotten, as after a synchronisation.
-    const wchar_t* keys[] = {L"频", L"频道", L"频道 ", L"1", L"12", L"123", L"xyz"};
+    std::printf("%-40s %10s %10s %10s\n", "keystroke", "held ms", "shown ms", "statement");
+    const wchar_t* keys[] = {L"频", L"频道", L"频道 ", L"1", L"12", L"123", L"xyz", L"_1"};
     for (const wchar_t* key : keys) {
-        const double searched = TimeRuns(3, [&] {
-            search.ForgetResults();
-            search.Search(key);
-        });
+        std::vector<double> held, shown;
+        for (int run = 0; run < 3; ++run) {
+            search.Clear();
+            const Keystroke stroke = Type(search, key);
+            held.push_back(stroke.held);
+            shown.push_back(stroke.shown);
+        }
         size_t matches = 0;
-        const double floor = TimeRuns(3, [&] { matches = FloorSearch(key); });
+        const double floor = TimeRuns(1, [&] { matches = FloorSearch(key); });
         char label[64];
-        std::snprintf(label, sizeof(label), "Search \"%s\", scan", Utf8(key).c_str());
-        std::printf("%-34s %10.1f %10.1f %8.2f   (%d matches%s)\n", label, searched * 1000, floor * 1000,
-                    searched / floor, search.GetRowCount(),
-                    static_cast<size_t>(search.GetRowCount()) == matches ? "" : ", floor differs");
+        std::snprintf(label, sizeof(label), "Search \"%s\", fresh", Utf8(key).c_str());
+        std::printf("%-40s %10.2f %10.1f %10.1f   (%d matches%s)\n", label, Median(held) * 1000,
+                    Median(shown) * 1000, floor * 1000, search.GetRowCount(),
+                    static_cast<size_t>(search.GetRowCount()) == matches ? "" : ", STATEMENT DIFFERS");
     }
-    // A keystroke that extends the key before it: the shown results are narrowed.
+    // A keystroke that extends the key before it: the shown results are filtered.
     const std::pair<const wchar_t*, const wchar_t*> extensions[] = {
         {L"频", L"频道"}, {L"频道", L"频道 "}, {L"1", L"12"}, {L"12", L"123"}, {L"123", L"123x"}};
     for (const auto& extension : extensions) {
-        std::vector<double> times;
+        std::vector<double> held, shown;
         for (int run = 0; run < 3; ++run) {
-            search.ForgetResults();
-            search.Search(extension.first);
-            const double start = Now();
-            search.Search(extension.second);
-            times.push_back(Now() - start);
+            search.Clear();
+            Type(search, extension.first);
+            const Keystroke stroke = Type(search, extension.second);
+            held.push_back(stroke.held);
+            shown.push_back(stroke.shown);
         }
-        const double narrowed = Median(times);
         const size_t matches = FloorSearch(extension.second);
         char label[64];
         std::snprintf(label, sizeof(label), "Search \"%s\" -> \"%s\"", Utf8(extension.first).c_str(),
                       Utf8(extension.second).c_str());
-        std::printf("%-34s %10.1f %10s %8s   (%d matches%s%s)\n", label, narrowed * 1000, "", "",
-                    search.GetRowCount(), search.Narrowed() ? ", narrowed" : ", scanned",
-                    static_cast<size_t>(search.GetRowCount()) == matches ? "" : ", floor differs");
+        std::printf("%-40s %10.2f %10.1f %10s   (%d matches%s)\n", label, Median(held) * 1000, Median(shown) * 1000,
+                    "", search.GetRowCount(),
+                    static_cast<size_t>(search.GetRowCount()) == matches ? "" : ", STATEMENT DIFFERS");
     }
-    search.ForgetResults();
-    search.Search(L"频");
+    // Keys typed faster than the scans end: the window is held only by each call.
+    {
+        search.Clear();
+        double held = 0;
+        const double start = Now();
+        for (const wchar_t* key : {L"频", L"频道", L"1", L"频"}) {
+            const double keyStart = Now();
+            search.Search(key);
+            held = std::max(held, Now() - keyStart);
+        }
+        WaitForResults(search);
+        std::printf("%-40s %10.2f %10.1f %10s   (%d matches)\n", "4 keys at once, newest shown", held * 1000,
+                    (Now() - start) * 1000, "", search.GetRowCount());
+    }
+    search.Clear();
+    Type(search, L"频");
     std::printf("working set with all channels, history and a search of every channel loaded: %.1f MB "
                 "(%.1f MB before the lists)\n",
                 WorkingSetMb(), baseMemory);
 
+    // Other actions on the window thread, each once on the full lists.
+    ::ShowWindow(host, SW_SHOWNOACTIVATE);
+    ::ShowWindow(search, SW_SHOW);
+    ::ShowWindow(all, SW_HIDE);
+    const int searchRows = search.GetRowCount();
+    auto timeOnce = [](const char* what, const std::function<void()>& action) {
+        const double start = Now();
+        action();
+        std::printf("  %-54s %8.2f ms\n", what, (Now() - start) * 1000);
+    };
+    timeOnce("search list: thumb dragged to the bottom and painted", [&] {
+        ::SendMessageW(search, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), 0);
+        ::SendMessageW(search, WM_VSCROLL, SB_BOTTOM, 0);
+        ::UpdateWindow(search);
+    });
+    timeOnce("search list: a line down and painted", [&] {
+        ::SendMessageW(search, WM_VSCROLL, SB_LINEUP, 0);
+        ::UpdateWindow(search);
+    });
+    timeOnce("keyword cleared (every channel's row dropped)", [&] { search.Clear(); });
+    ::ShowWindow(search, SW_HIDE);
+    ::ShowWindow(all, SW_SHOW);
+    timeOnce("all channels: largest catalog expanded and painted", [&] {
+        size_t largest = 1;
+        for (size_t i = 1; i < all.Catalogs().size(); ++i)
+            if (all.Catalogs()[i].channels.size() > all.Catalogs()[largest].channels.size()) largest = i;
+        all.ExpandCatalogAt(static_cast<int>(largest), true);
+        ::UpdateWindow(all);
+    });
+    timeOnce("all channels: collapsed again and painted", [&] {
+        for (int row = 0; row < all.GetRowCount(); ++row)
+            if (all.Catalogs().size() > 0 && all.IsChildRow(row)) {
+                all.ExpandCatalogAt(row - 1, false);
+                break;
+            }
+        ::UpdateWindow(all);
+    });
+    (void)searchRows;
+
     // Painting: first real catalog expanded by a click (the latest-updates group is row 0),
     // scrolled to the middle of the rows; then the search list with every channel matching.
-    ::ShowWindow(host, SW_SHOWNOACTIVATE);
+    Type(search, L"频");
     CPaintCapture capture(kListWidth, listRect.bottom);
     char what[96];
     ::SendMessageW(all, WM_LBUTTONDOWN, MK_LBUTTON, MakePointLParam(40, 1 * 22 + 5));
@@ -349,7 +425,7 @@ void RunSize(int count, CTestHost& host) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int largest = argc > 1 ? std::atoi(argv[1]) : 50000;
+    const int largest = argc > 1 ? std::atoi(argv[1]) : 200000;
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
     wchar_t name[64];
@@ -360,7 +436,7 @@ int main(int argc, char** argv) {
     CTestHost host;
     ::SetWindowPos(host, nullptr, 0, 0, kListWidth + 60, kListRows * 22 + 80, SWP_NOZORDER | SWP_NOACTIVATE);
 
-    const int sizes[] = {1000, 10000, 50000};
+    const int sizes[] = {1000, 10000, 50000, 200000};
     for (int count : sizes) {
         if (count > largest)
             break;

@@ -307,6 +307,9 @@ struct CTrovaCLCtrl::ReadLists {
     PendingFlatList favorites;
     bool mayRead = false;  // set once the first frame is painted (or the window goes)
     boost::condition_variable mayReadChanged;
+    // The merge was committed; the window thread has not yet shown what was read after it.
+    bool merged = false;
+    bool allReadAfterMerge = false;  // `all` was read after the commit
 };
 
 void CTrovaCLCtrl::LetSyncRead() {
@@ -345,7 +348,11 @@ void CTrovaCLCtrl::SyncThreadProc(HWND window, std::shared_ptr<ReadLists> lists)
     }
     ReadInto(*lists);
     if (::IsWindow(window)) ::PostMessageW(window, WM_CHANNELLIST_LOADED, 0, 0);
-    if (!SyncChannelList()) return;
+    const bool synced = SyncChannelList(&GetClassObject, [&] {
+        boost::mutex::scoped_lock hold(lists->lock);
+        lists->merged = true;
+    });
+    if (!synced) return;
     ReadInto(*lists);
     if (::IsWindow(window)) ::PostMessageW(window, WM_CHANNELLIST_SYNCED, 0, 0);
 }
@@ -357,6 +364,11 @@ void CTrovaCLCtrl::ReadInto(ReadLists& lists) {
         const int spent = static_cast<int>(::GetTickCount() - start);
         return spent < kSyncReadBusyTimeoutMs ? kSyncReadBusyTimeoutMs - spent : 0;
     };
+    bool afterMerge = false;
+    {
+        boost::mutex::scoped_lock hold(lists.lock);
+        afterMerge = lists.merged;
+    }
     UI::AllChannelsContent all;
     const bool allRead = UI::CAllChannelTreeCtrl::Read(all, waitLeft());
     int historyReloads = 0;
@@ -375,6 +387,7 @@ void CTrovaCLCtrl::ReadInto(ReadLists& lists) {
     if (allRead) {
         lists.all = std::move(all);
         lists.allRead = true;
+        lists.allReadAfterMerge = afterMerge;
     }
     lists.history.Keep(historyRead, history, historyReloads);
 }
@@ -387,13 +400,24 @@ void CTrovaCLCtrl::ShowCount(SectionIndex index) {
 }
 
 void CTrovaCLCtrl::ReloadTrees() {
-    allChannelTree_.Reload();
+    UI::AllChannelsContent all;
+    if (UI::CAllChannelTreeCtrl::Read(all)) ShowCatalogue(std::move(all));
     ShowCount(kAllSection);
     historyTree_.Reload();
     ShowCount(kHistorySection);
     favorTree_.Reload();
     ShowCount(kFavorSection);
     allChannelTree_.Invalidate(true);
+}
+
+void CTrovaCLCtrl::ShowCatalogue(UI::AllChannelsContent all) {
+    const ChannelCatalogue catalogue = all.catalogue;
+    allChannelTree_.Show(std::move(all));
+    // Totals and the catalogue change together, only with what a synchronisation stored.
+    const unsigned int visitors = allChannelTree_.TotalVisitors();
+    historyTree_.SetVisitorTotal(visitors);
+    favorTree_.SetVisitorTotal(visitors);
+    searchTree_.SetCatalogue(catalogue);
 }
 
 void CTrovaCLCtrl::ShowReadLists() {
@@ -405,11 +429,13 @@ void CTrovaCLCtrl::ShowReadLists() {
     {
         boost::mutex::scoped_lock hold(readLists_->lock);
         std::swap(allRead, readLists_->allRead);
+        // Rows read before the commit, shown late, leave keywords to the statement.
+        if (allRead && readLists_->allReadAfterMerge) readLists_->merged = false;
         all = std::move(readLists_->all);
         historyRead = readLists_->history.Take(history);
         favoritesRead = readLists_->favorites.Take(favorites);
     }
-    if (allRead) allChannelTree_.Show(std::move(all));
+    if (allRead) ShowCatalogue(std::move(all));
     ShowCount(kAllSection);
     if (historyRead) historyTree_.Show(std::move(history));
     ShowCount(kHistorySection);
@@ -529,9 +555,20 @@ void CTrovaCLCtrl::OnMoveToResults() {
     searchTree_.SelectRow(0);
 }
 
+void CTrovaCLCtrl::OnSearchResultsShown() { ShowCount(kSearchSection); }
+
 void CTrovaCLCtrl::OnKeywordChanged(std::wstring keyword) {
     searching_ = !keyword.empty();
-    if (searching_) searchTree_.Search(keyword);
+    // Rows read before a committed merge are not the stored channels any more: until its
+    // lists arrive, a keyword is not answered by filtering them.
+    if (readLists_) {
+        boost::mutex::scoped_lock hold(readLists_->lock);
+        if (readLists_->merged) searchTree_.ForgetResults();
+    }
+    if (searching_)
+        searchTree_.Search(keyword);
+    else
+        searchTree_.Clear();
     sections_[kSearchSection].header.ShowWindow(searching_ ? SW_SHOW : SW_HIDE);
     // Whichever section was open before, leaving the search returns to all channels.
     Open(searching_ ? kSearchSection : kAllSection);

@@ -54,6 +54,7 @@ public:
     void OnOpenChannel(std::wstring link) override;
     void OnFavoritesChanged() override;
     void OnKeywordChanged(std::wstring keyword) override;
+    void OnSearchResultsShown() override;
     void OnMoveToResults() override;
 
     // Keys for the list or the search box with the focus go to it before the container's own
@@ -115,6 +116,8 @@ private:
     // Tries the kept changes again on a timer until the database has taken them all.
     void KeepWritingPending();
     void WritePending();
+    // Shows the all-channels rows and hands their catalogue and totals to the other lists.
+    void ShowCatalogue(UI::AllChannelsContent all);
     // Shows what the synchronisation thread has read; the lists keep their rows for what it
     // could not read.
     void ShowReadLists();

@@ -101,7 +101,7 @@ private:
     std::map<std::string, int> catalogIds_;
 };
 
-bool MergeIntoDatabase(const EngineClassObject& engine, int count) {
+bool MergeIntoDatabase(const EngineClassObject& engine, int count, const std::function<void()>& committed) {
     try {
         sqlite3x::connection db;
         db.open(GetDatabasePath());
@@ -149,6 +149,7 @@ bool MergeIntoDatabase(const EngineClassObject& engine, int count) {
         db.exec("DELETE FROM history WHERE (julianday('now')-julianday(utime))>30");
 
         transaction.commit();
+        if (committed) committed();
         db.close();
         return true;
     } catch (const std::exception&) {
@@ -160,7 +161,9 @@ bool MergeIntoDatabase(const EngineClassObject& engine, int count) {
 
 }  // namespace
 
-bool SyncChannelList(GetClassObjectFn getClassObject) {
+bool SyncChannelList(GetClassObjectFn getClassObject) { return SyncChannelList(getClassObject, nullptr); }
+
+bool SyncChannelList(GetClassObjectFn getClassObject, const std::function<void()>& committed) {
     if (!getClassObject) return false;
     EngineClassObject engine;
     std::memset(&engine, 0, sizeof(engine));
@@ -175,7 +178,7 @@ bool SyncChannelList(GetClassObjectFn getClassObject) {
     // A negative count is as empty as 0: nothing to merge, and hiding every channel
     // on the strength of a broken count would be wrong.
     if (count <= 0) return true;
-    return MergeIntoDatabase(engine, count);
+    return MergeIntoDatabase(engine, count, committed);
 }
 
 bool SyncChannelList() { return SyncChannelList(&GetClassObject); }

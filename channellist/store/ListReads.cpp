@@ -1,6 +1,7 @@
 #include "channellist/store/ListReads.h"
 
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "channellist/store/ChannelDatabase.h"
@@ -33,10 +34,15 @@ const std::string kFavoriteChannels =
     "AND live.channelid=favorite.channelid AND live.del<>1) "
     "ORDER BY favorite.utime desc,favorite.rowid desc";
 
-// A catalog's rows lie spread over the whole table, so reading the catalogs one after another
-// visits most table pages once per catalog; with SQLite's default 2 MB cache every visit would
-// read the page from the file again. The cache grows only with the pages read and goes with the
-// connection.
+// Every shown channel in the order of the keyword search's statement: the same condition on del
+// and the same sort, so that rows of equal creation time and name come in the same order too. A
+// catalog's channels are these rows in the same order, which is the order of the catalog-order
+// index (catalogid,ctime,name), whose equal keys are in row order as the sort leaves them.
+const std::string kShownChannelsInOrder =
+    "SELECT " + kChannelColumns + " FROM channel WHERE del<>1 ORDER BY ctime,name";
+
+// The sort of the whole table spills to temporary files beyond the page cache; a larger cache
+// keeps it in memory. The cache grows only with the pages used and goes with the connection.
 const char kCacheForWholeLists[] = "PRAGMA cache_size=-131072";
 
 // The shown channels' count and visitor sum in one pass over the table. The same numbers as
@@ -46,11 +52,11 @@ const char kCountAndSumShown[] = "SELECT count(*),sum(visitors) FROM channel WHE
 
 void EnsureFavoriteTable(connection& db) { db.exec(kCreateFavorite); }
 
-int ReadVisitorSum(connection& db, int* count = nullptr) {
+int ReadVisitorSum(connection& db, int& count) {
     command totals(db, kCountAndSumShown);
     reader row(totals);
     row.read();  // an aggregate always yields its row
-    if (count) *count = row.get_int(0);
+    count = row.get_int(0);
     return row.get_int(1);
 }
 
@@ -64,13 +70,12 @@ std::vector<ChannelRecord> ReadChannels(command& query) {
     return channels;
 }
 
-// Reads a flat list and its visitor sum, or nothing.
+// Reads a flat list, or nothing.
 bool ReadChannelList(EnsureTable listTable, const std::string& sql, ChannelListSnapshot& out, int busyTimeoutMs) {
     ChannelListSnapshot snapshot;
     const auto readList = [&](connection& db) {
         command list(db, sql);
         snapshot.channels = ReadChannels(list);
-        snapshot.visitorSum = ReadVisitorSum(db);
         return true;
     };
     const bool read =
@@ -112,12 +117,17 @@ bool ReadAllChannels(int latestLimit, AllChannelsSnapshot& out, int busyTimeoutM
             latest.bind_int(1, latestLimit);
             snapshot.latest = ReadChannels(latest);
         }
-        command channels(db, kCatalogChannelsInOrder);
-        for (CatalogChannels& catalog : snapshot.catalogs) {
-            channels.bind_int(1, catalog.catalog.id);
-            catalog.channels = ReadChannels(channels);
+        command shown(db, kShownChannelsInOrder);
+        auto catalogue = std::make_shared<const std::vector<ChannelRecord>>(ReadChannels(shown));
+        std::unordered_map<int, size_t> catalogAt;
+        for (size_t i = 0; i < snapshot.catalogs.size(); ++i)
+            catalogAt.emplace(snapshot.catalogs[i].catalog.id, i);
+        for (const ChannelRecord& channel : *catalogue) {
+            const auto catalog = catalogAt.find(channel.catalogid);
+            if (catalog != catalogAt.end()) snapshot.catalogs[catalog->second].channels.push_back(&channel);
         }
-        snapshot.visitorSum = ReadVisitorSum(db, &snapshot.channelCount);
+        snapshot.catalogue = std::move(catalogue);
+        snapshot.visitorSum = ReadVisitorSum(db, snapshot.channelCount);
         return true;
     };
     const bool read = RunStoreOperation(false, {EnsureCatalogTable, EnsureChannelTable}, Transaction::Whole, readAll,

@@ -89,7 +89,7 @@ RowIdentity CCatalogRowModel::IdentityAt(int row) const {
     const CCatalogNode& catalog = catalogs_[static_cast<size_t>(position.catalog)];
     if (position.IsCatalog())
         return RowIdentity::Catalog(catalog.catalog.id);
-    return RowIdentity::Channel(catalog.catalog.id, catalog.channels[static_cast<size_t>(position.channel)].info.id);
+    return RowIdentity::Channel(catalog.catalog.id, catalog.channels[static_cast<size_t>(position.channel)].Info().id);
 }
 
 int CCatalogRowModel::CatalogIndexOf(int catalogId) const {
@@ -109,7 +109,7 @@ CChannelTreeNode* CCatalogRowModel::NodeOf(const RowIdentity& identity) const {
     if (identity.kind == RowIdentity::kCatalog)
         return &catalog;
     for (CChannelNode& channel : catalog.channels)
-        if (channel.info.id == identity.channelId)
+        if (channel.Info().id == identity.channelId)
             return &channel;
     return nullptr;
 }
@@ -126,7 +126,7 @@ int CCatalogRowModel::RowOf(const RowIdentity& identity) const {
             if (!expanded)
                 return -1;
             for (int j = 0; j < Size(catalog.channels); ++j)
-                if (catalog.channels[static_cast<size_t>(j)].info.id == identity.channelId)
+                if (catalog.channels[static_cast<size_t>(j)].Info().id == identity.channelId)
                     return row + 1 + j;
             return -1;
         }
@@ -155,7 +155,7 @@ std::vector<RowPosition> CFlatRowModel::VisibleRows(int firstRow, int count) con
 RowIdentity CFlatRowModel::IdentityAt(int row) const {
     if (row < 0 || row >= RowCount())
         return RowIdentity();
-    return RowIdentity::Channel(0, channels_[static_cast<size_t>(row)].info.id);
+    return RowIdentity::Channel(0, channels_[static_cast<size_t>(row)].Info().id);
 }
 
 CChannelTreeNode* CFlatRowModel::NodeOf(const RowIdentity& identity) const {
@@ -167,7 +167,7 @@ int CFlatRowModel::RowOf(const RowIdentity& identity) const {
     if (identity.kind != RowIdentity::kChannel || identity.catalogId != 0)
         return -1;
     for (int row = 0; row < RowCount(); ++row)
-        if (channels_[static_cast<size_t>(row)].info.id == identity.channelId)
+        if (channels_[static_cast<size_t>(row)].Info().id == identity.channelId)
             return row;
     return -1;
 }

@@ -18,7 +18,7 @@ ChannelTipTexts TextsOf(const CChannelNode& channel) {
     ChannelTipTexts texts;
     texts.name = channel.GetName();
     texts.typeLabel = channel.GetTypeLabel();
-    texts.bitrate = channel.info.bitrate;
+    texts.bitrate = channel.Info().bitrate;
     texts.homePage = channel.GetHomePage();
     texts.description = channel.GetDescription();
     return texts;

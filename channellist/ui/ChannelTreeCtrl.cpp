@@ -488,7 +488,7 @@ void CChannelTreeCtrl::OpenChannel(const CChannelNode& node) {
     // A write the database cannot take now is kept, shown and written later; it never keeps
     // the channel from opening.
     if (pending_)
-        pending_->OpenedChannel(node.info);
+        pending_->OpenedChannel(node.Info());
     if (listener_)
         listener_->OnOpenChannel(link);
 }
@@ -545,7 +545,7 @@ HMENU CChannelTreeCtrl::CreateRowMenu(int row) {
     ::AppendMenuW(menu, MF_STRING, kPlayCommand, L"播放");
     if (pending_) {
         // The user's last choice, written or not.
-        const bool favorite = pending_->IsFavorite(static_cast<const CChannelNode*>(node)->info);
+        const bool favorite = pending_->IsFavorite(static_cast<const CChannelNode*>(node)->Info());
         ::AppendMenuW(menu, MF_STRING, favorite ? kRemoveFavoriteCommand : kAddFavoriteCommand,
                       favorite ? L"从我的收藏中移除" : L"添加到我的收藏");
     }
@@ -577,7 +577,7 @@ void CChannelTreeCtrl::RunRowCommand(const RowIdentity& row, UINT command) {
     }
     if ((command != kAddFavoriteCommand && command != kRemoveFavoriteCommand) || !pending_)
         return;
-    pending_->ChoseFavorite(static_cast<const CChannelNode*>(node)->info, command == kAddFavoriteCommand);
+    pending_->ChoseFavorite(static_cast<const CChannelNode*>(node)->Info(), command == kAddFavoriteCommand);
     // The owner reloads the favourites, which may be this very list: nothing after this.
     if (listener_)
         listener_->OnFavoritesChanged();

@@ -20,6 +20,8 @@ public:
     // The user added a channel to the favourites or removed one through a list's menu; the
     // change may still be kept in the pending changes.
     virtual void OnFavoritesChanged() {}
+    // The search list shows the rows of its newest keyword.
+    virtual void OnSearchResultsShown() {}
 
 protected:
     ~IChannelTreeCtrlEventListener() = default;
@@ -128,6 +130,7 @@ protected:
     // tooltip's node are forgotten.
     void ForgetNodes();
     const CPendingChanges* PendingChanges() const { return pending_; }
+    IChannelTreeCtrlEventListener* Listener() const { return listener_; }
     // What a variant's rows add up to.
     void SetTotals(int channelCount, unsigned int totalVisitors) {
         channelCount_ = channelCount;

@@ -34,14 +34,31 @@ int VisitorPercent(int visitors, unsigned int totalVisitors) {
     return static_cast<int>(percent);
 }
 
+CChannelNode::CChannelNode(ChannelRecord record, int visitors)
+    : visitors(visitors), owned_(std::make_shared<const ChannelRecord>(std::move(record))) {
+    record_ = owned_.get();
+}
+
+CChannelNode CChannelNode::Borrowing(const ChannelRecord& record, int visitors) {
+    CChannelNode node;
+    node.visitors = visitors;
+    node.record_ = &record;
+    return node;
+}
+
+const ChannelRecord& CChannelNode::Empty() {
+    static const ChannelRecord kEmpty;
+    return kEmpty;
+}
+
 std::wstring CChannelNode::GetLink() const {
     std::wstring link = L"trova://";
     const std::wstring server = GetServer();
     if (server.empty())
         return std::wstring();
     link += server;
-    if (info.portno != 0 && info.portno != 8081)
-        link += L":" + std::to_wstring(info.portno);
+    if (Info().portno != 0 && Info().portno != 8081)
+        link += L":" + std::to_wstring(Info().portno);
     const std::wstring channelId = GetChannelId();
     if (channelId.empty())
         return std::wstring();
@@ -49,7 +66,7 @@ std::wstring CChannelNode::GetLink() const {
     return link;
 }
 
-std::wstring CChannelNode::GetTypeLabel() const { return info.type == 1 ? L"点播" : L"直播"; }
+std::wstring CChannelNode::GetTypeLabel() const { return Info().type == 1 ? L"点播" : L"直播"; }
 
 const std::wstring& CCatalogNode::GetLabel() {
     if (label.empty())

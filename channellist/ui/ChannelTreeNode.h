@@ -3,6 +3,7 @@
 // values rebuilt from the channel database on every reload; they never write back.
 #include "channellist/store/Records.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,19 +40,35 @@ protected:
 class CChannelNode : public CChannelTreeNode {
 public:
     int visitors = 0;  // numerator of the percentage column
-    ChannelRecord info;
+
+    // A node of an empty record.
+    CChannelNode() = default;
+    // A node of its own copy of the record.
+    explicit CChannelNode(ChannelRecord record, int visitors = 0);
+    // A node that shows a record of a catalogue, which the list that holds the node keeps
+    // alive: the records of a catalogue are shared by every list that shows them, and a node
+    // costs no reference count (whose one counter every thread would contend for).
+    static CChannelNode Borrowing(const ChannelRecord& record, int visitors = 0);
+
+    const ChannelRecord& Info() const { return record_ ? *record_ : Empty(); }
 
     // "trova://" server [":" port] "/" channel id; empty without server or channel id.
     // Port 0 and the default 8081 are left out.
     std::wstring GetLink() const override;
     bool IsCatalog() const override { return false; }
 
-    std::wstring GetName() const { return WideFromUtf8(info.name); }
-    std::wstring GetDescription() const { return WideFromUtf8(info.desc); }
-    std::wstring GetHomePage() const { return WideFromUtf8(info.url); }
-    std::wstring GetServer() const { return WideFromUtf8(info.server); }
-    std::wstring GetChannelId() const { return WideFromUtf8(info.channelid); }
+    std::wstring GetName() const { return WideFromUtf8(Info().name); }
+    std::wstring GetDescription() const { return WideFromUtf8(Info().desc); }
+    std::wstring GetHomePage() const { return WideFromUtf8(Info().url); }
+    std::wstring GetServer() const { return WideFromUtf8(Info().server); }
+    std::wstring GetChannelId() const { return WideFromUtf8(Info().channelid); }
     std::wstring GetTypeLabel() const;  // "点播" (on demand) for type 1, "直播" (live) otherwise
+
+private:
+    static const ChannelRecord& Empty();
+
+    const ChannelRecord* record_ = nullptr;       // null for an empty record
+    std::shared_ptr<const ChannelRecord> owned_;  // the node's own copy, if it has one
 };
 
 class CCatalogNode : public CChannelTreeNode {

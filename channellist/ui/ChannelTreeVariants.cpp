@@ -1,29 +1,27 @@
 #include "channellist/ui/ChannelTreeVariants.h"
 
-#include "channellist/store/ChannelDatabase.h"
-#include "channellist/ui/LikeMatch.h"
-
-#include <algorithm>
 #include <utility>
 
 namespace UI {
 
 namespace {
-CChannelNode MakeChannelNode(ChannelRecord&& record, int visitors) {
-    CChannelNode node;
-    node.info = std::move(record);
-    node.visitors = visitors;
-    return node;
-}
-
 // Each channel with its record's visitors: it shows the same share in every list.
 std::vector<CChannelNode> MakeChannelNodes(std::vector<ChannelRecord>& records) {
     std::vector<CChannelNode> nodes;
     nodes.reserve(records.size());
     for (ChannelRecord& record : records) {
         const int visitors = record.visitors;
-        nodes.push_back(MakeChannelNode(std::move(record), visitors));
+        nodes.emplace_back(std::move(record), visitors);
     }
+    return nodes;
+}
+
+// Nodes that show records of a catalogue, which the list keeps.
+std::vector<CChannelNode> MakeBorrowingNodes(const std::vector<const ChannelRecord*>& records, bool withVisitors) {
+    std::vector<CChannelNode> nodes;
+    nodes.reserve(records.size());
+    for (const ChannelRecord* record : records)
+        nodes.push_back(CChannelNode::Borrowing(*record, withVisitors ? record->visitors : 0));
     return nodes;
 }
 
@@ -49,18 +47,19 @@ bool CAllChannelTreeCtrl::Read(AllChannelsContent& out, int busyTimeoutMs) {
         CCatalogNode catalog;
         catalog.catalog = std::move(read.catalog);
         catalog.channelCount = static_cast<int>(read.channels.size());
-        catalog.channels = MakeChannelNodes(read.channels);
+        catalog.channels = MakeBorrowingNodes(read.channels, true);
         content.catalogs.push_back(std::move(catalog));
     }
+    content.catalogue = std::move(snapshot.catalogue);
     content.totalVisitors = VisitorTotalOf(snapshot.visitorSum);
     content.channelCount = snapshot.channelCount;
     out = std::move(content);
     return true;
 }
-
 void CAllChannelTreeCtrl::Show(AllChannelsContent content) {
     ForgetNodes();
     catalogs_ = std::move(content.catalogs);
+    catalogue_ = std::move(content.catalogue);
     SetTotals(content.channelCount, content.totalVisitors);
     UpdateScrollRange();
 }
@@ -100,15 +99,15 @@ bool CFlatChannelTreeCtrl::Read(bool (*read)(ChannelListSnapshot&, int), FlatLis
     if (!read(snapshot, busyTimeoutMs))
         return false;
     out.channels = MakeChannelNodes(snapshot.channels);
-    out.totalVisitors = VisitorTotalOf(snapshot.visitorSum);
     return true;
 }
 
 void CFlatChannelTreeCtrl::Show(FlatListContent content) {
     ForgetNodes();
     channels_ = std::move(content.channels);
+    owners_.clear();  // the rows own their records
     ShowPendingIn(channels_);
-    SetTotals(static_cast<int>(channels_.size()), content.totalVisitors);
+    SetTotals(static_cast<int>(channels_.size()), TotalVisitors());
     UpdateScrollRange();
 }
 
@@ -121,6 +120,8 @@ void CFlatChannelTreeCtrl::ShowPending() {
     SetTotals(static_cast<int>(channels_.size()), TotalVisitors());
     UpdateScrollRange();
 }
+
+void CFlatChannelTreeCtrl::SetVisitorTotal(unsigned int total) { SetTotals(ChannelCount(), total); }
 
 void CFlatChannelTreeCtrl::DrawRows(HDC dc, int firstRow, int rowBudget) {
     DrawModelRows(dc, Rows().VisibleRows(firstRow, rowBudget + 1), nullptr, &channels_);
@@ -165,35 +166,89 @@ void CFavorTreeCtrl::ShowPendingIn(std::vector<CChannelNode>& channels) {
 // ---- search
 
 void CSearchTreeCtrl::Search(const std::wstring& keyword) {
-    CLikeKey key;
+    keyword_ = keyword;
+    ++generation_;
+    scanner_.Cancel();
+    scanning_ = false;
+    CatalogueScanRequest request;
+    request.generation = generation_;
+    const bool whole = request.key.Assign(keyword);
+    const ChannelCatalogue catalogue = catalogueOutdated_ ? nullptr : catalogue_;
+    size_t records = 0;  // what the search has to look through
     // Every match of a longer key also matches the shorter one it contains: the rows shown
     // hold all of them, in the statement's order.
-    narrowed_ = narrowable_ && keyword.find(shownKeyword_) != std::wstring::npos && key.Assign(keyword);
-    ForgetNodes();
-    if (narrowed_) {
-        channels_.erase(std::remove_if(channels_.begin(), channels_.end(),
-                                       [&](const CChannelNode& node) {
-                                           return !key.FoundIn(node.info.name) && !key.FoundIn(node.info.desc);
-                                       }),
-                        channels_.end());
-        for (CChannelNode& node : channels_)
-            node.expanded = node.selected = node.playing = false;
+    if (whole && narrowable_ && keyword.find(shownKeyword_) != std::wstring::npos) {
+        request.narrow = true;
+        request.candidates.reserve(channels_.size());
+        for (const CChannelNode& node : channels_)
+            request.candidates.push_back(&node.Info());
+        request.candidateOwners = owners_;
+        records = request.candidates.size();
+    } else if (whole && catalogue) {
+        request.catalogue = catalogue;
+        records = catalogue->size();
     } else {
-        std::vector<ChannelRecord> records;
-        // A failed query leaves the list empty, like a search without matches, and nothing
-        // to narrow.
-        narrowable_ = SearchChannels(keyword, records);
-        channels_.clear();
-        if (narrowable_) {
-            channels_.reserve(records.size());
-            for (ChannelRecord& record : records)
-                channels_.push_back(MakeChannelNode(std::move(record), 0));
-        }
+        request.statement = true;
+        request.keyword = keyword;
+        // The statement reads the whole table. Before there is a catalogue it is the only
+        // source and answers at once, as the lists did before they had one.
+        records = catalogue_ ? catalogue_->size() : 0;
     }
-    shownKeyword_ = keyword;
+    if (records > inlineScanLimit_) {
+        scanning_ = scanner_.Start(m_hWnd, WM_SEARCH_SCANNED, std::move(request));
+        if (scanning_)
+            return;  // the rows shown stay until the new ones are there
+    }
+    CatalogueScanResult result;
+    RunScan(request, result, [] { return false; });
+    ShowResult(std::move(result));
+}
+
+void CSearchTreeCtrl::Clear() {
+    keyword_.clear();
+    ++generation_;
+    scanner_.Cancel();
+    scanning_ = false;
+    ForgetNodes();
+    channels_.clear();
+    channels_.shrink_to_fit();
+    owners_.clear();
+    narrowable_ = false;
+    shownKeyword_.clear();
+    SetTotals(0, TotalVisitors());
+    UpdateScrollRange();
+    Invalidate();
+}
+
+void CSearchTreeCtrl::SetCatalogue(ChannelCatalogue catalogue) {
+    catalogue_ = std::move(catalogue);
+    catalogueOutdated_ = false;
+    narrowable_ = false;
+    if (!keyword_.empty())
+        Search(keyword_);
+}
+
+LRESULT CSearchTreeCtrl::OnScanned(UINT, WPARAM generation, LPARAM, BOOL&) {
+    CatalogueScanResult result;
+    if (!scanning_ || static_cast<unsigned int>(generation) != generation_ ||
+        !scanner_.Take(generation_, result))
+        return 0;
+    scanning_ = false;
+    ShowResult(std::move(result));
+    return 0;
+}
+
+void CSearchTreeCtrl::ShowResult(CatalogueScanResult result) {
+    ForgetNodes();
+    channels_ = MakeBorrowingNodes(result.matches, false);
+    owners_ = std::move(result.owners);
+    narrowable_ = result.narrowable;
+    shownKeyword_ = keyword_;
     SetTotals(static_cast<int>(channels_.size()), TotalVisitors());
     UpdateScrollRange();
     Invalidate();
+    if (IChannelTreeCtrlEventListener* listener = Listener())
+        listener->OnSearchResultsShown();
 }
 
 }  // namespace UI

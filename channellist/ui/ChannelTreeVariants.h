@@ -1,6 +1,7 @@
 #pragma once
 // The four channel lists: all channels by catalog, history, favourites and search results.
 #include "channellist/store/ListReads.h"
+#include "channellist/ui/CatalogueScan.h"
 #include "channellist/ui/ChannelTreeCtrl.h"
 
 #include <string>
@@ -8,17 +9,21 @@
 
 namespace UI {
 
-// The all-channels list's rows and totals, read in one piece.
+// Posted by the search worker to the search list when the newest keyword's rows are ready.
+constexpr UINT WM_SEARCH_SCANNED = WM_USER + 402;
+
+// The all-channels list's rows and totals, read in one piece, and the catalogue whose records
+// its rows show.
 struct AllChannelsContent {
     std::vector<CCatalogNode> catalogs;
+    ChannelCatalogue catalogue;  // keeps the rows' records
     unsigned int totalVisitors = 0;
     int channelCount = 0;
 };
 
-// A flat list's rows and the percentage column's denominator, read in one piece.
+// A flat list's rows, read in one piece.
 struct FlatListContent {
     std::vector<CChannelNode> channels;
-    unsigned int totalVisitors = 0;
 };
 
 // Catalogs, each expandable into its channels, led by the group of latest updates.
@@ -51,17 +56,21 @@ private:
     CCatalogRowModel Rows() { return CCatalogRowModel(catalogs_); }
 
     std::vector<CCatalogNode> catalogs_;
+    ChannelCatalogue catalogue_;  // keeps the channel rows' records
 };
 
 // A list of channels without catalogs, row i showing channel i.
 class CFlatChannelTreeCtrl : public CChannelTreeCtrl {
 public:
     // Reads a list through one of the whole-list reads, on any thread; false when nothing
-    // could be read. Each channel shows its share of all visitors.
+    // could be read.
     static bool Read(bool (*read)(ChannelListSnapshot&, int), FlatListContent& out, int busyTimeoutMs);
     // Shows rows that Read gave, forgetting selection, expansion and the opened mark; the
     // history and the favourites show the user's changes still to be written over them.
     void Show(FlatListContent content);
+    // Each channel shows its share of all visitors, a total that changes only with a
+    // synchronisation: the list keeps it across its reloads.
+    void SetVisitorTotal(unsigned int total);
 
     const std::vector<CChannelNode>& Channels() const { return channels_; }
 
@@ -82,6 +91,7 @@ protected:
     void ShowPending();
 
     std::vector<CChannelNode> channels_;
+    RecordOwners owners_;  // keep the records that rows borrow
 };
 
 // Channels most recently opened first.
@@ -114,21 +124,53 @@ protected:
     void ShowPendingIn(std::vector<CChannelNode>& channels) override;
 };
 
-// Channels whose name or description matches a keyword.
+// Channels whose name or description matches a keyword, in the search statement's order.
 class CSearchTreeCtrl : public CFlatChannelTreeCtrl {
 public:
-    // A keyword that contains the one shown before, without wildcards, narrows the shown
-    // channels in memory; any other asks the database.
+    // A scan of up to this many records takes well under a frame and runs at once; a longer
+    // one runs on the search worker while the list keeps showing the rows before it.
+    static constexpr size_t kInlineScanLimit = 4096;
+
+    BEGIN_MSG_MAP(CSearchTreeCtrl)
+        MESSAGE_HANDLER(WM_SEARCH_SCANNED, OnScanned)
+        CHAIN_MSG_MAP(CFlatChannelTreeCtrl)
+    END_MSG_MAP()
+
+    // The rows of a keyword. With a catalogue they are found in it; a keyword that contains
+    // the whole-text keyword shown before only filters the rows shown. Without a current
+    // catalogue, and for keywords with LIKE wildcards or a broken character, the search
+    // statement finds them (on the worker when the table is as large as a long scan). The listener hears OnSearchResultsShown when the rows are shown.
     void Search(const std::wstring& keyword);
-    // The stored channels changed: the next keyword asks the database again.
-    void ForgetResults() { narrowable_ = false; }
-    // Whether the last Search narrowed the list before it instead of asking the database.
-    bool Narrowed() const { return narrowed_; }
+    // No keyword: no rows, and no search running.
+    void Clear();
+    // The catalogue that later keywords are answered from; the keyword shown or searched is
+    // searched again in it.
+    void SetCatalogue(ChannelCatalogue catalogue);
+    // The stored channels changed: until the next catalogue comes, keywords go to the
+    // statement, and the rows shown are not filtered any more.
+    void ForgetResults() {
+        narrowable_ = false;
+        catalogueOutdated_ = true;
+    }
+    // The newest keyword's rows are still being searched for.
+    bool Searching() const { return scanning_; }
+    // Tests send every scan of more records than this to the worker.
+    void SetInlineScanLimitForTesting(size_t records) { inlineScanLimit_ = records; }
 
 private:
-    std::wstring shownKeyword_;  // the keyword whose complete result the list shows
-    bool narrowable_ = false;
-    bool narrowed_ = false;
+    LRESULT OnScanned(UINT message, WPARAM generation, LPARAM, BOOL& handled);
+    // Shows the rows of the newest keyword.
+    void ShowResult(CatalogueScanResult result);
+
+    CCatalogueScanner scanner_;
+    size_t inlineScanLimit_ = kInlineScanLimit;
+    ChannelCatalogue catalogue_;
+    bool catalogueOutdated_ = false;  // the stored channels changed since it was read
+    std::wstring keyword_;       // the newest keyword, empty after Clear
+    unsigned int generation_ = 0;  // of the newest keyword
+    bool scanning_ = false;
+    bool narrowable_ = false;    // the rows shown are the complete result of a whole-text keyword
+    std::wstring shownKeyword_;  // the keyword whose rows are shown
 };
 
 }  // namespace UI

@@ -17,10 +17,9 @@ const unsigned char kLeadBits[64] = {
     0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x00, 0x01, 0x02, 0x03, 0x00, 0x01, 0x00, 0x00,
 };
 
-// One character the way SQLite reads it: a lead byte takes every continuation byte after it;
-// overlong forms, surrogates and U+FFFE/U+FFFF read as U+FFFD; a stray continuation byte is a
-// character of its own.
-inline std::uint32_t ReadChar(const unsigned char*& p) {
+}  // namespace
+
+std::uint32_t ReadLikeChar(const unsigned char*& p) {
     std::uint32_t c = *p++;
     if (c >= 0xC0) {
         c = kLeadBits[c - 0xC0];
@@ -31,6 +30,8 @@ inline std::uint32_t ReadChar(const unsigned char*& p) {
     }
     return c;
 }
+
+namespace {
 
 inline std::uint32_t AsciiLower(std::uint32_t c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
 
@@ -78,7 +79,7 @@ bool CLikeKey::Assign(const std::wstring& keyword) {
         return false;
     std::vector<std::uint32_t> chars;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8.c_str()); *p;)
-        chars.push_back(ReadChar(p));
+        chars.push_back(ReadLikeChar(p));
     // SQLite looks for a first character of 0x80 as a byte, even inside other characters.
     if (chars[0] == 0x80)
         return false;
@@ -103,7 +104,7 @@ bool CLikeKey::FoundIn(const std::string& text) const {
                 continue;
             }
             ++next;
-        } else if (ReadChar(next) != first) {
+        } else if (ReadLikeChar(next) != first) {
             p = next;
             continue;
         }
@@ -112,7 +113,7 @@ bool CLikeKey::FoundIn(const std::string& text) const {
         while (matched < chars_.size()) {
             if (!*q)
                 return false;  // later starts leave even less text
-            if (!SameChar(chars_[matched], ReadChar(q)))
+            if (!SameChar(chars_[matched], ReadLikeChar(q)))
                 break;
             ++matched;
         }

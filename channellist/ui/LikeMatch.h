@@ -8,6 +8,11 @@
 
 namespace UI {
 
+// One character the way SQLite reads it: a lead byte takes every continuation byte after it;
+// overlong forms, surrogates and U+FFFE/U+FFFF read as U+FFFD; a stray continuation byte is a
+// character of its own. Advances p past it.
+std::uint32_t ReadLikeChar(const unsigned char*& p);
+
 class CLikeKey {
 public:
     // False when the keyword cannot be matched in memory with the statement's outcome: it holds

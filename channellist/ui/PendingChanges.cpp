@@ -16,12 +16,7 @@ bool SameFavorite(const ChannelRecord& a, const ChannelRecord& b) {
     return a.name == b.name && a.channelid == b.channelid;
 }
 
-CChannelNode NodeOf(const ChannelRecord& channel) {
-    CChannelNode node;
-    node.info = channel;
-    node.visitors = channel.visitors;
-    return node;
-}
+CChannelNode NodeOf(const ChannelRecord& channel) { return CChannelNode(channel, channel.visitors); }
 
 }  // namespace
 
@@ -82,7 +77,7 @@ void CPendingChanges::ShowInHistory(std::vector<CChannelNode>& channels) const {
         if (change.kind != Kind::kOpened) continue;
         // Opened again: the row moves to the top, as its newer time puts it.
         const auto found = std::find_if(channels.begin(), channels.end(),
-                                        [&](const CChannelNode& node) { return node.info.id == change.channel.id; });
+                                        [&](const CChannelNode& node) { return node.Info().id == change.channel.id; });
         if (found == channels.end())
             channels.insert(channels.begin(), NodeOf(change.channel));
         else
@@ -93,7 +88,7 @@ void CPendingChanges::ShowInHistory(std::vector<CChannelNode>& channels) const {
 void CPendingChanges::ShowInFavorites(std::vector<CChannelNode>& channels) const {
     for (const Change& change : changes_) {
         if (change.kind == Kind::kOpened) continue;
-        const auto same = [&](const CChannelNode& node) { return SameFavorite(node.info, change.channel); };
+        const auto same = [&](const CChannelNode& node) { return SameFavorite(node.Info(), change.channel); };
         const bool shown = std::any_of(channels.begin(), channels.end(), same);
         // A favourite added again keeps its place; a new one comes first.
         if (change.kind == Kind::kAddFavorite && !shown)

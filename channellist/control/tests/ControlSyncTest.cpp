@@ -28,6 +28,41 @@ TEST_F(ControlSyncTest, MergeSurvivesTheWindowThreadsReads) {
     std::printf("SQLite errors meanwhile: %s\n", DescribeSqliteErrors(CSqliteErrorLog::Instance().Take()).c_str());
 }
 
+// A keyword typed after the merge was committed, before the lists read after it are shown,
+// finds the merged channels, not what was read before the merge.
+TEST_F(ControlSyncTest, KeywordTypedAfterTheCommitFindsTheMergedChannels) {
+    CTestCatalogue catalogue({"Sport one\ts1\t\t\tSport\t0\t5\t300", "Sport two\ts2\t\t\tSport\t0\t5\t300",
+                              "News\tn1\t\t\tNews\t0\t5\t300"});
+    // Each engine call takes a while: the first keystroke comes well before the merge.
+    CEngineEnvironment delay(L"TRCORE_DELAY_MS", L"200");
+    CStubContainer container(220, 560);
+    ComPtr<IUnknown> control;
+    ASSERT_EQ(S_OK, CreateControl(&control));
+    ASSERT_EQ(S_OK, container.Activate(control.Get()));
+    // Only the lists read before the merge (of a new, empty database) are shown.
+    MSG msg;
+    bool loaded = false;
+    for (DWORD start = GetTickCount(); !loaded && GetTickCount() - start < 20000; Sleep(5)) {
+        loaded = PeekMessageW(&msg, nullptr, kChannelListLoaded, kChannelListLoaded, PM_REMOVE) != FALSE;
+        if (loaded) DispatchMessageW(&msg);
+    }
+    ASSERT_TRUE(loaded);
+    const HWND edit = GetDlgItem(container.Child(kSearchPanel), 1001);
+    SetFocus(edit);
+    SendMessageW(edit, WM_CHAR, L's', 0);
+    EXPECT_EQ(L"搜索结果(0)", WindowText(container.Child(kSearchHeader)));
+    // The merge commits; its lists wait in the queue.
+    for (DWORD start = GetTickCount(); QueryInt("SELECT count(*) FROM channel") != 3 && GetTickCount() - start < 20000;)
+        Sleep(5);
+    Sleep(100);  // the thread notes the commit right after it
+    SendMessageW(edit, WM_CHAR, L'p', 0);
+    EXPECT_EQ(L"搜索结果(2)", WindowText(container.Child(kSearchHeader)));
+    ASSERT_TRUE(container.WaitForSync());
+    EXPECT_EQ(L"搜索结果(2)", WindowText(container.Child(kSearchHeader)));
+    control.Reset();
+    container.Deactivate();
+}
+
 TEST_F(ControlSyncTest, DestroyingTheControlWaitsForARunningSynchronisation) {
     // 48 engine calls of 40 ms each: the merge ends about two seconds after the start.
     CEngineEnvironment delay(L"TRCORE_DELAY_MS", L"40");

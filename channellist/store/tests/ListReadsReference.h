@@ -2,6 +2,7 @@
 // The lists as the row-at-a-time store functions give them (count first, then one call per
 // row), in the shape of the whole-list reads, and a printable form of both for comparisons.
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,18 +27,14 @@ inline std::vector<std::string> Describe(const AllChannelsSnapshot& snapshot) {
     for (const ChannelRecord& channel : snapshot.latest) lines.push_back("new " + Describe(channel));
     for (const CatalogChannels& catalog : snapshot.catalogs) {
         lines.push_back("catalog " + std::to_string(catalog.catalog.id) + "|" + catalog.catalog.name);
-        for (const ChannelRecord& channel : catalog.channels) lines.push_back("  " + Describe(channel));
+        for (const ChannelRecord* channel : catalog.channels) lines.push_back("  " + Describe(*channel));
     }
     lines.push_back("count " + std::to_string(snapshot.channelCount) + " visitors " +
                     std::to_string(snapshot.visitorSum));
     return lines;
 }
 
-inline std::vector<std::string> Describe(const ChannelListSnapshot& snapshot) {
-    std::vector<std::string> lines = Describe(snapshot.channels);
-    lines.push_back("visitors " + std::to_string(snapshot.visitorSum));
-    return lines;
-}
+inline std::vector<std::string> Describe(const ChannelListSnapshot& snapshot) { return Describe(snapshot.channels); }
 
 inline AllChannelsSnapshot ReadAllChannelsByRow(int latestLimit) {
     AllChannelsSnapshot snapshot;
@@ -46,6 +43,9 @@ inline AllChannelsSnapshot ReadAllChannelsByRow(int latestLimit) {
         ChannelRecord record;
         if (GetNewChannelAt(i, record)) snapshot.latest.push_back(record);
     }
+    // The catalogs' channels first, then the pointers into them, once the vector stays put.
+    auto records = std::make_shared<std::vector<ChannelRecord>>();
+    std::vector<size_t> ends;
     const int catalogs = CountCatalogs();
     for (int i = 0; i < catalogs; ++i) {
         CatalogChannels catalog;
@@ -53,10 +53,16 @@ inline AllChannelsSnapshot ReadAllChannelsByRow(int latestLimit) {
         const int channels = CountCatalogChannels(catalog.catalog.id);
         for (int j = 0; j < channels; ++j) {
             ChannelRecord record;
-            if (GetCatalogChannelAt(catalog.catalog.id, j, record)) catalog.channels.push_back(record);
+            if (GetCatalogChannelAt(catalog.catalog.id, j, record)) records->push_back(record);
         }
         snapshot.catalogs.push_back(catalog);
+        ends.push_back(records->size());
     }
+    size_t begin = 0;
+    for (size_t i = 0; i < ends.size(); ++i) {
+        for (; begin < ends[i]; ++begin) snapshot.catalogs[i].channels.push_back(&(*records)[begin]);
+    }
+    snapshot.catalogue = records;
     snapshot.channelCount = CountChannels();
     snapshot.visitorSum = SumVisitors();
     return snapshot;
@@ -69,6 +75,5 @@ inline ChannelListSnapshot ReadHistoryByRow() {
         ChannelRecord record;
         if (GetHistoryChannelAt(i, record)) snapshot.channels.push_back(record);
     }
-    snapshot.visitorSum = SumVisitors();
     return snapshot;
 }

@@ -17,9 +17,9 @@ CCatalogNode Catalog(int id, const wchar_t* label, int channels, int firstChanne
     catalog.catalog.id = id;
     catalog.SetLabel(label);
     for (int i = 0; i < channels; ++i) {
-        CChannelNode channel;
-        channel.info.id = firstChannelId + i;
-        catalog.channels.push_back(channel);
+        ChannelRecord record;
+        record.id = firstChannelId + i;
+        catalog.channels.emplace_back(record);
     }
     catalog.channelCount = channels;
     return catalog;
@@ -31,7 +31,7 @@ std::wstring Describe(CChannelTreeNode* node) {
         return L"-";
     if (node->IsCatalog())
         return static_cast<CCatalogNode*>(node)->GetLabel();
-    return L"#" + std::to_wstring(static_cast<CChannelNode*>(node)->info.id);
+    return L"#" + std::to_wstring(static_cast<CChannelNode*>(node)->Info().id);
 }
 
 std::wstring DescribeRows(const std::vector<CCatalogNode>& catalogs, const std::vector<RowPosition>& rows) {
@@ -39,7 +39,7 @@ std::wstring DescribeRows(const std::vector<CCatalogNode>& catalogs, const std::
     for (const RowPosition& row : rows) {
         const CCatalogNode& catalog = catalogs[static_cast<size_t>(row.catalog)];
         text += row.IsCatalog() ? catalog.label
-                                : L"#" + std::to_wstring(catalog.channels[static_cast<size_t>(row.channel)].info.id);
+                                : L"#" + std::to_wstring(catalog.channels[static_cast<size_t>(row.channel)].Info().id);
         text += L" ";
     }
     return text;
@@ -98,9 +98,12 @@ TEST(ChannelRowModel, RowsCountNodesChildrenRangesAndIdentitiesAgree) {
 }
 
 TEST(ChannelRowModel, FlatListsAnswerByRowAndChannelId) {
-    std::vector<CChannelNode> channels(4);
-    for (int i = 0; i < 4; ++i)
-        channels[static_cast<size_t>(i)].info.id = 10 + i;
+    std::vector<CChannelNode> channels;
+    for (int i = 0; i < 4; ++i) {
+        ChannelRecord record;
+        record.id = 10 + i;
+        channels.emplace_back(record);
+    }
     CFlatRowModel model(channels);
     EXPECT_EQ(4, model.RowCount());
     int topIndex = 0;

@@ -11,13 +11,13 @@ namespace {
 using UI::CChannelTooltip;
 
 UI::CChannelNode MakeChannel(const std::string& description) {
-    UI::CChannelNode channel;
-    channel.info.name = "\xE6\xB5\x8B\xE8\xAF\x95\xE9\xA2\x91\xE9\x81\x93";   // 测试频道
-    channel.info.type = 1;
-    channel.info.bitrate = 512;
-    channel.info.url = "http://example.org/tv";
-    channel.info.desc = description;
-    return channel;
+    ChannelRecord record;
+    record.name = "\xE6\xB5\x8B\xE8\xAF\x95\xE9\xA2\x91\xE9\x81\x93";   // 测试频道
+    record.type = 1;
+    record.bitrate = 512;
+    record.url = "http://example.org/tv";
+    record.desc = description;
+    return UI::CChannelNode(record);
 }
 
 class ChannelTooltipTest : public ::testing::Test {

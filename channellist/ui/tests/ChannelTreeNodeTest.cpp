@@ -8,12 +8,15 @@ using UI::CCatalogNode;
 using UI::CChannelNode;
 
 namespace {
+ChannelRecord Record(const std::string& server, int port, const std::string& channelId) {
+    ChannelRecord record;
+    record.server = server;
+    record.portno = port;
+    record.channelid = channelId;
+    return record;
+}
 CChannelNode Channel(const std::string& server, int port, const std::string& channelId) {
-    CChannelNode node;
-    node.info.server = server;
-    node.info.portno = port;
-    node.info.channelid = channelId;
-    return node;
+    return CChannelNode(Record(server, port, channelId));
 }
 }  // namespace
 
@@ -33,17 +36,18 @@ TEST(ChannelNodeLink, MissingServerOrChannelIdGivesNoLink) {
 }
 
 TEST(ChannelNodeLink, Utf8TextsAreConverted) {
-    CChannelNode node = Channel("global", 0, "频道1");
-    node.info.name = "凤凰卫视";
-    node.info.desc = "新闻";
-    node.info.url = "http://example.com/";
+    ChannelRecord record = Record("global", 0, "频道1");
+    record.name = "凤凰卫视";
+    record.desc = "新闻";
+    record.url = "http://example.com/";
+    CChannelNode node(record);
     EXPECT_EQ(L"trova://global/频道1", node.GetLink());
     EXPECT_EQ(L"凤凰卫视", node.GetName());
     EXPECT_EQ(L"新闻", node.GetDescription());
     EXPECT_EQ(L"http://example.com/", node.GetHomePage());
     EXPECT_EQ(L"直播", node.GetTypeLabel());
-    node.info.type = 1;
-    EXPECT_EQ(L"点播", node.GetTypeLabel());
+    record.type = 1;
+    EXPECT_EQ(L"点播", CChannelNode(record).GetTypeLabel());
 }
 
 TEST(CatalogNode, UnknownIsShownAsOtherWithItsCount) {
