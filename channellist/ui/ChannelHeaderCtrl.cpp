@@ -43,10 +43,13 @@ void CChannelHeaderCtrl::SetCount(int count) {
 }
 
 void CChannelHeaderCtrl::ShowDisplayText() {
-    displayText_ = FormatDisplayText(caption_, count_);
+    const std::wstring shown = FormatDisplayText(caption_, count_);
+    const bool changed = shown != displayText_;
+    displayText_ = shown;
     if (!m_hWnd) return;
     SetWindowText(displayText_);
     Invalidate(true);
+    if (changed) accessible_.AnnounceName();
 }
 
 void CChannelHeaderCtrl::SetRightText(const std::wstring& text) { rightText_ = text; }
@@ -54,6 +57,10 @@ void CChannelHeaderCtrl::SetRightText(const std::wstring& text) { rightText_ = t
 void CChannelHeaderCtrl::ToggleArrow() {
     arrowUp_ = !arrowUp_;
     if (m_hWnd) Invalidate(true);
+}
+
+void CChannelHeaderCtrl::Click() {
+    if (listener_) listener_->OnHeaderClicked(GetDlgCtrlID());
 }
 
 WindowClassSpec CChannelHeaderCtrl::GetWindowClassSpec() const {
@@ -121,7 +128,7 @@ void CChannelHeaderCtrl::OnLButtonDown(UINT, POINT) {
 
 void CChannelHeaderCtrl::OnLButtonUp(UINT, POINT point) {
     const RECT client = GetClientRect();
-    if (::PtInRect(&client, point) && listener_) listener_->OnHeaderClicked(GetDlgCtrlID());
+    if (::PtInRect(&client, point)) Click();
     // Also after a release off the bar, so that a press never stays pending.
     pressed_ = false;
     ReleaseCapture();

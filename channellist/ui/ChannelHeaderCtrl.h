@@ -2,6 +2,7 @@
 // The 20-pixel bar above each channel list: caption with a count, a right-aligned column title
 // and an arrow over the skin's header background. Clicks go to the owner, which decides what
 // they do.
+#include "channellist/ui/WidgetAccessible.h"
 #include "framework/win/MessageMap.h"
 #include "framework/win/ScopedGdi.h"
 
@@ -28,6 +29,8 @@ public:
     void SetRightText(const std::wstring& text);
     // The owner's mark on the bar of its open section.
     void ToggleArrow();
+    // What a click on the bar does: the listener hears of it.
+    void Click();
 
     const std::wstring& DisplayText() const { return displayText_; }
     const std::wstring& RightText() const { return rightText_; }
@@ -36,6 +39,7 @@ public:
     int RightTextLeft() const { return rightTextLeft_; }
 
     BEGIN_MSG_MAP(CChannelHeaderCtrl)
+        MSG_WM_GETOBJECT(accessible_)
         MSG_WM_CREATE(OnCreate)
         MSG_WM_ERASEBKGND_SUPPRESS()
         MSG_WM_PAINT(OnPaint)
@@ -68,6 +72,7 @@ private:
     bool arrowUp_ = false;
     bool pressed_ = false;
     int rightTextLeft_ = 0;  // recorded at each paint
+    CChannelHeaderAccessible accessible_{*this};
 };
 
 }  // namespace UI

@@ -319,6 +319,9 @@ void CChannelTreeCtrl::OnLButtonDown(UINT, POINT point) {
     } else if (selectionChanged) {
         Invalidate(false);
     }
+    // Told where the row is now: collapsing a catalog above it moved it.
+    if (selectionChanged)
+        accessible_.AnnounceSelection(SelectedRow());
     SetMsgHandled(FALSE);
 }
 
@@ -341,6 +344,7 @@ void CChannelTreeCtrl::ToggleExpanded(int row, CChannelTreeNode& node) {
     }
     expanded_ = identity;
     node.expanded = !node.expanded;
+    accessible_.AnnounceExpansion(RowOf(identity));
 }
 
 void CChannelTreeCtrl::SetScrollPosition(int position) {
@@ -355,9 +359,11 @@ void CChannelTreeCtrl::SelectRow(int row) {
     CChannelTreeNode* node = GetNodeAt(row, nullptr);
     if (!node)
         return;
-    Select(row, *node);
+    const bool selectionChanged = Select(row, *node);
     ScrollIntoView(row);
     Invalidate(false);
+    if (selectionChanged)
+        accessible_.AnnounceSelection(row);
 }
 
 void CChannelTreeCtrl::ScrollIntoView(int row) {
@@ -383,8 +389,9 @@ void CChannelTreeCtrl::ExpandCatalogAt(int row, bool expand) {
     ToggleExpanded(row, *node);
     if (selected_ && RowOf(selected_) < 0) {
         const int catalogRow = RowOf(catalog);
-        if (CChannelTreeNode* shown = GetNodeAt(catalogRow, nullptr))
-            Select(catalogRow, *shown);
+        CChannelTreeNode* shown = GetNodeAt(catalogRow, nullptr);
+        if (shown && Select(catalogRow, *shown))
+            accessible_.AnnounceSelection(catalogRow);
     }
     UpdateScrollRange();
     Invalidate();

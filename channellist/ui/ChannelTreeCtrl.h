@@ -2,6 +2,7 @@
 // Owner-drawn list of channel tree rows with a fixed row height. The variants supply the row
 // model; this class paints, scrolls, hovers, selects, expands and opens channels.
 #include "channellist/ui/ChannelRowModel.h"
+#include "channellist/ui/ChannelTreeAccessible.h"
 #include "channellist/ui/ChannelTooltip.h"
 #include "channellist/ui/ChannelTreeNode.h"
 #include "channellist/ui/PendingChanges.h"
@@ -34,6 +35,7 @@ public:
     CChannelTreeCtrl() = default;
 
     BEGIN_MSG_MAP(CChannelTreeCtrl)
+        MSG_WM_GETOBJECT(accessible_)
         MSG_WM_CREATE(OnCreate)
         MSG_WM_DESTROY(OnDestroy)
         MSG_WM_ERASEBKGND_SUPPRESS()
@@ -65,6 +67,8 @@ public:
     // catalog row or the row index of a flat list; it is left alone for a channel in a catalog.
     virtual CChannelTreeNode* GetNodeAt(int row, int* topIndex) = 0;
     virtual bool IsChildRow(int row) = 0;
+    // Catalog rows with channel rows beneath them, rather than a flat list.
+    virtual bool IsOutline() const { return false; }
     // Shows the row's menu at the pointer.
     virtual void OnRowRightClick(int row);
     // Identities of rows: the list remembers its selected, expanded and opened rows by them,
@@ -131,10 +135,11 @@ protected:
     void ForgetNodes();
     const CPendingChanges* PendingChanges() const { return pending_; }
     IChannelTreeCtrlEventListener* Listener() const { return listener_; }
-    // What a variant's rows add up to.
+    // What a variant's rows add up to, set whenever it has replaced them.
     void SetTotals(int channelCount, unsigned int totalVisitors) {
         channelCount_ = channelCount;
         totalVisitors_ = totalVisitors;
+        accessible_.AnnounceRowsReplaced();
     }
 
 private:
@@ -198,6 +203,7 @@ private:
     unsigned int totalVisitors_ = 0;
     unsigned int lastReopenTick_ = 0;
     CPendingChanges* pending_ = nullptr;  // not owned
+    CChannelTreeAccessible accessible_{*this};
 };
 
 }  // namespace UI

@@ -48,6 +48,7 @@ public:
     int GetRowCount() override;
     CChannelTreeNode* GetNodeAt(int row, int* topIndex) override;
     bool IsChildRow(int row) override;
+    bool IsOutline() const override { return true; }
     RowIdentity IdentityAt(int row) override;
     CChannelTreeNode* NodeOf(const RowIdentity& identity) override;
     int RowOf(const RowIdentity& identity) override;

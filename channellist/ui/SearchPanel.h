@@ -2,6 +2,7 @@
 // The search box at the top of the channel list: a black strip holding a skinned, rounded
 // edit with a magnifier, a grey cue text while empty and unfocused, and a clear button while
 // it holds text. Every change of the text goes to the listener at once.
+#include "channellist/ui/WidgetAccessible.h"
 #include "framework/win/MessageMap.h"
 #include "framework/win/ScopedGdi.h"
 
@@ -40,6 +41,7 @@ public:
     bool showingCue = false;   // the window text is the cue text
 
     BEGIN_MSG_MAP(CSearchEdit)
+        MSG_WM_GETOBJECT(accessible_)
         MSG_WM_CREATE(OnCreate)
         MSG_WM_ERASEBKGND(OnEraseBkgnd)
         MSG_WM_PAINT(OnPaint)
@@ -79,6 +81,9 @@ private:
 
     HBITMAP Image(int resourceId) const;
     void PaintFrame(HDC dc);
+
+    friend class CSearchEditAccessible;  // presses the clear button
+    CSearchEditAccessible accessible_{*this};
 };
 
 class CSearchPanel : public CWindowImpl {
