@@ -27,7 +27,7 @@ bool CAccessibleProvider::ProcessGetObject(HWND window, UINT message, WPARAM wPa
         return false;
     }
     // The object id is a signed 32-bit value in an lParam that may be wider.
-    if (message != WM_GETOBJECT || static_cast<LONG>(static_cast<DWORD>(lParam)) != objectId_)
+    if (message != WM_GETOBJECT || static_cast<LONG>(static_cast<DWORD>(lParam)) != objectId_ || !Serves())
         return false;
     if (!object_)
         object_.Attach(new CAccessibleObject(window, this));

@@ -58,6 +58,8 @@ public:
     // Spatial or logical moves beyond next/previous/first/last (which the object answers from
     // the child ids): the element reached, or CHILDID_SELF for none.
     virtual long NavigateFrom(long, long) { return CHILDID_SELF; }
+    // False leaves the window's object to the system for now (a part the system draws).
+    virtual bool Serves() { return true; }
 
     // Message-map body (see MSG_WM_GETOBJECT): true when the message was answered.
     bool ProcessGetObject(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -77,7 +77,12 @@ void CNaviPanel::SelectPlayItem() {
         }
     }
     // Told once the strip is consistent again.
-    if (newlySelected && listener_)
+    if (!newlySelected)
+        return;
+    for (size_t index = 0; index < items_.size(); ++index)
+        if (items_[index].id == kPlayItemId)
+            accessible_.AnnounceSelection(index);
+    if (listener_)
         listener_->OnNaviSelect(kPlayItemId);
 }
 
@@ -190,18 +195,22 @@ void CNaviPanel::OnLButtonUp(UINT, POINT point) {
             break;
         }
     }
-    if (clicked < items_.size()) {
-        items_[clicked].selected = true;
-        DrawItemNow(items_[clicked], Look::Active);
-        // Told even when the item was selected already: the owner shows its page again.
-        if (listener_)
-            listener_->OnNaviSelect(items_[clicked].id);
-        for (size_t index = 0; index < items_.size(); ++index) {
-            if (index != clicked && items_[index].selected) {
-                items_[index].selected = false;
-                InvalidateItem(items_[index]);
-            }
+    if (clicked < items_.size())
+        ChooseItem(clicked);
+    SetMsgHandled(FALSE);
+}
+
+void CNaviPanel::ChooseItem(size_t clicked) {
+    items_[clicked].selected = true;
+    DrawItemNow(items_[clicked], Look::Active);
+    accessible_.AnnounceSelection(clicked);
+    // Told even when the item was selected already: the owner shows its page again.
+    if (listener_)
+        listener_->OnNaviSelect(items_[clicked].id);
+    for (size_t index = 0; index < items_.size(); ++index) {
+        if (index != clicked && items_[index].selected) {
+            items_[index].selected = false;
+            InvalidateItem(items_[index]);
         }
     }
-    SetMsgHandled(FALSE);
 }

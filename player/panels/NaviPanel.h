@@ -7,6 +7,7 @@
 #include "common/skin/Skin.h"
 #include "framework/win/MessageMap.h"
 #include "framework/win/ScopedGdi.h"
+#include "player/panels/NaviPanelAccessible.h"
 
 class INaviListener {
 public:
@@ -47,6 +48,7 @@ public:
     const std::vector<Item>& Items() const { return items_; }
 
     BEGIN_MSG_MAP(CNaviPanel)
+        MSG_WM_GETOBJECT(accessible_)
         MSG_WM_CREATE(OnCreate)
         MSG_WM_ERASEBKGND_SUPPRESS()
         MSG_WM_PAINT(OnPaint)
@@ -79,8 +81,12 @@ private:
     void InvalidateItem(const Item& item);
     // Forgets where the pointer was: no item keeps the pointer's look and the capture goes.
     void EndHover();
+    // What a click on the item does: it becomes the selected one and the listener hears of it.
+    void ChooseItem(size_t index);
 
     std::vector<Item> items_;
     INaviListener* listener_ = nullptr;
     ScopedFont font_;
+    friend class CNaviPanelAccessible;  // chooses items
+    CNaviPanelAccessible accessible_{*this};
 };

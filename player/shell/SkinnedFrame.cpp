@@ -306,14 +306,35 @@ void CSkinnedFrame::ReleaseButton(UINT code) {
         pressed_ = kNoButton;
         DrawCaptionButtons(kNoButton);
     }
-    if (!act)
-        return;
+    if (act)
+        PressCaptionButton(code);
+}
+
+void CSkinnedFrame::PressCaptionButton(UINT code) {
     if (code == HTMINBUTTON)
         ShowWindow(SW_SHOWMINIMIZED);
     else if (code == HTMAXBUTTON)
         ShowWindow(::IsZoomed(m_hWnd) ? SW_SHOWNORMAL : SW_SHOWMAXIMIZED);
     else
         SendMessage(WM_CLOSE);
+}
+
+bool CSkinnedFrame::CaptionPlace(UINT code, RECT& screen) const {
+    const CSkin* skin = CSkin::Instance();
+    if (!HasSkin(skin))
+        return false;
+    const RECT window = GetWindowRect();
+    if (code == HTCAPTION) {
+        screen = RECT{window.left, window.top, window.right, window.top + skin->Frame(FramePart::Top).Height()};
+        return true;
+    }
+    const CaptionButtonEntry* button = FindCaptionButton(code);
+    if (!button)
+        return false;
+    // Anchored to the window's right edge, as drawn and hit-tested.
+    screen = skin->CaptionButtonPlace(button->anchor);
+    ::OffsetRect(&screen, window.right, window.top);
+    return true;
 }
 
 void CSkinnedFrame::OnSize(UINT, SIZE size) {

@@ -2,6 +2,7 @@
 
 #include "framework/win/MessageMap.h"
 #include "framework/win/ScopedGdi.h"
+#include "player/shell/SkinnedFrameAccessible.h"
 
 class CSkin;
 
@@ -22,6 +23,7 @@ public:
     UINT PressedButton() const { return pressed_; }
 
     BEGIN_MSG_MAP(CSkinnedFrame)
+        MSG_WM_GETOBJECT(titleBar_)
         MESSAGE_HANDLER(WM_NCCALCSIZE, OnNcCalcSize)
         MESSAGE_HANDLER(WM_NCPAINT, OnNcPaint)
         MESSAGE_HANDLER(WM_NCACTIVATE, OnNcActivate)
@@ -57,7 +59,14 @@ private:
     // Draws every button at rest, the one under the mouse (`hover`) in its hover look.
     void DrawCaptionButtons(UINT hover) const;
     void ReleaseButton(UINT code);
+    // What a click on a caption button does.
+    void PressCaptionButton(UINT code);
+    // Where a caption button or (HTCAPTION) the caption strip lies on the screen; false while
+    // the system draws the caption.
+    bool CaptionPlace(UINT code, RECT& screen) const;
 
     ScopedFont captionFont_;
     UINT pressed_ = kNoButton;
+    friend class CSkinnedFrameAccessible;  // places and presses the caption buttons
+    CSkinnedFrameAccessible titleBar_{*this};
 };

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/skin/tests/SkinTestSupport.h"
+#include "framework/com/tests/AccessibleTestSupport.h"
 #include "framework/win/tests/TestHost.h"
 #include "player/panels/NaviPanel.h"
 
@@ -450,3 +451,34 @@ TEST(NaviPanelShippedSkinTest, DrawsItsItemsFromTheShippedSkin) {
 }
 
 }  // namespace
+
+// The strip as a reader sees it: page tabs named with their texts, the selected one marked,
+// and the default action a click.
+TEST_F(NaviPanelTest, ItemsArePageTabsWhoseDefaultActionChoosesThem) {
+    CTestApartment apartment;
+    CreateWithItems();
+    panel_.ShowWindow(SW_SHOWNOACTIVATE);
+    Click(0);
+    ComPtr<IAccessible> strip = AccessibleOf(panel_);
+    ASSERT_TRUE(strip);
+    EXPECT_EQ(ROLE_SYSTEM_PAGETABLIST, RoleOf(strip.Get(), CHILDID_SELF));
+    ASSERT_EQ(3, ChildCountOf(strip.Get()));
+    EXPECT_EQ(ROLE_SYSTEM_PAGETAB, RoleOf(strip.Get(), 3));
+    EXPECT_EQ(L"控制面板", NameOf(strip.Get(), 3));
+    EXPECT_TRUE(StateOf(strip.Get(), 1) & STATE_SYSTEM_SELECTED);
+    EXPECT_FALSE(StateOf(strip.Get(), 3) & STATE_SYSTEM_SELECTED);
+    RECT drawn = panel_.Items()[2].rect;
+    ::MapWindowPoints(panel_, nullptr, reinterpret_cast<POINT*>(&drawn), 2);
+    const RECT place = LocationOf(strip.Get(), 3);
+    EXPECT_TRUE(::EqualRect(&drawn, &place));
+
+    CWinEventRecorder events;
+    listener_.selected.clear();
+    EXPECT_EQ(S_OK, strip->accDoDefaultAction(ChildId(3)));
+    EXPECT_EQ(std::vector<int>{13}, listener_.selected);
+    EXPECT_EQ((std::vector<bool>{false, false, true}), Selected());
+    EXPECT_TRUE(events.Saw(EVENT_OBJECT_SELECTION, panel_, 3));
+    CScopedVariant selection;
+    EXPECT_EQ(S_OK, strip->get_accSelection(selection.Receive()));
+    EXPECT_EQ(3, selection.Ref().lVal);
+}

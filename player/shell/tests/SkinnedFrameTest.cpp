@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "framework/com/tests/AccessibleTestSupport.h"
 #include "framework/win/ScopedGdi.h"
 #include "framework/win/tests/TestHost.h"
 #include "player/shell/SkinnedFrame.h"
@@ -60,6 +61,41 @@ TEST_F(SkinnedFrame, ChainedIntoAFrameItSizesShapesAndHitTestsTheBorderAndWorksT
     EXPECT_EQ(CSkinnedFrame::kNoButton, frame.PressedButton());
     EXPECT_EQ(1, frame.closes);
     EXPECT_TRUE(frame.IsWindow());
+    frame.DestroyWindow();
+}
+
+// The system's title bar object went with the system caption: the frame's own lists the
+// buttons where the skin draws them, and their default action is a click.
+TEST_F(SkinnedFrame, TitleBarObjectListsTheCaptionButtonsWhereTheyAreDrawn) {
+    CBareFrame frame;
+    ASSERT_TRUE(frame.Create(nullptr, RECT{30, 40, 450, 360}, L"Skinned", WS_OVERLAPPEDWINDOW));
+    frame.ShowWindow(SW_SHOWNOACTIVATE);
+    ComPtr<IAccessible> titleBar = AccessibleOf(frame, OBJID_TITLEBAR);
+    ASSERT_TRUE(titleBar);
+    EXPECT_EQ(ROLE_SYSTEM_TITLEBAR, RoleOf(titleBar.Get(), CHILDID_SELF));
+    EXPECT_EQ(L"Skinned", NameOf(titleBar.Get(), CHILDID_SELF));
+    ASSERT_EQ(3, ChildCountOf(titleBar.Get()));
+    EXPECT_EQ(L"最小化", NameOf(titleBar.Get(), 1));
+    EXPECT_EQ(L"最大化", NameOf(titleBar.Get(), 2));
+    EXPECT_EQ(L"关闭", NameOf(titleBar.Get(), 3));
+    EXPECT_EQ(ROLE_SYSTEM_PUSHBUTTON, RoleOf(titleBar.Get(), 3));
+
+    // Each button's place is where the frame's hit test finds that button.
+    const LRESULT codes[] = {HTMINBUTTON, HTMAXBUTTON, HTCLOSE};
+    for (long child = 1; child <= 3; ++child) {
+        SCOPED_TRACE(child);
+        const RECT place = LocationOf(titleBar.Get(), child);
+        ASSERT_FALSE(::IsRectEmpty(&place));
+        const LPARAM centre = MakePointLParam((place.left + place.right) / 2, (place.top + place.bottom) / 2);
+        EXPECT_EQ(codes[child - 1], frame.SendMessage(WM_NCHITTEST, 0, centre));
+    }
+
+    EXPECT_EQ(L"按下", ActionOf(titleBar.Get(), 2));
+    EXPECT_EQ(S_OK, titleBar->accDoDefaultAction(ChildId(2)));
+    EXPECT_TRUE(::IsZoomed(frame));
+    EXPECT_EQ(L"还原", NameOf(titleBar.Get(), 2));
+    EXPECT_EQ(S_OK, titleBar->accDoDefaultAction(ChildId(3)));
+    EXPECT_EQ(1, frame.closes);
     frame.DestroyWindow();
 }
 
