@@ -319,9 +319,9 @@ void CChannelTreeCtrl::OnLButtonDown(UINT, POINT point) {
     } else if (selectionChanged) {
         Invalidate(false);
     }
-    // Told where the row is now: collapsing a catalog above it moved it.
+    // Told where the row is now: a catalog moves when one above it collapses.
     if (selectionChanged)
-        accessible_.AnnounceSelection(SelectedRow());
+        accessible_.AnnounceSelection(node->IsCatalog() ? RowOf(selected_) : row);
     SetMsgHandled(FALSE);
 }
 
@@ -344,7 +344,8 @@ void CChannelTreeCtrl::ToggleExpanded(int row, CChannelTreeNode& node) {
     }
     expanded_ = identity;
     node.expanded = !node.expanded;
-    accessible_.AnnounceExpansion(RowOf(identity));
+    if (node.IsCatalog())
+        accessible_.AnnounceExpansion(RowOf(identity));
 }
 
 void CChannelTreeCtrl::SetScrollPosition(int position) {

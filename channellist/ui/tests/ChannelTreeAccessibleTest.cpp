@@ -25,9 +25,11 @@ public:
 
 class ChannelTreeAccessibleTest : public ::testing::Test {
 protected:
-    // 其它: u1; 体育: 足球 (with a description), 篮球. 100 visitors in all; nothing new.
+    // 其它: u1; 体育: 足球 (with a description), 篮球; 电影 empty. 100 visitors in all; nothing
+    // new.
     void AddCatalogs() {
         sports = data.AddCatalog("体育", "datetime('now','-50 days')");
+        data.AddCatalog("电影", "datetime('now','-10 days')");
         data.AddChannel(data.UnknownCatalog(), "u1", "cu1", 60, 30);
         data.AddChannel(sports, "足球", "cs1", 30, 20, "每晚直播");
         data.AddChannel(sports, "篮球", "cs2", 10, 19);
@@ -131,9 +133,9 @@ TEST_F(ChannelTreeAccessibleTest, AllChannelsReadAsAnOutlineOfCatalogsAndChannel
 TEST_F(ChannelTreeAccessibleTest, ReadersHearSelectionExpansionAndReplacedRows) {
     AddCatalogs();
     CHistoryTreeCtrl history;
-    CreateTree(history, 5);
+    CreateTree(history, 8);
     CAllChannelTreeCtrl all;
-    CreateTree(all, 5);
+    CreateTree(all, 8);
     all.Reload();
     ComPtr<IAccessible> historyObject = AccessibleOf(history);
     ComPtr<IAccessible> allObject = AccessibleOf(all);
@@ -162,6 +164,19 @@ TEST_F(ChannelTreeAccessibleTest, ReadersHearSelectionExpansionAndReplacedRows) 
     ::SendMessageW(history, WM_KEYDOWN, VK_DOWN, 1);
     EXPECT_TRUE(events.Saw(EVENT_OBJECT_SELECTION, history, 1));
     EXPECT_TRUE(events.Saw(EVENT_OBJECT_FOCUS, history, 1));
+
+    // A click on a catalog below the expanded one collapses that one: the event names the
+    // clicked catalog where it is afterwards.
+    const long moviesBefore = ChildNamed(allObject.Get(), L"电影(0)");
+    ASSERT_GT(moviesBefore, sportsRow);
+    events.Clear();
+    const int y = static_cast<int>(moviesBefore - 1 - all.GetScrollPosition()) * kRow + kRow / 2;
+    ::SendMessageW(all, WM_LBUTTONDOWN, MK_LBUTTON, MakePointLParam(10, y));
+    ::SendMessageW(all, WM_LBUTTONUP, 0, MakePointLParam(10, y));
+    const long moviesAfter = ChildNamed(allObject.Get(), L"电影(0)");
+    EXPECT_EQ(moviesBefore - 2, moviesAfter);
+    EXPECT_TRUE(events.Saw(EVENT_OBJECT_SELECTION, all, moviesAfter));
+    EXPECT_TRUE(events.Saw(EVENT_OBJECT_FOCUS, all, moviesAfter));
 }
 
 // A reader asks about one row at a time while the user scrolls: the count and each row's
