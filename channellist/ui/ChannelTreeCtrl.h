@@ -2,8 +2,8 @@
 // Owner-drawn list of channel tree rows with a fixed row height. The variants supply the row
 // model; this class paints, scrolls, hovers, selects, expands and opens channels.
 #include "channellist/ui/ChannelRowModel.h"
-#include "channellist/ui/ChannelTreeAccessible.h"
 #include "channellist/ui/ChannelTooltip.h"
+#include "channellist/ui/ChannelTreeAccessible.h"
 #include "channellist/ui/ChannelTreeNode.h"
 #include "channellist/ui/PendingChanges.h"
 #include "framework/win/MessageMap.h"
