@@ -29,8 +29,9 @@ bool CAccessibleProvider::ProcessGetObject(HWND window, UINT message, WPARAM wPa
     // The object id is a signed 32-bit value in an lParam that may be wider.
     if (message != WM_GETOBJECT || static_cast<LONG>(static_cast<DWORD>(lParam)) != objectId_ || !Serves())
         return false;
+    // Takes over the creator's reference (mingw-w64's ComPtr::Attach would add one).
     if (!object_)
-        object_.Attach(new CAccessibleObject(window, this));
+        *object_.GetAddressOf() = new CAccessibleObject(window, this);
     result = ::LresultFromObject(IID_IAccessible, wParam, object_.Get());
     // A failure leaves the message to the default processing (the system's object).
     return result >= 0;

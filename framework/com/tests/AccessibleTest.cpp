@@ -95,7 +95,8 @@ TEST_F(AccessibleTest, ChildIdsAreCheckedOnceForEveryMethod) {
     EXPECT_EQ(10, second.right - second.left);
 }
 
-TEST_F(AccessibleTest, OneObjectPerWindowCutOffWhenTheWindowIsGone) {
+TEST_F(AccessibleTest, OneObjectPerWindowCutOffWhenTheWindowIsGoneAndFreedWhenReleased) {
+    const LONG objectsBefore = CComModule::Instance().ObjectCount();
     ComPtr<IAccessible> first = AccessibleOf(strip);
     ComPtr<IAccessible> second = AccessibleOf(strip);
     ASSERT_TRUE(first);
@@ -110,4 +111,11 @@ TEST_F(AccessibleTest, OneObjectPerWindowCutOffWhenTheWindowIsGone) {
     CScopedBstr name;
     EXPECT_EQ(CO_E_OBJNOTCONNECTED, first->get_accName(ChildId(2), name.Receive()));
     EXPECT_EQ(CO_E_OBJNOTCONNECTED, first->accDoDefaultAction(ChildId(CHILDID_SELF)));
+
+    // The window let go of it: the last client reference ends it, and the module may unload.
+    first.Reset();
+    second.Reset();
+    firstIdentity.Reset();
+    secondIdentity.Reset();
+    EXPECT_EQ(objectsBefore, CComModule::Instance().ObjectCount());
 }
