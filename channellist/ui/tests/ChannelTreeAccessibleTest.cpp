@@ -36,6 +36,7 @@ protected:
     }
     template <class Tree>
     void CreateTree(Tree& tree, int visibleRows) {
+        tree.SetPendingChanges(&pending);  // openings reach the history through it
         ASSERT_TRUE(tree.Create(host, RECT{0, 0, 200, visibleRows * kRow}, nullptr, WS_CHILD | WS_VISIBLE, 0, 1004));
     }
     // Child id of the row named `name`, 0 when there is none.
@@ -56,6 +57,7 @@ protected:
 
     CTestApartment apartment;
     CTreeTestDatabase data;
+    CPendingChanges pending;
     CTestHost host;
     int sports = 0;
 };
