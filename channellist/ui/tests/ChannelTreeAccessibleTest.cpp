@@ -203,10 +203,12 @@ TEST_F(ChannelTreeAccessibleTest, RowLookupsCostOneRowAt200000Rows) {
     } list;
     CreateTree(list, 10);
     FlatListContent content;
-    content.channels.resize(200000);
-    for (size_t i = 0; i < content.channels.size(); ++i) {
-        content.channels[i].info.id = static_cast<int>(i) + 1;
-        content.channels[i].info.name = "c" + std::to_string(i);
+    content.channels.reserve(200000);
+    for (int i = 0; i < 200000; ++i) {
+        ChannelRecord record;
+        record.id = i + 1;
+        record.name = "c" + std::to_string(i);
+        content.channels.emplace_back(std::move(record));
     }
     list.Show(std::move(content));
     ComPtr<IAccessible> object = AccessibleOf(list);

@@ -446,10 +446,10 @@ TEST_F(ChannelTreeTest, ThumbDraggedToTheBottomShowsTheRowsOfBottom) {
     // More rows than the 16 bits of a scroll message count.
     FlatListContent content;
     for (int id = 1; id <= 70000; ++id) {
-        CChannelNode node;
-        node.info.id = id;
-        node.info.name = "n" + std::to_string(id);
-        content.channels.push_back(node);
+        ChannelRecord record;
+        record.id = id;
+        record.name = "n" + std::to_string(id);
+        content.channels.emplace_back(std::move(record));
     }
     CHistoryTreeCtrl tree;
     CreateTree(tree);
