@@ -213,8 +213,12 @@ for f in "${PROGRAMS[@]}"; do
     check "installed $f is a stripped 32-bit program" \
         stripped_pe32 "$DRIVE_C/Program Files (x86)/Vantel/TrovaPlayer6/$f"
 done
-check "TrovaCL registered in the 32-bit view only" eval \
-    '[ -n "$(server_of TROVACL.TrovaCLCtrl.1)" ] && (CLSID_VIEW=/reg:64; [ -z "$(server_of TROVACL.TrovaCLCtrl.1)" ])'
+# (The 64-bit view may hold the 64-bit stand-in's own registration from the shared prefix.)
+installed_control='C:\Program Files (x86)\Vantel\TrovaPlayer6\TrovaCL.dll'
+same_path() { [ "$(printf '%s' "$1" | tr 'A-Z' 'a-z')" = "$(printf '%s' "$2" | tr 'A-Z' 'a-z')" ]; }
+check "TrovaCL registered in the 32-bit view, not the 64-bit one" eval \
+    'same_path "$(server_of TROVACL.TrovaCLCtrl.1)" "$installed_control" \
+     && ! (CLSID_VIEW=/reg:64; same_path "$(server_of TROVACL.TrovaCLCtrl.1)" "$installed_control")'
 wine "$default_dir\\uninstall.exe" /S </dev/null >/dev/null 2>&1
 check "default uninstall finishes" wait_for 60 eval '! reg_exists "$UNINST_KEY"'
 check "its uninstaller process ended" wait_for 60 uninstall_done
