@@ -199,10 +199,9 @@ HRESULT CComModule::UnregisterTypeLib() {
     hr = typeLib->GetLibAttr(&attr);
     if (FAILED(hr)) return hr;
     // Nothing registered is what unregistering wants (Wine and Windows report it differently).
-    BSTR registeredPath = nullptr;
+    CScopedBstr registeredPath;
     if (SUCCEEDED(QueryPathOfRegTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid,
-                                        &registeredPath))) {
-        SysFreeString(registeredPath);
+                                        registeredPath.Receive()))) {
         hr = ::UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid, attr->syskind);
     }
     typeLib->ReleaseTLibAttr(attr);

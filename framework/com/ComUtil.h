@@ -7,46 +7,22 @@
 #include <oleauto.h>
 #include <wrl/client.h>
 
+#include "framework/win/ScopedHandle.h"
+
 #include <string>
 
 using Microsoft::WRL::ComPtr;
 
 // Owns one BSTR (may be null, which COM treats as the empty string).
-class CScopedBstr {
+class CScopedBstr : public ScopedHandle<BstrTraits> {
 public:
     CScopedBstr() = default;
-    explicit CScopedBstr(const wchar_t* text) : bstr_(text ? SysAllocString(text) : nullptr) {}
+    explicit CScopedBstr(const wchar_t* text) : ScopedHandle(text ? SysAllocString(text) : nullptr) {}
     explicit CScopedBstr(const std::wstring& text)
-        : bstr_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-    ~CScopedBstr() { SysFreeString(bstr_); }
-    CScopedBstr(const CScopedBstr&) = delete;
-    CScopedBstr& operator=(const CScopedBstr&) = delete;
-    CScopedBstr(CScopedBstr&& other) noexcept : bstr_(other.Detach()) {}
-    CScopedBstr& operator=(CScopedBstr&& other) noexcept {
-        Reset(other.Detach());
-        return *this;
-    }
+        : ScopedHandle(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
 
-    BSTR Get() const { return bstr_; }
-    UINT Length() const { return SysStringLen(bstr_); }
-    std::wstring Str() const { return std::wstring(bstr_ ? bstr_ : L"", Length()); }
-    // For out parameters: frees what is held and hands out the slot.
-    BSTR* Receive() {
-        Reset();
-        return &bstr_;
-    }
-    BSTR Detach() {
-        BSTR b = bstr_;
-        bstr_ = nullptr;
-        return b;
-    }
-    void Reset(BSTR b = nullptr) {
-        if (bstr_ != b) SysFreeString(bstr_);
-        bstr_ = b;
-    }
-
-private:
-    BSTR bstr_ = nullptr;
+    UINT Length() const { return SysStringLen(Get()); }
+    std::wstring Str() const { return std::wstring(Get() ? Get() : L"", Length()); }
 };
 
 // Owns one VARIANT, cleared on destruction.

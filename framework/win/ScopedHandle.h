@@ -3,6 +3,7 @@
 // nothing and give a handle back; traits that need more than the handle to do that (the window
 // a DC came from) carry it and move with the handle.
 #include <windows.h>
+#include <oleauto.h>
 
 #include <utility>
 
@@ -73,3 +74,37 @@ struct MenuTraits {
     static void Close(HMENU menu) { ::DestroyMenu(menu); }
 };
 using ScopedMenu = ScopedHandle<MenuTraits>;
+
+// Searches started by FindFirstFile, which reports failure as INVALID_HANDLE_VALUE.
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static bool IsValid(HANDLE search) { return search && search != INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE search) { ::FindClose(search); }
+};
+using ScopedFindHandle = ScopedHandle<FindHandleTraits>;
+
+// Modules loaded by LoadLibrary (never one taken from GetModuleHandle).
+struct ModuleTraits {
+    using Handle = HMODULE;
+    static bool IsValid(HMODULE module) { return module != nullptr; }
+    static void Close(HMODULE module) { ::FreeLibrary(module); }
+};
+using ScopedModule = ScopedHandle<ModuleTraits>;
+
+// Memory that an API hands out to be given back with LocalFree (CommandLineToArgvW,
+// FormatMessage with FORMAT_MESSAGE_ALLOCATE_BUFFER), typed as the API returns it.
+template <class T>
+struct LocalMemoryTraits {
+    using Handle = T;
+    static bool IsValid(T memory) { return memory != nullptr; }
+    static void Close(T memory) { ::LocalFree(memory); }
+};
+template <class T>
+using ScopedLocalMemory = ScopedHandle<LocalMemoryTraits<T>>;
+
+// Strings of the COM allocator (null is the empty string).
+struct BstrTraits {
+    using Handle = BSTR;
+    static bool IsValid(BSTR text) { return text != nullptr; }
+    static void Close(BSTR text) { ::SysFreeString(text); }
+};

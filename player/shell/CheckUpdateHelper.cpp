@@ -37,7 +37,7 @@ CCheckUpdateHelper::~CCheckUpdateHelper() {
 
 void CCheckUpdateHelper::Start(HWND notify) {
     if (!library_)
-        library_ = ::LoadLibraryW(L"UpdateProbe.dll");
+        library_.Reset(::LoadLibraryW(L"UpdateProbe.dll"));
     if (!library_)
         return;
     if (!checkVersion_)
@@ -59,7 +59,7 @@ void CCheckUpdateHelper::Stop() {
         if (!AwaitThread(worker_->native_handle(), kStopWaitMs)) {
             worker_->detach();
             worker_.reset();
-            library_ = nullptr;  // still in use by the worker
+            library_.Release();  // still in use by the worker
             checkVersion_ = nullptr;
             return;
         }
@@ -67,8 +67,7 @@ void CCheckUpdateHelper::Stop() {
         worker_.reset();
     }
     if (library_) {
-        ::FreeLibrary(library_);
-        library_ = nullptr;
+        library_.Reset();
         checkVersion_ = nullptr;
     }
 }

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <memory>
 
+#include "framework/win/ScopedHandle.h"
+
 namespace boost {
 class thread;
 }
@@ -52,7 +54,7 @@ private:
 
     static void Run(std::shared_ptr<Check> check);
 
-    HMODULE library_ = nullptr;
+    ScopedModule library_;
     CheckVersionFn checkVersion_ = nullptr;
     std::shared_ptr<Check> check_;
     std::unique_ptr<boost::thread> worker_;

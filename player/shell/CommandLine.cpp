@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <wchar.h>
 
+#include "framework/win/ScopedHandle.h"
 #include "player/shell/Link.h"
 
 namespace {
@@ -17,7 +18,7 @@ void LowerInPlace(std::wstring& text) {
 
 void SplitCommandLine(const wchar_t* commandLine, CommandLineArgs& args) {
     int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(commandLine, &count);
+    ScopedLocalMemory<LPWSTR*> argv(CommandLineToArgvW(commandLine, &count));
     if (!argv)
         return;
     if (count >= 2) {
@@ -26,7 +27,6 @@ void SplitCommandLine(const wchar_t* commandLine, CommandLineArgs& args) {
     }
     if (count >= 3)
         args.second = argv[2];
-    LocalFree(argv);
 }
 
 bool IsLinkRequest(CommandLineArgs& args) {

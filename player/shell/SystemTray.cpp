@@ -1,6 +1,7 @@
 #include "player/shell/SystemTray.h"
 
 #include "framework/win/Module.h"
+#include "framework/win/ScopedHandle.h"
 
 static_assert(sizeof(NOTIFYICONDATAW) == (sizeof(void*) == 8 ? 968 : 952),
               "the icon record is used in its full size");
@@ -99,7 +100,7 @@ LRESULT CSystemTray::OnTrayNotification(UINT, WPARAM wParam, LPARAM lParam, BOOL
         return 0;
     HWND target = Target();
     if (LOWORD(lParam) == WM_RBUTTONUP) {
-        HMENU menu = ::LoadMenuW(ThisModule(), MAKEINTRESOURCEW(kIconId));
+        ScopedMenu menu(::LoadMenuW(ThisModule(), MAKEINTRESOURCEW(kIconId)));
         if (!menu)
             return 0;
         HMENU popup = ::GetSubMenu(menu, 0);
@@ -111,14 +112,12 @@ LRESULT CSystemTray::OnTrayNotification(UINT, WPARAM wParam, LPARAM lParam, BOOL
             ::TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_LEFTBUTTON, cursor.x, cursor.y, 0, target, nullptr);
             ::PostMessageW(target, WM_NULL, 0, 0);
         }
-        ::DestroyMenu(menu);
     } else if (LOWORD(lParam) == WM_LBUTTONDBLCLK) {
         ::SetForegroundWindow(target);
         UINT command = 0;
-        if (HMENU menu = ::LoadMenuW(ThisModule(), MAKEINTRESOURCEW(kIconId))) {
+        if (ScopedMenu menu{::LoadMenuW(ThisModule(), MAKEINTRESOURCEW(kIconId))}) {
             if (HMENU popup = ::GetSubMenu(menu, 0))
                 command = ::GetMenuItemID(popup, static_cast<int>(defaultItem_));
-            ::DestroyMenu(menu);
         }
         if (command != 0 && command != static_cast<UINT>(-1))
             ::PostMessageW(target, WM_COMMAND, command, 0);

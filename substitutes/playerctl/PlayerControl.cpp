@@ -1,7 +1,7 @@
 #include "substitutes/playerctl/PlayerControl.h"
 
 #include "framework/win/DoubleBuffer.h"
-#include "player/shell/PlayerControlIds.h"
+#include "player/common/PlayerControlIds.h"
 #include "substitutes/playerctl/PlayerLog.h"
 
 namespace {
@@ -89,9 +89,9 @@ STDMETHODIMP CPlayerControl::GetChannel(BSTR* server, ULONG* port, BSTR* channel
     CScopedBstr serverText(source_.server);
     CScopedBstr channelText(source_.channel);
     if (!serverText.Get() || !channelText.Get()) return E_OUTOFMEMORY;
-    *server = serverText.Detach();
+    *server = serverText.Release();
     *port = source_.port;
-    *channel = channelText.Detach();
+    *channel = channelText.Release();
     *result = kChannelFound;
     PlayerLog::Write(L"method 5 channel -> 0 " + PlayerLog::Quote(source_.server) + L" " +
                      std::to_wstring(source_.port) + L" " + PlayerLog::Quote(source_.channel));

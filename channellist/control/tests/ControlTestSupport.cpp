@@ -321,7 +321,7 @@ HRESULT CallGetChannelName(IUnknown* control, const wchar_t* server, ULONG port,
     V_VT(&args[1]) = VT_BSTR;
     V_BSTR(&args[1]) = channelText.Get();
     V_VT(&args[0]) = VT_BSTR | VT_BYREF;
-    BSTR preset = name.Detach();
+    BSTR preset = name.Release();
     V_BSTRREF(&args[0]) = &preset;
     DISPPARAMS params = {args, nullptr, 4, 0};
     CScopedVariant result;
