@@ -6,7 +6,8 @@
 
 #include "common/settings/Settings.h"
 #include "common/skin/Skin.h"
-#include "player/shell/resource.h"
+#include "framework/win/ScopedHandle.h"
+#include "player/common/AppResources.h"
 
 namespace {
 
@@ -100,8 +101,8 @@ std::vector<std::wstring> FindSkinFolders(const std::wstring& skinsRoot) {
         root += L'\\';
 
     WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((root + L"*.*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    ScopedFindHandle search(::FindFirstFileW((root + L"*.*").c_str(), &found));
+    if (!search)
         return folders;
     do {
         const std::wstring name = found.cFileName;
@@ -112,7 +113,6 @@ std::vector<std::wstring> FindSkinFolders(const std::wstring& skinsRoot) {
             continue;
         folders.push_back(name);
     } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
     return folders;
 }
 

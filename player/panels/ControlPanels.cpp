@@ -2,7 +2,7 @@
 
 #include "channellist/control/TrovaCLIds.h"
 #include "framework/com/DispatchCall.h"
-#include "player/shell/PlayerControlIds.h"
+#include "player/common/PlayerControlIds.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "player/shell/ControlSinks.h"
 
 #include "channellist/control/TrovaCLIds.h"
-#include "player/shell/PlayerControlIds.h"
+#include "player/common/PlayerControlIds.h"
 
 CTRPlayerSink::CTRPlayerSink(IPlayerEventListener* listener)
     : CDispatchEventSink(DIID_DTrovaPlayerCtlEvents), listener_(listener) {}

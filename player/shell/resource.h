@@ -1,11 +1,12 @@
 #pragma once
 
+#include "player/common/AppResources.h"
+
 // Strings
 #define IDS_OLE_INIT_FAILED 100
 #define IDS_APP_TITLE 128
 
 // Icons, menus, dialogs
-#define IDR_MAINFRAME 128
 #define IDR_TRAYMENU 138
 #define IDI_TRAY 138
 #define IDD_QUIT_CONFIRM 139

@@ -13,7 +13,7 @@
 #include "common/settings/tests/RegistryRedirect.h"
 #include "common/skin/Skin.h"
 #include "common/skin/tests/SkinTestSupport.h"
-#include "player/shell/PlayerControlIds.h"
+#include "player/common/PlayerControlIds.h"
 #include "player/shell/tests/StubControl.h"
 
 // The shipped folder as a Windows path, from TROVA_DIST_DIR; empty when not set.

@@ -4,7 +4,7 @@
 #include "framework/com/ControlHost.h"
 #include "framework/com/DispatchCall.h"
 #include "framework/win/tests/TestHost.h"
-#include "player/shell/PlayerControlIds.h"
+#include "player/common/PlayerControlIds.h"
 
 #include <gtest/gtest.h>
 #include <ocidl.h>
