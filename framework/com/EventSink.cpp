@@ -1,6 +1,6 @@
 #include "framework/com/EventSink.h"
 
-CDispatchEventSink::~CDispatchEventSink() = default;
+CDispatchEventSink::~CDispatchEventSink() { Disconnect(); }
 
 ComPtr<IConnectionPoint> CDispatchEventSink::FindConnectionPoint(IUnknown* control) const {
     ComPtr<IConnectionPointContainer> container;
@@ -31,19 +31,13 @@ void CDispatchEventSink::Disconnect() {
     cookie_ = kNotConnected;
 }
 
-STDMETHODIMP CDispatchEventSink::QueryInterface(REFIID riid, void** object) {
-    if (!object)
-        return E_POINTER;
-    if (IsEqualIID(riid, events_) || IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)) {
-        *object = static_cast<IDispatch*>(this);
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+IUnknown* CDispatchEventSink::FindInterface(REFIID riid) {
+    return FindInterfaceIn(riid,
+                           {{IID_IDispatch, static_cast<IDispatch*>(this)}, {events_, static_cast<IDispatch*>(this)}});
 }
 
 STDMETHODIMP CDispatchEventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                       UINT*) {
+                                        UINT*) {
     // Dispatch passes arguments last to first; hand them on in call order.
     const UINT count = params ? params->cArgs : 0;
     VARIANT inOrder[8];

@@ -5,15 +5,18 @@
 
 #include <string>
 
+#include "framework/com/ComObject.h"
 #include "framework/com/ComUtil.h"
 
-// A connection-point sink that lives inside its window: its reference count is not used.
-class CDispatchEventSink : public IDispatch {
+// A connection-point sink that lives inside its window. The window holds the first reference
+// for the sink's whole life (it never releases it); the connection point counts its own, which
+// the destructor gives back by disconnecting, so that no control calls a sink that is gone.
+class CDispatchEventSink : public CComObject<IDispatch> {
 public:
     static constexpr DWORD kNotConnected = 0xFEFEFEFE;
 
     CDispatchEventSink(const IID& events) : events_(events) {}
-    virtual ~CDispatchEventSink();
+    ~CDispatchEventSink() override;
     CDispatchEventSink(const CDispatchEventSink&) = delete;
     CDispatchEventSink& operator=(const CDispatchEventSink&) = delete;
 
@@ -24,10 +27,6 @@ public:
     bool IsConnected() const { return cookie_ != kNotConnected; }
     DWORD Cookie() const { return cookie_; }
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return 1; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
     // IDispatch
     STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
@@ -35,6 +34,7 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override;
 
 protected:
+    IUnknown* FindInterface(REFIID riid) override;
     // Handles one event; unknown ids are ignored. Arguments are in call order.
     virtual void OnEvent(DISPID id, const VARIANT* args, UINT count) = 0;
 

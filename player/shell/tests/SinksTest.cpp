@@ -5,7 +5,7 @@
 
 #include "channellist/control/TrovaCLIds.h"
 #include "player/shell/ControlSinks.h"
-#include "player/shell/PlayerControlIds.h"
+#include "player/common/PlayerControlIds.h"
 #include "player/shell/tests/StubControl.h"
 
 namespace {
@@ -126,18 +126,28 @@ TEST_F(ControlSinks, ConnectFailsWithoutControlOrMatchingConnectionPoint) {
 TEST_F(ControlSinks, SinkAnswersOnlyItsEventInterfaceAndIDispatch) {
     CChannelListSink sink(nullptr);
     void* object = nullptr;
-    EXPECT_EQ(S_OK, sink.QueryInterface(trovacl::kEventsId, &object));
-    EXPECT_EQ(S_OK, sink.QueryInterface(IID_IDispatch, &object));
-    EXPECT_EQ(S_OK, sink.QueryInterface(IID_IUnknown, &object));
+    for (const IID& iid : {trovacl::kEventsId, IID_IDispatch, IID_IUnknown}) {
+        ASSERT_EQ(S_OK, sink.QueryInterface(iid, &object));
+        static_cast<IUnknown*>(object)->Release();
+    }
     EXPECT_EQ(E_NOINTERFACE, sink.QueryInterface(DIID_DTrovaPlayerCtlEvents, &object));
     EXPECT_EQ(nullptr, object);
     EXPECT_EQ(E_POINTER, sink.QueryInterface(IID_IDispatch, nullptr));
     UINT count = 0;
     EXPECT_EQ(E_NOTIMPL, sink.GetTypeInfoCount(&count));
-    // The sink lives inside its window: references are not counted.
-    EXPECT_EQ(1u, sink.AddRef());
+    // The sink lives inside its window, whose reference it keeps while it lives.
+    EXPECT_EQ(2u, sink.AddRef());
     EXPECT_EQ(1u, sink.Release());
-    EXPECT_EQ(1u, sink.Release());
+}
+
+TEST_F(ControlSinks, ASinkThatGoesDisconnectsItself) {
+    RecordingPlayerListener listener;
+    {
+        CTRPlayerSink sink(&listener);
+        ASSERT_TRUE(sink.Connect(static_cast<IOleObject*>(&player_)));
+    }
+    EXPECT_FALSE(player_.HasSink());
+    EXPECT_EQ(1, player_.unadvises);
 }
 
 TEST_F(ControlSinks, ChannelOpenPassesTheTextEvenWhenEmpty) {
