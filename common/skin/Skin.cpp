@@ -119,8 +119,7 @@ std::unique_ptr<CSelectedBitmap> LoadSectionBitmap(const XML::CNode& section, co
 }
 
 // Cuts every listed part of the section's "parts" element; other names are ignored.
-bool CutParts(const XML::CNode& section, HDC source, std::initializer_list<NamedImage> table,
-              bool mayBeEmpty = false) {
+bool CutParts(const XML::CNode& section, HDC source, std::initializer_list<NamedImage> table, bool mayBeEmpty = false) {
     const XML::CNode* parts = section.FindElement("parts");
     if (!parts || (!parts->FirstChild() && !mayBeEmpty))
         return false;
@@ -201,30 +200,30 @@ CSkin* CSkin::Instance() {
 void CSkin::Destroy() { theSkin.reset(); }
 
 void CSkin::Clear() {
-    skinFolder.clear();
-    skinsRoot.clear();
-    for (CSkinImage& image : framePieces)
+    skinFolder_.clear();
+    skinsRoot_.clear();
+    for (CSkinImage& image : framePieces_)
         image.Clear();
-    splitter.Clear();
-    for (CSkinImage& image : captionImages)
+    splitter_.Clear();
+    for (CSkinImage& image : captionImages_)
         image.Clear();
-    for (RECT& place : captionButtonPlaces)
+    for (RECT& place : captionButtonPlaces_)
         place = RECT{};
-    naviHeight = naviGap = captionTextLeft = captionTextTop = 0;
-    for (CSkinStrip& strip : tabs)
+    naviHeight_ = naviGap_ = captionTextLeft_ = captionTextTop_ = 0;
+    for (SkinStrip& strip : tabs_)
         strip.Clear();
-    playerHeight = 0;
-    for (CSkinImage& image : playerPictures)
+    playerHeight_ = 0;
+    for (CSkinImage& image : playerPictures_)
         image.Clear();
-    for (RECT& place : playerButtonPlaces)
+    for (RECT& place : playerButtonPlaces_)
         place = RECT{};
-    lampHeight = 0;
-    for (CSkinImage& image : lamps)
+    lampHeight_ = 0;
+    for (CSkinImage& image : lamps_)
         image.Clear();
-    trackbarHeight = 0;
-    for (CSkinImage& image : trackPictures)
+    trackbarHeight_ = 0;
+    for (CSkinImage& image : trackPictures_)
         image.Clear();
-    headerBG.Clear();
+    headerBG_.Clear();
 }
 
 bool CSkin::LocateFolders(HMODULE module) {
@@ -236,8 +235,8 @@ bool CSkin::LocateFolders(HMODULE module) {
     if (!lastSlash)
         return false;
     *lastSlash = L'\0';
-    skinsRoot = std::wstring(path) + L"\\skin\\";
-    skinFolder = skinsRoot + L"general\\";
+    skinsRoot_ = std::wstring(path) + L"\\skin\\";
+    skinFolder_ = skinsRoot_ + L"general\\";
     return true;
 }
 
@@ -250,9 +249,9 @@ bool CSkin::Load(HMODULE module) {
     std::unique_ptr<XML::CNode> root;
     try {
         XML::CFileStream stream;
-        stream.OpenFile((skinFolder + L"skin.xml").c_str());
+        stream.OpenFile((skinFolder_ + L"skin.xml").c_str());
         stream.Parse(root);
-    } catch (const XML::StreamException&) {
+    } catch (const XML::CStreamException&) {
         TraceCaughtException(L"Reading skin.xml");
         return false;  // the stream closed itself and root frees what was built
     } catch (const std::bad_alloc&) {
@@ -292,15 +291,15 @@ bool CSkin::LoadSection(const char* target, const XML::CNode& section) {
 }
 
 bool CSkin::LoadMain(const XML::CNode& section) {
-    auto bitmap = LoadSectionBitmap(section, skinFolder);
+    auto bitmap = LoadSectionBitmap(section, skinFolder_);
     if (!bitmap)
         return false;
-    if (!ReadAnchors(section, {{"Minimize", &captionButtonPlaces[Index(CaptionButton::Minimize)]},
-                               {"Maximize", &captionButtonPlaces[Index(CaptionButton::Maximize)]},
-                               {"Close", &captionButtonPlaces[Index(CaptionButton::Close)]}}))
+    if (!ReadAnchors(section, {{"Minimize", &captionButtonPlaces_[Index(CaptionButton::Minimize)]},
+                               {"Maximize", &captionButtonPlaces_[Index(CaptionButton::Maximize)]},
+                               {"Close", &captionButtonPlaces_[Index(CaptionButton::Close)]}}))
         return false;
-    auto frame = [this](FramePart part) { return &framePieces[Index(part)]; };
-    auto caption = [this](CaptionImage image) { return &captionImages[Index(image)]; };
+    auto frame = [this](FramePart part) { return &framePieces_[Index(part)]; };
+    auto caption = [this](CaptionImage image) { return &captionImages_[Index(image)]; };
     return CutParts(section, bitmap->Dc(),
                     {{"TopLeft", frame(FramePart::TopLeft)},
                      {"Top", frame(FramePart::Top)},
@@ -314,7 +313,7 @@ bool CSkin::LoadMain(const XML::CNode& section) {
                      {"BottomLeft", frame(FramePart::BottomLeft)},
                      {"Bottom", frame(FramePart::Bottom)},
                      {"BottomRight", frame(FramePart::BottomRight)},
-                     {"VSplitBack", &splitter},
+                     {"VSplitBack", &splitter_},
                      {"MinimiseBtn", caption(CaptionImage::MinimiseBtn)},
                      {"MinimiseHover", caption(CaptionImage::MinimiseHover)},
                      {"MinimiseDown", caption(CaptionImage::MinimiseDown)},
@@ -327,47 +326,56 @@ bool CSkin::LoadMain(const XML::CNode& section) {
 }
 
 bool CSkin::LoadNaviPanel(const XML::CNode& section) {
-    naviHeight = ReadInt(section.GetAttribute("height"));
-    if (naviHeight == 0)
+    naviHeight_ = ReadInt(section.GetAttribute("height"));
+    if (naviHeight_ == 0)
         return false;
-    naviGap = ReadInt(section.GetAttribute("gap"));
+    naviGap_ = ReadInt(section.GetAttribute("gap"));
     const XML::CNode* caption = section.FindElement("caption");
     if (!caption)
         return false;
-    captionTextLeft = ReadInt(caption->GetAttribute("left"));
-    captionTextTop = ReadInt(caption->GetAttribute("top"));
-    auto bitmap = LoadSectionBitmap(section, skinFolder);
+    captionTextLeft_ = ReadInt(caption->GetAttribute("left"));
+    captionTextTop_ = ReadInt(caption->GetAttribute("top"));
+    auto bitmap = LoadSectionBitmap(section, skinFolder_);
     if (!bitmap)
         return false;
-    auto& normal = tabs[Index(TabLook::Normal)];
-    auto& hover = tabs[Index(TabLook::Hover)];
-    auto& down = tabs[Index(TabLook::Down)];
-    auto& active = tabs[Index(TabLook::Active)];
-    auto& activeHover = tabs[Index(TabLook::ActiveHover)];
+    auto& normal = tabs_[Index(TabLook::Normal)];
+    auto& hover = tabs_[Index(TabLook::Hover)];
+    auto& down = tabs_[Index(TabLook::Down)];
+    auto& active = tabs_[Index(TabLook::Active)];
+    auto& activeHover = tabs_[Index(TabLook::ActiveHover)];
     return CutParts(section, bitmap->Dc(),
-                    {{"backL", &normal.left},       {"back", &normal.middle},         {"backR", &normal.right},
-                     {"hoverL", &hover.left},       {"hover", &hover.middle},         {"hoverR", &hover.right},
-                     {"downL", &down.left},         {"down", &down.middle},           {"downR", &down.right},
-                     {"activeL", &active.left},     {"active", &active.middle},       {"activeR", &active.right},
-                     {"acthoverL", &activeHover.left}, {"acthover", &activeHover.middle},
+                    {{"backL", &normal.left},
+                     {"back", &normal.middle},
+                     {"backR", &normal.right},
+                     {"hoverL", &hover.left},
+                     {"hover", &hover.middle},
+                     {"hoverR", &hover.right},
+                     {"downL", &down.left},
+                     {"down", &down.middle},
+                     {"downR", &down.right},
+                     {"activeL", &active.left},
+                     {"active", &active.middle},
+                     {"activeR", &active.right},
+                     {"acthoverL", &activeHover.left},
+                     {"acthover", &activeHover.middle},
                      {"acthoverR", &activeHover.right}});
 }
 
 bool CSkin::LoadPlayer(const XML::CNode& section) {
-    playerHeight = ReadInt(section.GetAttribute("height"));
-    if (playerHeight == 0)
+    playerHeight_ = ReadInt(section.GetAttribute("height"));
+    if (playerHeight_ == 0)
         return false;
-    auto place = [this](PlayerButton button) { return &playerButtonPlaces[Index(button)]; };
+    auto place = [this](PlayerButton button) { return &playerButtonPlaces_[Index(button)]; };
     if (!ReadAnchors(section, {{"backward", place(PlayerButton::Backward)},
                                {"play", place(PlayerButton::Play)},
                                {"forward", place(PlayerButton::Forward)},
                                {"stop", place(PlayerButton::Stop)},
                                {"volume", place(PlayerButton::Volume)}}))
         return false;
-    auto bitmap = LoadSectionBitmap(section, skinFolder);
+    auto bitmap = LoadSectionBitmap(section, skinFolder_);
     if (!bitmap)
         return false;
-    auto picture = [this](PlayerPicture p) { return &playerPictures[Index(p)]; };
+    auto picture = [this](PlayerPicture p) { return &playerPictures_[Index(p)]; };
     return CutParts(section, bitmap->Dc(),
                     {{"background", picture(PlayerPicture::Background)},
                      {"backgroundBanner", picture(PlayerPicture::BackgroundBanner)},
@@ -386,27 +394,27 @@ bool CSkin::LoadPlayer(const XML::CNode& section) {
 }
 
 bool CSkin::LoadLamp(const XML::CNode& section) {
-    lampHeight = ReadInt(section.GetAttribute("height"));
-    if (lampHeight == 0)
+    lampHeight_ = ReadInt(section.GetAttribute("height"));
+    if (lampHeight_ == 0)
         return false;
-    auto bitmap = LoadSectionBitmap(section, skinFolder);
+    auto bitmap = LoadSectionBitmap(section, skinFolder_);
     if (!bitmap)
         return false;
     return CutParts(section, bitmap->Dc(),
-                    {{"dark", &lamps[Index(Lamp::Dark)]},
-                     {"red", &lamps[Index(Lamp::Red)]},
-                     {"green", &lamps[Index(Lamp::Green)]},
-                     {"blue", &lamps[Index(Lamp::Blue)]}});
+                    {{"dark", &lamps_[Index(Lamp::Dark)]},
+                     {"red", &lamps_[Index(Lamp::Red)]},
+                     {"green", &lamps_[Index(Lamp::Green)]},
+                     {"blue", &lamps_[Index(Lamp::Blue)]}});
 }
 
 bool CSkin::LoadTrackbar(const XML::CNode& section) {
-    trackbarHeight = ReadInt(section.GetAttribute("height"));
-    if (trackbarHeight == 0)
+    trackbarHeight_ = ReadInt(section.GetAttribute("height"));
+    if (trackbarHeight_ == 0)
         return false;
-    auto bitmap = LoadSectionBitmap(section, skinFolder);
+    auto bitmap = LoadSectionBitmap(section, skinFolder_);
     if (!bitmap)
         return false;
-    auto picture = [this](TrackPicture p) { return &trackPictures[Index(p)]; };
+    auto picture = [this](TrackPicture p) { return &trackPictures_[Index(p)]; };
     return CutParts(section, bitmap->Dc(),
                     {{"slider", picture(TrackPicture::Slider)},
                      {"sliderDown", picture(TrackPicture::SliderDown)},
@@ -418,8 +426,8 @@ bool CSkin::LoadTrackbar(const XML::CNode& section) {
 }
 
 bool CSkin::LoadChannelList(const XML::CNode& section) {
-    auto bitmap = LoadSectionBitmap(section, skinFolder);
+    auto bitmap = LoadSectionBitmap(section, skinFolder_);
     if (!bitmap)
         return false;
-    return CutParts(section, bitmap->Dc(), {{"headerBG", &headerBG}}, true);
+    return CutParts(section, bitmap->Dc(), {{"headerBG", &headerBG_}}, true);
 }

@@ -3,6 +3,7 @@
 // from "skin\general\skin.xml" beside a module.
 #include <windows.h>
 
+#include <array>
 #include <string>
 
 #include "common/skin/SkinImage.h"
@@ -11,21 +12,54 @@ namespace XML {
 class CNode;
 }
 
-namespace skin_detail {
-template <class E>
-constexpr int CountOf() { return static_cast<int>(E::Count); }
-}  // namespace skin_detail
-
 class CSkin {
 public:
-    enum class FramePart { TopLeft, Top, TopRight, LeftTop, Left, LeftBottom, RightTop, Right, RightBottom,
-                           BottomLeft, Bottom, BottomRight, Count };
-    enum class CaptionImage { MinimiseBtn, MinimiseHover, MinimiseDown, MaximiseBtn, MaximiseHover, MaximiseDown,
-                              CloseBtn, CloseHover, CloseDown, Count };
+    enum class FramePart {
+        TopLeft,
+        Top,
+        TopRight,
+        LeftTop,
+        Left,
+        LeftBottom,
+        RightTop,
+        Right,
+        RightBottom,
+        BottomLeft,
+        Bottom,
+        BottomRight,
+        Count
+    };
+    enum class CaptionImage {
+        MinimiseBtn,
+        MinimiseHover,
+        MinimiseDown,
+        MaximiseBtn,
+        MaximiseHover,
+        MaximiseDown,
+        CloseBtn,
+        CloseHover,
+        CloseDown,
+        Count
+    };
     enum class CaptionButton { Minimize, Maximize, Close, Count };
     enum class TabLook { Normal, Hover, Down, Active, ActiveHover, Count };
-    enum class PlayerPicture { Background, BackgroundBanner, Forward, ForwardDown, Play, PlayDown, Backward,
-                               BackwardDown, Stop, StopDown, Pause, PauseDown, Volume, VolumeDown, Count };
+    enum class PlayerPicture {
+        Background,
+        BackgroundBanner,
+        Forward,
+        ForwardDown,
+        Play,
+        PlayDown,
+        Backward,
+        BackwardDown,
+        Stop,
+        StopDown,
+        Pause,
+        PauseDown,
+        Volume,
+        VolumeDown,
+        Count
+    };
     enum class PlayerButton { Backward, Forward, Stop, Play, Volume, Count };
     enum class Lamp { Dark, Red, Green, Blue, Count };
     enum class TrackPicture { Slider, SliderDown, BackLeft, BackRight, Back, Past, PastHead, Count };
@@ -40,40 +74,45 @@ public:
     // with whatever was loaded either way.
     bool Load(HMODULE module);
 
-    const std::wstring& SkinFolder() const { return skinFolder; }  // ...\skin\general\ (empty)
-    const std::wstring& SkinsRoot() const { return skinsRoot; }    // ...\skin\ (empty)
+    const std::wstring& SkinFolder() const { return skinFolder_; }  // ...\skin\general\ (empty)
+    const std::wstring& SkinsRoot() const { return skinsRoot_; }    // ...\skin\ (empty)
 
     // "main": frame border and caption, splitter, caption buttons.
-    const CSkinImage& Frame(FramePart part) const { return framePieces[Index(part)]; }
-    const CSkinImage& Splitter() const { return splitter; }
-    const CSkinImage& Caption(CaptionImage image) const { return captionImages[Index(image)]; }
+    const CSkinImage& Frame(FramePart part) const { return framePieces_[Index(part)]; }
+    const CSkinImage& Splitter() const { return splitter_; }
+    const CSkinImage& Caption(CaptionImage image) const { return captionImages_[Index(image)]; }
     // Relative to the window's top-right corner.
-    const RECT& CaptionButtonPlace(CaptionButton button) const { return captionButtonPlaces[Index(button)]; }
+    const RECT& CaptionButtonPlace(CaptionButton button) const { return captionButtonPlaces_[Index(button)]; }
 
     // "navipanel": the tab strip.
-    int NaviHeight() const { return naviHeight; }
-    int NaviGap() const { return naviGap; }
-    int CaptionTextLeft() const { return captionTextLeft; }
-    int CaptionTextTop() const { return captionTextTop; }
-    const CSkinStrip& Tab(TabLook look) const { return tabs[Index(look)]; }
+    int NaviHeight() const { return naviHeight_; }
+    int NaviGap() const { return naviGap_; }
+    int CaptionTextLeft() const { return captionTextLeft_; }
+    int CaptionTextTop() const { return captionTextTop_; }
+    const SkinStrip& Tab(TabLook look) const { return tabs_[Index(look)]; }
 
     // "player": the player bar.
-    int PlayerHeight() const { return playerHeight; }
-    const CSkinImage& Player(PlayerPicture picture) const { return playerPictures[Index(picture)]; }
-    const RECT& PlayerButtonPlace(PlayerButton button) const { return playerButtonPlaces[Index(button)]; }
+    int PlayerHeight() const { return playerHeight_; }
+    const CSkinImage& Player(PlayerPicture picture) const { return playerPictures_[Index(picture)]; }
+    const RECT& PlayerButtonPlace(PlayerButton button) const { return playerButtonPlaces_[Index(button)]; }
 
     // "lamp" and "trackbar".
-    int LampHeight() const { return lampHeight; }
-    const CSkinImage& LampImage(Lamp lamp) const { return lamps[Index(lamp)]; }
-    int TrackbarHeight() const { return trackbarHeight; }
-    const CSkinImage& Track(TrackPicture picture) const { return trackPictures[Index(picture)]; }
+    int LampHeight() const { return lampHeight_; }
+    const CSkinImage& LampImage(Lamp lamp) const { return lamps_[Index(lamp)]; }
+    int TrackbarHeight() const { return trackbarHeight_; }
+    const CSkinImage& Track(TrackPicture picture) const { return trackPictures_[Index(picture)]; }
 
     // "channelList": background of the section headers.
-    const CSkinImage& HeaderBG() const { return headerBG; }
+    const CSkinImage& HeaderBG() const { return headerBG_; }
 
 private:
     template <class E>
-    static constexpr int Index(E value) { return static_cast<int>(value); }
+    static constexpr int Index(E value) {
+        return static_cast<int>(value);
+    }
+    // One T for each value of the enumeration E.
+    template <class E, class T>
+    using PerPart = std::array<T, static_cast<size_t>(E::Count)>;
 
     CSkin() = default;
     CSkin(const CSkin&) = delete;
@@ -89,25 +128,25 @@ private:
     bool LoadTrackbar(const XML::CNode& section);
     bool LoadChannelList(const XML::CNode& section);
 
-    std::wstring skinFolder;
-    std::wstring skinsRoot;
-    CSkinImage framePieces[skin_detail::CountOf<FramePart>()];
-    CSkinImage splitter;
-    CSkinImage captionImages[skin_detail::CountOf<CaptionImage>()];
-    RECT captionButtonPlaces[skin_detail::CountOf<CaptionButton>()] = {};
-    int naviHeight = 0;
-    int naviGap = 0;
-    int captionTextLeft = 0;
-    int captionTextTop = 0;
-    CSkinStrip tabs[skin_detail::CountOf<TabLook>()];
-    int playerHeight = 0;
-    CSkinImage playerPictures[skin_detail::CountOf<PlayerPicture>()];
-    RECT playerButtonPlaces[skin_detail::CountOf<PlayerButton>()] = {};
-    int lampHeight = 0;
-    CSkinImage lamps[skin_detail::CountOf<Lamp>()];
-    int trackbarHeight = 0;
-    CSkinImage trackPictures[skin_detail::CountOf<TrackPicture>()];
-    CSkinImage headerBG;
+    std::wstring skinFolder_;
+    std::wstring skinsRoot_;
+    PerPart<FramePart, CSkinImage> framePieces_;
+    CSkinImage splitter_;
+    PerPart<CaptionImage, CSkinImage> captionImages_;
+    PerPart<CaptionButton, RECT> captionButtonPlaces_{};
+    int naviHeight_ = 0;
+    int naviGap_ = 0;
+    int captionTextLeft_ = 0;
+    int captionTextTop_ = 0;
+    PerPart<TabLook, SkinStrip> tabs_;
+    int playerHeight_ = 0;
+    PerPart<PlayerPicture, CSkinImage> playerPictures_;
+    PerPart<PlayerButton, RECT> playerButtonPlaces_{};
+    int lampHeight_ = 0;
+    PerPart<Lamp, CSkinImage> lamps_;
+    int trackbarHeight_ = 0;
+    PerPart<TrackPicture, CSkinImage> trackPictures_;
+    CSkinImage headerBG_;
 };
 
 // A "rect" value "left,top,width,height", each number decimal, 0x hexadecimal or 0 octal.

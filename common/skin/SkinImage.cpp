@@ -1,7 +1,9 @@
 #include "common/skin/SkinImage.h"
 
 CSelectedBitmap::CSelectedBitmap(HDC reference, HBITMAP bitmap)
-    : dc_(reference), bitmap_(bitmap), selection_(dc_.Get(), dc_ ? bitmap : nullptr),
+    : dc_(reference),
+      bitmap_(bitmap),
+      selection_(dc_.Get(), dc_ ? bitmap : nullptr),
       valid_(dc_ && bitmap && ::GetCurrentObject(dc_.Get(), OBJ_BITMAP) == bitmap) {}
 
 bool CSkinImage::Cut(const RECT& rect, HDC source) {
@@ -31,14 +33,14 @@ bool CSkinImage::Draw(HDC target, int x, int y) const {
     return picture_ && ::BitBlt(target, x, y, width_, height_, picture_->Dc(), 0, 0, SRCCOPY);
 }
 
-void CSkinStrip::Draw(HDC target, const RECT& rect) const {
+void SkinStrip::Draw(HDC target, const RECT& rect) const {
     left.Draw(target, rect.left, rect.top);
     TileHorizontal(middle, target, rect.left + left.Width(), rect.top,
                    rect.right - right.Width() - left.Width() - rect.left);
     right.Draw(target, rect.right - right.Width(), rect.top);
 }
 
-void CSkinStrip::Clear() {
+void SkinStrip::Clear() {
     left.Clear();
     right.Clear();
     middle.Clear();

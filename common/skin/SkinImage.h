@@ -50,8 +50,7 @@ private:
 };
 
 // A horizontally stretchable picture: two end caps and a middle piece tiled between them.
-class CSkinStrip {
-public:
+struct SkinStrip {
     // Draws across the width of rect at its top; the strip keeps the images' own height.
     void Draw(HDC target, const RECT& rect) const;
     void Clear();

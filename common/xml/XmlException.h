@@ -5,24 +5,24 @@
 
 namespace XML {
 
-class GeneralException : public std::exception {
+class CGeneralException : public std::exception {
 public:
     static constexpr int kMessageSize = 128;
 
-    explicit GeneralException(const char* message = "", int32_t code = 0);
-    const char* what() const noexcept override { return message; }
-    const char* Message() const { return message; }
-    int32_t Code() const { return code; }
+    explicit CGeneralException(const char* message = "", int32_t code = 0);
+    const char* what() const noexcept override { return message_; }
+    const char* Message() const { return message_; }
+    int32_t Code() const { return code_; }
 
 private:
     // Fixed array so that copying an exception can never throw.
-    char message[kMessageSize];
-    int32_t code;
+    char message_[kMessageSize];
+    int32_t code_;
 };
 
-class StreamException : public GeneralException {
+class CStreamException : public CGeneralException {
 public:
-    explicit StreamException(const char* message = "", int32_t code = 0) : GeneralException(message, code) {}
+    explicit CStreamException(const char* message = "", int32_t code = 0) : CGeneralException(message, code) {}
 };
 
 }  // namespace XML

@@ -37,9 +37,9 @@ bool StartsWithNoCase(const char* text, const char* prefix) {
 CNode::CNode(const char* tagText) {
     const size_t length = std::strlen(tagText);
     if (length > kMaxTagLength)
-        throw StreamException("Tag too long");
-    tag.reset(new char[length + 1]);
-    std::memcpy(tag.get(), tagText, length + 1);
+        throw CStreamException("Tag too long");
+    tag_.reset(new char[length + 1]);
+    std::memcpy(tag_.get(), tagText, length + 1);
     Split(length);
 }
 
@@ -47,23 +47,23 @@ CNode::~CNode() {
     // Frees the subtree without recursion, so that deep nesting or long runs of siblings
     // cannot exhaust the stack: each node's children are spliced in front of the pending
     // chain before the node itself is deleted childless.
-    CNode* pending = firstChild;
-    firstChild = nullptr;
+    CNode* pending = firstChild_;
+    firstChild_ = nullptr;
     while (pending) {
         CNode* node = pending;
-        pending = node->nextSibling;
-        if (node->firstChild) {
-            node->lastChild->nextSibling = pending;
-            pending = node->firstChild;
-            node->firstChild = nullptr;
+        pending = node->nextSibling_;
+        if (node->firstChild_) {
+            node->lastChild_->nextSibling_ = pending;
+            pending = node->firstChild_;
+            node->firstChild_ = nullptr;
         }
-        node->nextSibling = nullptr;
+        node->nextSibling_ = nullptr;
         delete node;
     }
 }
 
 void CNode::Split(size_t length) {
-    char* t = tag.get();
+    char* t = tag_.get();
 
     // One entry per '=' outside double quotes, plus the element name.
     size_t capacity = 1;
@@ -74,9 +74,9 @@ void CNode::Split(size_t length) {
         else if (t[i] == '=' && !quoted)
             ++capacity;
     }
-    attributes.reset(new Attribute[capacity]);
-    attributes[0] = {0, kNoValue};
-    count = 1;
+    attributes_.reset(new Attribute[capacity]);
+    attributes_[0] = {0, kNoValue};
+    count_ = 1;
 
     size_t i = 0;
     while (i < length && !IsSpace(t[i]))
@@ -90,8 +90,8 @@ void CNode::Split(size_t length) {
             ++i;
         if (i >= length)
             return;
-        if (static_cast<size_t>(count) == capacity)
-            throw StreamException("Too many attributes");
+        if (static_cast<size_t>(count_) == capacity)
+            throw CStreamException("Too many attributes");
         const size_t nameAt = i;
         while (i < length && t[i] != '=') {
             if (IsSpace(t[i]))
@@ -99,35 +99,35 @@ void CNode::Split(size_t length) {
             ++i;
         }
         if (i >= length)
-            throw StreamException("Bad tag value");
+            throw CStreamException("Bad tag value");
         t[i++] = '\0';
         while (i < length && IsSpace(t[i]))
             ++i;
         if (i >= length || t[i] != '"')
-            throw StreamException("Bad tag value");
+            throw CStreamException("Bad tag value");
         const size_t valueAt = ++i;
         while (i < length && t[i] != '"')
             ++i;
         if (i < length)
             t[i++] = '\0';
-        attributes[count++] = {nameAt, valueAt};
+        attributes_[count_++] = {nameAt, valueAt};
     }
 }
 
 const char* CNode::GetAttribute(const char* name) const {
-    for (int i = 1; i < count; ++i) {
-        if (StartsWithNoCase(tag.get() + attributes[i].name, name))
-            return tag.get() + attributes[i].value;
+    for (int i = 1; i < count_; ++i) {
+        if (StartsWithNoCase(tag_.get() + attributes_[i].name, name))
+            return tag_.get() + attributes_[i].value;
     }
     return nullptr;
 }
 
 const char* CNode::AttributeName(int index) const {
-    return (index >= 0 && index + 1 < count) ? tag.get() + attributes[index + 1].name : nullptr;
+    return (index >= 0 && index + 1 < count_) ? tag_.get() + attributes_[index + 1].name : nullptr;
 }
 
 const char* CNode::AttributeValue(int index) const {
-    return (index >= 0 && index + 1 < count) ? tag.get() + attributes[index + 1].value : nullptr;
+    return (index >= 0 && index + 1 < count_) ? tag_.get() + attributes_[index + 1].value : nullptr;
 }
 
 const CNode* CNode::FindElement(const char* name) const {
@@ -136,15 +136,15 @@ const CNode* CNode::FindElement(const char* name) const {
     for (;;) {
         if (EqualNoCase(node->Name(), name))
             return node;
-        if (node->firstChild) {
-            node = node->firstChild;
+        if (node->firstChild_) {
+            node = node->firstChild_;
             continue;
         }
-        while (node != this && !node->nextSibling)
-            node = node->parent;
+        while (node != this && !node->nextSibling_)
+            node = node->parent_;
         if (node == this)
             return nullptr;
-        node = node->nextSibling;
+        node = node->nextSibling_;
     }
 }
 
@@ -158,17 +158,17 @@ void CNode::SetText(const char* data) {
         return;
     std::unique_ptr<char[]> copy(new char[length + 1]);
     std::memcpy(copy.get(), data, length + 1);
-    text = std::move(copy);
+    text_ = std::move(copy);
 }
 
 void CNode::AppendChild(std::unique_ptr<CNode> child) {
     CNode* node = child.release();
-    node->parent = this;
-    if (lastChild)
-        lastChild->nextSibling = node;
+    node->parent_ = this;
+    if (lastChild_)
+        lastChild_->nextSibling_ = node;
     else
-        firstChild = node;
-    lastChild = node;
+        firstChild_ = node;
+    lastChild_ = node;
 }
 
 }  // namespace XML

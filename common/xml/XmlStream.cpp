@@ -60,7 +60,7 @@ void IStream::Parse(std::unique_ptr<CNode>& root) {
             break;
         if (c != '<') {
             if (dataLength == kParseBufferSize)
-                throw StreamException("Content too big");
+                throw CStreamException("Content too big");
             buffer[dataLength++] = c;
             continue;
         }
@@ -77,7 +77,7 @@ void IStream::Parse(std::unique_ptr<CNode>& root) {
             if (Read(&c, 1) != 1 || c == '>')
                 break;
             if (tagLength == kParseBufferSize)
-                throw StreamException("Tag too long");
+                throw CStreamException("Tag too long");
             buffer[tagLength++] = c;
         }
         buffer[tagLength] = '\0';
@@ -87,12 +87,12 @@ void IStream::Parse(std::unique_ptr<CNode>& root) {
             continue;
         if (tagText[0] == '?') {
             if (!IsXmlDeclaration(tagText))
-                throw StreamException("Not XML document");
+                throw CStreamException("Not XML document");
             continue;
         }
         if (tagText[0] == '/') {
             if (!current)
-                throw StreamException("Unexpected end tag");
+                throw CStreamException("Unexpected end tag");
             current = current->Parent();
             continue;
         }
@@ -103,7 +103,7 @@ void IStream::Parse(std::unique_ptr<CNode>& root) {
         if (tagLength == 0)
             continue;
         if (tagLength > CNode::kMaxTagLength)
-            throw StreamException("Tag too long");
+            throw CStreamException("Tag too long");
         std::unique_ptr<CNode> node(new CNode(tagText));
         CNode* created = node.get();
         if (current)
@@ -116,57 +116,57 @@ void IStream::Parse(std::unique_ptr<CNode>& root) {
     // Data after the last tag and unclosed elements are not errors.
 }
 
-CFileStream::CFileStream(Clock secondsClock) : clock(secondsClock ? secondsClock : SystemSeconds) {}
+CFileStream::CFileStream(Clock secondsClock) : clock_(secondsClock ? secondsClock : SystemSeconds) {}
 
 CFileStream::~CFileStream() { Close(); }
 
 void CFileStream::OpenFile(const wchar_t* path) {
     Close();
-    file = OpenForReading(path);
-    if (!file)
-        throw StreamException("Unable to open file");
+    file_ = OpenForReading(path);
+    if (!file_)
+        throw CStreamException("Unable to open file");
 }
 
 uint32_t CFileStream::Read(void* buffer, uint32_t count) {
-    if (!file)
+    if (!file_)
         return 0;
-    if (std::feof(file))
-        throw StreamException("End of file");
-    const uint32_t moved = static_cast<uint32_t>(std::fread(buffer, 1, count, file));
-    readTotal += moved;
+    if (std::feof(file_))
+        throw CStreamException("End of file");
+    const uint32_t moved = static_cast<uint32_t>(std::fread(buffer, 1, count, file_));
+    readTotal_ += moved;
     SampleRates();
     return moved;
 }
 
 uint32_t CFileStream::Write(const void* buffer, uint32_t count) {
-    if (!file)
+    if (!file_)
         return 0;
-    const uint32_t moved = static_cast<uint32_t>(std::fwrite(buffer, 1, count, file));
-    writtenTotal += moved;
+    const uint32_t moved = static_cast<uint32_t>(std::fwrite(buffer, 1, count, file_));
+    writtenTotal_ += moved;
     SampleRates();
     return moved;
 }
 
-bool CFileStream::IsEOF() const { return !file || std::feof(file); }
+bool CFileStream::IsEOF() const { return !file_ || std::feof(file_); }
 
 void CFileStream::Rewind() {
-    if (file)
-        std::fseek(file, 0, SEEK_SET);
+    if (file_)
+        std::fseek(file_, 0, SEEK_SET);
 }
 
 void CFileStream::Seek(uint32_t position) {
-    if (file)
-        std::fseek(file, static_cast<long>(position), SEEK_SET);
+    if (file_)
+        std::fseek(file_, static_cast<long>(position), SEEK_SET);
 }
 
 void CFileStream::Skip(uint32_t count) {
-    if (!file)
+    if (!file_)
         return;
     char chunk[kSkipChunk];
     while (count > 0) {
         const uint32_t wanted = std::min(count, kSkipChunk);
-        const uint32_t moved = static_cast<uint32_t>(std::fread(chunk, 1, wanted, file));
-        readTotal += moved;
+        const uint32_t moved = static_cast<uint32_t>(std::fread(chunk, 1, wanted, file_));
+        readTotal_ += moved;
         SampleRates();
         if (moved < wanted)
             break;
@@ -175,29 +175,29 @@ void CFileStream::Skip(uint32_t count) {
 }
 
 void CFileStream::Close() {
-    if (file) {
-        std::fclose(file);
-        file = nullptr;
+    if (file_) {
+        std::fclose(file_);
+        file_ = nullptr;
     }
 }
 
-uint32_t CFileStream::Tell() const { return file ? static_cast<uint32_t>(std::ftell(file)) : 0; }
+uint32_t CFileStream::Tell() const { return file_ ? static_cast<uint32_t>(std::ftell(file_)) : 0; }
 
 void CFileStream::Flush() {
-    if (file)
-        std::fflush(file);
+    if (file_)
+        std::fflush(file_);
 }
 
 void CFileStream::SampleRates() {
-    const uint32_t now = clock();
-    const uint32_t elapsed = now - sampleTime;
+    const uint32_t now = clock_();
+    const uint32_t elapsed = now - sampleTime_;
     if (elapsed < kRateInterval)
         return;
-    readRate = (readTotal - readTotalAtSample) / elapsed;
-    writeRate = (writtenTotal - writtenTotalAtSample) / elapsed;
-    readTotalAtSample = readTotal;
-    writtenTotalAtSample = writtenTotal;
-    sampleTime = now;
+    readRate_ = (readTotal_ - readTotalAtSample_) / elapsed;
+    writeRate_ = (writtenTotal_ - writtenTotalAtSample_) / elapsed;
+    readTotalAtSample_ = readTotal_;
+    writtenTotalAtSample_ = writtenTotal_;
+    sampleTime_ = now;
 }
 
 }  // namespace XML

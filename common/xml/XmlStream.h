@@ -24,7 +24,7 @@ public:
     virtual void Flush() = 0;
 
     // Reads the whole stream into a tree. root holds the document element as soon as it
-    // exists, so a tree half built when a StreamException is thrown is still freed by root.
+    // exists, so a tree half built when a CStreamException is thrown is still freed by root.
     // Each call has its own buffers: parsing on several threads at once is safe.
     void Parse(std::unique_ptr<CNode>& root);
 };
@@ -54,23 +54,23 @@ public:
     uint32_t Tell() const override;
     void Flush() override;
 
-    uint32_t BytesRead() const { return readTotal; }
-    uint32_t BytesWritten() const { return writtenTotal; }
-    uint32_t ReadRate() const { return readRate; }    // bytes per second
-    uint32_t WriteRate() const { return writeRate; }
+    uint32_t BytesRead() const { return readTotal_; }
+    uint32_t BytesWritten() const { return writtenTotal_; }
+    uint32_t ReadRate() const { return readRate_; }  // bytes per second
+    uint32_t WriteRate() const { return writeRate_; }
 
 private:
     void SampleRates();
 
-    Clock clock;
-    uint32_t readTotal = 0;
-    uint32_t writtenTotal = 0;
-    uint32_t readTotalAtSample = 0;
-    uint32_t writtenTotalAtSample = 0;
-    uint32_t readRate = 0;
-    uint32_t writeRate = 0;
-    uint32_t sampleTime = 0;
-    FILE* file = nullptr;
+    Clock clock_;
+    uint32_t readTotal_ = 0;
+    uint32_t writtenTotal_ = 0;
+    uint32_t readTotalAtSample_ = 0;
+    uint32_t writtenTotalAtSample_ = 0;
+    uint32_t readRate_ = 0;
+    uint32_t writeRate_ = 0;
+    uint32_t sampleTime_ = 0;
+    FILE* file_ = nullptr;
 };
 
 }  // namespace XML

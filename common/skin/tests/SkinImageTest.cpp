@@ -53,7 +53,7 @@ TEST(SkinImage, EmptyRectangleFailsAndEmptiesTheImage) {
     EXPECT_FALSE(image.Draw(target.Dc(), 0, 0));
     TileHorizontal(image, target.Dc(), 0, 0, 10);
     TileVertical(image, target.Dc(), 0, 0, 10);
-    CSkinStrip strip;
+    SkinStrip strip;
     strip.Draw(target.Dc(), RECT{0, 0, 10, 10});
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 10; ++x)
@@ -103,7 +103,7 @@ TEST(SkinImage, StripDrawsCapsAndTiledMiddleAtTheTop) {
         for (int x = 0; x < 20; ++x)
             source.Set(x, y, x < 3 ? RGB(200, 0, 0) : x < 5 ? RGB(0, x, 0) : RGB(0, 0, 200));
     }
-    CSkinStrip strip;
+    SkinStrip strip;
     ASSERT_TRUE(strip.left.Cut(RECT{0, 0, 3, 6}, source.Dc()));
     ASSERT_TRUE(strip.middle.Cut(RECT{3, 0, 5, 6}, source.Dc()));
     ASSERT_TRUE(strip.right.Cut(RECT{5, 0, 9, 6}, source.Dc()));

@@ -125,7 +125,7 @@ TEST_F(SkinLoad, EverySectionFillsItsFields) {
     EXPECT_EQ(3, skin->NaviGap());
     EXPECT_EQ(12, skin->CaptionTextLeft());
     EXPECT_EQ(8, skin->CaptionTextTop());
-    const CSkinStrip& normal = skin->Tab(CSkin::TabLook::Normal);
+    const SkinStrip& normal = skin->Tab(CSkin::TabLook::Normal);
     EXPECT_EQ(RGB(0, 0, 22), PixelOf(normal.left.Dc(), 0, 0));
     EXPECT_EQ(RGB(4, 0, 22), PixelOf(normal.middle.Dc(), 0, 0));
     EXPECT_EQ(RGB(5, 0, 22), PixelOf(normal.right.Dc(), 0, 0));
@@ -325,7 +325,7 @@ TEST(ShippedSkin, LoadsCompletely) {
     }
     EXPECT_GT(skin->NaviHeight(), 0);
     for (int i = 0; i < static_cast<int>(CSkin::TabLook::Count); ++i) {
-        const CSkinStrip& tab = skin->Tab(static_cast<CSkin::TabLook>(i));
+        const SkinStrip& tab = skin->Tab(static_cast<CSkin::TabLook>(i));
         EXPECT_EQ(skin->NaviHeight(), tab.left.Height()) << "tab look " << i;
         EXPECT_EQ(skin->NaviHeight(), tab.middle.Height()) << "tab look " << i;
         EXPECT_EQ(skin->NaviHeight(), tab.right.Height()) << "tab look " << i;

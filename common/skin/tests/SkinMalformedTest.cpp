@@ -27,7 +27,7 @@ std::vector<const CSkinImage*> AllImages(const CSkin& skin) {
     for (int i = 0; i < static_cast<int>(CSkin::CaptionImage::Count); ++i)
         images.push_back(&skin.Caption(static_cast<CSkin::CaptionImage>(i)));
     for (int i = 0; i < static_cast<int>(CSkin::TabLook::Count); ++i) {
-        const CSkinStrip& tab = skin.Tab(static_cast<CSkin::TabLook>(i));
+        const SkinStrip& tab = skin.Tab(static_cast<CSkin::TabLook>(i));
         images.insert(images.end(), {&tab.left, &tab.middle, &tab.right});
     }
     for (int i = 0; i < static_cast<int>(CSkin::PlayerPicture::Count); ++i)
@@ -458,7 +458,7 @@ TEST_F(SkinMalformed, WindowsDrawFromAPartlyLoadedSkin) {
         EXPECT_EQ(kBlank, canvas.At(p.x, p.y)) << p.x << "," << p.y;
 
     // A strip with only its middle piece tiles that piece across the whole width.
-    CSkinStrip strip;
+    SkinStrip strip;
     strip.middle = CSkinImage();
     ASSERT_TRUE(strip.middle.Cut(RECT{0, 0, 3, 4}, topLeft.Dc()));
     canvas.Fill(kBlank);

@@ -130,9 +130,9 @@ Outcome ParseWith(XML::IStream& stream) {
     std::unique_ptr<XML::CNode> root;
     try {
         stream.Parse(root);
-    } catch (const XML::StreamException& e) {
+    } catch (const XML::CStreamException& e) {
         if (!IsReaderMessage(e.Message()) || e.Code() != 0)
-            Fail("unknown StreamException");
+            Fail("unknown CStreamException");
         outcome.failure = e.Message();
     }
     // On failure the partial tree is still owned by root and freed here.

@@ -39,7 +39,7 @@ TEST(XmlFileStream, UnableToOpenFile) {
     try {
         stream.OpenFile(L"C:\\no\\such\\folder\\skin.xml");
         FAIL() << "no exception";
-    } catch (const XML::StreamException& e) {
+    } catch (const XML::CStreamException& e) {
         EXPECT_STREQ("Unable to open file", e.Message());
         EXPECT_EQ(0, e.Code());
     }
@@ -57,7 +57,7 @@ TEST(XmlFileStream, ReadPastEndThrowsEndOfFile) {
     try {
         stream.Read(buffer, 1);
         FAIL() << "no exception";
-    } catch (const XML::StreamException& e) {
+    } catch (const XML::CStreamException& e) {
         EXPECT_STREQ("End of file", e.Message());
     }
     stream.Rewind();

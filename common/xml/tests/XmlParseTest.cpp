@@ -135,7 +135,7 @@ TEST(XmlParse, LaterTopLevelElementReplacesRoot) {
 TEST(XmlParse, PartialTreeBelongsToRootOnFailure) {
     MemoryStream stream("<a><b><c x=1>");
     std::unique_ptr<CNode> root;
-    EXPECT_THROW(stream.Parse(root), XML::StreamException);
+    EXPECT_THROW(stream.Parse(root), XML::CStreamException);
     ASSERT_TRUE(root);
     EXPECT_STREQ("b", root->FirstChild()->Name());
 }
@@ -207,9 +207,9 @@ TEST(XmlNode, DeepAndWideTreesAreFreedWithoutRecursion) {
 
 TEST(XmlException, MessageIsCutTo127Characters) {
     const std::string longText(300, 'm');
-    XML::StreamException e(longText.c_str());
+    XML::CStreamException e(longText.c_str());
     EXPECT_EQ(std::string(127, 'm'), e.Message());
-    XML::GeneralException copy = e;
+    XML::CGeneralException copy = e;
     EXPECT_STREQ(e.what(), copy.what());
     EXPECT_EQ(0, copy.Code());
 }

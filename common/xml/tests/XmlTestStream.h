@@ -46,11 +46,11 @@ inline std::unique_ptr<XML::CNode> ParseText(const std::string& text) {
     return root;
 }
 
-// Message of the StreamException that parsing text throws, or "" when it parses.
+// Message of the CStreamException that parsing text throws, or "" when it parses.
 inline std::string ParseFailure(const std::string& text) {
     try {
         ParseText(text);
-    } catch (const XML::StreamException& e) {
+    } catch (const XML::CStreamException& e) {
         EXPECT_EQ(0, e.Code());
         return e.Message();
     }
