@@ -13,7 +13,7 @@ function(trova_add_gtest name)
         set(T_TIMEOUT 300)
     endif()
     add_executable(${name} ${T_SOURCES})
-    target_link_libraries(${name} PRIVATE ${T_LIBS} gmock gtest_main)
+    target_link_libraries(${name} PRIVATE ${T_LIBS} gmock trova_test_main)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TROVA_TESTS_DIR})
     add_test(NAME ${name} COMMAND ${name} --gtest_color=no WORKING_DIRECTORY ${TROVA_TESTS_DIR})
     set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT}

@@ -1,6 +1,7 @@
 #include "framework/win/Window.h"
 
 #include "framework/win/Module.h"
+#include "framework/win/Trace.h"
 
 #include <cassert>
 #include <map>
@@ -34,6 +35,12 @@ WNDPROC DefaultProcOfClass(HWND window) {
     std::lock_guard<std::mutex> guard(registry.lock);
     auto found = registry.defaultProcs.find(name);
     return found != registry.defaultProcs.end() ? found->second : ::DefWindowProcW;
+}
+
+// A class that cannot be had leaves only a failed Create behind; the trace says why.
+void TraceClassFailure(const wchar_t* step, const wchar_t* className, DWORD error) {
+    const std::wstring context = std::wstring(L"CWindowImpl: ") + step + L" of class " + className;
+    TraceFailure(context.c_str(), HRESULT_FROM_WIN32(error));
 }
 }  // namespace
 
@@ -98,8 +105,10 @@ WNDPROC EnsureWindowClass(const WindowClassSpec& windowClass) {
     wc.cbSize = sizeof(wc);
     WNDPROC defaultProc = ::DefWindowProcW;
     if (windowClass.superclassOf) {
-        if (!::GetClassInfoExW(nullptr, windowClass.superclassOf, &wc))
+        if (!::GetClassInfoExW(nullptr, windowClass.superclassOf, &wc)) {
+            TraceClassFailure(L"GetClassInfoEx", windowClass.superclassOf, ::GetLastError());
             return nullptr;
+        }
         defaultProc = wc.lpfnWndProc;
         wc.cbSize = sizeof(wc);
         wc.style |= windowClass.style;
@@ -114,13 +123,16 @@ WNDPROC EnsureWindowClass(const WindowClassSpec& windowClass) {
     wc.hInstance = ThisModule();
     wc.lpszClassName = windowClass.name;
     if (!::RegisterClassExW(&wc)) {
+        const DWORD error = ::GetLastError();
         // Registered earlier in this module under the same name (e.g. by a previous load):
         // usable only when it is ours.
         WNDCLASSEXW existing{};
         existing.cbSize = sizeof(existing);
         if (!::GetClassInfoExW(ThisModule(), windowClass.name, &existing) ||
-            existing.lpfnWndProc != &CWindowImpl::StaticWindowProc)
+            existing.lpfnWndProc != &CWindowImpl::StaticWindowProc) {
+            TraceClassFailure(L"RegisterClassEx", windowClass.name, error);
             return nullptr;
+        }
     }
     registry.defaultProcs.emplace(windowClass.name, defaultProc);
     return defaultProc;

@@ -2,6 +2,7 @@
 #include "framework/win/Module.h"
 #include "framework/win/Mouse.h"
 #include "framework/win/tests/TestHost.h"
+#include "framework/win/tests/TestMain.h"
 
 #include <gtest/gtest.h>
 
@@ -255,6 +256,7 @@ TEST(WindowLifetime, WindowOutlivingItsObjectIsReportedAndStillDestroyed) {
     CTestHost host;
     CDebugOutputCapture output;
     HWND child = nullptr;
+    ExpectWindowOutlivingItsObject();
     EXPECT_DEBUG_DEATH(
         {
             CRecordingWindow window;
@@ -298,6 +300,22 @@ TEST(WindowClass, RegisteredOnceInThisModule) {
     windowClass.name = L"TrovaTestNoSuchBase";
     windowClass.superclassOf = L"NoSuchSystemClass";
     EXPECT_EQ(nullptr, EnsureWindowClass(windowClass));
+}
+
+TEST(WindowClass, RegistrationRefusedIsTracedWithItsError) {
+    // A class of this module under the name, but with a procedure that is not ours.
+    WNDCLASSW foreign{};
+    foreign.lpfnWndProc = ::DefWindowProcW;
+    foreign.hInstance = ThisModule();
+    foreign.lpszClassName = L"TrovaTestForeign";
+    ASSERT_TRUE(::RegisterClassW(&foreign));
+    CDebugOutputCapture output;
+    WindowClassSpec windowClass;
+    windowClass.name = L"TrovaTestForeign";
+    EXPECT_EQ(nullptr, EnsureWindowClass(windowClass));
+    ::UnregisterClassW(L"TrovaTestForeign", ThisModule());
+    EXPECT_NE(std::string::npos, output.Text().find("RegisterClassEx of class TrovaTestForeign: HRESULT 0x8007"))
+        << output.Text();
 }
 
 namespace {
