@@ -4,13 +4,7 @@
 
 // GDI objects (brush, pen, font, bitmap, region), deleted with DeleteObject.
 template <class T>
-struct GdiObjectTraits {
-    using Handle = T;
-    static bool IsValid(T object) { return object != nullptr; }
-    static void Close(T object) { ::DeleteObject(object); }
-};
-template <class T>
-using ScopedGdiObject = ScopedHandle<GdiObjectTraits<T>>;
+using ScopedGdiObject = ScopedHandle<NullIsEmptyTraits<T, ::DeleteObject>>;
 
 using ScopedBrush = ScopedGdiObject<HBRUSH>;
 using ScopedPen = ScopedGdiObject<HPEN>;

@@ -50,61 +50,35 @@ private:
     Handle handle_ = Handle();
 };
 
-// Kernel objects: events, mutexes, threads, processes, files. Both null and
-// INVALID_HANDLE_VALUE (what CreateFile returns on failure) hold nothing.
-struct KernelHandleTraits {
+// Handles for which null holds nothing, given back by one function.
+template <class T, auto kFree>
+struct NullIsEmptyTraits {
+    using Handle = T;
+    static bool IsValid(T handle) { return handle != nullptr; }
+    static void Close(T handle) { kFree(handle); }
+};
+
+// Kernel objects: events, mutexes, threads, processes, files; and searches started by
+// FindFirstFile. Both null and INVALID_HANDLE_VALUE (what they return on failure) hold nothing.
+template <auto kFree>
+struct InvalidIsEmptyTraits {
     using Handle = HANDLE;
     static bool IsValid(HANDLE handle) { return handle && handle != INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE handle) { ::CloseHandle(handle); }
+    static void Close(HANDLE handle) { kFree(handle); }
 };
+using KernelHandleTraits = InvalidIsEmptyTraits<::CloseHandle>;
 using ScopedKernelHandle = ScopedHandle<KernelHandleTraits>;
+using ScopedFindHandle = ScopedHandle<InvalidIsEmptyTraits<::FindClose>>;
 
 // Registry keys opened or created by this process (never the predefined roots).
-struct RegKeyTraits {
-    using Handle = HKEY;
-    static bool IsValid(HKEY key) { return key != nullptr; }
-    static void Close(HKEY key) { ::RegCloseKey(key); }
-};
-using ScopedRegKey = ScopedHandle<RegKeyTraits>;
-
-// Menus made by this process and attached to no window.
-struct MenuTraits {
-    using Handle = HMENU;
-    static bool IsValid(HMENU menu) { return menu != nullptr; }
-    static void Close(HMENU menu) { ::DestroyMenu(menu); }
-};
-using ScopedMenu = ScopedHandle<MenuTraits>;
-
-// Searches started by FindFirstFile, which reports failure as INVALID_HANDLE_VALUE.
-struct FindHandleTraits {
-    using Handle = HANDLE;
-    static bool IsValid(HANDLE search) { return search && search != INVALID_HANDLE_VALUE; }
-    static void Close(HANDLE search) { ::FindClose(search); }
-};
-using ScopedFindHandle = ScopedHandle<FindHandleTraits>;
-
+using ScopedRegKey = ScopedHandle<NullIsEmptyTraits<HKEY, ::RegCloseKey>>;
+// Menus made or loaded by this process and not attached to a window (a window destroys its own).
+using ScopedMenu = ScopedHandle<NullIsEmptyTraits<HMENU, ::DestroyMenu>>;
 // Modules loaded by LoadLibrary (never one taken from GetModuleHandle).
-struct ModuleTraits {
-    using Handle = HMODULE;
-    static bool IsValid(HMODULE module) { return module != nullptr; }
-    static void Close(HMODULE module) { ::FreeLibrary(module); }
-};
-using ScopedModule = ScopedHandle<ModuleTraits>;
-
+using ScopedModule = ScopedHandle<NullIsEmptyTraits<HMODULE, ::FreeLibrary>>;
 // Memory that an API hands out to be given back with LocalFree (CommandLineToArgvW,
 // FormatMessage with FORMAT_MESSAGE_ALLOCATE_BUFFER), typed as the API returns it.
 template <class T>
-struct LocalMemoryTraits {
-    using Handle = T;
-    static bool IsValid(T memory) { return memory != nullptr; }
-    static void Close(T memory) { ::LocalFree(memory); }
-};
-template <class T>
-using ScopedLocalMemory = ScopedHandle<LocalMemoryTraits<T>>;
-
+using ScopedLocalMemory = ScopedHandle<NullIsEmptyTraits<T, ::LocalFree>>;
 // Strings of the COM allocator (null is the empty string).
-struct BstrTraits {
-    using Handle = BSTR;
-    static bool IsValid(BSTR text) { return text != nullptr; }
-    static void Close(BSTR text) { ::SysFreeString(text); }
-};
+using BstrTraits = NullIsEmptyTraits<BSTR, ::SysFreeString>;
