@@ -47,7 +47,7 @@ protected:
     CTestHost host;
     SkinFolder skinFolder;
     CRecordingHeaderListener listener;
-    UI::CChannelHeaderCtrl header;
+    CTestWindow<UI::CChannelHeaderCtrl> header;
 };
 
 TEST_F(ChannelHeaderTest, CaptionIsShownWithTheCountInBrackets) {

@@ -131,7 +131,7 @@ TEST(ChannelTreeRows, SelectExpandAndOpenByRow) {
     data.AddChannel(second, "s1", "s1", 1, 10);
     CTestHost host;
     CPendingChanges pending;
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     tree.SetPendingChanges(&pending);
     ASSERT_TRUE(tree.Create(host, RECT{0, 0, 200, 5 * CChannelTreeCtrl::ROW_HEIGHT}, nullptr, WS_CHILD | WS_VISIBLE, 0,
                             1001));

@@ -39,7 +39,7 @@ protected:
     }
 
     CTestHost host;
-    CChannelTooltip tooltip;
+    CTestWindow<CChannelTooltip> tooltip;
     UI::CCatalogNode catalog;
     UI::CChannelNode channel = MakeChannel("A channel for tests");
 };
@@ -52,7 +52,7 @@ TEST_F(ChannelTooltipTest, RegistersItsClassAndStartsItsTimerWithAnOwner) {
     EXPECT_EQ(CChannelTooltip::TIMER_TOOLTIP, tooltip.TimerId());
     EXPECT_EQ(CChannelTooltip::kIdle, tooltip.State());
 
-    CChannelTooltip ownerless;
+    CTestWindow<CChannelTooltip> ownerless;
     ASSERT_TRUE(ownerless.Create(nullptr, RECT{0, 0, 0, 0}, nullptr, WS_POPUP, WS_EX_TOOLWINDOW));
     EXPECT_EQ(0u, ownerless.TimerId());
 

@@ -110,7 +110,7 @@ const CChannelNode* AsChannel(CChannelTreeNode* node) {
 
 TEST_F(ChannelTreeTest, ReloadBuildsLatestGroupAndCatalogsInOrder) {
     AddStandardCatalogs();
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);
     tree.Reload();
 
@@ -143,7 +143,7 @@ TEST_F(ChannelTreeTest, ReloadBuildsLatestGroupAndCatalogsInOrder) {
 }
 
 TEST_F(ChannelTreeTest, LatestGroupHoldsAtMostTwentyAndIsLeftOutWithoutNewChannels) {
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);
     const int unknown = data.UnknownCatalog();
     data.AddChannel(unknown, "old", "old", 1, 5);
@@ -163,7 +163,7 @@ TEST_F(ChannelTreeTest, LatestGroupHoldsAtMostTwentyAndIsLeftOutWithoutNewChanne
 
 TEST_F(ChannelTreeTest, ExpandedCatalogRowsAgreeAcrossTheFourOperations) {
     AddStandardCatalogs();
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);
     tree.Reload();
     Click(tree, RowY(2));  // 体育
@@ -185,7 +185,7 @@ TEST_F(ChannelTreeTest, ExpandedCatalogRowsAgreeAcrossTheFourOperations) {
 
 TEST_F(ChannelTreeTest, ReloadWithoutCatalogsKeepsTheRows) {
     AddStandardCatalogs();
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);
     tree.Reload();
     // Another connection holding an exclusive lock makes every query fail.
@@ -200,7 +200,7 @@ TEST_F(ChannelTreeTest, HistoryReloadKeepsItsRowsWhileAnotherConnectionHoldsTheF
     AddStandardCatalogs();
     TouchHistory(u1);
     TouchHistory(s2);
-    CHistoryTreeCtrl history;
+    CTestWindow<CHistoryTreeCtrl> history;
     CreateTree(history);
     history.Reload();
     ASSERT_EQ(2u, history.Channels().size());
@@ -213,7 +213,7 @@ TEST_F(ChannelTreeTest, HistoryReloadKeepsItsRowsWhileAnotherConnectionHoldsTheF
 
 TEST_F(ChannelTreeTest, FindChannelNameMatchesLinksExactly) {
     AddStandardCatalogs();
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);
     tree.Reload();
     std::wstring name;
@@ -231,7 +231,7 @@ TEST_F(ChannelTreeTest, FindChannelNameMatchesLinksExactly) {
 
 TEST_F(ChannelTreeTest, ClickExpandsOneCatalogAtATimeAndSecondClickCollapses) {
     AddStandardCatalogs();
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);
     tree.Reload();
 
@@ -258,7 +258,7 @@ TEST_F(ChannelTreeTest, ClickExpandsOneCatalogAtATimeAndSecondClickCollapses) {
 
 TEST_F(ChannelTreeTest, ClickOnAChannelSelectsItAndKeepsTheCatalogOpen) {
     AddStandardCatalogs();
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);
     tree.Reload();
     Click(tree, RowY(2));
@@ -273,7 +273,7 @@ TEST_F(ChannelTreeTest, ClickOnAChannelSelectsItAndKeepsTheCatalogOpen) {
 
 TEST_F(ChannelTreeTest, ClickBelowTheLastRowDoesNothingAndRightClickPassesTheRow) {
     AddStandardCatalogs();
-    CRightClickTree tree;
+    CTestWindow<CRightClickTree> tree;
     CreateTree(tree);
     tree.Reload();
     Click(tree, RowY(1));
@@ -288,7 +288,7 @@ TEST_F(ChannelTreeTest, ClickBelowTheLastRowDoesNothingAndRightClickPassesTheRow
 
 TEST_F(ChannelTreeTest, ClickLowInTheListBringsTheCatalogToTheThirdRow) {
     AddManyCatalogs(15);
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);
     tree.Reload();
     ASSERT_EQ(15, tree.GetRowCount());
@@ -321,7 +321,7 @@ TEST_F(ChannelTreeTest, CatalogAmongTheFirstThreeScrollsToTheTop) {
     for (int i = 0; i < 12; ++i)
         data.AddChannel(unknown, "u" + std::to_string(10 + i), "u" + std::to_string(10 + i), 1, 10);
     data.AddCatalog("second", "datetime('now','-1 days')");
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);
     tree.Reload();
     Click(tree, RowY(0));  // expand unknown: 14 rows
@@ -337,7 +337,7 @@ TEST_F(ChannelTreeTest, CatalogAmongTheFirstThreeScrollsToTheTop) {
 
 TEST_F(ChannelTreeTest, ScrollCodesAreClampedToTheLastPage) {
     AddManyCatalogs(15);
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);
     tree.Reload();
     // Range 0..15 with a page of 8: positions 0..8.
@@ -388,7 +388,7 @@ private:
 
 TEST_F(ChannelTreeTest, WheelScrollsTheSystemsRowsPerNotchAndGathersParts) {
     AddManyCatalogs(15);
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);  // positions 0..8
     tree.Reload();
     WheelLines lines(3);
@@ -465,7 +465,7 @@ TEST_F(ChannelTreeTest, ThumbDraggedToTheBottomShowsTheRowsOfBottom) {
 
 TEST_F(ChannelTreeTest, FewerRowsThanFitNeverScroll) {
     AddStandardCatalogs();
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);
     tree.Reload();
     Scroll(tree, SB_LINEDOWN);
@@ -479,7 +479,7 @@ TEST_F(ChannelTreeTest, FewerRowsThanFitNeverScroll) {
 TEST_F(ChannelTreeTest, DoubleClickRecordsHistoryBeforeTellingTheListener) {
     AddStandardCatalogs();
     CRecordingListener listener;
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     tree.SetListener(&listener);
     CreateTree(tree);
     tree.Reload();
@@ -506,7 +506,7 @@ TEST_F(ChannelTreeTest, DoubleClickRecordsHistoryBeforeTellingTheListener) {
 TEST_F(ChannelTreeTest, DoubleClickOnACatalogOpensNothingButTogglesOnce) {
     AddStandardCatalogs();
     CRecordingListener listener;
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     tree.SetListener(&listener);
     CreateTree(tree);
     tree.Reload();
@@ -523,7 +523,7 @@ TEST_F(ChannelTreeTest, ChannelWithoutLinkCannotBeOpened) {
     const int unknown = data.UnknownCatalog();
     data.AddChannel(unknown, "nolink", "", 1, 10);
     CRecordingListener listener;
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     tree.SetListener(&listener);
     CreateTree(tree);
     tree.Reload();
@@ -537,7 +537,7 @@ TEST_F(ChannelTreeTest, ChannelWithoutLinkCannotBeOpened) {
 TEST_F(ChannelTreeTest, PlayingChannelReopensOnlyAfterTheInterval) {
     AddStandardCatalogs();
     CRecordingListener listener;
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     tree.SetListener(&listener);
     CreateTree(tree);
     tree.Reload();
@@ -572,7 +572,7 @@ TEST_F(ChannelTreeTest, PlayingChannelReopensOnlyAfterTheInterval) {
 
 TEST_F(ChannelTreeTest, HoverArmsTheTooltipAndLeavingClearsIt) {
     AddStandardCatalogs();
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);
     tree.Reload();
     ASSERT_TRUE(tree.Tooltip().IsWindow());
@@ -604,7 +604,7 @@ TEST_F(ChannelTreeTest, HoverArmsTheTooltipAndLeavingClearsIt) {
 
 TEST_F(ChannelTreeTest, RestingOnARowShowsTheTooltipUntilTheMouseLeaves) {
     AddStandardCatalogs();
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);
     tree.Reload();
     ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, RowY(2)));
@@ -623,7 +623,7 @@ TEST_F(ChannelTreeTest, RestingOnARowShowsTheTooltipUntilTheMouseLeaves) {
 }
 
 TEST_F(ChannelTreeTest, TooltipGoesWithTheListWindow) {
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);
     HWND popup = tree.Tooltip();
     ASSERT_TRUE(::IsWindow(popup));
@@ -636,7 +636,7 @@ TEST_F(ChannelTreeTest, TooltipGoesWithTheListWindow) {
 TEST_F(ChannelTreeTest, ClicksAboveTheListWhileItHoldsTheMouseAreNoRows) {
     AddStandardCatalogs();
     CRecordingListener listener;
-    CRightClickTree tree;
+    CTestWindow<CRightClickTree> tree;
     tree.SetListener(&listener);
     CreateTree(tree, 3);
     tree.Reload();
@@ -660,7 +660,7 @@ TEST_F(ChannelTreeTest, ClicksAboveTheListWhileItHoldsTheMouseAreNoRows) {
 
 TEST_F(ChannelTreeTest, LosingTheCaptureEndsTheHover) {
     AddStandardCatalogs();
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);
     tree.Reload();
     ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, RowY(0)));
@@ -676,7 +676,7 @@ TEST_F(ChannelTreeTest, LosingTheCaptureEndsTheHover) {
 TEST_F(ChannelTreeTest, ReloadForgetsEveryNodePointer) {
     AddStandardCatalogs();
     CRecordingListener listener;
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     tree.SetListener(&listener);
     CreateTree(tree);
     tree.Reload();
@@ -717,7 +717,7 @@ private:
 
 TEST_F(ChannelTreeTest, HistoryListsOpenedChannelsOnceMostRecentFirst) {
     AddStandardCatalogs();
-    CHistoryTreeCtrl history;
+    CTestWindow<CHistoryTreeCtrl> history;
     CreateTree(history);
     CReloadingListener listener(history);
     history.SetListener(&listener);
@@ -744,7 +744,7 @@ TEST_F(ChannelTreeTest, FlatListClickTakesTheCatalogBranch) {
     const int unknown = data.UnknownCatalog();
     for (int i = 0; i < 12; ++i)
         TouchHistory(data.AddChannel(unknown, "h" + std::to_string(i), "h" + std::to_string(i), 1, 10));
-    CHistoryTreeCtrl history;
+    CTestWindow<CHistoryTreeCtrl> history;
     CreateTree(history);
     history.Reload();
     ASSERT_EQ(12, history.GetRowCount());
@@ -775,7 +775,7 @@ static std::vector<std::pair<std::wstring, UINT>> MenuItems(HMENU menu, bool des
 TEST_F(ChannelTreeTest, ChannelRowMenuPlaysAndAddsOrRemovesTheFavourite) {
     AddStandardCatalogs();
     CRecordingListener listener;
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     tree.SetListener(&listener);
     CreateTree(tree);
     tree.Reload();
@@ -812,7 +812,7 @@ TEST_F(ChannelTreeTest, ChannelRowMenuPlaysAndAddsOrRemovesTheFavourite) {
 TEST_F(ChannelTreeTest, FavouriteChosenWhileTheDatabaseIsBusyIsKeptAndWrittenWhenItIsFree) {
     AddStandardCatalogs();
     CRecordingListener listener;
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     tree.SetListener(&listener);
     CreateTree(tree);
     tree.Reload();
@@ -902,7 +902,7 @@ TEST_F(ChannelTreeTest, RowMenuActsOnTheChannelItWasOpenedFor) {
 
 TEST_F(ChannelTreeTest, MenuKeyAndShiftF10OpenTheSelectedChannelsMenu) {
     AddStandardCatalogs();
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);
     tree.Reload();
     Click(tree, RowY(2));
@@ -931,7 +931,7 @@ TEST_F(ChannelTreeTest, MenuKeyAndShiftF10OpenTheSelectedChannelsMenu) {
 TEST_F(ChannelTreeTest, KeysMoveTheSelectionExpandOneCatalogAndEnterOpens) {
     AddManyCatalogs(15);
     CRecordingListener listener;
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     tree.SetListener(&listener);
     CreateTree(tree);  // 8 rows visible
     tree.Reload();
@@ -1023,7 +1023,7 @@ TEST_F(ChannelTreeTest, RightAndLeftKeepTheSelectedRowInView) {
 TEST_F(ChannelTreeTest, FavouritesListShowsFavouriteChannelsAndThemAgainWhenTheyComeBack) {
     AddStandardCatalogs();
     CRecordingListener listener;
-    CFavorTreeCtrl favourites;
+    CTestWindow<CFavorTreeCtrl> favourites;
     favourites.SetListener(&listener);
     CreateTree(favourites);
     favourites.Reload();
@@ -1076,7 +1076,7 @@ TEST_F(ChannelTreeTest, FavouritesListShowsFavouriteChannelsAndThemAgainWhenThey
 TEST_F(ChannelTreeTest, SearchListsMatchesWithoutVisitors) {
     AddStandardCatalogs();
     data.Exec("UPDATE channel SET desc='体育频道' WHERE name='u2';");
-    CSearchTreeCtrl search;
+    CTestWindow<CSearchTreeCtrl> search;
     CreateTree(search);
     search.Search(L"s");
     ASSERT_EQ(3u, search.Channels().size());

@@ -103,7 +103,7 @@ protected:
 
     CTreeTestDatabase data;
     CTestHost host;
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CPaintCapture capture{kWidth, kRows * kRow};
 };
 

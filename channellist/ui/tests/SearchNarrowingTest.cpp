@@ -166,7 +166,7 @@ TEST(SearchDifferential, EveryKeystrokeShowsTheStatementsRows) {
     data.Exec("UPDATE channel SET del=1 WHERE id%9=0;");
 
     CTestHost host;
-    CSearchTreeCtrl search;
+    CTestWindow<CSearchTreeCtrl> search;
     ASSERT_TRUE(search.Create(host, RECT{0, 0, 200, 200}, nullptr, WS_CHILD, 0, 1008));
 
     // Before any catalogue: the statement, and the rows it gave narrowed in memory.

@@ -64,7 +64,7 @@ protected:
 
     CTestHost host;
     CRecordingKeywordListener listener;
-    CSearchPanel panel;
+    CTestWindow<CSearchPanel> panel;
 };
 
 TEST_F(SearchPanelTest, StartsUnfocusedWithTheCueInsideAFrameAcrossThePanel) {

@@ -32,6 +32,19 @@ protected:
     }
 };
 
+// A window object of a test that destroys its window while the object is still whole, for
+// objects that die before the window holding theirs (locals of a test body, or fixture members
+// declared after the host).
+template <class T>
+class CTestWindow : public T {
+public:
+    using T::T;
+    ~CTestWindow() override {
+        if (this->m_hWnd && ::IsWindow(this->m_hWnd))
+            ::DestroyWindow(this->m_hWnd);
+    }
+};
+
 // Collects what this process sends to the debugger output while the capture lives (the text
 // of OutputDebugString, which raises a continuable exception that a handler may inspect).
 class CDebugOutputCapture {

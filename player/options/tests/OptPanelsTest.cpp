@@ -61,7 +61,7 @@ protected:
 };
 
 TEST_F(OptPanelTest, GeneralPageShowsDefaultsAndWritesEachClick) {
-    COptGeneralPanel page;
+    CTestWindow<COptGeneralPanel> page;
     ASSERT_NE(nullptr, page.CreateModeless(host));
     EXPECT_EQ(L"启动时进入精简模式", Text(page, IDC_OPT_START_COMPACT));
     EXPECT_EQ(L"启动Windows时自动运行", Text(page, IDC_OPT_AUTORUN));
@@ -95,12 +95,12 @@ TEST_F(OptPanelTest, GeneralPageShowsDefaultsAndWritesEachClick) {
 }
 
 TEST_F(OptPanelTest, GeneralPageSwitchesStartWithWindows) {
-    COptGeneralPanel page;
+    CTestWindow<COptGeneralPanel> page;
     ASSERT_NE(nullptr, page.CreateModeless(host));
     ClickCheckBox(page, IDC_OPT_AUTORUN);
     EXPECT_TRUE(IsAutoRunOn());
 
-    COptGeneralPanel reopened;
+    CTestWindow<COptGeneralPanel> reopened;
     ASSERT_NE(nullptr, reopened.CreateModeless(host));
     EXPECT_TRUE(Checked(reopened, IDC_OPT_AUTORUN));
     ClickCheckBox(reopened, IDC_OPT_AUTORUN);
@@ -111,7 +111,7 @@ TEST_F(OptPanelTest, GeneralPageShowsStoredFlags) {
     WriteFlag(L"StartIntoCMode", true);
     WriteFlag(L"CModeOnTop", false);
     WriteFlag(L"SendToMSN", false);
-    COptGeneralPanel page;
+    CTestWindow<COptGeneralPanel> page;
     ASSERT_NE(nullptr, page.CreateModeless(host));
     EXPECT_TRUE(Checked(page, IDC_OPT_START_COMPACT));
     EXPECT_FALSE(Checked(page, IDC_OPT_COMPACT_ON_TOP));
@@ -120,7 +120,7 @@ TEST_F(OptPanelTest, GeneralPageShowsStoredFlags) {
 }
 
 TEST_F(OptPanelTest, PagesSurviveOkAndCancel) {
-    COptGeneralPanel page;
+    CTestWindow<COptGeneralPanel> page;
     ASSERT_NE(nullptr, page.CreateModeless(host));
     ::SendMessageW(page, WM_COMMAND, IDOK, 0);
     ::SendMessageW(page, WM_COMMAND, IDCANCEL, 0);
@@ -137,7 +137,7 @@ protected:
         ::SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 1);
     }
 
-    COptBufferPanel page;
+    CTestWindow<COptBufferPanel> page;
 };
 
 TEST_F(BufferPageTest, StartsFromTheStoredSizeOr1024) {
@@ -151,7 +151,7 @@ TEST_F(BufferPageTest, StartsFromTheStoredSizeOr1024) {
     EXPECT_EQ(0u, StoredBufferSize()) << "nothing is written before a change";
 
     WriteMaxBufferSize(3000);
-    COptBufferPanel stored;
+    CTestWindow<COptBufferPanel> stored;
     ASSERT_NE(nullptr, stored.CreateModeless(host));
     EXPECT_EQ(L"3000", Text(stored, IDC_OPT_BUFFER_EDIT));
     EXPECT_EQ(3000, ::SendDlgItemMessageW(stored, IDC_OPT_BUFFER_SLIDER, TBM_GETPOS, 0, 0));
@@ -207,7 +207,7 @@ TEST_F(BufferPageTest, KeyboardMovesOfTheSliderAreStoredToo) {
 TEST_F(OptPanelTest, ConnectionPageOffersTheFixedChoicesAndSavesAllFourTexts) {
     WriteText(L"MediaType", L"局域网");
     WriteText(L"Bandwidth", L"20M");
-    COptISPPanel page;
+    CTestWindow<COptISPPanel> page;
     ASSERT_NE(nullptr, page.CreateModeless(host));
     EXPECT_EQ(L"保存", Text(page, IDC_OPT_ACTION));
     EXPECT_EQ(L"网络运营商：", Text(page, IDC_OPT_ISP_LABEL));
@@ -244,7 +244,7 @@ TEST_F(OptPanelTest, ConnectionPageOffersTheFixedChoicesAndSavesAllFourTexts) {
 }
 
 TEST_F(OptPanelTest, ConnectionTextsStayReadable) {
-    COptISPPanel page;
+    CTestWindow<COptISPPanel> page;
     ASSERT_NE(nullptr, page.CreateModeless(host));
     // Typing beyond what the settings can read back is refused at the box.
     HWND combo = ::GetDlgItem(page, IDC_OPT_ISP_COMBO);
@@ -303,7 +303,7 @@ TEST_F(SkinPageTest, ListsOnlyFoldersHoldingASkinDescription) {
     ::CreateDirectoryW((skins.path() + L"odd").c_str(), nullptr);
     ::CreateDirectoryW((skins.path() + L"odd\\skin.xml").c_str(), nullptr);
 
-    COptSkinPanel page(skins.path());
+    CTestWindow<COptSkinPanel> page(skins.path());
     ASSERT_NE(nullptr, page.CreateModeless(host));
     EXPECT_EQ(L"刷新皮肤列表", Text(page, IDC_OPT_SKIN_REFRESH));
     const std::vector<std::wstring> listed = InListingOrder({L"general", L"Night"});
@@ -329,7 +329,7 @@ TEST_F(SkinPageTest, NoSkinsRootListsNothing) {
 }
 
 TEST_F(OptPanelTest, LanguagePageHoldsSimplifiedChinese) {
-    COptLangPanel page;
+    CTestWindow<COptLangPanel> page;
     ASSERT_NE(nullptr, page.CreateModeless(host));
     HWND list = ::GetDlgItem(page, IDC_OPT_LANG_LIST);
     ASSERT_EQ(1, ::SendMessageW(list, LB_GETCOUNT, 0, 0));
@@ -340,7 +340,7 @@ TEST_F(OptPanelTest, LanguagePageHoldsSimplifiedChinese) {
 }
 
 TEST_F(OptPanelTest, UPnPPageWritesItsSwitch) {
-    COptUPnPPanel page;
+    CTestWindow<COptUPnPPanel> page;
     ASSERT_NE(nullptr, page.CreateModeless(host));
     EXPECT_TRUE(Checked(page, IDC_OPT_ENABLE_UPNP));
     EXPECT_EQ(L"启用内网UPnP端口映射", Text(page, IDC_OPT_ENABLE_UPNP));
@@ -354,13 +354,13 @@ TEST_F(OptPanelTest, UPnPPageWritesItsSwitch) {
     ASSERT_TRUE(ReadFlag(L"EnableUPnP", enabled));
     EXPECT_FALSE(enabled);
 
-    COptUPnPPanel reopened;
+    CTestWindow<COptUPnPPanel> reopened;
     ASSERT_NE(nullptr, reopened.CreateModeless(host));
     EXPECT_FALSE(Checked(reopened, IDC_OPT_ENABLE_UPNP));
 }
 
 TEST_F(OptPanelTest, AboutPageShowsTheProgramsFileVersion) {
-    COptCreditPanel page;
+    CTestWindow<COptCreditPanel> page;
     ASSERT_NE(nullptr, page.CreateModeless(host));
     EXPECT_EQ(L"Vantel P2P点播视频播放器", Text(page, IDC_OPT_ABOUT_TITLE));
     EXPECT_EQ(L"版本： 6.0.1.25", Text(page, IDC_OPT_ABOUT_VERSION));

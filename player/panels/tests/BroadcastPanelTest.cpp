@@ -44,7 +44,7 @@ protected:
     void Click(int id) { ::SendMessageW(Button(id), BM_CLICK, 0, 0); }
 
     CTestHost host_;
-    CBroadcastPanel panel_;
+    CTestWindow<CBroadcastPanel> panel_;
 };
 
 TEST_F(BroadcastPanelTest, IsAHiddenChildWithACommandBarAndAList) {
@@ -141,7 +141,7 @@ TEST_F(BroadcastPanelTest, PaintsDarkGreyWithTheBarInItsOwnBlue) {
 TEST(BCastCmdPanelTest, OnlyTheCreateButtonReachesTheListener) {
     CTestHost host;
     RecordingListener listener;
-    CBCastCmdPanel bar;
+    CTestWindow<CBCastCmdPanel> bar;
     bar.SetListener(&listener);
     ASSERT_TRUE(bar.Create(host, RECT{0, 0, 300, 32}, nullptr, WS_CHILD | WS_VISIBLE, 0, 3001));
     for (int id : {102, 103, 101})
@@ -149,7 +149,7 @@ TEST(BCastCmdPanelTest, OnlyTheCreateButtonReachesTheListener) {
     EXPECT_EQ(std::vector<std::string>{"create"}, listener.calls);
 
     // Without a listener the click goes nowhere: no form of its own, no other bar's listener.
-    CBCastCmdPanel alone;
+    CTestWindow<CBCastCmdPanel> alone;
     ASSERT_TRUE(alone.Create(host, RECT{0, 0, 300, 32}, nullptr, WS_CHILD, 0, 3002));
     const bool opened = WithModalDialog(kFormTitle, [&] {
         ::SendMessageW(::GetDlgItem(alone, 101), BM_CLICK, 0, 0);

@@ -148,7 +148,7 @@ protected:
     static SkinFolder* folder_;
     CTestHost host_;
     RecordingListener listener_;
-    CNaviPanel panel_;
+    CTestWindow<CNaviPanel> panel_;
 };
 
 SkinFolder* NaviPanelTest::folder_ = nullptr;
@@ -419,7 +419,7 @@ TEST(NaviPanelShippedSkinTest, DrawsItsItemsFromTheShippedSkin) {
 
     CTestHost host;
     RecordingListener listener;
-    CNaviPanel panel;
+    CTestWindow<CNaviPanel> panel;
     ASSERT_TRUE(panel.Create(host, &listener));
     panel.AddItem(L"首 页", 10);
     panel.AddItem(L"播 放", 11);

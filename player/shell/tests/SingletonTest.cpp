@@ -50,7 +50,7 @@ LRESULT SendRequest(HWND window, ULONG_PTR kind, const std::wstring& text = std:
 // than taken from the code under test.
 TEST_F(SingletonWindow, ProtocolNamesAndNumbersAreFixed) {
     UpdateProbeEnv probe(L"0", nullptr);
-    CSingletonWnd window;
+    CTestWindow<CSingletonWnd> window;
     ASSERT_TRUE(window.Create(owner_));
     window.SetHandler(&handler_);
     HWND found = ::FindWindowW(L"TrovaPlayerSWWndClass", L"TrovaPlayerSWWnd");
@@ -81,7 +81,7 @@ TEST_F(SingletonWindow, ProtocolNamesAndNumbersAreFixed) {
 
 TEST_F(SingletonWindow, RequestsWithoutHandlerAreNotTaken) {
     UpdateProbeEnv probe(L"0", nullptr);
-    CSingletonWnd window;
+    CTestWindow<CSingletonWnd> window;
     ASSERT_TRUE(window.Create(owner_));
     EXPECT_EQ(FALSE, SendRequest(window, kRequestOpenLink, L"trova://global/abc"));
     EXPECT_EQ(FALSE, SendRequest(window, kRequestActivate));
@@ -92,7 +92,7 @@ TEST_F(SingletonWindow, RequestsWithoutHandlerAreNotTaken) {
 // request is answered as not taken, so that the sender can start a player of its own.
 TEST_F(SingletonWindow, RequestsAfterTheQuitRequestAreNotTaken) {
     UpdateProbeEnv probe(L"0", nullptr);
-    CSingletonWnd window;
+    CTestWindow<CSingletonWnd> window;
     ASSERT_TRUE(window.Create(owner_));
     window.SetHandler(&handler_);
     window.SendMessage(WM_PLAYER_QUIT);
