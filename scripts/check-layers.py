@@ -26,7 +26,7 @@ BELOW = {
     "substitutes/playerctl": ["player/common", "framework/com", "common/settings"],
     "substitutes/updateprobe": ["framework/win"],
     "skin": ["common/skin"],
-    "bench": ["channellist/ui"],
+    "bench": ["channellist/control"],
     "acceptance": ["player/shell"],
     "installer": [],
 }

@@ -5,6 +5,7 @@
 
 #include "channellist/control/TrovaCLIds.h"
 #include "framework/com/ControlHost.h"
+#include "framework/win/ScopedHandle.h"
 
 #include <shellapi.h>
 
@@ -51,7 +52,7 @@ std::wstring DistFile(const wchar_t* name) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    const ScopedLocalMemory<LPWSTR*> argv(CommandLineToArgvW(GetCommandLineW(), &argc));
     const int catalogRow = argc > 1 ? _wtoi(argv[1]) : -1;
     const std::wstring keyword = argc > 2 ? argv[2] : L"";
     const DWORD seconds = argc > 3 ? static_cast<DWORD>(_wtoi(argv[3])) : 20;
@@ -106,6 +107,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     DestroyWindow(window);
     factory.Reset();
     OleUninitialize();
-    LocalFree(argv);
     return result;
 }
