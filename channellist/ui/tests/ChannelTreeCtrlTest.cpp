@@ -826,7 +826,7 @@ TEST_F(ChannelTreeTest, FavouriteChosenWhileTheDatabaseIsBusyIsKeptAndWrittenWhe
     tree.RunRowCommand(3, CChannelTreeCtrl::kAddFavoriteCommand);
     EXPECT_EQ(1, listener.favoriteChanges) << "the owner shows the choice at once";
     EXPECT_EQ(L"从我的收藏中移除", MenuItems(tree.CreateRowMenu(3)).back().first);
-    CFavorTreeCtrl favourites;
+    CTestWindow<CFavorTreeCtrl> favourites;
     CreateTree(favourites);
     favourites.Reload();
     ASSERT_EQ(1, favourites.GetRowCount());
