@@ -451,7 +451,7 @@ TEST_F(ChannelTreeTest, ThumbDraggedToTheBottomShowsTheRowsOfBottom) {
         record.name = "n" + std::to_string(id);
         content.channels.emplace_back(std::move(record));
     }
-    CHistoryTreeCtrl tree;
+    CTestWindow<CHistoryTreeCtrl> tree;
     CreateTree(tree);
     tree.Show(std::move(content));
 
@@ -874,7 +874,7 @@ TEST_F(ChannelTreeTest, RowMenuActsOnTheChannelItWasOpenedFor) {
     data.Exec("UPDATE history SET utime=datetime('now','-2 hours') WHERE id=" + std::to_string(s1) + ";");
     data.Exec("UPDATE history SET utime=datetime('now','-3 hours') WHERE id=" + std::to_string(u1) + ";");
     CRecordingListener listener;
-    CHistoryTreeCtrl history;
+    CTestWindow<CHistoryTreeCtrl> history;
     history.SetListener(&listener);
     CreateTree(history);
     history.Reload();  // s2, s1, u1
@@ -994,7 +994,7 @@ TEST_F(ChannelTreeTest, RightAndLeftKeepTheSelectedRowInView) {
         data.AddChannel(data.AddCatalog(name, "datetime('now','-" + std::to_string(50 - i) + " days')"), name, name, 1, 10);
     }
     data.Exec("DELETE FROM catalog WHERE name='unknown';");
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);  // 8 rows visible
     tree.Reload();
     const auto keys = [&](UINT code, int times = 1) {

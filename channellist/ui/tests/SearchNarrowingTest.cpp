@@ -201,7 +201,7 @@ TEST(SearchDifferential, OnlyTheNewestKeywordsRowsAreShown) {
         data.AddChannel(unknown, "频道" + std::to_string(i), "c" + std::to_string(i), 1, i % 5);
     data.Exec("COMMIT;");
     CTestHost host;
-    CSearchTreeCtrl search;
+    CTestWindow<CSearchTreeCtrl> search;
     ASSERT_TRUE(search.Create(host, RECT{0, 0, 200, 200}, nullptr, WS_CHILD, 0, 1008));
     search.SetCatalogue(ReadCatalogue());
     search.SetInlineScanLimitForTesting(0);
