@@ -15,7 +15,7 @@ BELOW = {
     "common/settings": ["framework/win"],
     "common/skin": ["common/xml", "framework/win"],
     "channellist/store": ["common/settings"],
-    "channellist/ui": ["channellist/store", "common/skin", "common/settings"],
+    "channellist/ui": ["channellist/store", "common/skin", "common/settings", "framework/com"],
     "channellist/control": ["channellist/ui", "framework/com"],
     "player/common": [],
     "player/panels": ["player/common", "channellist/control", "common/skin"],
