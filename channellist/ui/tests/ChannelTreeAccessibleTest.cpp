@@ -69,7 +69,7 @@ bool Has(long state, long flags) { return (state & flags) == flags; }
 TEST_F(ChannelTreeAccessibleTest, AllChannelsReadAsAnOutlineOfCatalogsAndChannels) {
     AddCatalogs();
     CLinkRecorder listener;
-    CAllChannelTreeCtrl tree;
+    CTestWindow<CAllChannelTreeCtrl> tree;
     tree.SetListener(&listener);
     CreateTree(tree, 3);
     host.ShowWindow(SW_SHOWNOACTIVATE);  // rows of a hidden list are all offscreen
@@ -134,9 +134,9 @@ TEST_F(ChannelTreeAccessibleTest, AllChannelsReadAsAnOutlineOfCatalogsAndChannel
 
 TEST_F(ChannelTreeAccessibleTest, ReadersHearSelectionExpansionAndReplacedRows) {
     AddCatalogs();
-    CHistoryTreeCtrl history;
+    CTestWindow<CHistoryTreeCtrl> history;
     CreateTree(history, 8);
-    CAllChannelTreeCtrl all;
+    CTestWindow<CAllChannelTreeCtrl> all;
     CreateTree(all, 8);
     all.Reload();
     ComPtr<IAccessible> historyObject = AccessibleOf(history);
