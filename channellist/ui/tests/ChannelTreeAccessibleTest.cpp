@@ -200,7 +200,8 @@ TEST_F(ChannelTreeAccessibleTest, RowLookupsCostOneRowAt200000Rows) {
             ++identitySearches;
             return CFlatChannelTreeCtrl::RowOf(identity);
         }
-    } list;
+    };
+    CTestWindow<CCountingList> list;
     CreateTree(list, 10);
     FlatListContent content;
     content.channels.reserve(200000);
