@@ -72,6 +72,29 @@ HRESULT CAccessibleObject::Check(const VARIANT& child, long& id) const {
     return id >= CHILDID_SELF && id <= provider_->ChildCount() ? S_OK : E_INVALIDARG;
 }
 
+HRESULT CAccessibleObject::TextOf(const VARIANT& child, BSTR* out,
+                                  std::wstring (CAccessibleProvider::*text)(long)) {
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    long id = 0;
+    const HRESULT checked = Check(child, id);
+    return FAILED(checked) ? checked : ReturnText((provider_->*text)(id), out);
+}
+
+HRESULT CAccessibleObject::NumberOf(const VARIANT& child, VARIANT* out,
+                                    long (CAccessibleProvider::*number)(long)) {
+    if (!out)
+        return E_POINTER;
+    ::VariantInit(out);
+    long id = 0;
+    const HRESULT checked = Check(child, id);
+    if (FAILED(checked))
+        return checked;
+    SetLong(out, (provider_->*number)(id));
+    return S_OK;
+}
+
 STDMETHODIMP CAccessibleObject::GetTypeInfoCount(UINT* count) {
     if (!count)
         return E_POINTER;
@@ -122,54 +145,23 @@ STDMETHODIMP CAccessibleObject::get_accChild(VARIANT child, IDispatch** object) 
 }
 
 STDMETHODIMP CAccessibleObject::get_accName(VARIANT child, BSTR* name) {
-    if (!name)
-        return E_POINTER;
-    *name = nullptr;
-    long id = 0;
-    const HRESULT checked = Check(child, id);
-    return FAILED(checked) ? checked : ReturnText(provider_->Name(id), name);
+    return TextOf(child, name, &CAccessibleProvider::Name);
 }
 
 STDMETHODIMP CAccessibleObject::get_accValue(VARIANT child, BSTR* value) {
-    if (!value)
-        return E_POINTER;
-    *value = nullptr;
-    long id = 0;
-    const HRESULT checked = Check(child, id);
-    return FAILED(checked) ? checked : ReturnText(provider_->Value(id), value);
+    return TextOf(child, value, &CAccessibleProvider::Value);
 }
 
 STDMETHODIMP CAccessibleObject::get_accDescription(VARIANT child, BSTR* description) {
-    if (!description)
-        return E_POINTER;
-    *description = nullptr;
-    long id = 0;
-    const HRESULT checked = Check(child, id);
-    return FAILED(checked) ? checked : ReturnText(provider_->Description(id), description);
+    return TextOf(child, description, &CAccessibleProvider::Description);
 }
 
 STDMETHODIMP CAccessibleObject::get_accRole(VARIANT child, VARIANT* role) {
-    if (!role)
-        return E_POINTER;
-    ::VariantInit(role);
-    long id = 0;
-    const HRESULT checked = Check(child, id);
-    if (FAILED(checked))
-        return checked;
-    SetLong(role, provider_->Role(id));
-    return S_OK;
+    return NumberOf(child, role, &CAccessibleProvider::Role);
 }
 
 STDMETHODIMP CAccessibleObject::get_accState(VARIANT child, VARIANT* state) {
-    if (!state)
-        return E_POINTER;
-    ::VariantInit(state);
-    long id = 0;
-    const HRESULT checked = Check(child, id);
-    if (FAILED(checked))
-        return checked;
-    SetLong(state, provider_->State(id));
-    return S_OK;
+    return NumberOf(child, state, &CAccessibleProvider::State);
 }
 
 STDMETHODIMP CAccessibleObject::get_accHelp(VARIANT child, BSTR* help) {
@@ -228,12 +220,7 @@ STDMETHODIMP CAccessibleObject::get_accSelection(VARIANT* children) {
 }
 
 STDMETHODIMP CAccessibleObject::get_accDefaultAction(VARIANT child, BSTR* action) {
-    if (!action)
-        return E_POINTER;
-    *action = nullptr;
-    long id = 0;
-    const HRESULT checked = Check(child, id);
-    return FAILED(checked) ? checked : ReturnText(provider_->DefaultAction(id), action);
+    return TextOf(child, action, &CAccessibleProvider::DefaultAction);
 }
 
 STDMETHODIMP CAccessibleObject::accSelect(long flags, VARIANT child) {

@@ -118,6 +118,10 @@ private:
     IUnknown* FindInterface(REFIID riid) override;
     // S_OK with `id` set for a valid child id of a live window; the error to return otherwise.
     HRESULT Check(const VARIANT& child, long& id) const;
+    // A child's text or number from the provider, after the out parameter is cleared and the
+    // child checked.
+    HRESULT TextOf(const VARIANT& child, BSTR* out, std::wstring (CAccessibleProvider::*text)(long));
+    HRESULT NumberOf(const VARIANT& child, VARIANT* out, long (CAccessibleProvider::*number)(long));
     HRESULT Connected() const;
 
     HWND window_;
