@@ -32,7 +32,8 @@ bool CAccessibleProvider::ProcessGetObject(HWND window, UINT message, WPARAM wPa
     // Takes over the creator's reference (mingw-w64's ComPtr::Attach would add one).
     if (!object_)
         *object_.GetAddressOf() = new CAccessibleObject(window, this);
-    result = ::LresultFromObject(IID_IAccessible, wParam, object_.Get());
+    // __uuidof, not IID_IAccessible: the 64-bit import library resolves that name to a thunk.
+    result = ::LresultFromObject(__uuidof(IAccessible), wParam, object_.Get());
     // A failure leaves the message to the default processing (the system's object).
     return result >= 0;
 }
@@ -54,7 +55,7 @@ RECT CAccessibleProvider::ClientToScreenRect(HWND window, RECT client) {
 // ---- object
 
 IUnknown* CAccessibleObject::FindInterface(REFIID riid) {
-    return FindInterfaceIn(riid, {{IID_IAccessible, static_cast<IAccessible*>(this)},
+    return FindInterfaceIn(riid, {{__uuidof(IAccessible), static_cast<IAccessible*>(this)},
                                   {IID_IDispatch, static_cast<IDispatch*>(this)}});
 }
 

@@ -19,7 +19,7 @@ public:
 
 inline ComPtr<IAccessible> AccessibleOf(HWND window, LONG objectId = OBJID_CLIENT) {
     ComPtr<IAccessible> object;
-    ::AccessibleObjectFromWindow(window, static_cast<DWORD>(objectId), IID_IAccessible,
+    ::AccessibleObjectFromWindow(window, static_cast<DWORD>(objectId), __uuidof(IAccessible),
                                  reinterpret_cast<void**>(object.GetAddressOf()));
     return object;
 }
