@@ -1,6 +1,7 @@
 // What the user and the player see of the control: channel names for the player, opened
 // channels reaching the event sink, the accordion, the search section and the layout.
 
+#include "channellist/control/tests/ControlSyncSupport.h"
 #include "channellist/control/tests/ControlTestSupport.h"
 #include "framework/win/ScopedGdi.h"
 #include "framework/win/tests/TestHost.h"
@@ -77,19 +78,6 @@ private:
     sqlite3* db_ = nullptr;
     bool held_ = false;
 };
-
-int QueryInt(const char* sql) {
-    sqlite3* db = nullptr;
-    int value = -1;
-    if (sqlite3_open16(CPrivateAppData::DatabasePath().c_str(), &db) == SQLITE_OK) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
-            value = sqlite3_column_int(statement, 0);
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(db);
-    return value;
-}
 
 // A row menu as the user works it: the texts it showed, and the item chosen by its text
 // (with the keyboard, as the menu's own loop takes it); nothing is chosen when no item has it.
