@@ -80,19 +80,9 @@ int CChannelHeaderCtrl::OnCreate(CREATESTRUCTW*) {
     return 0;
 }
 
-void CChannelHeaderCtrl::OnPaint() {
-    ScopedPaintDC paint(m_hWnd);
-    if (!SkinLoaded()) return;
-    CMemoryDC buffer(paint, GetClientRect());
-    if (buffer.IsValid()) Paint(buffer);
-}
+bool CChannelHeaderCtrl::ReadyToPaint() const { return SkinLoaded(); }
 
-void CChannelHeaderCtrl::OnPrintClient(HDC dc, UINT) {
-    if (SkinLoaded()) Paint(dc);
-}
-
-void CChannelHeaderCtrl::Paint(HDC dc) {
-    const RECT client = GetClientRect();
+void CChannelHeaderCtrl::DoPaint(HDC dc, const RECT& client) {
     ScopedSelectObject selectFont(dc, font_);
     // Defined pixels where the skin's header picture is missing.
     ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));

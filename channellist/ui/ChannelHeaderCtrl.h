@@ -3,6 +3,7 @@
 // and an arrow over the skin's header background. Clicks go to the owner, which decides what
 // they do.
 #include "channellist/ui/WidgetAccessible.h"
+#include "framework/win/DoubleBuffer.h"
 #include "framework/win/MessageMap.h"
 #include "framework/win/ScopedGdi.h"
 
@@ -19,7 +20,7 @@ protected:
     ~IChannelHeaderCtrlListener() = default;
 };
 
-class CChannelHeaderCtrl : public CWindowImpl {
+class CChannelHeaderCtrl : public CWindowImpl, private CDoubleBufferImpl {
 public:
     void SetListener(IChannelHeaderCtrlListener* listener) { listener_ = listener; }
     // Caption and count both show as "caption(count)", in the bar and as the window text (for
@@ -41,9 +42,7 @@ public:
     BEGIN_MSG_MAP(CChannelHeaderCtrl)
         MSG_WM_GETOBJECT(accessible_)
         MSG_WM_CREATE(OnCreate)
-        MSG_WM_ERASEBKGND_SUPPRESS()
-        MSG_WM_PAINT(OnPaint)
-        MSG_WM_PRINTCLIENT(OnPrintClient)
+        CHAIN_MSG_MAP(CDoubleBufferImpl)
         MSG_WM_LBUTTONDOWN(OnLButtonDown)
         MSG_WM_LBUTTONUP(OnLButtonUp)
         MSG_WM_MOUSEMOVE(OnMouseMove)
@@ -54,12 +53,11 @@ protected:
 
 private:
     int OnCreate(CREATESTRUCTW* create);
-    void OnPaint();
-    void OnPrintClient(HDC dc, UINT flags);
     void OnLButtonDown(UINT keys, POINT point);
     void OnLButtonUp(UINT keys, POINT point);
     void OnMouseMove(UINT keys, POINT point);
-    void Paint(HDC dc);
+    bool ReadyToPaint() const override;
+    void DoPaint(HDC dc, const RECT& client) override;
     // The window follows a change of the displayed text.
     void ShowDisplayText();
 

@@ -101,19 +101,11 @@ void CChannelTooltip::Show() {
     state_ = kShown;
 }
 
-void CChannelTooltip::OnPaint() {
-    ScopedPaintDC paint(m_hWnd);
-    CMemoryDC buffer(paint, GetClientRect());
-    if (buffer.IsValid()) Paint(buffer);
-}
-
-void CChannelTooltip::OnPrintClient(HDC dc, UINT) { Paint(dc); }
-
-void CChannelTooltip::Paint(HDC dc) {
-    RECT rect = GetClientRect();
+void CChannelTooltip::DoPaint(HDC dc, const RECT& client) {
     ScopedSelectObject pen(dc, ::GetStockObject(BLACK_PEN));
     ScopedSelectObject brush(dc, ::GetStockObject(WHITE_BRUSH));
-    ::Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
+    ::Rectangle(dc, client.left, client.top, client.right, client.bottom);
+    RECT rect = client;
     ::InflateRect(&rect, -1, -1);
     if (!node_) return;
     FillTooltipBackground(dc, rect, node_->IsCatalog() ? kCatalogTipColours : kChannelTipColours);

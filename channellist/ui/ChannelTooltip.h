@@ -2,11 +2,12 @@
 // Popup that a channel tree shows beside the pointer for the row it rests on: a catalog's name
 // and channel count, or a channel's name, type, bitrate, home page and description.
 #include "channellist/ui/ChannelTreeNode.h"
+#include "framework/win/DoubleBuffer.h"
 #include "framework/win/MessageMap.h"
 
 namespace UI {
 
-class CChannelTooltip : public CWindowImpl {
+class CChannelTooltip : public CWindowImpl, private CDoubleBufferImpl {
 public:
     enum : UINT_PTR { TIMER_TOOLTIP = 188 };
     static constexpr UINT kTimerPeriodMs = 300;
@@ -37,9 +38,7 @@ public:
         MSG_WM_CREATE(OnCreate)
         MSG_WM_DESTROY(OnDestroy)
         MSG_WM_TIMER(OnTimer)
-        MSG_WM_ERASEBKGND_SUPPRESS()
-        MSG_WM_PAINT(OnPaint)
-        MSG_WM_PRINTCLIENT(OnPrintClient)
+        CHAIN_MSG_MAP(CDoubleBufferImpl)
     END_MSG_MAP()
 
 protected:
@@ -49,9 +48,7 @@ private:
     int OnCreate(CREATESTRUCTW* create);
     void OnDestroy();
     void OnTimer(UINT_PTR id);
-    void OnPaint();
-    void OnPrintClient(HDC dc, UINT flags);
-    void Paint(HDC dc);
+    void DoPaint(HDC dc, const RECT& client) override;
     void Show();
 
     UINT_PTR timerId_ = 0;

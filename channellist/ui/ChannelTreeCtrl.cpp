@@ -197,22 +197,11 @@ UINT CChannelTreeCtrl::OnGetDlgCode(const MSG* message) {
     return code;
 }
 
-void CChannelTreeCtrl::OnPaint() {
-    ScopedPaintDC dc(m_hWnd);
-    PaintClient(dc);
-}
-
-void CChannelTreeCtrl::OnPrintClient(HDC dc, UINT) { PaintClient(dc); }
-
-void CChannelTreeCtrl::PaintClient(HDC target) {
-    const RECT client = GetClientRect();
-    CMemoryDC buffer(target, client);
-    if (!buffer.IsValid())
-        return;
-    ::FillRect(buffer, &client, static_cast<HBRUSH>(::GetStockObject(DKGRAY_BRUSH)));
-    ScopedSelectObject font(buffer, normalFont_);
-    ScopedBkMode mode(buffer, TRANSPARENT);
-    DrawRows(buffer, GetScrollPosition(), (client.bottom - client.top) / ROW_HEIGHT + 1);
+void CChannelTreeCtrl::DoPaint(HDC dc, const RECT& client) {
+    ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(DKGRAY_BRUSH)));
+    ScopedSelectObject font(dc, normalFont_);
+    ScopedBkMode mode(dc, TRANSPARENT);
+    DrawRows(dc, GetScrollPosition(), (client.bottom - client.top) / ROW_HEIGHT + 1);
 }
 
 void CChannelTreeCtrl::DrawCatalogRow(HDC dc, const RECT& row, bool underMouse, CCatalogNode& node) {

@@ -6,6 +6,7 @@
 #include "channellist/ui/ChannelTreeAccessible.h"
 #include "channellist/ui/ChannelTreeNode.h"
 #include "channellist/ui/PendingChanges.h"
+#include "framework/win/DoubleBuffer.h"
 #include "framework/win/MessageMap.h"
 #include "framework/win/ScopedGdi.h"
 
@@ -28,7 +29,7 @@ protected:
     ~IChannelTreeCtrlEventListener() = default;
 };
 
-class CChannelTreeCtrl : public CWindowImpl {
+class CChannelTreeCtrl : public CWindowImpl, private CDoubleBufferImpl {
 public:
     static constexpr int ROW_HEIGHT = 22;
 
@@ -38,11 +39,9 @@ public:
         MSG_WM_GETOBJECT(accessible_)
         MSG_WM_CREATE(OnCreate)
         MSG_WM_DESTROY(OnDestroy)
-        MSG_WM_ERASEBKGND_SUPPRESS()
         MSG_WM_SIZE(OnSize)
         MSG_WM_VSCROLL(OnVScroll)
-        MSG_WM_PAINT(OnPaint)
-        MSG_WM_PRINTCLIENT(OnPrintClient)
+        CHAIN_MSG_MAP(CDoubleBufferImpl)
         MSG_WM_LBUTTONDOWN(OnLButtonDown)
         MSG_WM_MOUSEMOVE(OnMouseMove)
         MSG_WM_CAPTURECHANGED(OnCaptureChanged)
@@ -149,8 +148,6 @@ private:
     void OnVScroll(int code, int thumbPosition, HWND scrollBar);
     void OnMouseWheel(UINT keys, short delta, POINT screenPoint);
     UINT OnGetDlgCode(const MSG* message);
-    void OnPaint();
-    void OnPrintClient(HDC dc, UINT flags);
     void OnLButtonDown(UINT flags, POINT point);
     void OnMouseMove(UINT flags, POINT point);
     void OnCaptureChanged(HWND newCapture);
@@ -168,7 +165,7 @@ private:
 
     // Clamped like the scroll bar; true when the position changed.
     bool ScrollTo(int position);
-    void PaintClient(HDC target);
+    void DoPaint(HDC dc, const RECT& client) override;
     void LeaveHover();
     // Hover, tooltip and capture end together, as when the mouse leaves.
     void EndHover();

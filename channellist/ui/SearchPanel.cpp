@@ -255,13 +255,7 @@ void CSearchPanel::PlaceEdit(int panelWidth) {
                       current.bottom - current.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void CSearchPanel::OnPaint() {
-    ScopedPaintDC paint(m_hWnd);
-    OnPrintClient(paint, 0);
-}
-
-void CSearchPanel::OnPrintClient(HDC dc, UINT) {
-    const RECT client = GetClientRect();
+void CSearchPanel::DoPaint(HDC dc, const RECT& client) {
     ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
 }
 

@@ -3,6 +3,7 @@
 // edit with a magnifier, a grey cue text while empty and unfocused, and a clear button while
 // it holds text. Every change of the text goes to the listener at once.
 #include "channellist/ui/WidgetAccessible.h"
+#include "framework/win/DoubleBuffer.h"
 #include "framework/win/MessageMap.h"
 #include "framework/win/ScopedGdi.h"
 
@@ -86,7 +87,7 @@ private:
     CSearchEditAccessible accessible_{*this};
 };
 
-class CSearchPanel : public CWindowImpl {
+class CSearchPanel : public CWindowImpl, private CDoubleBufferImpl {
 public:
     static constexpr int kEditId = 1001;
 
@@ -99,9 +100,7 @@ public:
 
     BEGIN_MSG_MAP(CSearchPanel)
         MSG_WM_CREATE(OnCreate)
-        MSG_WM_ERASEBKGND_SUPPRESS()
-        MSG_WM_PAINT(OnPaint)
-        MSG_WM_PRINTCLIENT(OnPrintClient)
+        CHAIN_MSG_MAP(CDoubleBufferImpl)
         MSG_WM_SIZE(OnSize)
         COMMAND_HANDLER_EX(kEditId, EN_CHANGE, OnKeywordEdited)
         COMMAND_HANDLER_EX(kEditId, kLeaveDownCode, OnLeaveDown)
@@ -113,8 +112,7 @@ protected:
 
 private:
     int OnCreate(CREATESTRUCTW* create);
-    void OnPaint();
-    void OnPrintClient(HDC dc, UINT flags);
+    void DoPaint(HDC dc, const RECT& client) override;
     void OnSize(UINT type, SIZE size);
     void OnKeywordEdited(UINT code, int id, HWND control);
     void OnLeaveDown(UINT code, int id, HWND control);

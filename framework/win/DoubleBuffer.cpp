@@ -23,3 +23,33 @@ CMemoryDC::~CMemoryDC() {
     // Deselect before the members delete the bitmap: a selected bitmap cannot be deleted.
     ::SelectObject(dc_, previousBitmap_);
 }
+
+BOOL CDoubleBufferImpl::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        result = 0;  // nothing erased: DoPaint covers every pixel
+        return TRUE;
+    case WM_PAINT: {
+        ScopedPaintDC paint(window);
+        RECT client{};
+        ::GetClientRect(window, &client);
+        if (ReadyToPaint()) {
+            CMemoryDC buffer(paint, client);
+            if (buffer.IsValid())
+                DoPaint(buffer, client);
+        }
+        result = 0;
+        return TRUE;
+    }
+    case WM_PRINTCLIENT: {
+        RECT client{};
+        ::GetClientRect(window, &client);
+        if (ReadyToPaint())
+            DoPaint(reinterpret_cast<HDC>(wParam), client);
+        result = 0;
+        return TRUE;
+    }
+    default:
+        return FALSE;
+    }
+}

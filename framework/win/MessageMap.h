@@ -92,9 +92,6 @@ public:                                                                         
     TROVA_MSG_CALL(WM_ACTIVATE, func(LOWORD(wParam), HIWORD(wParam) != 0, reinterpret_cast<HWND>(lParam)), 0)
 // void OnPaint()
 #define MSG_WM_PAINT(func) TROVA_MSG_CALL(WM_PAINT, func(), 0)
-// void OnPrintClient(HDC dc, UINT flags)
-#define MSG_WM_PRINTCLIENT(func) \
-    TROVA_MSG_CALL(WM_PRINTCLIENT, func(reinterpret_cast<HDC>(wParam), static_cast<UINT>(lParam)), 0)
 // LRESULT OnEraseBkgnd(HDC dc): nonzero when the background was erased
 #define MSG_WM_ERASEBKGND(func) TROVA_MSG_RESULT(WM_ERASEBKGND, func(reinterpret_cast<HDC>(wParam)))
 // Owner-drawn windows that paint their whole client area: erase nothing, report nothing erased.

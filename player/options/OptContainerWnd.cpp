@@ -96,17 +96,7 @@ void COptContainerWnd::OnSize(UINT, SIZE size) {
     }
 }
 
-void COptContainerWnd::OnPaint() {
-    ScopedPaintDC paint(m_hWnd);
-    CMemoryDC buffer(paint, GetClientRect());
-    if (buffer.IsValid())
-        Paint(buffer);
-}
-
-void COptContainerWnd::OnPrintClient(HDC dc, UINT) { Paint(dc); }
-
-void COptContainerWnd::Paint(HDC dc) {
-    const RECT client = GetClientRect();
+void COptContainerWnd::DoPaint(HDC dc, const RECT& client) {
     ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(LTGRAY_BRUSH)));
     plasma_.Draw(dc);
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/win/DoubleBuffer.h"
 #include "framework/win/MessageMap.h"
 #include "framework/win/ScopedGdi.h"
 #include "player/options/OptPanels.h"
@@ -17,7 +18,7 @@ struct OptPageEntry {
     bool selected = false;
 };
 
-class COptContainerWnd : public CWindowImpl {
+class COptContainerWnd : public CWindowImpl, private CDoubleBufferImpl {
 public:
     static constexpr int kTitleColumnWidth = 160;
 
@@ -31,9 +32,7 @@ public:
     BEGIN_MSG_MAP(COptContainerWnd)
         MSG_WM_CREATE(OnCreate)
         MSG_WM_DESTROY(OnDestroy)
-        MSG_WM_ERASEBKGND_SUPPRESS()
-        MSG_WM_PAINT(OnPaint)
-        MSG_WM_PRINTCLIENT(OnPrintClient)
+        CHAIN_MSG_MAP(CDoubleBufferImpl)
         MSG_WM_TIMER(OnTimer)
         MSG_WM_MOUSEMOVE(OnMouseMove)
         MSG_WM_CAPTURECHANGED(OnCaptureChanged)
@@ -48,8 +47,6 @@ protected:
 private:
     int OnCreate(CREATESTRUCTW* create);
     void OnDestroy();
-    void OnPaint();
-    void OnPrintClient(HDC dc, UINT flags);
     void OnTimer(UINT_PTR id);
     void OnMouseMove(UINT flags, POINT point);
     void OnCaptureChanged(HWND newCapture);
@@ -59,7 +56,7 @@ private:
 
     void AddPage(const wchar_t* title, CDialogImpl& page);
     void ClearHover();
-    void Paint(HDC dc);
+    void DoPaint(HDC dc, const RECT& client) override;
 
     ScopedFont font_;
     std::vector<OptPageEntry> entries_;

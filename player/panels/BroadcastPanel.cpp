@@ -32,12 +32,6 @@ const ListColumn kListColumns[CBCastListCtrl::kColumnCount] = {
     {L"描述", 0},   {L"URL", 0},    {L"源路径", 0}, {L"频道服务器", 0}, {L"端口", 0},
 };
 
-void FillClient(HWND window, HDC dc, HBRUSH brush) {
-    RECT client{};
-    ::GetClientRect(window, &client);
-    ::FillRect(dc, &client, brush);
-}
-
 }  // namespace
 
 // ---- CBCastCmdPanel ----
@@ -71,17 +65,10 @@ int CBCastCmdPanel::OnCreate(CREATESTRUCTW*) {
     return 0;
 }
 
-void CBCastCmdPanel::Fill(HDC dc) {
+void CBCastCmdPanel::DoPaint(HDC dc, const RECT& client) {
     ScopedBrush background(::CreateSolidBrush(kBackground));
-    FillClient(m_hWnd, dc, background);
+    ::FillRect(dc, &client, background);
 }
-
-void CBCastCmdPanel::OnPaint() {
-    ScopedPaintDC dc(m_hWnd);
-    Fill(dc);
-}
-
-void CBCastCmdPanel::OnPrintClient(HDC dc, UINT) { Fill(dc); }
 
 void CBCastCmdPanel::OnCreateClicked(UINT, int, HWND) {
     if (listener_)
@@ -160,11 +147,6 @@ void CBroadcastPanel::OnCreateChannel() {
     dialog.DoModal(nullptr);
 }
 
-void CBroadcastPanel::Fill(HDC dc) { FillClient(m_hWnd, dc, static_cast<HBRUSH>(::GetStockObject(DKGRAY_BRUSH))); }
-
-void CBroadcastPanel::OnPaint() {
-    ScopedPaintDC dc(m_hWnd);
-    Fill(dc);
+void CBroadcastPanel::DoPaint(HDC dc, const RECT& client) {
+    ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(DKGRAY_BRUSH)));
 }
-
-void CBroadcastPanel::OnPrintClient(HDC dc, UINT) { Fill(dc); }

@@ -1,6 +1,7 @@
 #pragma once
 // The broadcast page of the player: a command bar above the list of the user's broadcast
 // channels. Only "create channel" acts in this version; it opens the create-channel form.
+#include "framework/win/DoubleBuffer.h"
 #include "framework/win/MessageMap.h"
 #include "framework/win/ScopedGdi.h"
 
@@ -17,7 +18,7 @@ protected:
 };
 
 // The bar of three push buttons along the top of the broadcast panel.
-class CBCastCmdPanel : public CWindowImpl {
+class CBCastCmdPanel : public CWindowImpl, private CDoubleBufferImpl {
 public:
     static constexpr int kCreateButtonId = 101;
     static constexpr int kStartButtonId = 102;
@@ -29,9 +30,7 @@ public:
 
     BEGIN_MSG_MAP(CBCastCmdPanel)
         MSG_WM_CREATE(OnCreate)
-        MSG_WM_ERASEBKGND_SUPPRESS()
-        MSG_WM_PAINT(OnPaint)
-        MSG_WM_PRINTCLIENT(OnPrintClient)
+        CHAIN_MSG_MAP(CDoubleBufferImpl)
         COMMAND_HANDLER_EX(kCreateButtonId, BN_CLICKED, OnCreateClicked)
     END_MSG_MAP()
 
@@ -40,10 +39,8 @@ protected:
 
 private:
     int OnCreate(CREATESTRUCTW* create);
-    void OnPaint();
-    void OnPrintClient(HDC dc, UINT flags);
     void OnCreateClicked(UINT, int, HWND);
-    void Fill(HDC dc);
+    void DoPaint(HDC dc, const RECT& client) override;
 
     IBCastCmdPanelListener* listener_ = nullptr;
     ScopedFont font_;
@@ -66,7 +63,7 @@ private:
     int OnCreate(CREATESTRUCTW* create);
 };
 
-class CBroadcastPanel : public CWindowImpl, public IBCastCmdPanelListener {
+class CBroadcastPanel : public CWindowImpl, private CDoubleBufferImpl, public IBCastCmdPanelListener {
 public:
     static constexpr int kWindowId = 601;
     static constexpr int kCmdPanelId = 3001;
@@ -90,9 +87,7 @@ public:
     BEGIN_MSG_MAP(CBroadcastPanel)
         MSG_WM_CREATE(OnCreate)
         MSG_WM_SIZE(OnSize)
-        MSG_WM_ERASEBKGND_SUPPRESS()
-        MSG_WM_PAINT(OnPaint)
-        MSG_WM_PRINTCLIENT(OnPrintClient)
+        CHAIN_MSG_MAP(CDoubleBufferImpl)
     END_MSG_MAP()
 
 protected:
@@ -101,9 +96,7 @@ protected:
 private:
     int OnCreate(CREATESTRUCTW* create);
     void OnSize(UINT type, SIZE size);
-    void OnPaint();
-    void OnPrintClient(HDC dc, UINT flags);
-    void Fill(HDC dc);
+    void DoPaint(HDC dc, const RECT& client) override;
 
     CBCastCmdPanel cmdPanel_;
     CBCastListCtrl list_;

@@ -86,23 +86,11 @@ void CNaviPanel::SelectPlayItem() {
         listener_->OnNaviSelect(kPlayItemId);
 }
 
-void CNaviPanel::OnPaint() {
-    ScopedPaintDC dc(m_hWnd);
-    Paint(dc);
-}
+bool CNaviPanel::ReadyToPaint() const { return NaviSkin() != nullptr; }
 
-void CNaviPanel::OnPrintClient(HDC dc, UINT) { Paint(dc); }
-
-void CNaviPanel::Paint(HDC target) {
-    CMemoryDC dc(target, GetClientRect());
-    if (!dc.IsValid())
-        return;
+void CNaviPanel::DoPaint(HDC dc, const RECT& client) {
     const CSkin* skin = NaviSkin();
-    if (!skin) {
-        dc.Discard();
-        return;
-    }
-    skin->Tab(Look::Normal).Draw(dc, dc.Area());
+    skin->Tab(Look::Normal).Draw(dc, client);
     for (const Item& item : items_) {
         if (item.selected)
             skin->Tab(Look::Active).Draw(dc, item.rect);

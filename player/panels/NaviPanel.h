@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/skin/Skin.h"
+#include "framework/win/DoubleBuffer.h"
 #include "framework/win/MessageMap.h"
 #include "framework/win/ScopedGdi.h"
 #include "player/panels/NaviPanelAccessible.h"
@@ -17,7 +18,7 @@ protected:
     ~INaviListener() = default;
 };
 
-class CNaviPanel : public CWindowImpl {
+class CNaviPanel : public CWindowImpl, private CDoubleBufferImpl {
 public:
     static constexpr int kWindowId = 1009;
     static constexpr int kPlayItemId = 11;
@@ -50,9 +51,7 @@ public:
     BEGIN_MSG_MAP(CNaviPanel)
         MSG_WM_GETOBJECT(accessible_)
         MSG_WM_CREATE(OnCreate)
-        MSG_WM_ERASEBKGND_SUPPRESS()
-        MSG_WM_PAINT(OnPaint)
-        MSG_WM_PRINTCLIENT(OnPrintClient)
+        CHAIN_MSG_MAP(CDoubleBufferImpl)
         MSG_WM_MOUSEMOVE(OnMouseMove)
         MSG_WM_LBUTTONDOWN(OnLButtonDown)
         MSG_WM_LBUTTONUP(OnLButtonUp)
@@ -66,14 +65,13 @@ private:
     using Look = CSkin::TabLook;
 
     int OnCreate(CREATESTRUCTW* create);
-    void OnPaint();
-    void OnPrintClient(HDC dc, UINT flags);
     void OnMouseMove(UINT flags, POINT point);
     void OnLButtonDown(UINT flags, POINT point);
     void OnLButtonUp(UINT flags, POINT point);
     void OnShowWindow(BOOL show, UINT status);
 
-    void Paint(HDC target);
+    bool ReadyToPaint() const override;
+    void DoPaint(HDC dc, const RECT& client) override;
     void DrawText(HDC dc, const CSkin& skin, const Item& item) const;
     void DrawItem(HDC dc, const CSkin& skin, const Item& item, Look look) const;
     // Draws an item straight onto the window, outside of painting.

@@ -159,16 +159,7 @@ void CPlayerControl::OnSize(UINT, SIZE) {
     Invalidate(false);
 }
 
-void CPlayerControl::OnPaint() {
-    ScopedPaintDC paintDc(m_hWnd);
-    const RECT client = GetClientRect();
-    CMemoryDC memory(paintDc, client);
-    if (memory.IsValid()) PaintPlayerPicture(memory, client, picture_, GetTickCount());
-}
-
-void CPlayerControl::OnPrintClient(HDC dc, UINT) {
-    PaintPlayerPicture(dc, GetClientRect(), picture_, GetTickCount());
-}
+void CPlayerControl::DoPaint(HDC dc, const RECT& client) { OnDraw(dc, client); }
 
 void CPlayerControl::OnDraw(HDC dc, const RECT& bounds) { PaintPlayerPicture(dc, bounds, picture_, GetTickCount()); }
 

@@ -2,6 +2,7 @@
 // The video player control substitute: plays trova:// links and files by showing a moving
 // picture with the source's name and play clock, and raises the player's events.
 #include "framework/com/OleControl.h"
+#include "framework/win/DoubleBuffer.h"
 #include "framework/win/MessageMap.h"
 #include "substitutes/playerctl/PlaySource.h"
 #include "substitutes/playerctl/PlayerPicture.h"
@@ -12,7 +13,7 @@
 
 extern const CClassEntry kPlayerCtlClassEntry;
 
-class CPlayerControl final : public COleControlImpl<ITrovaPlayerCtlCalls> {
+class CPlayerControl final : public COleControlImpl<ITrovaPlayerCtlCalls>, private CDoubleBufferImpl {
 public:
     static constexpr UINT kFrameIntervalMs = 40;
     // Playing "starts" (event 1) this long after the play call, from a timer, so that the
@@ -32,9 +33,7 @@ protected:
     BEGIN_MSG_MAP(CPlayerControl)
         MSG_WM_CREATE(OnCreate)
         MSG_WM_SIZE(OnSize)
-        MSG_WM_ERASEBKGND_SUPPRESS()
-        MSG_WM_PAINT(OnPaint)
-        MSG_WM_PRINTCLIENT(OnPrintClient)
+        CHAIN_MSG_MAP(CDoubleBufferImpl)
         MSG_WM_TIMER(OnTimer)
         MSG_WM_LBUTTONDOWN(OnLeftButtonDown)
         MSG_WM_LBUTTONUP(OnLeftButtonUp)
@@ -48,13 +47,12 @@ protected:
 
     WindowClassSpec GetWindowClassSpec() const override;
     void OnDraw(HDC dc, const RECT& bounds) override;
+    void DoPaint(HDC dc, const RECT& client) override;
     SIZE InitialSize() const override { return {640, 360}; }
 
 private:
     int OnCreate(CREATESTRUCTW* create);
     void OnSize(UINT type, SIZE size);
-    void OnPaint();
-    void OnPrintClient(HDC dc, UINT flags);
     void OnTimer(UINT_PTR id);
     void OnLeftButtonDown(UINT keys, POINT point);
     void OnLeftButtonUp(UINT keys, POINT point);

@@ -50,39 +50,29 @@ TEST(GdiScopes, SelectionsAndDcStateAreRestored) {
 }
 
 namespace {
-// Paints through CMemoryDC only: red background with a green square at (10, 10)-(20, 20).
-class CBufferedWindow : public CWindowImpl {
+// Red background with a green square at (10, 10)-(20, 20), through the double-buffer base.
+class CBufferedWindow : public CWindowImpl, private CDoubleBufferImpl {
 public:
     int paints = 0;
+    bool ready = true;
     BEGIN_MSG_MAP(CBufferedWindow)
-        MSG_WM_ERASEBKGND_SUPPRESS()
-        MSG_WM_PAINT(OnPaint)
-        MSG_WM_PRINTCLIENT(OnPrintClient)
+        CHAIN_MSG_MAP(CDoubleBufferImpl)
     END_MSG_MAP()
 
-    void OnPaint() {
-        ScopedPaintDC dc(m_hWnd);
-        Paint(dc);
-    }
-    void OnPrintClient(HDC dc, UINT) { Paint(dc); }
-
 private:
-    void Paint(HDC target) {
-        CMemoryDC buffer(target, GetClientRect());
-        if (!buffer.IsValid())
-            return;
+    bool ReadyToPaint() const override { return ready; }
+    void DoPaint(HDC dc, const RECT& client) override {
         ++paints;
         ScopedBrush red(::CreateSolidBrush(RGB(255, 0, 0)));
         ScopedBrush green(::CreateSolidBrush(RGB(0, 255, 0)));
-        RECT all = buffer.Area();
-        ::FillRect(buffer, &all, red);
+        ::FillRect(dc, &client, red);
         RECT square{10, 10, 20, 20};
-        ::FillRect(buffer, &square, green);
+        ::FillRect(dc, &square, green);
     }
 };
 }  // namespace
 
-TEST(DoubleBuffer, CopiesWhatWasDrawnInOneTransfer) {
+TEST(DoubleBuffer, PrintClientDrawsTheWholeClientAreaAndErasingIsSuppressed) {
     CBufferedWindow window;
     CTestHost host;
     ASSERT_TRUE(window.Create(host, RECT{0, 0, 50, 40}, L"", WS_CHILD | WS_VISIBLE));
@@ -98,6 +88,24 @@ TEST(DoubleBuffer, CopiesWhatWasDrawnInOneTransfer) {
     // Erasing is suppressed and reports that nothing was erased.
     EXPECT_EQ(0, window.SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(capture.Dc())));
     EXPECT_EQ(RGB(255, 0, 0), capture.Pixel(0, 0));
+    // A window not ready to paint leaves what the DC shows.
+    window.ready = false;
+    capture.PrintClient(window);
+    EXPECT_EQ(1, window.paints);
+    EXPECT_EQ(RGB(1, 2, 3), capture.Pixel(0, 0));
+}
+
+TEST(DoubleBuffer, PaintReachesTheScreenAndValidatesTheWindow) {
+    CBufferedWindow window;
+    CTestHost host;
+    ASSERT_TRUE(window.Create(host, RECT{0, 0, 50, 40}, L"", WS_CHILD | WS_VISIBLE));
+    host.ShowWindow(SW_SHOWNOACTIVATE);
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_LE(1, window.paints);
+    EXPECT_FALSE(::GetUpdateRect(window, nullptr, FALSE));
+    ScopedGetDC screen(window);
+    EXPECT_EQ(RGB(0, 255, 0), ::GetPixel(screen, 15, 15));
+    EXPECT_EQ(RGB(255, 0, 0), ::GetPixel(screen, 30, 30));
 }
 
 TEST(DoubleBuffer, EmptyAreaIsInvalidAndDrawsNothing) {
