@@ -217,39 +217,32 @@ private:
 };
 }  // namespace
 
-TEST(WindowLifetime, HandlerThatDestroysItsWindowIsSafeAndFinalMessageComesLast) {
-    CTestHost host;
-    std::vector<std::string> log;
-    auto* window = new CSelfDestroyingWindow(log);
-    HWND hwnd = window->Create(host, ChildRect(), L"", WS_CHILD);
-    ASSERT_TRUE(hwnd);
-    ::SendMessageW(hwnd, WM_LBUTTONDOWN, 0, MakePointLParam(1, 1));
-    EXPECT_FALSE(::IsWindow(hwnd));
-    const std::vector<std::string> expected{"destroy", "unbound in handler", "final"};
-    EXPECT_EQ(expected, log);
-}
-
-TEST(WindowLifetime, DecliningAfterSelfDestructionSkipsDefaultProcessing) {
-    CTestHost host;
-    std::vector<std::string> log;
-    auto* window = new CSelfDestroyingWindow(log);
-    HWND hwnd = window->Create(host, ChildRect(), L"", WS_CHILD);
-    ASSERT_TRUE(hwnd);
-    EXPECT_EQ(0, ::SendMessageW(hwnd, WM_RBUTTONDOWN, 0, MakePointLParam(1, 1)));
-    EXPECT_FALSE(::IsWindow(hwnd));
-    const std::vector<std::string> expected{"destroy", "final"};
-    EXPECT_EQ(expected, log);
-}
-
-TEST(WindowLifetime, DestroyedFromOutsideGetsFinalMessageAtOnce) {
-    CTestHost host;
-    std::vector<std::string> log;
-    auto* window = new CSelfDestroyingWindow(log);
-    HWND hwnd = window->Create(host, ChildRect(), L"", WS_CHILD);
-    ASSERT_TRUE(hwnd);
-    ::DestroyWindow(hwnd);
-    const std::vector<std::string> expected{"destroy", "final"};
-    EXPECT_EQ(expected, log);
+// A handler that destroys its window is safe, a handler declining afterwards gets no default
+// processing on the dead window, and the final message comes last, at once.
+TEST(WindowLifetime, WindowDestroyedInOrOutsideItsHandlersGetsTheFinalMessageLast) {
+    const struct {
+        const char* how;
+        UINT message;  // 0: DestroyWindow from outside
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"by its handler", WM_LBUTTONDOWN, {"destroy", "unbound in handler", "final"}},
+        {"by its handler, which then declines", WM_RBUTTONDOWN, {"destroy", "final"}},
+        {"from outside", 0, {"destroy", "final"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        CTestHost host;
+        std::vector<std::string> log;
+        auto* window = new CSelfDestroyingWindow(log);
+        HWND hwnd = window->Create(host, ChildRect(), L"", WS_CHILD);
+        ASSERT_TRUE(hwnd);
+        if (c.message)
+            EXPECT_EQ(0, ::SendMessageW(hwnd, c.message, 0, MakePointLParam(1, 1)));
+        else
+            ::DestroyWindow(hwnd);
+        EXPECT_FALSE(::IsWindow(hwnd));
+        EXPECT_EQ(c.expected, log);
+    }
 }
 
 TEST(WindowLifetime, WindowOutlivingItsObjectIsReportedAndStillDestroyed) {
