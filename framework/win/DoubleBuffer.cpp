@@ -16,10 +16,8 @@ CMemoryDC::CMemoryDC(HDC target, const RECT& area) : target_(target), area_(area
 CMemoryDC::~CMemoryDC() {
     if (!valid_)
         return;
-    if (!discarded_) {
-        ::BitBlt(target_, area_.left, area_.top, area_.right - area_.left, area_.bottom - area_.top, dc_,
-                 area_.left, area_.top, SRCCOPY);
-    }
+    ::BitBlt(target_, area_.left, area_.top, area_.right - area_.left, area_.bottom - area_.top, dc_, area_.left,
+             area_.top, SRCCOPY);
     // Deselect before the members delete the bitmap: a selected bitmap cannot be deleted.
     ::SelectObject(dc_, previousBitmap_);
 }
@@ -49,7 +47,6 @@ BOOL CDoubleBufferImpl::ProcessWindowMessage(HWND window, UINT message, WPARAM w
         result = 0;
         return TRUE;
     }
-    default:
-        return FALSE;
+    default: return FALSE;
     }
 }

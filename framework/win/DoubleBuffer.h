@@ -6,7 +6,7 @@ class CMemoryDC {
 public:
     // area is in the target's coordinates; the memory DC uses the same coordinates.
     CMemoryDC(HDC target, const RECT& area);
-    ~CMemoryDC();  // copies the drawing to the target unless invalid or discarded
+    ~CMemoryDC();  // copies the drawing to the target unless invalid
     CMemoryDC(const CMemoryDC&) = delete;
     CMemoryDC& operator=(const CMemoryDC&) = delete;
 
@@ -15,7 +15,6 @@ public:
     HDC Get() const { return dc_.Get(); }
     operator HDC() const { return dc_.Get(); }
     const RECT& Area() const { return area_; }
-    void Discard() { discarded_ = true; }
 
 private:
     HDC target_;
@@ -24,7 +23,6 @@ private:
     ScopedBitmap bitmap_;
     HGDIOBJ previousBitmap_ = nullptr;
     bool valid_ = false;
-    bool discarded_ = false;
 };
 
 // Paint handling for an owner-drawn window that covers its whole client area: no erasing,
