@@ -54,19 +54,19 @@ bool CCatalogRowModel::IsChildRow(int row) const {
     return Locate(row, position) && !position.IsCatalog();
 }
 
-std::vector<RowPosition> CCatalogRowModel::VisibleRows(int firstRow, int count) const {
-    std::vector<RowPosition> rows;
+std::vector<CChannelTreeNode*> CCatalogRowModel::VisibleRows(int firstRow, int count) const {
+    std::vector<CChannelTreeNode*> rows;
     RowPosition position;
     if (count <= 0 || !Locate(firstRow < 0 ? 0 : firstRow, position))
         return rows;
     // From the first visible row on, walk catalogs and the channels of expanded ones.
     for (size_t i = static_cast<size_t>(position.catalog); i < catalogs_.size(); ++i) {
-        const CCatalogNode& catalog = catalogs_[i];
+        CCatalogNode& catalog = catalogs_[i];
         int channel = -1;
         if (static_cast<int>(i) == position.catalog)
             channel = position.channel;
         if (channel < 0) {
-            rows.push_back(RowPosition{static_cast<int>(i), -1});
+            rows.push_back(&catalog);
             if (static_cast<int>(rows.size()) == count)
                 return rows;
             channel = 0;
@@ -74,7 +74,7 @@ std::vector<RowPosition> CCatalogRowModel::VisibleRows(int firstRow, int count) 
         if (!catalog.expanded)
             continue;
         for (; channel < Size(catalog.channels); ++channel) {
-            rows.push_back(RowPosition{static_cast<int>(i), channel});
+            rows.push_back(&catalog.channels[static_cast<size_t>(channel)]);
             if (static_cast<int>(rows.size()) == count)
                 return rows;
         }
@@ -145,10 +145,10 @@ CChannelTreeNode* CFlatRowModel::NodeAt(int row, int* topIndex) const {
     return &channels_[static_cast<size_t>(row)];
 }
 
-std::vector<RowPosition> CFlatRowModel::VisibleRows(int firstRow, int count) const {
-    std::vector<RowPosition> rows;
+std::vector<CChannelTreeNode*> CFlatRowModel::VisibleRows(int firstRow, int count) const {
+    std::vector<CChannelTreeNode*> rows;
     for (int row = firstRow < 0 ? 0 : firstRow; row < RowCount() && static_cast<int>(rows.size()) < count; ++row)
-        rows.push_back(RowPosition{-1, row});
+        rows.push_back(&channels_[static_cast<size_t>(row)]);
     return rows;
 }
 

@@ -26,53 +26,76 @@ struct RowIdentity {
     bool operator!=(const RowIdentity& other) const { return !(*this == other); }
 };
 
-// Where a row index falls: a catalog row (channel -1) or a channel of an expanded catalog.
-// In a flat list, catalog is -1 and channel is the row.
+// Where a row index of catalogs falls: a catalog row (channel -1) or a channel of an expanded
+// catalog.
 struct RowPosition {
     int catalog = -1;
     int channel = -1;
     bool IsCatalog() const { return channel < 0; }
 };
 
-// Catalogs, each row followed by its channels' rows when it is expanded. Answers for the
-// vector as it is at the moment of the call: expanding a catalog changes the rows at once.
-class CCatalogRowModel {
+// The rows a list shows, as the list asks for them on every paint, click and key. Answers for
+// the nodes as they are at the moment of the call: expanding a catalog changes the rows at once.
+class IChannelRowModel {
+public:
+    virtual int RowCount() const = 0;
+    // Node at a row index, or null outside the model. topIndex receives the catalog index of a
+    // catalog row or the row index of a flat list; it is left alone for a channel in a catalog.
+    virtual CChannelTreeNode* NodeAt(int row, int* topIndex) const = 0;
+    // A channel row beneath an expanded catalog's row.
+    virtual bool IsChildRow(int row) const = 0;
+    // Catalog rows with channel rows beneath them, rather than a flat list.
+    virtual bool IsOutline() const = 0;
+    // Nodes of the rows firstRow .. firstRow + count - 1 that exist, in display order.
+    virtual std::vector<CChannelTreeNode*> VisibleRows(int firstRow, int count) const = 0;
+
+    // Identities of rows: a list remembers its selected, expanded and opened rows by them,
+    // never by pointers into node vectors that a reload replaces.
+    virtual RowIdentity IdentityAt(int row) const = 0;
+    // The node an identity names, shown or not; null when there is none.
+    virtual CChannelTreeNode* NodeOf(const RowIdentity& identity) const = 0;
+    // Row index of the identity's row; -1 when it is not shown.
+    virtual int RowOf(const RowIdentity& identity) const = 0;
+
+protected:
+    ~IChannelRowModel() = default;
+};
+
+// Catalogs, each row followed by its channels' rows when it is expanded.
+class CCatalogRowModel final : public IChannelRowModel {
 public:
     explicit CCatalogRowModel(std::vector<CCatalogNode>& catalogs) : catalogs_(catalogs) {}
 
-    int RowCount() const;
-    bool Locate(int row, RowPosition& position) const;
-    // topIndex receives the catalog index of a catalog row and is left alone for a channel.
-    CChannelTreeNode* NodeAt(int row, int* topIndex) const;
-    bool IsChildRow(int row) const;
-    // Positions of the rows firstRow .. firstRow + count - 1 that exist, in display order.
-    std::vector<RowPosition> VisibleRows(int firstRow, int count) const;
-
-    RowIdentity IdentityAt(int row) const;
-    // The node an identity names, shown or not; null when the vector holds no such row.
-    CChannelTreeNode* NodeOf(const RowIdentity& identity) const;
-    // Row index of the identity's row, or -1 when it is not shown (no such node, or a channel
-    // of a collapsed catalog).
-    int RowOf(const RowIdentity& identity) const;
+    int RowCount() const override;
+    CChannelTreeNode* NodeAt(int row, int* topIndex) const override;
+    bool IsChildRow(int row) const override;
+    bool IsOutline() const override { return true; }
+    std::vector<CChannelTreeNode*> VisibleRows(int firstRow, int count) const override;
+    RowIdentity IdentityAt(int row) const override;
+    // A channel of a collapsed catalog is found too, but has no row.
+    CChannelTreeNode* NodeOf(const RowIdentity& identity) const override;
+    int RowOf(const RowIdentity& identity) const override;
 
 private:
+    bool Locate(int row, RowPosition& position) const;
     int CatalogIndexOf(int catalogId) const;
 
     std::vector<CCatalogNode>& catalogs_;
 };
 
 // A flat list: row i is channel i.
-class CFlatRowModel {
+class CFlatRowModel final : public IChannelRowModel {
 public:
     explicit CFlatRowModel(std::vector<CChannelNode>& channels) : channels_(channels) {}
 
-    int RowCount() const { return static_cast<int>(channels_.size()); }
-    // topIndex receives the row.
-    CChannelTreeNode* NodeAt(int row, int* topIndex) const;
-    std::vector<RowPosition> VisibleRows(int firstRow, int count) const;
-    RowIdentity IdentityAt(int row) const;
-    CChannelTreeNode* NodeOf(const RowIdentity& identity) const;
-    int RowOf(const RowIdentity& identity) const;
+    int RowCount() const override { return static_cast<int>(channels_.size()); }
+    CChannelTreeNode* NodeAt(int row, int* topIndex) const override;
+    bool IsChildRow(int) const override { return false; }
+    bool IsOutline() const override { return false; }
+    std::vector<CChannelTreeNode*> VisibleRows(int firstRow, int count) const override;
+    RowIdentity IdentityAt(int row) const override;
+    CChannelTreeNode* NodeOf(const RowIdentity& identity) const override;
+    int RowOf(const RowIdentity& identity) const override;
 
 private:
     std::vector<CChannelNode>& channels_;

@@ -17,7 +17,7 @@ bool CChannelTreeAccessible::Focused() const { return ::GetFocus() == list_.m_hW
 long CChannelTreeAccessible::ChildCount() { return list_.GetRowCount(); }
 
 long CChannelTreeAccessible::Role(long child) {
-    const bool outline = list_.IsOutline();
+    const bool outline = list_.Rows().IsOutline();
     if (child == CHILDID_SELF)
         return outline ? ROLE_SYSTEM_OUTLINE : ROLE_SYSTEM_LIST;
     return outline ? ROLE_SYSTEM_OUTLINEITEM : ROLE_SYSTEM_LISTITEM;
@@ -146,7 +146,7 @@ long CChannelTreeAccessible::NavigateFrom(long child, long direction) {
         // From a channel up to its catalog.
         if (!list_.IsChildRow(row))
             return CHILDID_SELF;
-        return ChildOf(list_.RowOf(RowIdentity::Catalog(list_.IdentityAt(row).catalogId)));
+        return ChildOf(list_.Rows().RowOf(RowIdentity::Catalog(list_.Rows().IdentityAt(row).catalogId)));
     }
     case NAVDIR_RIGHT: {
         // From an expanded catalog down to its first channel.

@@ -4,10 +4,8 @@
 #include "framework/win/Bitmap.h"
 #include "framework/win/DoubleBuffer.h"
 #include "framework/win/Module.h"
-#include "framework/win/ScopedHandle.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace UI {
 
@@ -22,20 +20,12 @@ const COLORREF kChannelColor = RGB(225, 225, 225);
 const COLORREF kTransparentKey = RGB(255, 0, 255);
 const int kExpandBoxInset = 4;
 const int kCatalogTextLeft = 20;
-const int kChannelTextLeft = 4;
 const int kPercentRightGap = 2;
 const int kPlayingMarkHeight = 11;
 // Free pixels at the right of every name, for the percentage.
 const int kPercentColumnWidth = 36;
 // How long after a re-open the playing channel may be opened again.
 const int kReopenIntervalMs = 5000;
-
-SCROLLINFO ScrollInfo(UINT mask) {
-    SCROLLINFO info{};
-    info.cbSize = sizeof(info);
-    info.fMask = mask;
-    return info;
-}
 
 // The logical GUI face rather than an empty name: it maps to the locale's dialog font (宋体 on
 // Chinese systems) and has Chinese glyphs or links to them elsewhere, whereas the empty name
@@ -94,98 +84,6 @@ void CChannelTreeCtrl::OnSize(UINT, SIZE) {
     DefWindowProc();
     UpdateScrollRange();
     Invalidate();
-}
-
-int CChannelTreeCtrl::GetScrollPosition() const {
-    SCROLLINFO info = ScrollInfo(SIF_POS);
-    if (!::GetScrollInfo(m_hWnd, SB_VERT, &info))
-        return 0;
-    return info.nPos;
-}
-
-void CChannelTreeCtrl::UpdateScrollRange() {
-    if (!m_hWnd)
-        return;
-    const RECT client = GetClientRect();
-    SCROLLINFO info = ScrollInfo(SIF_RANGE | SIF_PAGE);
-    info.nMin = 0;
-    info.nMax = GetRowCount();
-    info.nPage = static_cast<UINT>((client.bottom - client.top) / ROW_HEIGHT);
-    ::SetScrollInfo(m_hWnd, SB_VERT, &info, TRUE);
-}
-
-void CChannelTreeCtrl::OnVScroll(int code, int, HWND) {
-    SCROLLINFO info = ScrollInfo(SIF_ALL);  // with the thumb's track position
-    ::GetScrollInfo(m_hWnd, SB_VERT, &info);
-    const int page = static_cast<int>(info.nPage);
-    int position = info.nPos;
-    switch (code) {
-    case SB_LINEUP: position -= 1; break;
-    case SB_LINEDOWN: position += 1; break;
-    case SB_PAGEUP: position -= page; break;
-    case SB_PAGEDOWN: position += page; break;
-    // The message carries only 16 bits of the thumb's place, which wrap past 65,535 rows.
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: position = info.nTrackPos; break;
-    case SB_TOP: position = 0; break;
-    // The last place of the thumb, which a drag to the bottom reaches.
-    case SB_BOTTOM: position = info.nMax - page + 1; break;
-    default: break;
-    }
-    ScrollTo(position);
-}
-
-bool CChannelTreeCtrl::ScrollTo(int position) {
-    SCROLLINFO info = ScrollInfo(SIF_ALL);
-    ::GetScrollInfo(m_hWnd, SB_VERT, &info);
-    const int limit = info.nMax - static_cast<int>(info.nPage) + 1;
-    if (position < 0 || limit < 0)
-        position = 0;
-    else if (position >= limit)
-        position = limit;
-    if (position == info.nPos)
-        return false;
-    SCROLLINFO update = ScrollInfo(SIF_POS);
-    update.nPos = position;
-    ::SetScrollInfo(m_hWnd, SB_VERT, &update, TRUE);
-    Invalidate();
-    return true;
-}
-
-void CChannelTreeCtrl::OnMouseWheel(UINT, short delta, POINT screenPoint) {
-    // The list under the pointer scrolls; elsewhere the wheel goes up to the owner, which
-    // hands it to the list under the pointer whichever child has the focus. Under the pointer
-    // means where the list shows: an owner with no room for it leaves it where it was, under
-    // other windows or outside the owner.
-    if (!IsShownInTopLevel() || !ShowsAt(screenPoint)) {
-        SetMsgHandled(FALSE);
-        return;
-    }
-    UINT linesPerNotch = 3;
-    ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &linesPerNotch, 0);
-    const RECT client = GetClientRect();
-    const int page = std::max(1, static_cast<int>(client.bottom - client.top) / ROW_HEIGHT);
-    const int rowsPerNotch = linesPerNotch == WHEEL_PAGESCROLL ? page : static_cast<int>(std::min<UINT>(linesPerNotch, 1000));
-    if (rowsPerNotch == 0)
-        return;
-    // Precision touchpads send parts of a notch: keep what does not make a whole row yet, and
-    // drop it when the direction turns.
-    if ((wheelRemainder_ < 0 && delta > 0) || (wheelRemainder_ > 0 && delta < 0))
-        wheelRemainder_ = 0;
-    wheelRemainder_ += delta * rowsPerNotch;
-    const int rows = wheelRemainder_ / WHEEL_DELTA;
-    wheelRemainder_ -= rows * WHEEL_DELTA;
-    if (rows == 0 || !ScrollTo(GetScrollPosition() - rows))
-        return;
-    // The rows moved under a resting pointer: no tooltip for the row that was there.
-    POINT point = screenPoint;
-    ::ScreenToClient(m_hWnd, &point);
-    tooltip_.Disarm();
-    hoverRow_ = -1;
-    if (InClient(point))
-        OnMouseMove(0, point);
-    else
-        EndHover();
 }
 
 UINT CChannelTreeCtrl::OnGetDlgCode(const MSG* message) {
@@ -250,23 +148,17 @@ void CChannelTreeCtrl::DrawChannelRow(HDC dc, const RECT& row, bool underMouse, 
     DrawRowText(dc, percent, percentRect);
 }
 
-void CChannelTreeCtrl::DrawModelRows(HDC dc, const std::vector<RowPosition>& rows, std::vector<CCatalogNode>* catalogs,
-                                     std::vector<CChannelNode>* channels) {
+void CChannelTreeCtrl::DrawRows(HDC dc, int firstRow, int rowBudget) {
     const RECT client = GetClientRect();
     int painted = 0;
-    for (const RowPosition& position : rows) {
+    for (CChannelTreeNode* node : rows_.VisibleRows(firstRow, rowBudget + 1)) {
         const RECT rect{client.left, painted * ROW_HEIGHT, client.right, (painted + 1) * ROW_HEIGHT};
         const bool underMouse = painted == hoverRow_;
         ++painted;
-        if (!catalogs) {
-            DrawChannelRow(dc, rect, underMouse, (*channels)[static_cast<size_t>(position.channel)]);
-            continue;
-        }
-        CCatalogNode& catalog = (*catalogs)[static_cast<size_t>(position.catalog)];
-        if (position.IsCatalog())
-            DrawCatalogRow(dc, rect, underMouse, catalog);
+        if (node->IsCatalog())
+            DrawCatalogRow(dc, rect, underMouse, *static_cast<CCatalogNode*>(node));
         else
-            DrawChannelRow(dc, rect, underMouse, catalog.channels[static_cast<size_t>(position.channel)]);
+            DrawChannelRow(dc, rect, underMouse, *static_cast<CChannelNode*>(node));
     }
 }
 
@@ -310,15 +202,15 @@ void CChannelTreeCtrl::OnLButtonDown(UINT, POINT point) {
     }
     // Told where the row is now: a catalog moves when one above it collapses.
     if (selectionChanged)
-        accessible_.AnnounceSelection(node->IsCatalog() ? RowOf(selected_) : row);
+        accessible_.AnnounceSelection(node->IsCatalog() ? rows_.RowOf(selected_) : row);
     SetMsgHandled(FALSE);
 }
 
 bool CChannelTreeCtrl::Select(int row, CChannelTreeNode& node) {
-    const RowIdentity identity = IdentityAt(row);
+    const RowIdentity identity = rows_.IdentityAt(row);
     if (identity == selected_)
         return false;
-    if (CChannelTreeNode* previous = NodeOf(selected_))
+    if (CChannelTreeNode* previous = rows_.NodeOf(selected_))
         previous->selected = false;
     node.selected = true;
     selected_ = identity;
@@ -326,24 +218,18 @@ bool CChannelTreeCtrl::Select(int row, CChannelTreeNode& node) {
 }
 
 void CChannelTreeCtrl::ToggleExpanded(int row, CChannelTreeNode& node) {
-    const RowIdentity identity = IdentityAt(row);
+    const RowIdentity identity = rows_.IdentityAt(row);
     if (expanded_ != identity) {
-        if (CChannelTreeNode* previous = NodeOf(expanded_))
+        if (CChannelTreeNode* previous = rows_.NodeOf(expanded_))
             previous->expanded = false;
     }
     expanded_ = identity;
     node.expanded = !node.expanded;
     if (node.IsCatalog())
-        accessible_.AnnounceExpansion(RowOf(identity));
+        accessible_.AnnounceExpansion(rows_.RowOf(identity));
 }
 
-void CChannelTreeCtrl::SetScrollPosition(int position) {
-    SCROLLINFO info = ScrollInfo(SIF_POS);
-    info.nPos = position;
-    ::SetScrollInfo(m_hWnd, SB_VERT, &info, TRUE);
-}
-
-int CChannelTreeCtrl::SelectedRow() { return RowOf(selected_); }
+int CChannelTreeCtrl::SelectedRow() { return rows_.RowOf(selected_); }
 
 void CChannelTreeCtrl::SelectRow(int row) {
     CChannelTreeNode* node = GetNodeAt(row, nullptr);
@@ -356,29 +242,14 @@ void CChannelTreeCtrl::SelectRow(int row) {
         accessible_.AnnounceSelection(row);
 }
 
-void CChannelTreeCtrl::ScrollIntoView(int row) {
-    if (row < 0)
-        return;
-    SCROLLINFO info = ScrollInfo(SIF_POS | SIF_PAGE);
-    ::GetScrollInfo(m_hWnd, SB_VERT, &info);
-    const int page = info.nPage > 0 ? static_cast<int>(info.nPage) : 1;
-    if (row < info.nPos)
-        SetScrollPosition(row);
-    else if (row >= info.nPos + page)
-        SetScrollPosition(row - page + 1);
-    else
-        return;
-    Invalidate(false);
-}
-
 void CChannelTreeCtrl::ExpandCatalogAt(int row, bool expand) {
     CChannelTreeNode* node = GetNodeAt(row, nullptr);
     if (!node || IsChildRow(row) || !node->IsCatalog() || node->expanded == expand)
         return;
-    const RowIdentity catalog = IdentityAt(row);
+    const RowIdentity catalog = rows_.IdentityAt(row);
     ToggleExpanded(row, *node);
-    if (selected_ && RowOf(selected_) < 0) {
-        const int catalogRow = RowOf(catalog);
+    if (selected_ && rows_.RowOf(selected_) < 0) {
+        const int catalogRow = rows_.RowOf(catalog);
         CChannelTreeNode* shown = GetNodeAt(catalogRow, nullptr);
         if (shown && Select(catalogRow, *shown))
             accessible_.AnnounceSelection(catalogRow);
@@ -452,7 +323,7 @@ void CChannelTreeCtrl::OnLButtonDblClk(UINT, POINT point) {
 
 void CChannelTreeCtrl::OpenRow(int row) {
     if (CChannelTreeNode* node = GetNodeAt(row, nullptr))
-        Open(IdentityAt(row), *node);
+        Open(rows_.IdentityAt(row), *node);
 }
 
 void CChannelTreeCtrl::Open(const RowIdentity& identity, CChannelTreeNode& node) {
@@ -460,7 +331,7 @@ void CChannelTreeCtrl::Open(const RowIdentity& identity, CChannelTreeNode& node)
     // Catalogs and channels without server or channel id have no link: nothing to open.
     if (node.IsCatalog() || node.GetLink().empty())
         return;
-    if (CChannelTreeNode* previous = NodeOf(opened_))
+    if (CChannelTreeNode* previous = rows_.NodeOf(opened_))
         previous->playing = false;
     node.playing = true;
     opened_ = identity;
@@ -488,96 +359,6 @@ void CChannelTreeCtrl::OpenChannel(const CChannelNode& node) {
         pending_->OpenedChannel(node.Info());
     if (listener_)
         listener_->OnOpenChannel(link);
-}
-
-void CChannelTreeCtrl::OnRButtonDown(UINT, POINT point) {
-    if (!InClient(point))
-        return;
-    OnRowRightClick(GetScrollPosition() + point.y / ROW_HEIGHT);
-}
-
-void CChannelTreeCtrl::OnRowRightClick(int row) {
-    const MSG* message = GetCurrentMessage();
-    POINT point = message ? PointFromLParam(message->lParam) : POINT{};
-    ::ClientToScreen(m_hWnd, &point);
-    ShowRowMenu(row, point);
-}
-
-void CChannelTreeCtrl::OnContextMenu(HWND, POINT screenPoint) {
-    // The mouse's menu came with the button press; this one is the keyboard's.
-    if (screenPoint.x == -1 && screenPoint.y == -1)
-        ShowSelectedRowMenu();
-}
-
-void CChannelTreeCtrl::OnKeyUp(UINT key, UINT, UINT) {
-    // The menu key's menu came with the press: no second one from the default handling.
-    if (key != VK_APPS)
-        SetMsgHandled(FALSE);
-}
-
-LRESULT CChannelTreeCtrl::OnSysKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
-    if (wParam == VK_F10 && ::GetKeyState(VK_SHIFT) < 0)
-        ShowSelectedRowMenu();
-    else
-        handled = FALSE;  // F10 and Alt keys work the container's menus
-    return 0;
-}
-
-void CChannelTreeCtrl::ShowSelectedRowMenu() {
-    if (!IsShownInTopLevel())
-        return;  // the keys of a list nobody sees
-    const int row = SelectedRow();
-    POINT point{kChannelTextLeft, (row - GetScrollPosition() + 1) * ROW_HEIGHT};
-    ::ClientToScreen(m_hWnd, &point);
-    ShowRowMenu(row, point);
-}
-
-HMENU CChannelTreeCtrl::CreateRowMenu(int row) {
-    CChannelTreeNode* node = GetNodeAt(row, nullptr);
-    if (!node || node->IsCatalog())
-        return nullptr;
-    HMENU menu = ::CreatePopupMenu();
-    if (!menu)
-        return nullptr;
-    ::AppendMenuW(menu, MF_STRING, kPlayCommand, L"播放");
-    if (pending_) {
-        // The user's last choice, written or not.
-        const bool favorite = pending_->IsFavorite(static_cast<const CChannelNode*>(node)->Info());
-        ::AppendMenuW(menu, MF_STRING, favorite ? kRemoveFavoriteCommand : kAddFavoriteCommand,
-                      favorite ? L"从我的收藏中移除" : L"添加到我的收藏");
-    }
-    return menu;
-}
-
-void CChannelTreeCtrl::ShowRowMenu(int row, POINT screenPoint) {
-    ScopedMenu menu(CreateRowMenu(row));
-    if (!menu)
-        return;
-    // The menu's loop runs timers and posted messages, which may replace the rows meanwhile:
-    // the command goes to the row's channel as found again afterwards.
-    const RowIdentity channel = IdentityAt(row);
-    const UINT command = static_cast<UINT>(::TrackPopupMenu(
-        menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screenPoint.x, screenPoint.y, 0, m_hWnd, nullptr));
-    menu.Reset();
-    RunRowCommand(channel, command);
-}
-
-void CChannelTreeCtrl::RunRowCommand(int row, UINT command) { RunRowCommand(IdentityAt(row), command); }
-
-void CChannelTreeCtrl::RunRowCommand(const RowIdentity& row, UINT command) {
-    CChannelTreeNode* node = NodeOf(row);
-    if (!node || node->IsCatalog())
-        return;
-    if (command == kPlayCommand) {
-        Open(row, *node);
-        return;
-    }
-    if ((command != kAddFavoriteCommand && command != kRemoveFavoriteCommand) || !pending_)
-        return;
-    pending_->ChoseFavorite(static_cast<const CChannelNode*>(node)->Info(), command == kAddFavoriteCommand);
-    // The owner reloads the favourites, which may be this very list: nothing after this.
-    if (listener_)
-        listener_->OnFavoritesChanged();
 }
 
 void CChannelTreeCtrl::OnKeyDown(UINT key, UINT, UINT) {

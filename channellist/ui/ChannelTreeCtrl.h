@@ -1,6 +1,7 @@
 #pragma once
 // Owner-drawn list of channel tree rows with a fixed row height. The variants supply the row
-// model; this class paints, scrolls, hovers, selects, expands and opens channels.
+// model; this class paints, scrolls, hovers, selects, expands and opens channels, and shows a
+// channel row's menu.
 #include "channellist/ui/ChannelRowModel.h"
 #include "channellist/ui/ChannelTooltip.h"
 #include "channellist/ui/ChannelTreeAccessible.h"
@@ -11,7 +12,6 @@
 #include "framework/win/ScopedGdi.h"
 
 #include <string>
-#include <vector>
 
 namespace UI {
 
@@ -32,8 +32,6 @@ protected:
 class CChannelTreeCtrl : public CWindowImpl, private CDoubleBufferImpl {
 public:
     static constexpr int ROW_HEIGHT = 22;
-
-    CChannelTreeCtrl() = default;
 
     BEGIN_MSG_MAP(CChannelTreeCtrl)
         MSG_WM_GETOBJECT(accessible_)
@@ -57,26 +55,13 @@ public:
         MSG_WM_WINDOWPOSCHANGED(OnWindowPosChanged)
     END_MSG_MAP()
 
-    // Row model, supplied by the variants.
-    // Paints rows from index firstRow top-down from y 0 until the model ends or more than
-    // rowBudget rows were painted.
-    virtual void DrawRows(HDC dc, int firstRow, int rowBudget) = 0;
-    virtual int GetRowCount() = 0;
-    // Node at a row index, or null outside the model. topIndex receives the catalog index of a
-    // catalog row or the row index of a flat list; it is left alone for a channel in a catalog.
-    virtual CChannelTreeNode* GetNodeAt(int row, int* topIndex) = 0;
-    virtual bool IsChildRow(int row) = 0;
-    // Catalog rows with channel rows beneath them, rather than a flat list.
-    virtual bool IsOutline() const { return false; }
+    // The row model, read on every call: these answer for the rows as they are now.
+    const IChannelRowModel& Rows() const { return rows_; }
+    int GetRowCount() const { return rows_.RowCount(); }
+    CChannelTreeNode* GetNodeAt(int row, int* topIndex) const { return rows_.NodeAt(row, topIndex); }
+    bool IsChildRow(int row) const { return rows_.IsChildRow(row); }
     // Shows the row's menu at the pointer.
     virtual void OnRowRightClick(int row);
-    // Identities of rows: the list remembers its selected, expanded and opened rows by them,
-    // never by pointers into node vectors that a reload replaces.
-    virtual RowIdentity IdentityAt(int row) = 0;
-    // The node an identity names, shown or not; null when there is none.
-    virtual CChannelTreeNode* NodeOf(const RowIdentity& identity) = 0;
-    // Row index of the identity's row; -1 when it is not shown.
-    virtual int RowOf(const RowIdentity& identity) = 0;
 
     // Range 0 .. row count, page = whole visible rows.
     void UpdateScrollRange();
@@ -100,9 +85,9 @@ public:
     // On the channel the identity names, shown or not; nothing when it is gone.
     void RunRowCommand(const RowIdentity& row, UINT command);
 
-    CChannelTreeNode* SelectedNode() { return NodeOf(selected_); }
-    CChannelTreeNode* ExpandedCatalog() { return NodeOf(expanded_); }
-    CChannelTreeNode* OpenedNode() { return NodeOf(opened_); }
+    CChannelTreeNode* SelectedNode() const { return rows_.NodeOf(selected_); }
+    CChannelTreeNode* ExpandedCatalog() const { return rows_.NodeOf(expanded_); }
+    CChannelTreeNode* OpenedNode() const { return rows_.NodeOf(opened_); }
     int HoverRow() const { return hoverRow_; }
     CChannelTooltip& Tooltip() { return tooltip_; }
 
@@ -120,14 +105,11 @@ public:
     void SetLastReopenTickForTesting(unsigned int tick) { lastReopenTick_ = tick; }
 
 protected:
-    WindowClassSpec GetWindowClassSpec() const override;
+    // The variant's model, which outlives this base: it is a member of the variant, over the
+    // variant's node vectors.
+    explicit CChannelTreeCtrl(const IChannelRowModel& rows) : rows_(rows) {}
 
-    // Row painters shared by the variants.
-    void DrawCatalogRow(HDC dc, const RECT& row, bool underMouse, CCatalogNode& node);
-    void DrawChannelRow(HDC dc, const RECT& row, bool underMouse, CChannelNode& node);
-    // Paints the rows a model lists for this paint: catalogs with the catalog painter.
-    void DrawModelRows(HDC dc, const std::vector<RowPosition>& rows, std::vector<CCatalogNode>* catalogs,
-                       std::vector<CChannelNode>* channels);
+    WindowClassSpec GetWindowClassSpec() const override;
 
     // Before a variant replaces its node vectors: selection, expansion, opened mark and the
     // tooltip's node are forgotten.
@@ -166,6 +148,12 @@ private:
     // Clamped like the scroll bar; true when the position changed.
     bool ScrollTo(int position);
     void DoPaint(HDC dc, const RECT& client) override;
+    // Paints rows from index firstRow top-down from y 0 until the model ends or more than
+    // rowBudget rows were painted: catalogs with the catalog painter, channels with the
+    // channel painter.
+    void DrawRows(HDC dc, int firstRow, int rowBudget);
+    void DrawCatalogRow(HDC dc, const RECT& row, bool underMouse, CCatalogNode& node);
+    void DrawChannelRow(HDC dc, const RECT& row, bool underMouse, CChannelNode& node);
     void LeaveHover();
     // Hover, tooltip and capture end together, as when the mouse leaves.
     void EndHover();
@@ -182,6 +170,10 @@ private:
     // Scrolls as little as brings the row into view.
     void ScrollIntoView(int row);
 
+    // Where a channel's name starts; the keyboard's row menu opens there.
+    static constexpr int kChannelTextLeft = 4;
+
+    const IChannelRowModel& rows_;
     ScopedFont normalFont_;
     ScopedFont boldFont_;
     RowIdentity expanded_;  // catalog (or flat-list row) most recently toggled by a click

@@ -82,19 +82,9 @@ bool CAllChannelTreeCtrl::FindChannelName(const std::wstring& link, std::wstring
     return false;
 }
 
-void CAllChannelTreeCtrl::DrawRows(HDC dc, int firstRow, int rowBudget) {
-    DrawModelRows(dc, Rows().VisibleRows(firstRow, rowBudget + 1), &catalogs_, nullptr);
-}
-int CAllChannelTreeCtrl::GetRowCount() { return Rows().RowCount(); }
-CChannelTreeNode* CAllChannelTreeCtrl::GetNodeAt(int row, int* topIndex) { return Rows().NodeAt(row, topIndex); }
-bool CAllChannelTreeCtrl::IsChildRow(int row) { return Rows().IsChildRow(row); }
-RowIdentity CAllChannelTreeCtrl::IdentityAt(int row) { return Rows().IdentityAt(row); }
-CChannelTreeNode* CAllChannelTreeCtrl::NodeOf(const RowIdentity& identity) { return Rows().NodeOf(identity); }
-int CAllChannelTreeCtrl::RowOf(const RowIdentity& identity) { return Rows().RowOf(identity); }
-
 // ---- flat lists
 
-bool CFlatChannelTreeCtrl::Read(bool (*read)(ChannelListSnapshot&, int), FlatListContent& out, int busyTimeoutMs) {
+bool CFlatChannelTreeCtrl::Read(ListRead read, FlatListContent& out, int busyTimeoutMs) {
     ChannelListSnapshot snapshot;
     if (!read(snapshot, busyTimeoutMs))
         return false;
@@ -111,7 +101,16 @@ void CFlatChannelTreeCtrl::Show(FlatListContent content) {
     UpdateScrollRange();
 }
 
-void CFlatChannelTreeCtrl::ShowPending() {
+void CFlatChannelTreeCtrl::SetVisitorTotal(unsigned int total) { SetTotals(ChannelCount(), total); }
+
+// ---- history and favourites
+
+void CStoredChannelTreeCtrl::Reload() {
+    FlatListContent content;
+    if (Read(read_, content, 0)) {
+        Show(std::move(content));
+        return;
+    }
     const CPendingChanges* pending = PendingChanges();
     if (!pending || pending->Empty())
         return;
@@ -121,46 +120,9 @@ void CFlatChannelTreeCtrl::ShowPending() {
     UpdateScrollRange();
 }
 
-void CFlatChannelTreeCtrl::SetVisitorTotal(unsigned int total) { SetTotals(ChannelCount(), total); }
-
-void CFlatChannelTreeCtrl::DrawRows(HDC dc, int firstRow, int rowBudget) {
-    DrawModelRows(dc, Rows().VisibleRows(firstRow, rowBudget + 1), nullptr, &channels_);
-}
-int CFlatChannelTreeCtrl::GetRowCount() { return Rows().RowCount(); }
-CChannelTreeNode* CFlatChannelTreeCtrl::GetNodeAt(int row, int* topIndex) { return Rows().NodeAt(row, topIndex); }
-bool CFlatChannelTreeCtrl::IsChildRow(int) { return false; }
-RowIdentity CFlatChannelTreeCtrl::IdentityAt(int row) { return Rows().IdentityAt(row); }
-CChannelTreeNode* CFlatChannelTreeCtrl::NodeOf(const RowIdentity& identity) { return Rows().NodeOf(identity); }
-int CFlatChannelTreeCtrl::RowOf(const RowIdentity& identity) { return Rows().RowOf(identity); }
-
-// ---- history
-
-void CHistoryTreeCtrl::Reload() {
-    FlatListContent content;
-    if (Read(content))
-        Show(std::move(content));
-    else
-        ShowPending();
-}
-
-void CHistoryTreeCtrl::ShowPendingIn(std::vector<CChannelNode>& channels) {
+void CStoredChannelTreeCtrl::ShowPendingIn(std::vector<CChannelNode>& channels) {
     if (const CPendingChanges* pending = PendingChanges())
-        pending->ShowInHistory(channels);
-}
-
-// ---- favourites
-
-void CFavorTreeCtrl::Reload() {
-    FlatListContent content;
-    if (Read(content))
-        Show(std::move(content));
-    else
-        ShowPending();
-}
-
-void CFavorTreeCtrl::ShowPendingIn(std::vector<CChannelNode>& channels) {
-    if (const CPendingChanges* pending = PendingChanges())
-        pending->ShowInFavorites(channels);
+        (pending->*pendingView_)(channels);
 }
 
 // ---- search

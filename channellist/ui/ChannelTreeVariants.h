@@ -26,10 +26,15 @@ struct FlatListContent {
     std::vector<CChannelNode> channels;
 };
 
+// One of the store's whole-list reads.
+using ListRead = bool (*)(ChannelListSnapshot&, int busyTimeoutMs);
+
 // Catalogs, each expandable into its channels, led by the group of latest updates.
 class CAllChannelTreeCtrl : public CChannelTreeCtrl {
 public:
     static constexpr int kLatestUpdatesLimit = 20;
+
+    CAllChannelTreeCtrl() : CChannelTreeCtrl(catalogRows_) {}
 
     // Reads the rows from the database, on any thread (touches no window). False when nothing
     // could be read, no catalog included: the list then keeps what it shows. busyTimeoutMs as
@@ -44,28 +49,20 @@ public:
 
     const std::vector<CCatalogNode>& Catalogs() const { return catalogs_; }
 
-    void DrawRows(HDC dc, int firstRow, int rowBudget) override;
-    int GetRowCount() override;
-    CChannelTreeNode* GetNodeAt(int row, int* topIndex) override;
-    bool IsChildRow(int row) override;
-    bool IsOutline() const override { return true; }
-    RowIdentity IdentityAt(int row) override;
-    CChannelTreeNode* NodeOf(const RowIdentity& identity) override;
-    int RowOf(const RowIdentity& identity) override;
-
 private:
-    CCatalogRowModel Rows() { return CCatalogRowModel(catalogs_); }
-
     std::vector<CCatalogNode> catalogs_;
     ChannelCatalogue catalogue_;  // keeps the channel rows' records
+    CCatalogRowModel catalogRows_{catalogs_};
 };
 
 // A list of channels without catalogs, row i showing channel i.
 class CFlatChannelTreeCtrl : public CChannelTreeCtrl {
 public:
+    CFlatChannelTreeCtrl() : CChannelTreeCtrl(flatRows_) {}
+
     // Reads a list through one of the whole-list reads, on any thread; false when nothing
     // could be read.
-    static bool Read(bool (*read)(ChannelListSnapshot&, int), FlatListContent& out, int busyTimeoutMs);
+    static bool Read(ListRead read, FlatListContent& out, int busyTimeoutMs);
     // Shows rows that Read gave, forgetting selection, expansion and the opened mark; the
     // history and the favourites show the user's changes still to be written over them.
     void Show(FlatListContent content);
@@ -75,54 +72,58 @@ public:
 
     const std::vector<CChannelNode>& Channels() const { return channels_; }
 
-    void DrawRows(HDC dc, int firstRow, int rowBudget) override;
-    int GetRowCount() override;
-    CChannelTreeNode* GetNodeAt(int row, int* topIndex) override;
-    bool IsChildRow(int row) override;
-    RowIdentity IdentityAt(int row) override;
-    CChannelTreeNode* NodeOf(const RowIdentity& identity) override;
-    int RowOf(const RowIdentity& identity) override;
-
 protected:
-    CFlatRowModel Rows() { return CFlatRowModel(channels_); }
+    // For a list whose rows another model reads, over channels_.
+    explicit CFlatChannelTreeCtrl(const IChannelRowModel& rows) : CChannelTreeCtrl(rows) {}
+
     // The owner's pending changes that concern this list, over rows read before them.
     virtual void ShowPendingIn(std::vector<CChannelNode>&) {}
-    // When nothing could be read: the rows shown stay, with the pending changes (if any) over
-    // them.
-    void ShowPending();
 
     std::vector<CChannelNode> channels_;
     RecordOwners owners_;  // keep the records that rows borrow
+
+private:
+    CFlatRowModel flatRows_{channels_};
 };
 
-// Channels most recently opened first.
-class CHistoryTreeCtrl : public CFlatChannelTreeCtrl {
+// A flat list the database keeps and the user changes: it reads one of the whole-list reads and
+// shows the owner's pending changes over the rows.
+class CStoredChannelTreeCtrl : public CFlatChannelTreeCtrl {
 public:
+    using PendingView = void (CPendingChanges::*)(std::vector<CChannelNode>&) const;
+
+    // Read and Show; when nothing could be read the old rows stay, with the changes still to
+    // be written over them.
+    void Reload();
+
+protected:
+    CStoredChannelTreeCtrl(ListRead read, PendingView pendingView) : read_(read), pendingView_(pendingView) {}
+
+    void ShowPendingIn(std::vector<CChannelNode>& channels) override;
+
+private:
+    ListRead read_;
+    PendingView pendingView_;
+};
+
+// Channels most recently opened first; channels opened whose history is not written yet come
+// first.
+class CHistoryTreeCtrl : public CStoredChannelTreeCtrl {
+public:
+    CHistoryTreeCtrl() : CStoredChannelTreeCtrl(&ReadHistoryList, &CPendingChanges::ShowInHistory) {}
     static bool Read(FlatListContent& out, int busyTimeoutMs = 0) {
         return CFlatChannelTreeCtrl::Read(&ReadHistoryList, out, busyTimeoutMs);
     }
-    // Read and Show; when nothing could be read the old rows stay, with the changes still to
-    // be written over them.
-    void Reload();
-
-protected:
-    // Channels opened whose history is not written yet come first.
-    void ShowPendingIn(std::vector<CChannelNode>& channels) override;
 };
 
-// Favourite channels, most recently added first.
-class CFavorTreeCtrl : public CFlatChannelTreeCtrl {
+// Favourite channels, most recently added first; favourites chosen and not written yet come
+// first, those removed are gone.
+class CFavorTreeCtrl : public CStoredChannelTreeCtrl {
 public:
+    CFavorTreeCtrl() : CStoredChannelTreeCtrl(&ReadFavoriteList, &CPendingChanges::ShowInFavorites) {}
     static bool Read(FlatListContent& out, int busyTimeoutMs = 0) {
         return CFlatChannelTreeCtrl::Read(&ReadFavoriteList, out, busyTimeoutMs);
     }
-    // Read and Show; when nothing could be read the old rows stay, with the changes still to
-    // be written over them.
-    void Reload();
-
-protected:
-    // Favourites chosen and not written yet come first; those removed are gone.
-    void ShowPendingIn(std::vector<CChannelNode>& channels) override;
 };
 
 // Channels whose name or description matches a keyword, in the search statement's order.

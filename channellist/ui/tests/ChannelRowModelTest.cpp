@@ -34,14 +34,10 @@ std::wstring Describe(CChannelTreeNode* node) {
     return L"#" + std::to_wstring(static_cast<CChannelNode*>(node)->Info().id);
 }
 
-std::wstring DescribeRows(const std::vector<CCatalogNode>& catalogs, const std::vector<RowPosition>& rows) {
+std::wstring DescribeRows(const std::vector<CChannelTreeNode*>& rows) {
     std::wstring text;
-    for (const RowPosition& row : rows) {
-        const CCatalogNode& catalog = catalogs[static_cast<size_t>(row.catalog)];
-        text += row.IsCatalog() ? catalog.label
-                                : L"#" + std::to_wstring(catalog.channels[static_cast<size_t>(row.channel)].Info().id);
-        text += L" ";
-    }
+    for (CChannelTreeNode* row : rows)
+        text += Describe(row) + L" ";
     return text;
 }
 
@@ -90,9 +86,9 @@ TEST(ChannelRowModel, RowsCountNodesChildrenRangesAndIdentitiesAgree) {
     EXPECT_EQ(&catalogs[0].channels[0], model.NodeOf(RowIdentity::Channel(0, 31)));
 
     // Ranges start anywhere, inside a catalog's channels too, and stop at the end.
-    EXPECT_EQ(L"#22 B #31 ", DescribeRows(catalogs, model.VisibleRows(3, 3)));
-    EXPECT_EQ(L"#33 E C ", DescribeRows(catalogs, model.VisibleRows(7, 25)));
-    EXPECT_EQ(L"L A ", DescribeRows(catalogs, model.VisibleRows(-3, 2)));
+    EXPECT_EQ(L"#22 B #31 ", DescribeRows(model.VisibleRows(3, 3)));
+    EXPECT_EQ(L"#33 E C ", DescribeRows(model.VisibleRows(7, 25)));
+    EXPECT_EQ(L"L A ", DescribeRows(model.VisibleRows(-3, 2)));
     EXPECT_TRUE(model.VisibleRows(10, 5).empty());
     EXPECT_TRUE(model.VisibleRows(0, 0).empty());
 }
@@ -116,9 +112,9 @@ TEST(ChannelRowModel, FlatListsAnswerByRowAndChannelId) {
     EXPECT_EQ(-1, model.RowOf(RowIdentity::Channel(0, 99)));
     EXPECT_EQ(-1, model.RowOf(RowIdentity::Catalog(12)));
     EXPECT_EQ(nullptr, model.NodeOf(RowIdentity()));
-    const std::vector<RowPosition> rows = model.VisibleRows(2, 5);
+    const std::vector<CChannelTreeNode*> rows = model.VisibleRows(2, 5);
     ASSERT_EQ(2u, rows.size());
-    EXPECT_EQ(3, rows[1].channel);
+    EXPECT_EQ(&channels[3], rows[1]);
 }
 
 // The operations a keyboard drives: select and scroll into view, expand and collapse, open.

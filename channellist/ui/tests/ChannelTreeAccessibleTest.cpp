@@ -184,22 +184,39 @@ TEST_F(ChannelTreeAccessibleTest, ReadersHearSelectionExpansionAndReplacedRows) 
 // A reader asks about one row at a time while the user scrolls: the count and each row's
 // answers come from the row model directly, never from a search through the rows.
 TEST_F(ChannelTreeAccessibleTest, RowLookupsCostOneRowAt200000Rows) {
+    // Counts what the list asks of its rows.
+    class CCountingRows final : public IChannelRowModel {
+    public:
+        explicit CCountingRows(std::vector<CChannelNode>& channels) : rows_(channels) {}
+        int RowCount() const override { return rows_.RowCount(); }
+        CChannelTreeNode* NodeAt(int row, int* topIndex) const override {
+            ++rowLookups_;
+            return rows_.NodeAt(row, topIndex);
+        }
+        bool IsChildRow(int row) const override { return rows_.IsChildRow(row); }
+        bool IsOutline() const override { return rows_.IsOutline(); }
+        std::vector<CChannelTreeNode*> VisibleRows(int firstRow, int count) const override {
+            return rows_.VisibleRows(firstRow, count);
+        }
+        RowIdentity IdentityAt(int row) const override { return rows_.IdentityAt(row); }
+        CChannelTreeNode* NodeOf(const RowIdentity& identity) const override {
+            ++identitySearches_;
+            return rows_.NodeOf(identity);
+        }
+        int RowOf(const RowIdentity& identity) const override {
+            ++identitySearches_;
+            return rows_.RowOf(identity);
+        }
+        mutable int rowLookups_ = 0;
+        mutable int identitySearches_ = 0;
+
+    private:
+        CFlatRowModel rows_;
+    };
     class CCountingList : public CFlatChannelTreeCtrl {
     public:
-        int rowLookups = 0;
-        int identitySearches = 0;
-        CChannelTreeNode* GetNodeAt(int row, int* topIndex) override {
-            ++rowLookups;
-            return CFlatChannelTreeCtrl::GetNodeAt(row, topIndex);
-        }
-        CChannelTreeNode* NodeOf(const RowIdentity& identity) override {
-            ++identitySearches;
-            return CFlatChannelTreeCtrl::NodeOf(identity);
-        }
-        int RowOf(const RowIdentity& identity) override {
-            ++identitySearches;
-            return CFlatChannelTreeCtrl::RowOf(identity);
-        }
+        CCountingList() : CFlatChannelTreeCtrl(counting_) {}
+        CCountingRows counting_{channels_};
     };
     CTestWindow<CCountingList> list;
     CreateTree(list, 10);
@@ -215,12 +232,12 @@ TEST_F(ChannelTreeAccessibleTest, RowLookupsCostOneRowAt200000Rows) {
     ComPtr<IAccessible> object = AccessibleOf(list);
     ASSERT_TRUE(object);
 
-    list.rowLookups = 0;
+    list.counting_.rowLookups_ = 0;
     EXPECT_EQ(200000, ChildCountOf(object.Get()));
-    EXPECT_EQ(0, list.rowLookups);
+    EXPECT_EQ(0, list.counting_.rowLookups_);
     EXPECT_EQ(L"c150000", NameOf(object.Get(), 150001));
     EXPECT_TRUE(Has(StateOf(object.Get(), 150001), STATE_SYSTEM_OFFSCREEN));
     EXPECT_EQ(150002, NavigateOf(object.Get(), NAVDIR_DOWN, 150001));
-    EXPECT_EQ(2, list.rowLookups);
-    EXPECT_EQ(0, list.identitySearches);
+    EXPECT_EQ(2, list.counting_.rowLookups_);
+    EXPECT_EQ(0, list.counting_.identitySearches_);
 }
