@@ -152,7 +152,7 @@ STDMETHODIMP CTrovaCLCtrl::AboutBox() {
 
 int CTrovaCLCtrl::OnCreate(CREATESTRUCTW*) {
     if (DefWindowProc() == -1) return -1;
-    searchPanel_.listener = this;
+    searchPanel_.SetListener(this);
     if (!CreateChild(searchPanel_, IDC_SEARCH_PANEL, true)) return -1;
     ShowCreated(searchPanel_, true);
 

@@ -15,6 +15,7 @@ enum SearchImageId : int {
     kSearchRightButtonUnfocused = 214,
     kSearchLeftUnfocused = 215,
 };
+constexpr int kSearchImageCount = kSearchLeftUnfocused - kSearchLeftFocused + 1;
 constexpr int kSearchLeftWidth = 25;
 constexpr int kSearchMiddleWidth = 1;
 constexpr int kSearchRightWidth = 23;

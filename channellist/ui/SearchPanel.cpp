@@ -50,15 +50,10 @@ std::wstring ClipboardText(HWND owner) {
 
 }  // namespace
 
-CSearchEdit::CSearchEdit()
-    : leftFocused(LoadDibResource(ThisModule(), kSearchLeftFocused)),
-      leftUnfocused(LoadDibResource(ThisModule(), kSearchLeftUnfocused)),
-      middleFocused(LoadDibResource(ThisModule(), kSearchMiddleFocused)),
-      middleUnfocused(LoadDibResource(ThisModule(), kSearchMiddleUnfocused)),
-      rightFocused(LoadDibResource(ThisModule(), kSearchRightFocused)),
-      rightUnfocused(LoadDibResource(ThisModule(), kSearchRightUnfocused)),
-      rightButtonFocused(LoadDibResource(ThisModule(), kSearchRightButtonFocused)),
-      rightButtonUnfocused(LoadDibResource(ThisModule(), kSearchRightButtonUnfocused)) {}
+CSearchEdit::CSearchEdit() {
+    for (int i = 0; i < kSearchImageCount; ++i)
+        images_[static_cast<size_t>(i)] = LoadDibResource(ThisModule(), kSearchLeftFocused + i);
+}
 
 WindowClassSpec CSearchEdit::GetWindowClassSpec() const {
     WindowClassSpec windowClass;
@@ -69,17 +64,8 @@ WindowClassSpec CSearchEdit::GetWindowClassSpec() const {
 }
 
 HBITMAP CSearchEdit::Image(int resourceId) const {
-    switch (resourceId) {
-    case kSearchLeftFocused: return leftFocused;
-    case kSearchLeftUnfocused: return leftUnfocused;
-    case kSearchMiddleFocused: return middleFocused;
-    case kSearchMiddleUnfocused: return middleUnfocused;
-    case kSearchRightFocused: return rightFocused;
-    case kSearchRightUnfocused: return rightUnfocused;
-    case kSearchRightButtonFocused: return rightButtonFocused;
-    case kSearchRightButtonUnfocused: return rightButtonUnfocused;
-    default: return nullptr;
-    }
+    const int index = resourceId - kSearchLeftFocused;
+    return index >= 0 && index < kSearchImageCount ? images_[static_cast<size_t>(index)].Get() : nullptr;
 }
 
 void CSearchEdit::LayoutEdit() {
@@ -92,12 +78,12 @@ void CSearchEdit::LayoutEdit() {
 
 int CSearchEdit::OnCreate(CREATESTRUCTW*) {
     if (DefWindowProc() == -1) return -1;
-    backgroundBrush.Reset(::CreateSolidBrush(kFieldColour));
+    backgroundBrush_.Reset(::CreateSolidBrush(kFieldColour));
     LayoutEdit();
     if (::GetFocus() != m_hWnd) {
-        focused = false;
-        SetWindowText(cueText);
-        showingCue = true;
+        focused_ = false;
+        SetWindowText(cueText_);
+        showingCue_ = true;
     }
     return 0;
 }
@@ -121,8 +107,8 @@ void CSearchEdit::OnPaint() {
 
 void CSearchEdit::PaintFrame(HDC dc) {
     const RECT client = GetClientRect();
-    const bool showsClearButton = !showingCue && !GetWindowText().empty();
-    const SearchFrameImages images = ChooseSearchFrame(focused, showsClearButton);
+    const bool showsClearButton = !showingCue_ && !GetWindowText().empty();
+    const SearchFrameImages images = ChooseSearchFrame(focused_, showsClearButton);
     DrawBitmap(dc, Image(images.left), 0, 0);
     HBITMAP right = Image(images.right);
     DrawBitmap(dc, right, client.right - BitmapSize(right).cx, 0);
@@ -158,7 +144,7 @@ LRESULT CSearchEdit::OnMouseWheel(UINT message, WPARAM wParam, LPARAM lParam, BO
 }
 
 void CSearchEdit::ClearKeyword() {
-    if (showingCue || GetWindowText().empty()) return;
+    if (showingCue_ || GetWindowText().empty()) return;
     SetWindowText(L"");
     // Setting the text of a multi-line edit reports no change by itself.
     ::SendMessageW(GetParent(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), EN_CHANGE), reinterpret_cast<LPARAM>(m_hWnd));
@@ -181,9 +167,9 @@ void CSearchEdit::OnLButtonUp(UINT, POINT point) {
 
 void CSearchEdit::OnSetFocus(HWND) {
     DefWindowProc();
-    focused = true;
-    if (showingCue) {
-        showingCue = false;
+    focused_ = true;
+    if (showingCue_) {
+        showingCue_ = false;
         SetWindowText(L"");
     }
     Invalidate();
@@ -192,10 +178,10 @@ void CSearchEdit::OnSetFocus(HWND) {
 void CSearchEdit::OnKillFocus(HWND) {
     DefWindowProc();
     if (GetWindowText().empty()) {
-        SetWindowText(cueText);
-        showingCue = true;
+        SetWindowText(cueText_);
+        showingCue_ = true;
     }
-    focused = false;
+    focused_ = false;
     Invalidate();
 }
 
@@ -225,8 +211,8 @@ BOOL CSearchEdit::OnSetCursor(HWND, UINT, UINT) {
 
 HBRUSH CSearchEdit::OnCtlColorEdit(HDC dc, HWND) {
     ::SetBkColor(dc, kFieldColour);
-    ::SetTextColor(dc, showingCue && !focused ? kCueColour : kTextColour);
-    return backgroundBrush;
+    ::SetTextColor(dc, showingCue_ && !focused_ ? kCueColour : kTextColour);
+    return backgroundBrush_;
 }
 
 WindowClassSpec CSearchPanel::GetWindowClassSpec() const {
@@ -238,20 +224,20 @@ WindowClassSpec CSearchPanel::GetWindowClassSpec() const {
 
 int CSearchPanel::OnCreate(CREATESTRUCTW*) {
     if (DefWindowProc() == -1) return -1;
-    font.Reset(::CreateFontW(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+    font_.Reset(::CreateFontW(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                              CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Tahoma"));
-    edit.cueText = L"请输入关键字搜索";
-    edit.Create(m_hWnd, RECT{0, 0, 0, 0}, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOHSCROLL,
+    edit_.SetCueText(L"请输入关键字搜索");
+    edit_.Create(m_hWnd, RECT{0, 0, 0, 0}, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOHSCROLL,
                 0, kEditId);
-    edit.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+    edit_.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
     PlaceEdit(GetClientRect().right);
     return 0;
 }
 
 void CSearchPanel::PlaceEdit(int panelWidth) {
-    if (!edit.IsWindow()) return;
-    const RECT current = edit.GetWindowRect();
-    edit.SetWindowPos(nullptr, kPanelPadding, kPanelPadding, std::max(0, panelWidth - 2 * kPanelPadding),
+    if (!edit_.IsWindow()) return;
+    const RECT current = edit_.GetWindowRect();
+    edit_.SetWindowPos(nullptr, kPanelPadding, kPanelPadding, std::max(0, panelWidth - 2 * kPanelPadding),
                       current.bottom - current.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -265,12 +251,12 @@ void CSearchPanel::OnSize(UINT, SIZE size) {
 }
 
 void CSearchPanel::OnLeaveDown(UINT, int, HWND) {
-    if (listener) listener->OnMoveToResults();
+    if (listener_) listener_->OnMoveToResults();
 }
 
 void CSearchPanel::OnKeywordEdited(UINT, int, HWND) {
     // Also after pastes and cuts from the context menu, which bring no key press.
-    edit.Invalidate();
-    const std::wstring keyword = edit.GetWindowText();
-    if (listener) listener->OnKeywordChanged(keyword);
+    edit_.Invalidate();
+    const std::wstring keyword = edit_.GetWindowText();
+    if (listener_) listener_->OnKeywordChanged(keyword);
 }

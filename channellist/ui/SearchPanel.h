@@ -2,12 +2,15 @@
 // The search box at the top of the channel list: a black strip holding a skinned, rounded
 // edit with a magnifier, a grey cue text while empty and unfocused, and a clear button while
 // it holds text. Every change of the text goes to the listener at once.
+#include "channellist/ui/SearchEditLayout.h"
 #include "channellist/ui/WidgetAccessible.h"
 #include "framework/win/DoubleBuffer.h"
 #include "framework/win/MessageMap.h"
 #include "framework/win/ScopedGdi.h"
 
+#include <array>
 #include <string>
+#include <utility>
 
 class IKeywordChgListener {
 public:
@@ -24,22 +27,16 @@ protected:
 // it takes no line breaks or tabs.
 class CSearchEdit : public CWindowImpl {
 public:
-    CSearchEdit();   // loads the frame bitmaps from this module's resources
+    CSearchEdit();  // loads the frame bitmaps from this module's resources
 
     void LayoutEdit();
+    // Shown while the field is empty and unfocused; set before the edit is created.
+    void SetCueText(std::wstring text) { cueText_ = std::move(text); }
 
-    ScopedBitmap leftFocused;
-    ScopedBitmap leftUnfocused;
-    ScopedBitmap middleFocused;
-    ScopedBitmap middleUnfocused;
-    ScopedBitmap rightFocused;
-    ScopedBitmap rightUnfocused;
-    ScopedBitmap rightButtonFocused;
-    ScopedBitmap rightButtonUnfocused;
-    bool focused = false;
-    ScopedBrush backgroundBrush;
-    std::wstring cueText;      // set by the panel before the edit is created
-    bool showingCue = false;   // the window text is the cue text
+    bool Focused() const { return focused_; }
+    // The window text is the cue text.
+    bool ShowingCue() const { return showingCue_; }
+    HBRUSH BackgroundBrush() const { return backgroundBrush_; }
 
     BEGIN_MSG_MAP(CSearchEdit)
         MSG_WM_GETOBJECT(accessible_)
@@ -83,6 +80,13 @@ private:
     HBITMAP Image(int resourceId) const;
     void PaintFrame(HDC dc);
 
+    // The frame pieces, by resource id from kSearchLeftFocused on.
+    std::array<ScopedBitmap, UI::kSearchImageCount> images_;
+    bool focused_ = false;
+    ScopedBrush backgroundBrush_;
+    std::wstring cueText_;
+    bool showingCue_ = false;
+
     friend class CSearchEditAccessible;  // presses the clear button
     CSearchEditAccessible accessible_{*this};
 };
@@ -90,13 +94,12 @@ private:
 class CSearchPanel : public CWindowImpl, private CDoubleBufferImpl {
 public:
     static constexpr int kEditId = 1001;
-
-    CSearchEdit edit;
-    ScopedFont font;
-    IKeywordChgListener* listener = nullptr;   // set by the owner; not owned
-
     // Sent by the edit when Down is pressed in it.
     static constexpr UINT kLeaveDownCode = 0x7F01;
+
+    // Set by the owner before the panel is created; not owned.
+    void SetListener(IKeywordChgListener* listener) { listener_ = listener; }
+    CSearchEdit& Edit() { return edit_; }
 
     BEGIN_MSG_MAP(CSearchPanel)
         MSG_WM_CREATE(OnCreate)
@@ -117,4 +120,8 @@ private:
     void OnKeywordEdited(UINT code, int id, HWND control);
     void OnLeaveDown(UINT code, int id, HWND control);
     void PlaceEdit(int panelWidth);
+
+    CSearchEdit edit_;
+    ScopedFont font_;
+    IKeywordChgListener* listener_ = nullptr;  // not owned
 };

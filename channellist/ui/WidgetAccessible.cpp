@@ -49,7 +49,7 @@ void CChannelHeaderAccessible::AnnounceName() {
 
 // ---- search field
 
-bool CSearchEditAccessible::ClearButtonShown() const { return !edit_.showingCue && !edit_.GetWindowText().empty(); }
+bool CSearchEditAccessible::ClearButtonShown() const { return !edit_.ShowingCue() && !edit_.GetWindowText().empty(); }
 
 long CSearchEditAccessible::Role(long child) {
     return child == kClearButton ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_TEXT;
@@ -59,7 +59,7 @@ std::wstring CSearchEditAccessible::Name(long child) { return child == kClearBut
 
 std::wstring CSearchEditAccessible::Value(long child) {
     // The cue text stands in the window while the field is empty; it is no value.
-    if (child == kClearButton || edit_.showingCue)
+    if (child == kClearButton || edit_.ShowingCue())
         return std::wstring();
     return edit_.GetWindowText();
 }

@@ -340,27 +340,17 @@ TEST_F(ChannelTreeTest, ScrollCodesAreClampedToTheLastPage) {
     CTestWindow<CAllChannelTreeCtrl> tree;
     CreateTree(tree);
     tree.Reload();
-    // Range 0..15 with a page of 8: positions 0..8.
-    Scroll(tree, SB_LINEDOWN);
-    EXPECT_EQ(1, tree.GetScrollPosition());
-    Scroll(tree, SB_PAGEDOWN);
-    EXPECT_EQ(8, tree.GetScrollPosition());
-    Scroll(tree, SB_LINEDOWN);
-    EXPECT_EQ(8, tree.GetScrollPosition());
-    Scroll(tree, SB_PAGEUP);
-    EXPECT_EQ(0, tree.GetScrollPosition());
-    Scroll(tree, SB_LINEUP);
-    EXPECT_EQ(0, tree.GetScrollPosition());
-    Scroll(tree, SB_TOP);
-    EXPECT_EQ(0, tree.GetScrollPosition());
-    Scroll(tree, SB_BOTTOM);
-    EXPECT_EQ(8, tree.GetScrollPosition()) << "where line and page down end";
-    Scroll(tree, SB_TOP);
-    for (int i = 0; i < 3; ++i)
-        Scroll(tree, SB_LINEDOWN);
-    EXPECT_EQ(3, tree.GetScrollPosition());
-    Scroll(tree, SB_ENDSCROLL);
-    EXPECT_EQ(3, tree.GetScrollPosition());
+    // Range 0..15 with a page of 8: positions 0..8. Bottom is where line and page down end.
+    const struct {
+        int code;
+        int position;  // after the code
+    } steps[] = {{SB_LINEDOWN, 1}, {SB_PAGEDOWN, 8}, {SB_LINEDOWN, 8}, {SB_PAGEUP, 0},   {SB_LINEUP, 0},
+                 {SB_TOP, 0},      {SB_BOTTOM, 8},   {SB_TOP, 0},      {SB_LINEDOWN, 1}, {SB_LINEDOWN, 2},
+                 {SB_LINEDOWN, 3}, {SB_ENDSCROLL, 3}};
+    for (size_t i = 0; i < sizeof(steps) / sizeof(steps[0]); ++i) {
+        Scroll(tree, steps[i].code);
+        EXPECT_EQ(steps[i].position, tree.GetScrollPosition()) << "step " << i;
+    }
     // Rows follow the position.
     EXPECT_EQ(L"c03", LabelOf(tree.GetNodeAt(3, nullptr)));
     Click(tree, RowY(0));

@@ -27,30 +27,20 @@ RECT RowRect(int offset) { return RECT{0, offset * kRow, kWidth, (offset + 1) * 
 RECT TextArea(int offset, int left) { return RECT{left, offset * kRow, kWidth - 36, (offset + 1) * kRow}; }
 LPARAM RowPoint(int offset) { return MakePointLParam(40, offset * kRow + 5); }
 
-// True when the window painted the bitmap resource pixel for pixel at (x, y).
-bool ShowsBitmap(const CPaintCapture& painted, UINT resourceId, int x, int y) {
+// True when the window painted the bitmap resource pixel for pixel at (x, y); a transparent
+// one with its magenta left out, over dark grey.
+bool ShowsBitmap(const CPaintCapture& painted, UINT resourceId, int x, int y, bool transparent = false) {
     ScopedBitmap bitmap = LoadDibResource(ThisModule(), resourceId);
     const SIZE size = BitmapSize(bitmap);
     if (size.cx == 0)
         return false;
     CPaintCapture expected(size.cx, size.cy);
-    DrawBitmap(expected.Dc(), bitmap, 0, 0);
-    for (int j = 0; j < size.cy; ++j)
-        for (int i = 0; i < size.cx; ++i)
-            if (painted.Pixel(x + i, y + j) != expected.Pixel(i, j))
-                return false;
-    return true;
-}
-
-// True when the window painted the bitmap with its magenta left out, over dark grey.
-bool ShowsTransparentBitmap(const CPaintCapture& painted, UINT resourceId, int x, int y) {
-    ScopedBitmap bitmap = LoadDibResource(ThisModule(), resourceId);
-    const SIZE size = BitmapSize(bitmap);
-    if (size.cx == 0)
-        return false;
-    CPaintCapture expected(size.cx, size.cy);
-    expected.PrintClient(nullptr, kDarkGrey);
-    DrawBitmapTransparent(expected.Dc(), bitmap, 0, 0, RGB(255, 0, 255));
+    if (transparent) {
+        expected.PrintClient(nullptr, kDarkGrey);
+        DrawBitmapTransparent(expected.Dc(), bitmap, 0, 0, RGB(255, 0, 255));
+    } else {
+        DrawBitmap(expected.Dc(), bitmap, 0, 0);
+    }
     for (int j = 0; j < size.cy; ++j)
         for (int i = 0; i < size.cx; ++i)
             if (painted.Pixel(x + i, y + j) != expected.Pixel(i, j))
@@ -172,7 +162,7 @@ TEST_F(ChannelTreePaintTest, PlayingSelectedAndHoveredChannelColours) {
     EXPECT_GT(capture.CountColor(TextArea(1, 20), kPlaying), 0);
     EXPECT_GT(capture.CountColor(RECT{kWidth - 36, kRow, kWidth, 2 * kRow}, kPlaying), 0);  // percentage too
     // Play mark, transparent where it is magenta.
-    EXPECT_TRUE(ShowsTransparentBitmap(capture, IDB_TREE_PLAYING, 4, kRow + (kRow - 11) / 2));
+    EXPECT_TRUE(ShowsBitmap(capture, IDB_TREE_PLAYING, 4, kRow + (kRow - 11) / 2, true));
     EXPECT_EQ(0, capture.CountColor(RowRect(1), RGB(255, 0, 255)));
     EXPECT_GT(capture.CountColor(TextArea(2, 4), kSelected), 0);
     EXPECT_EQ(0, capture.CountColor(TextArea(2, 4), kChannel));

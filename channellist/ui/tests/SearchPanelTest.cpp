@@ -31,11 +31,18 @@ public:
 class SearchPanelTest : public ::testing::Test {
 protected:
     void Create(int width) {
-        panel.listener = &listener;
+        panel.SetListener(&listener);
         ASSERT_TRUE(panel.Create(host, RECT{0, 0, width, 36}, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 1000));
         ASSERT_TRUE(edit().IsWindow());
     }
-    CSearchEdit& edit() { return panel.edit; }
+    CSearchEdit& edit() { return panel.Edit(); }
+    // The field focused and holding text, with nothing reported yet.
+    void CreateTyped(const std::wstring& text) {
+        Create(300);
+        edit().SetFocus();
+        Type(text);
+        listener.keywords.clear();
+    }
     void Type(const std::wstring& text) {
         for (wchar_t c : text) {
             edit().SendMessage(WM_KEYDOWN, c, 0);
@@ -76,8 +83,8 @@ TEST_F(SearchPanelTest, StartsUnfocusedWithTheCueInsideAFrameAcrossThePanel) {
     EXPECT_EQ(292, rect.right - rect.left);
     EXPECT_EQ(27, rect.bottom - rect.top);
     EXPECT_EQ(kCue, edit().GetWindowText());
-    EXPECT_TRUE(edit().showingCue);
-    EXPECT_FALSE(edit().focused);
+    EXPECT_TRUE(edit().ShowingCue());
+    EXPECT_FALSE(edit().Focused());
     RECT format{};
     edit().SendMessage(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
     // The edit adds its own margins inside the rectangle it is given.
@@ -97,7 +104,7 @@ TEST_F(SearchPanelTest, StartsUnfocusedWithTheCueInsideAFrameAcrossThePanel) {
 TEST_F(SearchPanelTest, EveryKeystrokeReportsTheWholeText) {
     Create(300);
     edit().SetFocus();
-    ASSERT_TRUE(edit().focused);
+    ASSERT_TRUE(edit().Focused());
     EXPECT_EQ(L"", edit().GetWindowText());
     Type(L"ab");
     Type(L"\r\t");   // no line breaks or tabs in a keyword
@@ -106,14 +113,11 @@ TEST_F(SearchPanelTest, EveryKeystrokeReportsTheWholeText) {
     Backspace();
     Backspace();
     EXPECT_EQ((std::vector<std::wstring>{L"a", L"ab", L"ab中", L"ab", L"a", L""}), listener.keywords);
-    EXPECT_FALSE(edit().showingCue);
+    EXPECT_FALSE(edit().ShowingCue());
 }
 
 TEST_F(SearchPanelTest, PastedLineBreaksAndTabsNeverReachTheKeyword) {
-    Create(300);
-    edit().SetFocus();
-    Type(L"ab");
-    listener.keywords.clear();
+    CreateTyped(L"ab");
     const std::wstring copied = L"\r\nnews\r\n\tsport\tlive\n";
     ASSERT_TRUE(::OpenClipboard(host));
     ::EmptyClipboard();
@@ -133,11 +137,11 @@ TEST_F(SearchPanelTest, PastedLineBreaksAndTabsNeverReachTheKeyword) {
 TEST_F(SearchPanelTest, FocusChangesPutTheCueUpAndDownWithoutReports) {
     Create(300);
     edit().SetFocus();
-    EXPECT_FALSE(edit().showingCue);
+    EXPECT_FALSE(edit().ShowingCue());
     EXPECT_EQ(L"", edit().GetWindowText());
     host.SetFocus();
-    EXPECT_FALSE(edit().focused);
-    EXPECT_TRUE(edit().showingCue);
+    EXPECT_FALSE(edit().Focused());
+    EXPECT_TRUE(edit().ShowingCue());
     EXPECT_EQ(kCue, edit().GetWindowText());
     EXPECT_TRUE(listener.keywords.empty());
 
@@ -146,24 +150,21 @@ TEST_F(SearchPanelTest, FocusChangesPutTheCueUpAndDownWithoutReports) {
     Type(L"news");
     host.SetFocus();
     EXPECT_EQ(L"news", edit().GetWindowText());
-    EXPECT_FALSE(edit().showingCue);
+    EXPECT_FALSE(edit().ShowingCue());
 }
 
 TEST_F(SearchPanelTest, TheClearButtonEmptiesTheFieldAndReportsAnEmptyKeyword) {
-    Create(300);
-    edit().SetFocus();
-    Type(L"cctv");
-    listener.keywords.clear();
+    CreateTyped(L"cctv");
     Click(292 - 10, 13);
     EXPECT_EQ(std::vector<std::wstring>{L""}, listener.keywords);
     EXPECT_EQ(L"", edit().GetWindowText());
-    EXPECT_TRUE(edit().focused);
-    EXPECT_FALSE(edit().showingCue);
+    EXPECT_TRUE(edit().Focused());
+    EXPECT_FALSE(edit().ShowingCue());
     // No button is shown on an empty field: nothing to clear, nothing to report.
     Click(292 - 10, 13);
     EXPECT_EQ(1u, listener.keywords.size());
     host.SetFocus();
-    EXPECT_TRUE(edit().showingCue);
+    EXPECT_TRUE(edit().ShowingCue());
 }
 
 TEST_F(SearchPanelTest, TheRightEndDoesNothingWhileTheCueIsShown) {
@@ -180,7 +181,7 @@ TEST_F(SearchPanelTest, CueIsGreyAndTypedTextBlackOnWhite) {
         return panel.SendMessage(WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(capture.Dc()),
                                  reinterpret_cast<LPARAM>(edit().Handle()));
     };
-    EXPECT_EQ(reinterpret_cast<LRESULT>(edit().backgroundBrush.Get()), colourRequest());
+    EXPECT_EQ(reinterpret_cast<LRESULT>(edit().BackgroundBrush()), colourRequest());
     EXPECT_EQ(RGB(186, 186, 186), ::GetTextColor(capture.Dc()));
     EXPECT_EQ(RGB(255, 255, 255), ::GetBkColor(capture.Dc()));
     edit().SetFocus();

@@ -58,10 +58,10 @@ TEST_F(WidgetAccessibleTest, HeaderIsAButtonNamedWithItsTextThatOpensItsSection)
 
 TEST_F(WidgetAccessibleTest, SearchFieldIsNamedAndItsClearButtonClears) {
     CSearchPanel panel;
-    panel.listener = &listener;
+    panel.SetListener(&listener);
     ASSERT_TRUE(panel.Create(host, RECT{0, 0, 200, 36}, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 1000));
     host.ShowWindow(SW_SHOWNOACTIVATE);
-    ComPtr<IAccessible> field = AccessibleOf(panel.edit);
+    ComPtr<IAccessible> field = AccessibleOf(panel.Edit());
     ASSERT_TRUE(field);
 
     // Empty and unfocused the field shows its cue, which is neither name nor value.
@@ -73,10 +73,10 @@ TEST_F(WidgetAccessibleTest, SearchFieldIsNamedAndItsClearButtonClears) {
     EXPECT_TRUE(StateOf(field.Get(), 1) & STATE_SYSTEM_INVISIBLE) << "no clear button without a keyword";
 
     EXPECT_EQ(S_OK, field->accSelect(SELFLAG_TAKEFOCUS, ChildId(CHILDID_SELF)));
-    EXPECT_EQ(panel.edit.m_hWnd, ::GetFocus());
+    EXPECT_EQ(panel.Edit().m_hWnd, ::GetFocus());
     for (wchar_t c : std::wstring(L"新闻")) {
-        panel.edit.SendMessage(WM_KEYDOWN, c, 0);
-        panel.edit.SendMessage(WM_CHAR, c, 0);
+        panel.Edit().SendMessage(WM_KEYDOWN, c, 0);
+        panel.Edit().SendMessage(WM_CHAR, c, 0);
     }
     EXPECT_EQ(L"新闻", ValueOf(field.Get(), CHILDID_SELF));
     EXPECT_EQ(0, StateOf(field.Get(), 1) & STATE_SYSTEM_INVISIBLE);
@@ -88,6 +88,6 @@ TEST_F(WidgetAccessibleTest, SearchFieldIsNamedAndItsClearButtonClears) {
     listener.keywords.clear();
     EXPECT_EQ(S_OK, field->accDoDefaultAction(ChildId(1)));
     EXPECT_EQ(std::vector<std::wstring>{L""}, listener.keywords);
-    EXPECT_EQ(L"", panel.edit.GetWindowText());
+    EXPECT_EQ(L"", panel.Edit().GetWindowText());
     panel.DestroyWindow();
 }
