@@ -90,6 +90,14 @@ protected:
         tree.SetPendingChanges(&pending);
         ASSERT_TRUE(tree.Create(host, RECT{0, 0, kWidth, visibleRows * kRow}, nullptr, WS_CHILD | WS_VISIBLE, 0, 1004));
     }
+    // The standard catalogs, read by a list made for them.
+    template <class Tree>
+    void ShowStandardCatalogs(Tree& tree, IChannelTreeCtrlEventListener* listener = nullptr, int visibleRows = 8) {
+        AddStandardCatalogs();
+        tree.SetListener(listener);
+        CreateTree(tree, visibleRows);
+        tree.Reload();
+    }
 
     CTreeTestDatabase data;
     CPendingChanges pending;
@@ -109,10 +117,8 @@ const CChannelNode* AsChannel(CChannelTreeNode* node) {
 // ---- all channels: reload and row model
 
 TEST_F(ChannelTreeTest, ReloadBuildsLatestGroupAndCatalogsInOrder) {
-    AddStandardCatalogs();
     CTestWindow<CAllChannelTreeCtrl> tree;
-    CreateTree(tree);
-    tree.Reload();
+    ShowStandardCatalogs(tree);
 
     const auto& catalogs = tree.Catalogs();
     ASSERT_EQ(4u, catalogs.size());
@@ -162,10 +168,8 @@ TEST_F(ChannelTreeTest, LatestGroupHoldsAtMostTwentyAndIsLeftOutWithoutNewChanne
 }
 
 TEST_F(ChannelTreeTest, ExpandedCatalogRowsAgreeAcrossTheFourOperations) {
-    AddStandardCatalogs();
     CTestWindow<CAllChannelTreeCtrl> tree;
-    CreateTree(tree);
-    tree.Reload();
+    ShowStandardCatalogs(tree);
     Click(tree, RowY(2));  // 体育
     ASSERT_TRUE(tree.Catalogs()[2].expanded);
     EXPECT_EQ(7, tree.GetRowCount());
@@ -184,10 +188,8 @@ TEST_F(ChannelTreeTest, ExpandedCatalogRowsAgreeAcrossTheFourOperations) {
 }
 
 TEST_F(ChannelTreeTest, ReloadWithoutCatalogsKeepsTheRows) {
-    AddStandardCatalogs();
     CTestWindow<CAllChannelTreeCtrl> tree;
-    CreateTree(tree);
-    tree.Reload();
+    ShowStandardCatalogs(tree);
     // Another connection holding an exclusive lock makes every query fail.
     data.Exec("BEGIN EXCLUSIVE;");
     tree.Reload();
@@ -212,10 +214,8 @@ TEST_F(ChannelTreeTest, HistoryReloadKeepsItsRowsWhileAnotherConnectionHoldsTheF
 }
 
 TEST_F(ChannelTreeTest, FindChannelNameMatchesLinksExactly) {
-    AddStandardCatalogs();
     CTestWindow<CAllChannelTreeCtrl> tree;
-    CreateTree(tree);
-    tree.Reload();
+    ShowStandardCatalogs(tree);
     std::wstring name;
     EXPECT_TRUE(tree.FindChannelName(L"trova://global/cs3", name));
     EXPECT_EQ(L"s3", name);
@@ -230,10 +230,8 @@ TEST_F(ChannelTreeTest, FindChannelNameMatchesLinksExactly) {
 // ---- clicks
 
 TEST_F(ChannelTreeTest, ClickExpandsOneCatalogAtATimeAndSecondClickCollapses) {
-    AddStandardCatalogs();
     CTestWindow<CAllChannelTreeCtrl> tree;
-    CreateTree(tree);
-    tree.Reload();
+    ShowStandardCatalogs(tree);
 
     Click(tree, RowY(1));  // 其它
     const CCatalogNode* other = &tree.Catalogs()[1];
@@ -257,10 +255,8 @@ TEST_F(ChannelTreeTest, ClickExpandsOneCatalogAtATimeAndSecondClickCollapses) {
 }
 
 TEST_F(ChannelTreeTest, ClickOnAChannelSelectsItAndKeepsTheCatalogOpen) {
-    AddStandardCatalogs();
     CTestWindow<CAllChannelTreeCtrl> tree;
-    CreateTree(tree);
-    tree.Reload();
+    ShowStandardCatalogs(tree);
     Click(tree, RowY(2));
     Click(tree, RowY(4));  // s2
     const CCatalogNode& sport = tree.Catalogs()[2];
@@ -272,10 +268,8 @@ TEST_F(ChannelTreeTest, ClickOnAChannelSelectsItAndKeepsTheCatalogOpen) {
 }
 
 TEST_F(ChannelTreeTest, ClickBelowTheLastRowDoesNothingAndRightClickPassesTheRow) {
-    AddStandardCatalogs();
     CTestWindow<CRightClickTree> tree;
-    CreateTree(tree);
-    tree.Reload();
+    ShowStandardCatalogs(tree);
     Click(tree, RowY(1));
     Click(tree, RowY(7));
     EXPECT_EQ(&tree.Catalogs()[1], tree.SelectedNode());
@@ -454,10 +448,8 @@ TEST_F(ChannelTreeTest, ThumbDraggedToTheBottomShowsTheRowsOfBottom) {
 }
 
 TEST_F(ChannelTreeTest, FewerRowsThanFitNeverScroll) {
-    AddStandardCatalogs();
     CTestWindow<CAllChannelTreeCtrl> tree;
-    CreateTree(tree);
-    tree.Reload();
+    ShowStandardCatalogs(tree);
     Scroll(tree, SB_LINEDOWN);
     Scroll(tree, SB_BOTTOM);
     Scroll(tree, SB_THUMBTRACK, 5);
@@ -467,12 +459,9 @@ TEST_F(ChannelTreeTest, FewerRowsThanFitNeverScroll) {
 // ---- double click and opening
 
 TEST_F(ChannelTreeTest, DoubleClickRecordsHistoryBeforeTellingTheListener) {
-    AddStandardCatalogs();
     CRecordingListener listener;
     CTestWindow<CAllChannelTreeCtrl> tree;
-    tree.SetListener(&listener);
-    CreateTree(tree);
-    tree.Reload();
+    ShowStandardCatalogs(tree, &listener);
     Click(tree, RowY(2));
     DoubleClick(tree, RowY(3));  // s1
 
@@ -494,12 +483,9 @@ TEST_F(ChannelTreeTest, DoubleClickRecordsHistoryBeforeTellingTheListener) {
 }
 
 TEST_F(ChannelTreeTest, DoubleClickOnACatalogOpensNothingButTogglesOnce) {
-    AddStandardCatalogs();
     CRecordingListener listener;
     CTestWindow<CAllChannelTreeCtrl> tree;
-    tree.SetListener(&listener);
-    CreateTree(tree);
-    tree.Reload();
+    ShowStandardCatalogs(tree, &listener);
     DoubleClick(tree, RowY(1));
     EXPECT_TRUE(tree.Catalogs()[1].expanded);  // the first press toggled it
     EXPECT_TRUE(listener.links.empty());
@@ -525,12 +511,9 @@ TEST_F(ChannelTreeTest, ChannelWithoutLinkCannotBeOpened) {
 }
 
 TEST_F(ChannelTreeTest, PlayingChannelReopensOnlyAfterTheInterval) {
-    AddStandardCatalogs();
     CRecordingListener listener;
     CTestWindow<CAllChannelTreeCtrl> tree;
-    tree.SetListener(&listener);
-    CreateTree(tree);
-    tree.Reload();
+    ShowStandardCatalogs(tree, &listener);
     Click(tree, RowY(1));
     auto doubleClickU1 = [&] { ::SendMessageW(tree, WM_LBUTTONDBLCLK, MK_LBUTTON, MakePointLParam(50, RowY(2))); };
 
@@ -561,10 +544,8 @@ TEST_F(ChannelTreeTest, PlayingChannelReopensOnlyAfterTheInterval) {
 // ---- hover and tooltip
 
 TEST_F(ChannelTreeTest, HoverArmsTheTooltipAndLeavingClearsIt) {
-    AddStandardCatalogs();
     CTestWindow<CAllChannelTreeCtrl> tree;
-    CreateTree(tree);
-    tree.Reload();
+    ShowStandardCatalogs(tree);
     ASSERT_TRUE(tree.Tooltip().IsWindow());
     // A child cannot own a popup: the owner becomes the tree's top-level window.
     EXPECT_EQ(host.m_hWnd, ::GetWindow(tree.Tooltip(), GW_OWNER));
@@ -593,10 +574,8 @@ TEST_F(ChannelTreeTest, HoverArmsTheTooltipAndLeavingClearsIt) {
 }
 
 TEST_F(ChannelTreeTest, RestingOnARowShowsTheTooltipUntilTheMouseLeaves) {
-    AddStandardCatalogs();
     CTestWindow<CAllChannelTreeCtrl> tree;
-    CreateTree(tree);
-    tree.Reload();
+    ShowStandardCatalogs(tree);
     ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, RowY(2)));
     EXPECT_TRUE(PumpUntil([&] { return tree.Tooltip().IsWindowVisible(); }, 3000));
     EXPECT_EQ(CChannelTooltip::kShown, tree.Tooltip().State());
@@ -624,12 +603,9 @@ TEST_F(ChannelTreeTest, TooltipGoesWithTheListWindow) {
 }
 
 TEST_F(ChannelTreeTest, ClicksAboveTheListWhileItHoldsTheMouseAreNoRows) {
-    AddStandardCatalogs();
     CRecordingListener listener;
     CTestWindow<CRightClickTree> tree;
-    tree.SetListener(&listener);
-    CreateTree(tree, 3);
-    tree.Reload();
+    ShowStandardCatalogs(tree, &listener, 3);
     Click(tree, RowY(1));  // 其它 open: rows 2 and 3 are u1 and u2
     Scroll(tree, SB_LINEDOWN);
     Scroll(tree, SB_LINEDOWN);
@@ -649,10 +625,8 @@ TEST_F(ChannelTreeTest, ClicksAboveTheListWhileItHoldsTheMouseAreNoRows) {
 }
 
 TEST_F(ChannelTreeTest, LosingTheCaptureEndsTheHover) {
-    AddStandardCatalogs();
     CTestWindow<CAllChannelTreeCtrl> tree;
-    CreateTree(tree);
-    tree.Reload();
+    ShowStandardCatalogs(tree);
     ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, RowY(0)));
     ASSERT_EQ(0, tree.HoverRow());
     host.SetCapture();
@@ -664,12 +638,9 @@ TEST_F(ChannelTreeTest, LosingTheCaptureEndsTheHover) {
 // ---- node pointers across reloads
 
 TEST_F(ChannelTreeTest, ReloadForgetsEveryNodePointer) {
-    AddStandardCatalogs();
     CRecordingListener listener;
     CTestWindow<CAllChannelTreeCtrl> tree;
-    tree.SetListener(&listener);
-    CreateTree(tree);
-    tree.Reload();
+    ShowStandardCatalogs(tree, &listener);
     Click(tree, RowY(2));
     DoubleClick(tree, RowY(3));
     ::SendMessageW(tree, WM_MOUSEMOVE, 0, MakePointLParam(30, RowY(4)));
@@ -763,12 +734,9 @@ static std::vector<std::pair<std::wstring, UINT>> MenuItems(HMENU menu, bool des
 }
 
 TEST_F(ChannelTreeTest, ChannelRowMenuPlaysAndAddsOrRemovesTheFavourite) {
-    AddStandardCatalogs();
     CRecordingListener listener;
     CTestWindow<CAllChannelTreeCtrl> tree;
-    tree.SetListener(&listener);
-    CreateTree(tree);
-    tree.Reload();
+    ShowStandardCatalogs(tree, &listener);
     Click(tree, RowY(2));  // 体育: s1, s2, s3 in rows 3..5
     EXPECT_EQ(nullptr, tree.CreateRowMenu(2)) << "no menu on a catalog";
     EXPECT_EQ(nullptr, tree.CreateRowMenu(6 + 1)) << "nor below the rows";
@@ -800,12 +768,9 @@ TEST_F(ChannelTreeTest, ChannelRowMenuPlaysAndAddsOrRemovesTheFavourite) {
 // The synchronisation holds the database for writing for seconds with a big catalogue: a
 // favourite chosen meanwhile is kept, shown at once, and written once the database is free.
 TEST_F(ChannelTreeTest, FavouriteChosenWhileTheDatabaseIsBusyIsKeptAndWrittenWhenItIsFree) {
-    AddStandardCatalogs();
     CRecordingListener listener;
     CTestWindow<CAllChannelTreeCtrl> tree;
-    tree.SetListener(&listener);
-    CreateTree(tree);
-    tree.Reload();
+    ShowStandardCatalogs(tree, &listener);
     Click(tree, RowY(2));
     const ChannelRecord s1 = tree.Catalogs()[2].channels[0].Info();
     ASSERT_FALSE(IsFavorite(s1));  // also makes the favourite table
@@ -891,10 +856,8 @@ TEST_F(ChannelTreeTest, RowMenuActsOnTheChannelItWasOpenedFor) {
 }
 
 TEST_F(ChannelTreeTest, MenuKeyAndShiftF10OpenTheSelectedChannelsMenu) {
-    AddStandardCatalogs();
     CTestWindow<CAllChannelTreeCtrl> tree;
-    CreateTree(tree);
-    tree.Reload();
+    ShowStandardCatalogs(tree);
     Click(tree, RowY(2));
     Click(tree, RowY(3));  // s1 selected
     using Items = std::vector<std::pair<std::wstring, UINT>>;
