@@ -152,7 +152,7 @@ long CChannelTreeAccessible::NavigateFrom(long child, long direction) {
         // From an expanded catalog down to its first channel.
         CChannelTreeNode* node = list_.GetNodeAt(row, nullptr);
         return node && node->IsCatalog() && node->expanded && list_.IsChildRow(row + 1) ? ChildOf(row + 1)
-                                                                                         : CHILDID_SELF;
+                                                                                        : CHILDID_SELF;
     }
     default: return CHILDID_SELF;
     }

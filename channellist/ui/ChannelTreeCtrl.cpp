@@ -128,8 +128,8 @@ void CChannelTreeCtrl::DrawChannelRow(HDC dc, const RECT& row, bool underMouse, 
     ScopedSaveDC saved(dc);
     if (underMouse)
         FillHotRow(dc, row);
-    ::SetTextColor(dc, underMouse     ? kHotColor
-                       : node.playing ? kPlayingColor
+    ::SetTextColor(dc, underMouse      ? kHotColor
+                       : node.playing  ? kPlayingColor
                        : node.selected ? kSelectedColor
                                        : kChannelColor);
 

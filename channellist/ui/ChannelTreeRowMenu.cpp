@@ -72,8 +72,8 @@ void CChannelTreeCtrl::ShowRowMenu(int row, POINT screenPoint) {
     // The menu's loop runs timers and posted messages, which may replace the rows meanwhile:
     // the command goes to the row's channel as found again afterwards.
     const RowIdentity channel = rows_.IdentityAt(row);
-    const UINT command = static_cast<UINT>(::TrackPopupMenu(
-        menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screenPoint.x, screenPoint.y, 0, m_hWnd, nullptr));
+    const UINT command = static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                                            screenPoint.x, screenPoint.y, 0, m_hWnd, nullptr));
     menu.Reset();
     RunRowCommand(channel, command);
 }

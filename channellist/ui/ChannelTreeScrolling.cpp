@@ -105,7 +105,8 @@ void CChannelTreeCtrl::OnMouseWheel(UINT, short delta, POINT screenPoint) {
     ::SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &linesPerNotch, 0);
     const RECT client = GetClientRect();
     const int page = std::max(1, static_cast<int>(client.bottom - client.top) / ROW_HEIGHT);
-    const int rowsPerNotch = linesPerNotch == WHEEL_PAGESCROLL ? page : static_cast<int>(std::min<UINT>(linesPerNotch, 1000));
+    const int rowsPerNotch =
+        linesPerNotch == WHEEL_PAGESCROLL ? page : static_cast<int>(std::min<UINT>(linesPerNotch, 1000));
     if (rowsPerNotch == 0)
         return;
     // Precision touchpads send parts of a notch: keep what does not make a whole row yet, and

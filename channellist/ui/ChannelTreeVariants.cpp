@@ -192,8 +192,7 @@ void CSearchTreeCtrl::SetCatalogue(ChannelCatalogue catalogue) {
 
 LRESULT CSearchTreeCtrl::OnScanned(UINT, WPARAM generation, LPARAM, BOOL&) {
     CatalogueScanResult result;
-    if (!scanning_ || static_cast<unsigned int>(generation) != generation_ ||
-        !scanner_.Take(generation_, result))
+    if (!scanning_ || static_cast<unsigned int>(generation) != generation_ || !scanner_.Take(generation_, result))
         return 0;
     scanning_ = false;
     ShowResult(std::move(result));

@@ -28,7 +28,8 @@ std::wstring OneLine(const std::wstring& text) {
             pendingSpace = !line.empty();
             continue;
         }
-        if (pendingSpace) line += L' ';
+        if (pendingSpace)
+            line += L' ';
         pendingSpace = false;
         line += c;
     }
@@ -37,7 +38,8 @@ std::wstring OneLine(const std::wstring& text) {
 
 std::wstring ClipboardText(HWND owner) {
     std::wstring text;
-    if (!::IsClipboardFormatAvailable(CF_UNICODETEXT) || !::OpenClipboard(owner)) return text;
+    if (!::IsClipboardFormatAvailable(CF_UNICODETEXT) || !::OpenClipboard(owner))
+        return text;
     if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
             text.assign(chars, ::wcsnlen(chars, ::GlobalSize(data) / sizeof(wchar_t)));
@@ -69,7 +71,8 @@ HBITMAP CSearchEdit::Image(int resourceId) const {
 }
 
 void CSearchEdit::LayoutEdit() {
-    if (!IsWindow()) return;
+    if (!IsWindow())
+        return;
     const SearchEditLayout layout = ComputeSearchEditLayout(GetClientRect().right);
     SetWindowPos(nullptr, 0, 0, layout.size.cx, layout.size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT format = layout.format;
@@ -77,7 +80,8 @@ void CSearchEdit::LayoutEdit() {
 }
 
 int CSearchEdit::OnCreate(CREATESTRUCTW*) {
-    if (DefWindowProc() == -1) return -1;
+    if (DefWindowProc() == -1)
+        return -1;
     backgroundBrush_.Reset(::CreateSolidBrush(kFieldColour));
     LayoutEdit();
     if (::GetFocus() != m_hWnd) {
@@ -98,7 +102,8 @@ void CSearchEdit::OnPaint() {
     // Some edit controls (Wine's) fill their whole client area while painting the text instead
     // of leaving it to the erased background: put the frame back around the text.
     ScopedGetDC dc(m_hWnd);
-    if (!dc) return;
+    if (!dc)
+        return;
     RECT format{};
     SendMessage(EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
     ::ExcludeClipRect(dc, format.left, format.top, format.right, format.bottom);
@@ -113,8 +118,7 @@ void CSearchEdit::PaintFrame(HDC dc) {
     HBITMAP right = Image(images.right);
     DrawBitmap(dc, right, client.right - BitmapSize(right).cx, 0);
     HBITMAP middle = Image(images.middle);
-    StretchBitmap(dc, middle,
-                  RECT{kSearchLeftWidth, 0, client.right - kSearchRightWidth, BitmapSize(middle).cy});
+    StretchBitmap(dc, middle, RECT{kSearchLeftWidth, 0, client.right - kSearchRightWidth, BitmapSize(middle).cy});
 }
 
 void CSearchEdit::OnKeyDown(UINT key, UINT, UINT) {
@@ -134,7 +138,8 @@ void CSearchEdit::OnKeyDown(UINT key, UINT, UINT) {
 
 void CSearchEdit::OnChar(UINT character, UINT, UINT) {
     // A multi-line edit outside a dialog would take these into the keyword.
-    if (character == L'\r' || character == L'\n' || character == L'\t' || character == VK_ESCAPE) return;
+    if (character == L'\r' || character == L'\n' || character == L'\t' || character == VK_ESCAPE)
+        return;
     DefWindowProc();
 }
 
@@ -144,7 +149,8 @@ LRESULT CSearchEdit::OnMouseWheel(UINT message, WPARAM wParam, LPARAM lParam, BO
 }
 
 void CSearchEdit::ClearKeyword() {
-    if (showingCue_ || GetWindowText().empty()) return;
+    if (showingCue_ || GetWindowText().empty())
+        return;
     SetWindowText(L"");
     // Setting the text of a multi-line edit reports no change by itself.
     ::SendMessageW(GetParent(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(), EN_CHANGE), reinterpret_cast<LPARAM>(m_hWnd));
@@ -154,14 +160,16 @@ void CSearchEdit::ClearKeyword() {
 LRESULT CSearchEdit::OnPaste(UINT, WPARAM, LPARAM, BOOL&) {
     // Typed Enter and Tab never reach the keyword, nor may pasted ones.
     const std::wstring text = OneLine(ClipboardText(m_hWnd));
-    if (!text.empty()) SendMessage(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    if (!text.empty())
+        SendMessage(EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
     return 0;
 }
 
 void CSearchEdit::OnLButtonUp(UINT, POINT point) {
     const RECT button = SearchButtonRect(GetClientRect());
     // Only where the clear button is drawn: an empty field has nothing to clear or report.
-    if (::PtInRect(&button, point)) ClearKeyword();
+    if (::PtInRect(&button, point))
+        ClearKeyword();
     DefWindowProc();
 }
 
@@ -223,22 +231,24 @@ WindowClassSpec CSearchPanel::GetWindowClassSpec() const {
 }
 
 int CSearchPanel::OnCreate(CREATESTRUCTW*) {
-    if (DefWindowProc() == -1) return -1;
+    if (DefWindowProc() == -1)
+        return -1;
     font_.Reset(::CreateFontW(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Tahoma"));
+                              CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Tahoma"));
     edit_.SetCueText(L"请输入关键字搜索");
-    edit_.Create(m_hWnd, RECT{0, 0, 0, 0}, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOHSCROLL,
-                0, kEditId);
+    edit_.Create(m_hWnd, RECT{0, 0, 0, 0}, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOHSCROLL, 0,
+                 kEditId);
     edit_.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
     PlaceEdit(GetClientRect().right);
     return 0;
 }
 
 void CSearchPanel::PlaceEdit(int panelWidth) {
-    if (!edit_.IsWindow()) return;
+    if (!edit_.IsWindow())
+        return;
     const RECT current = edit_.GetWindowRect();
     edit_.SetWindowPos(nullptr, kPanelPadding, kPanelPadding, std::max(0, panelWidth - 2 * kPanelPadding),
-                      current.bottom - current.top, SWP_NOZORDER | SWP_NOACTIVATE);
+                       current.bottom - current.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CSearchPanel::DoPaint(HDC dc, const RECT& client) {
@@ -251,12 +261,14 @@ void CSearchPanel::OnSize(UINT, SIZE size) {
 }
 
 void CSearchPanel::OnLeaveDown(UINT, int, HWND) {
-    if (listener_) listener_->OnMoveToResults();
+    if (listener_)
+        listener_->OnMoveToResults();
 }
 
 void CSearchPanel::OnKeywordEdited(UINT, int, HWND) {
     // Also after pastes and cuts from the context menu, which bring no key press.
     edit_.Invalidate();
     const std::wstring keyword = edit_.GetWindowText();
-    if (listener_) listener_->OnKeywordChanged(keyword);
+    if (listener_)
+        listener_->OnKeywordChanged(keyword);
 }

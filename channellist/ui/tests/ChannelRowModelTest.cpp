@@ -129,8 +129,8 @@ TEST(ChannelTreeRows, SelectExpandAndOpenByRow) {
     CPendingChanges pending;
     CTestWindow<CAllChannelTreeCtrl> tree;
     tree.SetPendingChanges(&pending);
-    ASSERT_TRUE(tree.Create(host, RECT{0, 0, 200, 5 * CChannelTreeCtrl::ROW_HEIGHT}, nullptr, WS_CHILD | WS_VISIBLE, 0,
-                            1001));
+    ASSERT_TRUE(
+        tree.Create(host, RECT{0, 0, 200, 5 * CChannelTreeCtrl::ROW_HEIGHT}, nullptr, WS_CHILD | WS_VISIBLE, 0, 1001));
     tree.Reload();
     EXPECT_EQ(-1, tree.SelectedRow());
 

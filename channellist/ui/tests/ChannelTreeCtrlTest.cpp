@@ -338,9 +338,9 @@ TEST_F(ChannelTreeTest, ScrollCodesAreClampedToTheLastPage) {
     const struct {
         int code;
         int position;  // after the code
-    } steps[] = {{SB_LINEDOWN, 1}, {SB_PAGEDOWN, 8}, {SB_LINEDOWN, 8}, {SB_PAGEUP, 0},   {SB_LINEUP, 0},
-                 {SB_TOP, 0},      {SB_BOTTOM, 8},   {SB_TOP, 0},      {SB_LINEDOWN, 1}, {SB_LINEDOWN, 2},
-                 {SB_LINEDOWN, 3}, {SB_ENDSCROLL, 3}};
+    } steps[] = {{SB_LINEDOWN, 1}, {SB_PAGEDOWN, 8}, {SB_LINEDOWN, 8}, {SB_PAGEUP, 0},
+                 {SB_LINEUP, 0},   {SB_TOP, 0},      {SB_BOTTOM, 8},   {SB_TOP, 0},
+                 {SB_LINEDOWN, 1}, {SB_LINEDOWN, 2}, {SB_LINEDOWN, 3}, {SB_ENDSCROLL, 3}};
     for (size_t i = 0; i < sizeof(steps) / sizeof(steps[0]); ++i) {
         Scroll(tree, steps[i].code);
         EXPECT_EQ(steps[i].position, tree.GetScrollPosition()) << "step " << i;
@@ -944,7 +944,8 @@ TEST_F(ChannelTreeTest, RightAndLeftKeepTheSelectedRowInView) {
     }
     for (int i = 0; i < 20; ++i) {
         const std::string name = "c" + std::to_string(i);
-        data.AddChannel(data.AddCatalog(name, "datetime('now','-" + std::to_string(50 - i) + " days')"), name, name, 1, 10);
+        data.AddChannel(data.AddCatalog(name, "datetime('now','-" + std::to_string(50 - i) + " days')"), name, name, 1,
+                        10);
     }
     data.Exec("DELETE FROM catalog WHERE name='unknown';");
     CTestWindow<CAllChannelTreeCtrl> tree;

@@ -94,7 +94,7 @@ protected:
     CTreeTestDatabase data;
     CTestHost host;
     CTestWindow<CAllChannelTreeCtrl> tree;
-    CPaintCapture capture{kWidth, kRows * kRow};
+    CPaintCapture capture{kWidth, kRows* kRow};
 };
 
 }  // namespace
@@ -106,7 +106,7 @@ TEST_F(ChannelTreePaintTest, CollapsedCatalogsOnDarkGrey) {
     EXPECT_EQ(kDarkGrey, capture.Pixel(0, 0));
     EXPECT_TRUE(ShowsBitmap(capture, IDB_TREE_COLLAPSED, 4, 4));
     EXPECT_TRUE(ShowsBitmap(capture, IDB_TREE_COLLAPSED, 4, kRow + 4));
-    EXPECT_GT(capture.CountColor(TextArea(0, 20), kWhite), 0);       // label
+    EXPECT_GT(capture.CountColor(TextArea(0, 20), kWhite), 0);        // label
     EXPECT_GT(capture.CountColor(TextArea(0, 20), kCaptionGrey), 0);  // "(4)"
     EXPECT_EQ(0, capture.CountColor(RowRect(2), kWhite));
 }
@@ -136,7 +136,7 @@ TEST_F(ChannelTreePaintTest, ExpandedCatalogAndItsChannelsWithPercentages) {
     Paint();
     EXPECT_TRUE(ShowsBitmap(capture, IDB_TREE_EXPANDED, 4, 4));
     EXPECT_GT(capture.CountColor(TextArea(0, 20), kSelected), 0);  // selected catalog label
-    EXPECT_GT(capture.CountColor(TextArea(1, 4), kChannel), 0);   // channel name
+    EXPECT_GT(capture.CountColor(TextArea(1, 4), kChannel), 0);    // channel name
 
     CPaintCapture expected(kWidth, kRows * kRow);
     DrawExpectedPercent(expected, 1, L"33%", kChannel);

@@ -107,7 +107,7 @@ TEST_F(SearchPanelTest, EveryKeystrokeReportsTheWholeText) {
     ASSERT_TRUE(edit().Focused());
     EXPECT_EQ(L"", edit().GetWindowText());
     Type(L"ab");
-    Type(L"\r\t");   // no line breaks or tabs in a keyword
+    Type(L"\r\t");  // no line breaks or tabs in a keyword
     Type(L"中");
     Backspace();
     Backspace();

@@ -82,7 +82,8 @@ TEST_F(WidgetAccessibleTest, SearchFieldIsNamedAndItsClearButtonClears) {
     EXPECT_EQ(0, StateOf(field.Get(), 1) & STATE_SYSTEM_INVISIBLE);
     const RECT button = LocationOf(field.Get(), 1);
     CScopedVariant hit;
-    EXPECT_EQ(S_OK, field->accHitTest((button.left + button.right) / 2, (button.top + button.bottom) / 2, hit.Receive()));
+    EXPECT_EQ(S_OK,
+              field->accHitTest((button.left + button.right) / 2, (button.top + button.bottom) / 2, hit.Receive()));
     EXPECT_EQ(1, hit.Ref().lVal) << "the clear button is where it is drawn";
 
     listener.keywords.clear();
