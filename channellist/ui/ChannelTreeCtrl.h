@@ -127,26 +127,15 @@ private:
     int OnCreate(CREATESTRUCTW* create);
     void OnDestroy();
     void OnSize(UINT type, SIZE size);
-    void OnVScroll(int code, int thumbPosition, HWND scrollBar);
-    void OnMouseWheel(UINT keys, short delta, POINT screenPoint);
     UINT OnGetDlgCode(const MSG* message);
     void OnLButtonDown(UINT flags, POINT point);
     void OnMouseMove(UINT flags, POINT point);
     void OnCaptureChanged(HWND newCapture);
     void OnLButtonDblClk(UINT flags, POINT point);
-    void OnRButtonDown(UINT flags, POINT point);
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
-    void OnKeyUp(UINT key, UINT repeat, UINT flags);
-    LRESULT OnSysKeyDown(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    void OnContextMenu(HWND window, POINT screenPoint);
-    // The menu key and Shift+F10: the selected row's menu, below the row.
-    void ShowSelectedRowMenu();
-    void ShowRowMenu(int row, POINT screenPoint);
     void OnShowWindow(BOOL show, UINT status);
     void OnWindowPosChanged(WINDOWPOS* position);
 
-    // Clamped like the scroll bar; true when the position changed.
-    bool ScrollTo(int position);
     void DoPaint(HDC dc, const RECT& client) override;
     // Paints rows from index firstRow top-down from y 0 until the model ends or more than
     // rowBudget rows were painted: catalogs with the catalog painter, channels with the
@@ -166,9 +155,24 @@ private:
     bool Select(int row, CChannelTreeNode& node);
     // Expands the row's node, collapsing the one expanded before, or collapses it again.
     void ToggleExpanded(int row, CChannelTreeNode& node);
+
+    // Scrolling.
+    void OnVScroll(int code, int thumbPosition, HWND scrollBar);
+    void OnMouseWheel(UINT keys, short delta, POINT screenPoint);
+    // Clamped like the scroll bar; true when the position changed.
+    bool ScrollTo(int position);
     void SetScrollPosition(int position);
     // Scrolls as little as brings the row into view.
     void ScrollIntoView(int row);
+
+    // The row menu.
+    void OnRButtonDown(UINT flags, POINT point);
+    void OnContextMenu(HWND window, POINT screenPoint);
+    void OnKeyUp(UINT key, UINT repeat, UINT flags);
+    LRESULT OnSysKeyDown(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    // The menu key and Shift+F10: the selected row's menu, below the row.
+    void ShowSelectedRowMenu();
+    void ShowRowMenu(int row, POINT screenPoint);
 
     // Where a channel's name starts; the keyboard's row menu opens there.
     static constexpr int kChannelTextLeft = 4;
