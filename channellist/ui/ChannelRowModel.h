@@ -42,10 +42,10 @@ public:
     // Node at a row index, or null outside the model. topIndex receives the catalog index of a
     // catalog row or the row index of a flat list; it is left alone for a channel in a catalog.
     virtual CChannelTreeNode* NodeAt(int row, int* topIndex) const = 0;
-    // A channel row beneath an expanded catalog's row.
-    virtual bool IsChildRow(int row) const = 0;
+    // A channel row beneath an expanded catalog's row; a flat list has none.
+    virtual bool IsChildRow(int) const { return false; }
     // Catalog rows with channel rows beneath them, rather than a flat list.
-    virtual bool IsOutline() const = 0;
+    virtual bool IsOutline() const { return false; }
     // Nodes of the rows firstRow .. firstRow + count - 1 that exist, in display order.
     virtual std::vector<CChannelTreeNode*> VisibleRows(int firstRow, int count) const = 0;
 
@@ -90,8 +90,6 @@ public:
 
     int RowCount() const override { return static_cast<int>(channels_.size()); }
     CChannelTreeNode* NodeAt(int row, int* topIndex) const override;
-    bool IsChildRow(int) const override { return false; }
-    bool IsOutline() const override { return false; }
     std::vector<CChannelTreeNode*> VisibleRows(int firstRow, int count) const override;
     RowIdentity IdentityAt(int row) const override;
     CChannelTreeNode* NodeOf(const RowIdentity& identity) const override;

@@ -29,15 +29,6 @@ class CSearchEdit : public CWindowImpl {
 public:
     CSearchEdit();  // loads the frame bitmaps from this module's resources
 
-    void LayoutEdit();
-    // Shown while the field is empty and unfocused; set before the edit is created.
-    void SetCueText(std::wstring text) { cueText_ = std::move(text); }
-
-    bool Focused() const { return focused_; }
-    // The window text is the cue text.
-    bool ShowingCue() const { return showingCue_; }
-    HBRUSH BackgroundBrush() const { return backgroundBrush_; }
-
     BEGIN_MSG_MAP(CSearchEdit)
         MSG_WM_GETOBJECT(accessible_)
         MSG_WM_CREATE(OnCreate)
@@ -55,6 +46,15 @@ public:
         MSG_WM_SETCURSOR(OnSetCursor)
         MSG_REFLECTED_CTLCOLOR(WM_CTLCOLOREDIT, OnCtlColorEdit)
     END_MSG_MAP()
+
+    void LayoutEdit();
+    // Shown while the field is empty and unfocused; set before the edit is created.
+    void SetCueText(std::wstring text) { cueText_ = std::move(text); }
+
+    bool Focused() const { return focused_; }
+    // The window text is the cue text.
+    bool ShowingCue() const { return showingCue_; }
+    HBRUSH BackgroundBrush() const { return backgroundBrush_; }
 
 protected:
     WindowClassSpec GetWindowClassSpec() const override;

@@ -193,8 +193,6 @@ TEST_F(ChannelTreeAccessibleTest, RowLookupsCostOneRowAt200000Rows) {
             ++rowLookups_;
             return rows_.NodeAt(row, topIndex);
         }
-        bool IsChildRow(int row) const override { return rows_.IsChildRow(row); }
-        bool IsOutline() const override { return rows_.IsOutline(); }
         std::vector<CChannelTreeNode*> VisibleRows(int firstRow, int count) const override {
             return rows_.VisibleRows(firstRow, count);
         }
