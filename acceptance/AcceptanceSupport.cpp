@@ -11,6 +11,7 @@
 
 #include "framework/win/ScopedGdi.h"
 #include "framework/win/ScopedHandle.h"
+#include "player/shell/tests/ShellTestSupport.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -51,20 +52,6 @@ std::string ToUtf8(const std::wstring& text) {
     ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &result[0], length, nullptr, nullptr);
     result.resize(static_cast<size_t>(length - 1));
     return result;
-}
-
-// A Unix path from the environment as a path on Wine's Z: drive; empty when not set.
-std::wstring WindowsPathFromEnvironment(const wchar_t* variable) {
-    wchar_t unixPath[MAX_PATH] = {};
-    const DWORD length = ::GetEnvironmentVariableW(variable, unixPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return std::wstring();
-    std::wstring path = L"Z:" + std::wstring(unixPath, length);
-    for (wchar_t& c : path) {
-        if (c == L'/')
-            c = L'\\';
-    }
-    return path;
 }
 
 struct DatabaseCloser {

@@ -45,9 +45,6 @@ const wchar_t kAllChannelsLoaded[] = L"所有频道(44)";
 class PlayerScenario : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        wchar_t temp[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, temp);
-        logPath_ = std::wstring(temp) + L"trova-acceptance-" + std::to_wstring(::GetCurrentProcessId()) + L".log";
         if (DistFolder().empty() || !PlayerControlRegistered() || FindRunningPlayer())
             return;
         settings_ = new CSettingsSnapshot;
@@ -60,9 +57,7 @@ protected:
             settings_->Restore();
         delete settings_;
         settings_ = nullptr;
-        ::DeleteFileW(logPath_.c_str());
-        ::SetEnvironmentVariableW(L"TROVAPLAYER_LOG", nullptr);
-        ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", nullptr);
+        EndPlayerTrace(logPath_);
     }
 
     void SetUp() override {
@@ -75,18 +70,12 @@ protected:
         // Every scenario starts from the defaults: no user settings, both panels allowed.
         ClearUserSettings();
         ClearMachineFlags();
-        ::DeleteFileW(logPath_.c_str());
-        // Inherited by every player started from here.
-        ::SetEnvironmentVariableW(L"TROVAPLAYER_LOG", logPath_.c_str());
-        ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", L"0");
+        logPath_ = BeginPlayerTrace(L"trova-acceptance-");
     }
 
     void TearDown() override {
-        if (player_.Running()) {
-            if (HWND singleton = FindRunningPlayer())
-                ::SendMessageTimeoutW(singleton, WM_PLAYER_QUIT, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-            player_.WaitForExit(kExitTimeoutMs);
-        }
+        if (player_.Running())
+            player_.Quit(kExitTimeoutMs);
         player_.Kill();
     }
 
@@ -99,6 +88,14 @@ protected:
                          kStartTimeoutMs)
                    ? frame
                    : nullptr;
+    }
+
+    // Starts the player on a new database and waits for its catalogue: the frame, or null.
+    HWND StartOnNewDatabase() {
+        if (!DeleteDatabase())
+            return nullptr;
+        HWND frame = StartPlayer();
+        return frame && WaitForCatalogue(frame) ? frame : nullptr;
     }
 
     // Waits until the channel list shows the whole catalogue. Only on a new database does that
@@ -204,10 +201,8 @@ TEST_F(PlayerScenario, SecondStartWithALinkIsPlayedByTheFirst) {
 }
 
 TEST_F(PlayerScenario, OpeningAChannelPlaysItsLinkAndCountsItInTheHistory) {
-    ASSERT_TRUE(DeleteDatabase());
-    HWND frame = StartPlayer();
+    HWND frame = StartOnNewDatabase();
     ASSERT_TRUE(frame);
-    ASSERT_TRUE(WaitForCatalogue(frame));
     HWND historyHeader = ChannelListChild(frame, kHistoryHeader);
     EXPECT_EQ(L"最近观看(0)", WindowText(historyHeader));
 
@@ -298,10 +293,8 @@ size_t CountOf(const std::string& text, const std::string& part) {
 }
 
 TEST_F(PlayerScenario, WheelScrollsTheListUnderThePointerWhileTypingInTheSearchBox) {
-    ASSERT_TRUE(DeleteDatabase());  // so the catalog opened below stays open
-    HWND frame = StartPlayer();
+    HWND frame = StartOnNewDatabase();  // so the catalog opened below stays open
     ASSERT_TRUE(frame);
-    ASSERT_TRUE(WaitForCatalogue(frame));
     HWND list = ChannelListChild(frame, kAllChannelList);
     SendClick(list, 40, 11);  // the latest updates open: more rows than fit
     HWND edit = ::GetDlgItem(ChannelListChild(frame, kSearchPanel), kSearchEdit);
@@ -331,10 +324,8 @@ TEST_F(PlayerScenario, WheelScrollsTheListUnderThePointerWhileTypingInTheSearchB
 }
 
 TEST_F(PlayerScenario, ArrowKeysMoveTheSelectionAndEnterOpensTheChannel) {
-    ASSERT_TRUE(DeleteDatabase());
-    HWND frame = StartPlayer();
+    HWND frame = StartOnNewDatabase();
     ASSERT_TRUE(frame);
-    ASSERT_TRUE(WaitForCatalogue(frame));
     HWND list = ChannelListChild(frame, kAllChannelList);
     HWND historyHeader = ChannelListChild(frame, kHistoryHeader);
     SendClick(list, 40, 11);  // opens and selects the first catalog, and focuses the list
@@ -354,10 +345,8 @@ TEST_F(PlayerScenario, ArrowKeysMoveTheSelectionAndEnterOpensTheChannel) {
 }
 
 TEST_F(PlayerScenario, FavouriteAddedFromTheMenuIsListedAfterARestart) {
-    ASSERT_TRUE(DeleteDatabase());
-    HWND frame = StartPlayer();
+    HWND frame = StartOnNewDatabase();
     ASSERT_TRUE(frame);
-    ASSERT_TRUE(WaitForCatalogue(frame));
     HWND favorHeader = ChannelListChild(frame, kFavorHeader);
     EXPECT_EQ(L"我的收藏(0)", WindowText(favorHeader));
     HWND list = ChannelListChild(frame, kAllChannelList);
@@ -378,8 +367,7 @@ TEST_F(PlayerScenario, FavouriteAddedFromTheMenuIsListedAfterARestart) {
     EXPECT_EQ(0u, CountOf(Log(), "method 1 play")) << "adding a favourite plays nothing";
 
     // After a restart the favourite is still there, in its own section.
-    ::SendMessageTimeoutW(FindRunningPlayer(), WM_PLAYER_QUIT, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-    ASSERT_TRUE(player_.WaitForExit(kExitTimeoutMs));
+    ASSERT_TRUE(player_.Quit(kExitTimeoutMs));
     frame = StartPlayer();
     ASSERT_TRUE(frame);
     favorHeader = ChannelListChild(frame, kFavorHeader);
@@ -551,10 +539,8 @@ public:
 TEST_F(PlayerScenario, PlayingAChannelTellsTheMessengerAndQuittingClearsIt) {
     CMessengerWindows messenger;
     ASSERT_TRUE(messenger.windows[0] && messenger.windows[1]);
-    ASSERT_TRUE(DeleteDatabase());  // so the opened channel is the one history row
-    HWND frame = StartPlayer();
+    HWND frame = StartOnNewDatabase();  // so the opened channel is the one history row
     ASSERT_TRUE(frame);
-    ASSERT_TRUE(WaitForCatalogue(frame));
 
     OpenFirstChannel(frame);
     EXPECT_TRUE(WaitUntil(

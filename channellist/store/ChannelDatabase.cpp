@@ -29,19 +29,24 @@ int QueryChannelInt(const std::string& sql) {
     return WithStore(0, {EnsureChannelTable}, [&](connection& db) { return db.query_int(sql); });
 }
 
+// Reads the first row of a channel query into `out`; false, and `out` untouched, without one.
+bool ReadFirstChannelRow(command& query, ChannelRecord& out) {
+    reader row(query);
+    if (!row.read())
+        return false;
+    ChannelRecord record;
+    ReadChannelRow(row, record);
+    out = record;
+    return true;
+}
+
 // Runs a channel query whose parameters `bind` sets and reads its first row.
 template <typename Bind>
 bool ReadFirstChannel(const std::string& sql, Bind bind, ChannelRecord& out) {
     return WithStore(false, {EnsureChannelTable}, [&](connection& db) {
         command query(db, sql);
         bind(query);
-        reader row(query);
-        if (!row.read())
-            return false;
-        ChannelRecord record;
-        ReadChannelRow(row, record);
-        out = record;
-        return true;
+        return ReadFirstChannelRow(query, out);
     });
 }
 
@@ -340,12 +345,6 @@ bool GetHistoryChannelAt(int offset, ChannelRecord& out) {
             return false;
         command channel(db, "SELECT " + kChannelColumns + " FROM channel WHERE id=?");
         channel.bind_int(1, historyRow.get_int(0));
-        reader channelRow(channel);
-        if (!channelRow.read())
-            return false;
-        ChannelRecord record;
-        ReadChannelRow(channelRow, record);
-        out = record;
-        return true;
+        return ReadFirstChannelRow(channel, out);
     });
 }

@@ -7,6 +7,17 @@
 
 namespace sqlite3x {
 
+namespace {
+
+// The handle of an open connection; throws when it is not open.
+sqlite3* open_handle(const connection& db) {
+    if (!db.handle())
+        throw database_error("database is not open");
+    return db.handle();
+}
+
+}  // namespace
+
 connection::connection() : handle_(nullptr) {}
 
 connection::~connection() {
@@ -70,18 +81,14 @@ sqlite3* connection::handle() const {
 
 command::command(connection& owner, const std::string& sql)
     : owner_(owner), statement_(nullptr), readers_(0), columns_(0) {
-    if (!owner.handle())
-        throw database_error("database is not open");
-    if (sqlite3_prepare(owner.handle(), sql.c_str(), -1, &statement_, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare(open_handle(owner), sql.c_str(), -1, &statement_, nullptr) != SQLITE_OK)
         raise();
     columns_ = sqlite3_column_count(statement_);
 }
 
 command::command(connection& owner, const std::wstring& sql)
     : owner_(owner), statement_(nullptr), readers_(0), columns_(0) {
-    if (!owner.handle())
-        throw database_error("database is not open");
-    if (sqlite3_prepare16(owner.handle(), sql.c_str(), -1, &statement_, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare16(open_handle(owner), sql.c_str(), -1, &statement_, nullptr) != SQLITE_OK)
         raise();
     columns_ = sqlite3_column_count(statement_);
 }

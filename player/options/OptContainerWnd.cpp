@@ -34,9 +34,7 @@ void BlendRect(HDC dc, const RECT& area, COLORREF color, BYTE opacity) {
 }  // namespace
 
 WindowClassSpec COptContainerWnd::GetWindowClassSpec() const {
-    WindowClassSpec windowClass;
-    windowClass.name = L"TrovaOptContainer";
-    return windowClass;
+    return WindowClassSpec{L"TrovaOptContainer"};
 }
 
 int COptContainerWnd::OnCreate(CREATESTRUCTW*) {

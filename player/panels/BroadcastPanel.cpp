@@ -37,9 +37,7 @@ const ListColumn kListColumns[CBCastListCtrl::kColumnCount] = {
 // ---- CBCastCmdPanel ----
 
 WindowClassSpec CBCastCmdPanel::GetWindowClassSpec() const {
-    WindowClassSpec windowClass;
-    windowClass.name = L"TrovaBCastCmdPanel";
-    return windowClass;
+    return WindowClassSpec{L"TrovaBCastCmdPanel"};
 }
 
 int CBCastCmdPanel::OnCreate(CREATESTRUCTW*) {
@@ -112,9 +110,7 @@ int CBCastListCtrl::OnCreate(CREATESTRUCTW*) {
 // ---- CBroadcastPanel ----
 
 WindowClassSpec CBroadcastPanel::GetWindowClassSpec() const {
-    WindowClassSpec windowClass;
-    windowClass.name = L"TrovaBroadcastPanel";
-    return windowClass;
+    return WindowClassSpec{L"TrovaBroadcastPanel"};
 }
 
 HWND CBroadcastPanel::Create(HWND parent) {

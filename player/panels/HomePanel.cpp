@@ -56,9 +56,7 @@ void CHtmlCtrl::OnEvent(DISPID id, const VARIANT* args, UINT count) {
 }
 
 WindowClassSpec CHomePanel::GetWindowClassSpec() const {
-    WindowClassSpec windowClass;
-    windowClass.name = L"TrovaHomePanel";
-    return windowClass;
+    return WindowClassSpec{L"TrovaHomePanel"};
 }
 
 int CHomePanel::OnCreate(CREATESTRUCTW*) {

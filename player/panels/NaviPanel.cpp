@@ -13,9 +13,7 @@ const CSkin* NaviSkin() {
 }  // namespace
 
 WindowClassSpec CNaviPanel::GetWindowClassSpec() const {
-    WindowClassSpec windowClass;
-    windowClass.name = L"TrovaNaviPanel";
-    return windowClass;
+    return WindowClassSpec{L"TrovaNaviPanel"};
 }
 
 bool CNaviPanel::Create(HWND parent, INaviListener* listener) {

@@ -110,27 +110,18 @@ void CChildView::OnChannelOpen(const std::wstring& link) {
 }
 
 void CChildView::OnNaviSelect(int id) {
-    HWND panels[] = {movie_.Window(), home_.m_hWnd, broadcast_.m_hWnd, options_.m_hWnd};
-    HWND shown = nullptr;
-    switch (id) {
-    case kNaviPlay:
-        shown = panels[0];
-        break;
-    case kNaviHome:
-        shown = panels[1];
-        break;
-    case kNaviBroadcast:
-        shown = panels[2];
-        break;
-    case kNaviOptions:
-        shown = panels[3];
-        break;
-    default:
+    const struct {
+        int item;
+        HWND window;
+    } panels[] = {{kNaviPlay, movie_.Window()}, {kNaviHome, home_.m_hWnd}, {kNaviBroadcast, broadcast_.m_hWnd},
+                  {kNaviOptions, options_.m_hWnd}};
+    const auto chosen = std::find_if(std::begin(panels), std::end(panels), [id](const auto& p) { return p.item == id; });
+    if (chosen == std::end(panels))
         return;
-    }
-    for (HWND panel : panels) {
-        if (panel != shown)
-            ShowIfHidden(panel, false);
+    const HWND shown = chosen->window;
+    for (const auto& panel : panels) {
+        if (panel.window != shown)
+            ShowIfHidden(panel.window, false);
     }
     ShowIfHidden(shown, true);
     if (shown && (id == kNaviPlay || id == kNaviBroadcast))

@@ -3,52 +3,55 @@
 #include "channellist/control/TrovaCLIds.h"
 #include "player/common/PlayerControlIds.h"
 
+namespace {
+
+// The events that carry the mouse: two numbers of the control's own, then the point.
+using MouseEvent = void (IPlayerEventListener::*)(ULONG, ULONG, LONG, LONG);
+constexpr struct {
+    DISPID id;
+    MouseEvent handler;
+} kMouseEvents[] = {
+    {DISPID_PLAYER_EVENT_MOUSE_UP, &IPlayerEventListener::OnVideoMouseUp},
+    {DISPID_PLAYER_EVENT_MOUSE_DOWN, &IPlayerEventListener::OnVideoMouseDown},
+    {DISPID_PLAYER_EVENT_POINTER_6, &IPlayerEventListener::OnVideoPointer6},
+    {DISPID_PLAYER_EVENT_MOUSE_MOVE, &IPlayerEventListener::OnVideoMouseMove},
+    {DISPID_PLAYER_EVENT_POINTER_8, &IPlayerEventListener::OnVideoPointer8},
+    {DISPID_PLAYER_EVENT_POINTER_9, &IPlayerEventListener::OnVideoPointer9},
+    {DISPID_PLAYER_EVENT_POINTER_10, &IPlayerEventListener::OnVideoPointer10},
+};
+
+}  // namespace
+
 CTRPlayerSink::CTRPlayerSink(IPlayerEventListener* listener)
-    : CDispatchEventSink(DIID_DTrovaPlayerCtlEvents), listener_(listener) {}
+    : CListenerSink(DIID_DTrovaPlayerCtlEvents, listener) {}
 
 void CTRPlayerSink::OnEvent(DISPID id, const VARIANT* args, UINT count) {
     if (!listener_)
         return;
     const ULONG a = ArgUInt(args, count, 0), b = ArgUInt(args, count, 1);
-    const LONG x = ArgInt(args, count, 2), y = ArgInt(args, count, 3);
     switch (id) {
     case DISPID_PLAYER_EVENT_STARTED:
         listener_->OnPlayStarted();
-        break;
+        return;
     case DISPID_PLAYER_EVENT_VIDEO_SIZE:
         listener_->OnVideoSize(a, b);
-        break;
+        return;
     case DISPID_PLAYER_EVENT_FLAG:
         listener_->OnPlayerFlag((a & 0xFF) == 1);
-        break;
-    case DISPID_PLAYER_EVENT_MOUSE_UP:
-        listener_->OnVideoMouseUp(a, b, x, y);
-        break;
-    case DISPID_PLAYER_EVENT_MOUSE_DOWN:
-        listener_->OnVideoMouseDown(a, b, x, y);
-        break;
-    case DISPID_PLAYER_EVENT_POINTER_6:
-        listener_->OnVideoPointer6(a, b, x, y);
-        break;
-    case DISPID_PLAYER_EVENT_MOUSE_MOVE:
-        listener_->OnVideoMouseMove(a, b, x, y);
-        break;
-    case DISPID_PLAYER_EVENT_POINTER_8:
-        listener_->OnVideoPointer8(a, b, x, y);
-        break;
-    case DISPID_PLAYER_EVENT_POINTER_9:
-        listener_->OnVideoPointer9(a, b, x, y);
-        break;
-    case DISPID_PLAYER_EVENT_POINTER_10:
-        listener_->OnVideoPointer10(a, b, x, y);
-        break;
+        return;
     default:
         break;
+    }
+    for (const auto& event : kMouseEvents) {
+        if (event.id == id) {
+            (listener_->*event.handler)(a, b, ArgInt(args, count, 2), ArgInt(args, count, 3));
+            return;
+        }
     }
 }
 
 CChannelListSink::CChannelListSink(IChannelListListener* listener)
-    : CDispatchEventSink(trovacl::kEventsId), listener_(listener) {}
+    : CListenerSink(trovacl::kEventsId, listener) {}
 
 void CChannelListSink::OnEvent(DISPID id, const VARIANT* args, UINT count) {
     if (listener_ && id == trovacl::kDispIdOnChannelOpen)

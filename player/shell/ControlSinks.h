@@ -35,26 +35,31 @@ protected:
     ~IChannelListListener() = default;
 };
 
-class CTRPlayerSink : public CDispatchEventSink {
+// A sink that hands its events to one listener, which its window can change or take away
+// (null) while the sink stays connected.
+template <class Listener>
+class CListenerSink : public CDispatchEventSink {
 public:
-    explicit CTRPlayerSink(IPlayerEventListener* listener);
-    void SetListener(IPlayerEventListener* listener) { listener_ = listener; }
+    void SetListener(Listener* listener) { listener_ = listener; }
 
 protected:
-    void OnEvent(DISPID id, const VARIANT* args, UINT count) override;
+    CListenerSink(const IID& events, Listener* listener) : CDispatchEventSink(events), listener_(listener) {}
 
-private:
-    IPlayerEventListener* listener_;
+    Listener* listener_;
 };
 
-class CChannelListSink : public CDispatchEventSink {
+class CTRPlayerSink : public CListenerSink<IPlayerEventListener> {
 public:
-    explicit CChannelListSink(IChannelListListener* listener);
-    void SetListener(IChannelListListener* listener) { listener_ = listener; }
+    explicit CTRPlayerSink(IPlayerEventListener* listener);
 
 protected:
     void OnEvent(DISPID id, const VARIANT* args, UINT count) override;
+};
 
-private:
-    IChannelListListener* listener_;
+class CChannelListSink : public CListenerSink<IChannelListListener> {
+public:
+    explicit CChannelListSink(IChannelListListener* listener);
+
+protected:
+    void OnEvent(DISPID id, const VARIANT* args, UINT count) override;
 };

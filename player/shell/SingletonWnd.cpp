@@ -6,10 +6,7 @@ bool CSingletonWnd::Create(HWND owner) {
 }
 
 WindowClassSpec CSingletonWnd::GetWindowClassSpec() const {
-    WindowClassSpec windowClass;
-    windowClass.name = kSingletonClassName;
-    windowClass.style = CS_SAVEBITS;
-    return windowClass;
+    return WindowClassSpec{kSingletonClassName, CS_SAVEBITS};
 }
 
 int CSingletonWnd::OnCreate(CREATESTRUCTW*) {

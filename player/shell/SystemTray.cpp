@@ -22,10 +22,7 @@ public:
 
 protected:
     WindowClassSpec GetWindowClassSpec() const override {
-        WindowClassSpec windowClass;
-        windowClass.name = L"TrovaTrayParking";
-        windowClass.style = 0;
-        return windowClass;
+        return WindowClassSpec{L"TrovaTrayParking", 0};
     }
 };
 
@@ -41,10 +38,7 @@ CSystemTray::CSystemTray() : icon_{} {
 }
 
 WindowClassSpec CSystemTray::GetWindowClassSpec() const {
-    WindowClassSpec windowClass;
-    windowClass.name = L"TrovaTrayIconWindow";
-    windowClass.style = 0;
-    return windowClass;
+    return WindowClassSpec{L"TrovaTrayIconWindow", 0};
 }
 
 UINT CSystemTray::TaskbarCreatedMessage() {

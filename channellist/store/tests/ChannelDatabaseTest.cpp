@@ -83,19 +83,7 @@ TEST_F(ChannelDatabaseTest, RecreateUpdatesTableReplacesStoredTable) {
     EXPECT_EQ(0, db.query_int("select count(*) from sqlite_master where name='updates';"));
     EXPECT_EQ(0, db.query_int("select count(*) from updates;"));
 
-    UpdateRecord record;
-    record.catalogid = 3;
-    record.type = 1;
-    record.name = "n";
-    record.desc = "d";
-    record.url = "u";
-    record.server = "global";
-    record.portno = 8;
-    record.channelid = "c";
-    record.bitrate = 400;
-    record.visitors = 5;
-    record.hits = 6;
-    InsertUpdate(db, record);
+    InsertUpdate(db, UpdateRecord{3, 1, "n", "d", "u", "global", 8, "c", 400, 5, 6});
     command query(db, "select catalogid,type,name,desc,url,server,portno,channelid,bitrate,"
                       "visitors,hits from updates;");
     reader row(query);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "channellist/store/ChannelDatabase.h"
 #include "channellist/store/ListReads.h"
 
@@ -18,6 +20,16 @@ inline std::string Describe(const ChannelRecord& c) {
 inline std::vector<std::string> Describe(const std::vector<ChannelRecord>& list) {
     std::vector<std::string> lines;
     for (const ChannelRecord& channel : list) lines.push_back(Describe(channel));
+    return lines;
+}
+
+// The favourites as the whole-list read gives them: "name id" per row.
+inline std::vector<std::string> FavoriteLines() {
+    ChannelListSnapshot favorites;
+    EXPECT_TRUE(ReadFavoriteList(favorites));
+    std::vector<std::string> lines;
+    for (const ChannelRecord& channel : favorites.channels)
+        lines.push_back(channel.name + " " + std::to_string(channel.id));
     return lines;
 }
 

@@ -191,14 +191,6 @@ TEST_F(ListReadsTest, FavoritesShowTheirLiveChannelNewestFirst) {
     };
     const int a = AddChannel("a", 1, 5), b = AddChannel("b", 1, 7);
     AddChannel("c", 1, 11);
-    auto shown = [] {
-        ChannelListSnapshot favorites;
-        EXPECT_TRUE(ReadFavoriteList(favorites));
-        std::vector<std::string> lines;
-        for (const ChannelRecord& channel : favorites.channels)
-            lines.push_back(channel.name + " " + std::to_string(channel.id));
-        return lines;
-    };
 
     EXPECT_FALSE(IsFavorite(record("a")));
     EXPECT_TRUE(AddFavorite(record("a")));
@@ -210,22 +202,22 @@ TEST_F(ListReadsTest, FavoritesShowTheirLiveChannelNewestFirst) {
     otherId.channelid = "elsewhere";
     EXPECT_FALSE(IsFavorite(otherId));
     const std::vector<std::string> bThenA = {"b " + std::to_string(b), "a " + std::to_string(a)};
-    EXPECT_EQ(bThenA, shown());
+    EXPECT_EQ(bThenA, FavoriteLines());
 
     Exec("UPDATE favorite SET utime='2001-01-01 00:00:00' WHERE name='b'");
-    EXPECT_EQ((std::vector<std::string>{"a " + std::to_string(a), "b " + std::to_string(b)}), shown());
+    EXPECT_EQ((std::vector<std::string>{"a " + std::to_string(a), "b " + std::to_string(b)}), FavoriteLines());
 
     Exec("UPDATE channel SET del=1 WHERE name='a'");
-    EXPECT_EQ(std::vector<std::string>{"b " + std::to_string(b)}, shown());
+    EXPECT_EQ(std::vector<std::string>{"b " + std::to_string(b)}, FavoriteLines());
     EXPECT_TRUE(IsFavorite(record("a")));
     const int a2 = AddChannel("a", 1, 5);
     AddChannel("a", 1, 5);
-    EXPECT_EQ((std::vector<std::string>{"a " + std::to_string(a2), "b " + std::to_string(b)}), shown());
+    EXPECT_EQ((std::vector<std::string>{"a " + std::to_string(a2), "b " + std::to_string(b)}), FavoriteLines());
 
     EXPECT_TRUE(RemoveFavorite(record("a")));
     EXPECT_FALSE(IsFavorite(record("a")));
     EXPECT_TRUE(IsFavorite(record("b")));
-    EXPECT_EQ(std::vector<std::string>{"b " + std::to_string(b)}, shown());
+    EXPECT_EQ(std::vector<std::string>{"b " + std::to_string(b)}, FavoriteLines());
 }
 
 }  // namespace

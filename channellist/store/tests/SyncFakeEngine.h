@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "channellist/store/ChannelSync.h"
 #include "channellist/store/EngineInterface.h"
+#include "channellist/store/tests/SyncTestSupport.h"
 
 struct FakeChannel {
     std::string name, channelId, description, homePage, catalog;
@@ -46,3 +50,15 @@ public:
 
 // Entry point that hands out the table of the live FakeEngine.
 int ENGINE_CALL FakeGetClassObject(EngineClassObject* object);
+
+// A test that synchronises the fake engine's channels into a private data folder.
+class SyncFixture : public ::testing::Test {
+protected:
+    bool Sync(std::vector<FakeChannel> channels) {
+        engine_.channels = std::move(channels);
+        return SyncChannelList(&FakeGetClassObject);
+    }
+
+    ScopedDataFolder folder_;
+    FakeEngine engine_;
+};

@@ -10,25 +10,7 @@
 
 namespace {
 
-class SyncFavoriteTest : public ::testing::Test {
-protected:
-    bool Sync(std::vector<FakeChannel> channels) {
-        engine_.channels = std::move(channels);
-        return SyncChannelList(&FakeGetClassObject);
-    }
-
-    static std::vector<std::string> Favorites() {
-        ChannelListSnapshot favorites;
-        EXPECT_TRUE(ReadFavoriteList(favorites));
-        std::vector<std::string> lines;
-        for (const ChannelRecord& channel : favorites.channels)
-            lines.push_back(channel.name + " " + std::to_string(channel.id));
-        return lines;
-    }
-
-    ScopedDataFolder folder_;
-    FakeEngine engine_;
-};
+using SyncFavoriteTest = SyncFixture;
 
 TEST_F(SyncFavoriteTest, HiddenWhileMissingAndBackUnderANewRow) {
     ASSERT_TRUE(Sync({MakeChannel("a", "News"), MakeChannel("b", "Sport")}));
@@ -38,21 +20,21 @@ TEST_F(SyncFavoriteTest, HiddenWhileMissingAndBackUnderANewRow) {
     b.name = "b";
     b.channelid = "id-b";
     ASSERT_TRUE(AddFavorite(b));
-    EXPECT_EQ(std::vector<std::string>{"b " + std::to_string(oldB)}, Favorites());
+    EXPECT_EQ(std::vector<std::string>{"b " + std::to_string(oldB)}, FavoriteLines());
 
     ASSERT_TRUE(Sync({MakeChannel("a", "News")}));
-    EXPECT_TRUE(Favorites().empty());
+    EXPECT_TRUE(FavoriteLines().empty());
     // A week later the hidden row goes; the favourite stays.
     db.Exec("UPDATE channel SET utime=datetime('now','-8 days') WHERE name='b'");
     ASSERT_TRUE(Sync({MakeChannel("a", "News")}));
     ASSERT_EQ(0, db.Int("SELECT count(*) FROM channel WHERE name='b'"));
-    EXPECT_TRUE(Favorites().empty());
+    EXPECT_TRUE(FavoriteLines().empty());
     EXPECT_TRUE(IsFavorite(b));
 
     ASSERT_TRUE(Sync({MakeChannel("a", "News"), MakeChannel("b", "Films")}));
     const int newB = db.Int("SELECT id FROM channel WHERE name='b'");
     EXPECT_NE(oldB, newB);
-    EXPECT_EQ(std::vector<std::string>{"b " + std::to_string(newB)}, Favorites());
+    EXPECT_EQ(std::vector<std::string>{"b " + std::to_string(newB)}, FavoriteLines());
 }
 
 TEST_F(SyncFavoriteTest, StoreFunctionsAndSynchronisationIgnoreTheFavoriteTable) {

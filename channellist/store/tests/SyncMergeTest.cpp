@@ -10,16 +10,7 @@
 
 namespace {
 
-class SyncMergeTest : public ::testing::Test {
-protected:
-    bool Sync(std::vector<FakeChannel> channels) {
-        engine_.channels = std::move(channels);
-        return SyncChannelList(&FakeGetClassObject);
-    }
-
-    ScopedDataFolder folder_;
-    FakeEngine engine_;
-};
+using SyncMergeTest = SyncFixture;
 
 std::string Where(const std::string& name) { return " FROM channel WHERE name='" + name + "'"; }
 

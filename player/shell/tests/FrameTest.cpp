@@ -76,9 +76,7 @@ public:
 
 protected:
     WindowClassSpec GetWindowClassSpec() const override {
-        WindowClassSpec windowClass;
-        windowClass.name = L"MsnMsgrUIManager";
-        return windowClass;
+        return WindowClassSpec{L"MsnMsgrUIManager"};
     }
 
 private:
@@ -134,62 +132,24 @@ const std::wstring kClearing = L"\\0Music\\01\\0\\0\\0\\0\\0\\0\\0";
 
 bool Shown(HWND window) { return (::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
 
-// A whole file's bytes; empty when it cannot be read.
-struct CFileText {
-    explicit CFileText(const std::wstring& path) {
-        HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return;
-        char buffer[4096];
-        DWORD read = 0;
-        while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
-            text.append(buffer, read);
-        ::CloseHandle(file);
-    }
-    std::string text;
-};
-
 SIZE SizeOf(const RECT& rect) { return SIZE{rect.right - rect.left, rect.bottom - rect.top}; }
-
-// The pixels of a skin image, row by row.
-std::vector<COLORREF> ImagePixels(const CSkinImage& image) {
-    std::vector<COLORREF> pixels;
-    for (int y = 0; y < image.Height(); ++y) {
-        for (int x = 0; x < image.Width(); ++x)
-            pixels.push_back(::GetPixel(image.Dc(), x, y));
-    }
-    return pixels;
-}
-
-// What a window shows where a caption button's image lies (anchor from the top-right corner).
-std::vector<COLORREF> ButtonPixels(HWND window, CSkin::CaptionButton anchor, const CSkinImage& image) {
-    const CSkin& skin = *CSkin::Instance();
-    RECT place = skin.CaptionButtonPlace(anchor);
-    RECT bounds{};
-    ::GetWindowRect(window, &bounds);
-    ::OffsetRect(&place, bounds.right - bounds.left, 0);
-    std::vector<COLORREF> pixels;
-    ScopedWindowDC dc(window);
-    for (int y = 0; y < image.Height(); ++y) {
-        for (int x = 0; x < image.Width(); ++x)
-            pixels.push_back(::GetPixel(dc, place.left + x, place.top + y));
-    }
-    return pixels;
-}
 
 // The frame as the player creates it, never shown unless a test needs it.
 class MainFrame : public CShellTest {
 protected:
-    MainFrame() : frame_(new CMainFrame) {
-        EXPECT_TRUE(frame_->CreateFrame(L"Vantel", SIZE{900, 560}));
-        window_ = frame_->m_hWnd;
-    }
+    MainFrame() { Reopen(); }
     ~MainFrame() override {
         if (::IsWindow(window_))
             ::DestroyWindow(window_);
         frame_.reset();
     }
 
+    // A new frame in place of the one that went.
+    void Reopen() {
+        frame_.reset(new CMainFrame);
+        EXPECT_TRUE(frame_->CreateFrame(L"Vantel", SIZE{900, 560}));
+        window_ = frame_->m_hWnd;
+    }
     bool Alive() const { return ::IsWindow(window_) != FALSE; }
     bool InTray() const {
         return Alive() && ::GetAncestor(window_, GA_PARENT) == CSystemTray::ParkingWindow() && !Shown(window_);
@@ -233,63 +193,16 @@ TEST(FrameGeometry, InitialSizeShrinksToSevenTenthsOfANarrowScreen) {
     EXPECT_EQ(435, small.cy);
 }
 
-TEST_F(MainFrame, HitTestFollowsTheSkinnedBorderCaptionAndButtons) {
-    const CSkin* skin = CSkin::Instance();
-    const RECT r{100, 50, 1000, 610};
-    auto at = [&](LONG x, LONG y) { return SkinHitTest(skin, r, POINT{x, y}); };
-    // One pixel at each corner sizes diagonally.
-    EXPECT_EQ(HTTOPLEFT, at(100, 50));
-    EXPECT_EQ(HTTOPRIGHT, at(999, 50));
-    EXPECT_EQ(HTBOTTOMLEFT, at(100, 609));
-    EXPECT_EQ(HTBOTTOMRIGHT, at(999, 609));
-    // The top edge is a 3-pixel band between the corners; below it the caption.
-    EXPECT_EQ(HTTOP, at(500, 50));
-    EXPECT_EQ(HTTOP, at(500, 52));
-    EXPECT_EQ(HTCAPTION, at(500, 53));
-    EXPECT_EQ(HTCAPTION, at(500, 75));
-    EXPECT_EQ(HTLEFT, at(100, 300));
-    EXPECT_EQ(HTRIGHT, at(999, 300));
-    EXPECT_EQ(HTBOTTOM, at(500, 609));
-    // The 20 x 20 box at the top-left opens the system menu.
-    EXPECT_EQ(HTSYSMENU, at(110, 60));
-    EXPECT_EQ(HTSYSMENU, at(119, 69));
-    EXPECT_EQ(HTCAPTION, at(120, 60));
-    EXPECT_EQ(HTCAPTION, at(110, 70));
-    // Buttons at their anchors, relative to the top-right corner.
-    const RECT close = skin->CaptionButtonPlace(CSkin::CaptionButton::Close);
-    const RECT maximise = skin->CaptionButtonPlace(CSkin::CaptionButton::Maximize);
-    const RECT minimise = skin->CaptionButtonPlace(CSkin::CaptionButton::Minimize);
-    EXPECT_EQ(HTCLOSE, at(r.right + close.left, r.top + close.top));
-    EXPECT_EQ(HTCLOSE, at(r.right + close.right - 1, r.top + close.bottom - 1));
-    EXPECT_NE(HTCLOSE, at(r.right + close.right, r.top + close.top));
-    EXPECT_EQ(HTMAXBUTTON, at(r.right + maximise.left, r.top + maximise.top));
-    EXPECT_EQ(HTMINBUTTON, at(r.right + minimise.left, r.top + minimise.top));
-    EXPECT_EQ(HTMINBUTTON, at(r.right + minimise.right - 1, r.top + minimise.top));
-    EXPECT_EQ(HTNOWHERE, at(500, 300));
-
-    // The frame answers the same for its own rectangle.
-    const RECT window = frame_->GetWindowRect();
-    EXPECT_EQ(HTTOPLEFT, frame_->SendMessage(WM_NCHITTEST, 0, MakePointLParam(window.left, window.top)));
-    EXPECT_EQ(HTCLOSE, frame_->SendMessage(WM_NCHITTEST, 0,
-                                           MakePointLParam(window.right + close.left, window.top + close.top)));
-
-    EXPECT_EQ(HTNOWHERE, SkinHitTest(nullptr, r, POINT{100, 50}));
-    CSkin::Destroy();  // an instance without a loaded skin
-    for (POINT p : {POINT{100, 50}, POINT{500, 50}, POINT{110, 60}, POINT{r.right + close.left, r.top + close.top}})
-        EXPECT_EQ(HTNOWHERE, SkinHitTest(CSkin::Instance(), r, p));
-}
-
 TEST_F(MainFrame, ClientAreaLiesInsideTheSkinnedBorderAndHoldsTheView) {
-    const CSkin* skin = CSkin::Instance();
     const RECT window = frame_->GetWindowRect();
     const RECT client = frame_->GetClientRect();
     EXPECT_EQ(900, window.right - window.left);
     EXPECT_EQ(560, window.bottom - window.top);
-    EXPECT_EQ(900 - skin->Frame(CSkin::FramePart::Left).Width() - skin->Frame(CSkin::FramePart::Right).Width(),
-              client.right);
-    EXPECT_EQ(560 - skin->Frame(CSkin::FramePart::Top).Height() - skin->Frame(CSkin::FramePart::Bottom).Height(),
-              client.bottom);
+    // The skinned border is chained in: no system caption, and the skin's buttons hit-tested.
     EXPECT_EQ(0, ::GetWindowLongW(window_, GWL_STYLE) & WS_CAPTION);
+    const RECT close = CSkin::Instance()->CaptionButtonPlace(CSkin::CaptionButton::Close);
+    EXPECT_EQ(HTCLOSE, frame_->SendMessage(WM_NCHITTEST, 0,
+                                           MakePointLParam(window.right + close.left, window.top + close.top)));
     EXPECT_EQ(window_, ::GetParent(frame_->View()));
     EXPECT_EQ(CMainFrame::kViewId, static_cast<UINT>(frame_->View().GetDlgCtrlID()));
     const SIZE view = SizeOf(frame_->View().GetClientRect());
@@ -307,158 +220,6 @@ TEST_F(MainFrame, ClientAreaLiesInsideTheSkinnedBorderAndHoldsTheView) {
     // The single-instance window belongs to the frame, and so does the player sink.
     EXPECT_EQ(window_, ::GetWindow(FindRunningPlayer(), GW_OWNER));
     EXPECT_TRUE(player_.HasSink());
-}
-
-TEST_F(MainFrame, CaptionButtonActsOnlyWhenPressedAndReleasedOnIt) {
-    ASSERT_TRUE(WriteFlag(L"CloseConfirm", false));
-    Button(WM_NCLBUTTONDOWN, HTCLOSE);
-    EXPECT_EQ(static_cast<UINT>(HTCLOSE), frame_->PressedButton());
-    Button(WM_NCLBUTTONUP, HTCAPTION);
-    EXPECT_EQ(static_cast<UINT>(CMainFrame::kNoButton), frame_->PressedButton());
-    EXPECT_TRUE(Alive());
-
-    Button(WM_NCLBUTTONDOWN, HTNOWHERE);
-    Button(WM_NCLBUTTONUP, HTCLOSE);
-    EXPECT_TRUE(Alive());
-
-    Button(WM_NCLBUTTONDOWN, HTMINBUTTON);
-    Button(WM_NCLBUTTONUP, HTCLOSE);  // another button than the one pressed
-    EXPECT_TRUE(Alive());
-    EXPECT_FALSE(::IsIconic(window_));
-
-    Button(WM_NCLBUTTONDOWN, HTCLOSE);
-    Button(WM_NCLBUTTONUP, HTCLOSE);
-    EXPECT_FALSE(Alive());
-}
-
-// A press holds the mouse: losing it ends the press, and the release then does nothing.
-TEST_F(MainFrame, LostCaptureEndsACaptionButtonPress) {
-    CDialogAnswer dialogs([](HWND dialog) { ClickButton(dialog, IDCANCEL); });
-    CTestHost other;
-    Button(WM_NCLBUTTONDOWN, HTCLOSE);
-    ::SetCapture(other);
-    EXPECT_EQ(static_cast<UINT>(CMainFrame::kNoButton), frame_->PressedButton());
-    Button(WM_NCLBUTTONUP, HTCLOSE);
-    EXPECT_TRUE(Alive());
-    EXPECT_EQ(0, dialogs.Shown());
-    ::ReleaseCapture();
-
-    // While it holds the mouse, the release arrives in client coordinates.
-    ASSERT_TRUE(WriteFlag(L"CloseConfirm", false));
-    const RECT window = frame_->GetWindowRect();
-    const RECT close = CSkin::Instance()->CaptionButtonPlace(CSkin::CaptionButton::Close);
-    POINT onClose{window.right + close.left + 1, window.top + close.top + 1};
-    ::ScreenToClient(window_, &onClose);
-    Button(WM_NCLBUTTONDOWN, HTCLOSE);
-    EXPECT_EQ(window_, ::GetCapture());
-    frame_->SendMessage(WM_LBUTTONUP, 0, MakePointLParam(onClose.x, onClose.y));
-    EXPECT_FALSE(Alive());
-}
-
-// A press dragged off its button and released there shows the button at rest again, whether
-// the release comes as a non-client message or, with the mouse held, to the client area.
-TEST_F(MainFrame, CaptionButtonPressReleasedOffItShowsTheRestingImageAgain) {
-    frame_->ShowWindow(SW_SHOWNOACTIVATE);
-    PumpUntil([] { return false; }, 300);
-    const CSkin& skin = *CSkin::Instance();
-    const CSkinImage& resting = skin.Caption(CSkin::CaptionImage::CloseBtn);
-    const std::vector<COLORREF> rest = ImagePixels(resting);
-    const std::vector<COLORREF> down = ImagePixels(skin.Caption(CSkin::CaptionImage::CloseDown));
-    ASSERT_NE(rest, down);
-
-    Button(WM_NCLBUTTONDOWN, HTCLOSE);
-    ASSERT_EQ(down, ButtonPixels(window_, CSkin::CaptionButton::Close, resting));
-    Button(WM_NCLBUTTONUP, HTCAPTION);
-    EXPECT_EQ(rest, ButtonPixels(window_, CSkin::CaptionButton::Close, resting));
-
-    Button(WM_NCLBUTTONDOWN, HTCLOSE);
-    ASSERT_EQ(window_, ::GetCapture());
-    frame_->SendMessage(WM_LBUTTONUP, 0, MakePointLParam(100, 100));
-    EXPECT_EQ(rest, ButtonPixels(window_, CSkin::CaptionButton::Close, resting));
-    EXPECT_TRUE(Alive());
-}
-
-// The buttons lie on each other in the order the skin's frame defines them: minimise,
-// maximise, close. Hit testing keeps its own order (close, minimise, maximise).
-TEST_F(MainFrame, CaptionButtonsAreDrawnInTheSkinsOrder) {
-    std::string description;
-    {
-        CFileText file(DistFolder() + L"\\skin\\general\\skin.xml");
-        description = file.text;
-    }
-    // A skin whose maximise button lies on its minimise button.
-    const std::string minimise = "<anchor name=\"Minimize\" rect=\"", maximise = "<anchor name=\"Maximize\" rect=\"";
-    const size_t minAt = description.find(minimise), maxAt = description.find(maximise);
-    ASSERT_NE(std::string::npos, minAt);
-    ASSERT_NE(std::string::npos, maxAt);
-    const size_t minRect = minAt + minimise.size(), maxRect = maxAt + maximise.size();
-    const std::string place = description.substr(minRect, description.find('"', minRect) - minRect);
-    description.replace(maxRect, description.find('"', maxRect) - maxRect, place);
-    CSkin::Destroy();
-    SkinFolder folder;
-    CopyDefaultSkin(folder);
-    folder.WriteFile(L"skin.xml", description);
-    ASSERT_TRUE(CSkin::Instance()->Load(folder.Module()));
-    const CSkin& skin = *CSkin::Instance();
-    ASSERT_TRUE(::EqualRect(&skin.CaptionButtonPlace(CSkin::CaptionButton::Minimize),
-                            &skin.CaptionButtonPlace(CSkin::CaptionButton::Maximize)));
-
-    frame_->ShowWindow(SW_SHOWNOACTIVATE);
-    PumpUntil([] { return false; }, 300);
-    const CSkinImage& maximiseAtRest = skin.Caption(CSkin::CaptionImage::MaximiseBtn);
-    ASSERT_NE(ImagePixels(skin.Caption(CSkin::CaptionImage::MinimiseBtn)), ImagePixels(maximiseAtRest));
-    Button(WM_NCMOUSEMOVE, HTCAPTION);
-    EXPECT_EQ(ImagePixels(maximiseAtRest), ButtonPixels(window_, CSkin::CaptionButton::Minimize, maximiseAtRest));
-
-    const RECT window = frame_->GetWindowRect();
-    const RECT both = skin.CaptionButtonPlace(CSkin::CaptionButton::Minimize);
-    EXPECT_EQ(HTMINBUTTON, frame_->SendMessage(WM_NCHITTEST, 0, MakePointLParam(window.right + both.left, window.top + both.top)));
-}
-
-// Without the skin's frame pieces the system's caption and border stay, so that the window
-// can still be moved, sized and closed with the mouse.
-TEST_F(MainFrame, DamagedSkinLeavesTheSystemCaptionAndBorder) {
-    std::string shipped;
-    {
-        CFileText file(DistFolder() + L"\\skin\\general\\skin.xml");
-        shipped = file.text;
-    }
-    ASSERT_GT(shipped.size(), 100u);
-    const std::string damaged[] = {
-        shipped.substr(0, shipped.size() / 2),       // truncated
-        std::string("\x7f" "ELF\0<<skin>>\xff\xfe", 15),  // garbage
-        shipped,                                     // without its bitmaps
-    };
-    for (const std::string& content : damaged) {
-        CSkin::Destroy();
-        SkinFolder folder;
-        folder.WriteFile(L"skin.xml", content);
-        EXPECT_FALSE(CSkin::Instance()->Load(folder.Module()));
-        CMainFrame frame;
-        ASSERT_TRUE(frame.CreateFrame(L"Vantel", SIZE{900, 560}));
-        EXPECT_EQ(static_cast<LONG>(WS_CAPTION), ::GetWindowLongW(frame, GWL_STYLE) & WS_CAPTION);
-        const RECT window = frame.GetWindowRect();
-        POINT clientOrigin{0, 0};
-        ::ClientToScreen(frame, &clientOrigin);
-        EXPECT_GE(clientOrigin.y - window.top, ::GetSystemMetrics(SM_CYCAPTION));
-        const LONG captionY = window.top + ::GetSystemMetrics(SM_CYFRAME) + ::GetSystemMetrics(SM_CYCAPTION) / 2;
-        EXPECT_EQ(HTCAPTION, frame.SendMessage(WM_NCHITTEST, 0, MakePointLParam((window.left + window.right) / 2, captionY)));
-        EXPECT_EQ(HTBOTTOMRIGHT, frame.SendMessage(WM_NCHITTEST, 0, MakePointLParam(window.right - 1, window.bottom - 1)));
-        EXPECT_EQ(HTLEFT, frame.SendMessage(WM_NCHITTEST, 0, MakePointLParam(window.left, (window.top + window.bottom) / 2)));
-        frame.DestroyWindow();
-    }
-}
-
-TEST_F(MainFrame, MaximiseButtonTogglesAndMinimiseButtonMinimises) {
-    Button(WM_NCLBUTTONDOWN, HTMAXBUTTON);
-    Button(WM_NCLBUTTONUP, HTMAXBUTTON);
-    EXPECT_TRUE(::IsZoomed(window_));
-    Button(WM_NCLBUTTONDOWN, HTMAXBUTTON);
-    Button(WM_NCLBUTTONUP, HTMAXBUTTON);
-    EXPECT_FALSE(::IsZoomed(window_));
-    Button(WM_NCLBUTTONDOWN, HTMINBUTTON);
-    Button(WM_NCLBUTTONUP, HTMINBUTTON);
-    EXPECT_TRUE(::IsIconic(window_));
 }
 
 TEST(ClosePolicy, SettingsAndRequestDecideWhatClosingDoes) {
@@ -495,45 +256,47 @@ TEST(ClosePolicy, SettingsAndRequestDecideWhatClosingDoes) {
     EXPECT_TRUE(missing.confirm);
 }
 
-TEST_F(MainFrame, CloseWithCloseMinimizeHidesToTheTrayWithoutAsking) {
-    ASSERT_TRUE(WriteFlag(L"CloseMinimize", true));
-    EXPECT_EQ(0, Close());
-    EXPECT_TRUE(InTray());
-}
-
-TEST_F(MainFrame, CloseWithoutSettingsAsksAndCancelLeavesTheWindow) {
+// The close path, one frame through the stored choices: the question while nothing is
+// stored, its answer acted on at once, then never asked again.
+TEST_F(MainFrame, CloseFollowsTheStoredChoiceAndTheAnswer) {
+    // Cancel leaves the window where it was and stores nothing.
     EXPECT_EQ(1, Close([](HWND dialog) { ClickButton(dialog, IDCANCEL); }));
     EXPECT_TRUE(Alive());
     EXPECT_EQ(::GetDesktopWindow(), ::GetAncestor(window_, GA_PARENT));
     bool value = false;
     EXPECT_FALSE(ReadFlag(L"CloseConfirm", value));
     EXPECT_FALSE(ReadFlag(L"CloseMinimize", value));
-}
 
-TEST_F(MainFrame, ConfirmedQuitDestroysTheFrameAndRemovesTheTrayIcon) {
-    EXPECT_EQ(1, Close([](HWND dialog) { ClickButton(dialog, IDOK); }));
-    EXPECT_FALSE(Alive());
-    EXPECT_TRUE(frame_->Tray().IsIconRemoved());
-    EXPECT_FALSE(player_.HasSink());
-    bool confirm = true;
-    ASSERT_TRUE(ReadFlag(L"CloseConfirm", confirm));
-    EXPECT_FALSE(confirm);
-}
-
-TEST_F(MainFrame, ConfirmingMinimiseHidesToTheTrayAtOnce) {
+    // Choosing to minimise hides to the tray at once.
     EXPECT_EQ(1, Close([](HWND dialog) {
                   ClickButton(dialog, IDC_QUIT_MINIMISE);
                   ClickButton(dialog, IDOK);
               }));
     EXPECT_TRUE(InTray());
     EXPECT_TRUE(ReadCloseMinimize());
-}
 
-TEST_F(MainFrame, CloseWithoutConfirmationQuits) {
-    ASSERT_TRUE(WriteFlag(L"CloseConfirm", false));
-    ASSERT_TRUE(WriteFlag(L"CloseMinimize", false));
+    // Stored, it hides without asking.
+    frame_->Activate();
+    ASSERT_FALSE(InTray());
     EXPECT_EQ(0, Close());
+    EXPECT_TRUE(InTray());
+
+    // Asked again and confirmed, the frame quits: the tray icon and the player's sink go.
+    ASSERT_TRUE(WriteFlag(L"CloseMinimize", false));
+    ASSERT_TRUE(WriteFlag(L"CloseConfirm", true));
+    frame_->Activate();
+    EXPECT_EQ(1, Close([](HWND dialog) { ClickButton(dialog, IDOK); }));
     EXPECT_FALSE(Alive());
+    EXPECT_TRUE(frame_->Tray().IsIconRemoved());
+    EXPECT_FALSE(player_.HasSink());
+
+    // The next frame's close button quits without asking.
+    Reopen();
+    CDialogAnswer dialogs([](HWND dialog) { ClickButton(dialog, IDCANCEL); });
+    Button(WM_NCLBUTTONDOWN, HTCLOSE);
+    Button(WM_NCLBUTTONUP, HTCLOSE);
+    EXPECT_FALSE(Alive());
+    EXPECT_EQ(0, dialogs.Shown());
 }
 
 TEST_F(MainFrame, QuitMessageClosesWithoutAskingEvenWithCloseMinimize) {
@@ -566,11 +329,8 @@ TEST_F(MainFrame, HandOffWhileTheQuitRemovesTheTrayIconIsNotTaken) {
         [](CMainFrame& frame) { frame.SendMessage(WM_COMMAND, ID_APP_EXIT); },
     };
     for (const auto& quit : quits) {
-        if (!Alive()) {
-            frame_.reset(new CMainFrame);
-            ASSERT_TRUE(frame_->CreateFrame(L"Vantel", SIZE{900, 560}));
-            window_ = frame_->m_hWnd;
-        }
+        if (!Alive())
+            Reopen();
         if (frame_->Tray().IsIconRemoved())
             GTEST_SKIP() << "no notification area on this display";
         std::vector<RequestAnswer> answers;

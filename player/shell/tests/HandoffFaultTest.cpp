@@ -149,29 +149,19 @@ private:
 class RunningPlayer : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        wchar_t temp[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, temp);
-        logPath_ = std::wstring(temp) + L"trova-handoff-log-" + std::to_wstring(::GetCurrentProcessId()) + L".txt";
-        ::DeleteFileW(logPath_.c_str());
-        ::SetEnvironmentVariableW(L"TROVAPLAYER_LOG", logPath_.c_str());
-        ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", L"0");
+        logPath_ = BeginPlayerTrace(L"trova-handoff-log-");
         if (DistFolder().empty() || FindRunningPlayer() || !PlayerControlRegistered())
             return;
         player_ = new CPlayerProcess;
-        if (player_->Start(L"-startmin"))
-            WaitUntil([] { return FindRunningPlayer() != nullptr; }, kStartTimeoutMs);
+        player_->StartAndWait(L"-startmin", kStartTimeoutMs);
     }
     static void TearDownTestSuite() {
         if (player_) {
-            if (HWND singleton = FindRunningPlayer())
-                ::SendMessageTimeoutW(singleton, WM_PLAYER_QUIT, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-            player_->WaitForExit(kExitTimeoutMs);
+            player_->Quit(kExitTimeoutMs);
             delete player_;
             player_ = nullptr;
         }
-        ::DeleteFileW(logPath_.c_str());
-        ::SetEnvironmentVariableW(L"TROVAPLAYER_LOG", nullptr);
-        ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", nullptr);
+        EndPlayerTrace(logPath_);
     }
 
     void SetUp() override {
@@ -308,17 +298,12 @@ protected:
         if (DistFolder().empty() || !PlayerControlRegistered())
             GTEST_SKIP() << "no shipped folder or player control";
         ASSERT_FALSE(FindRunningPlayer()) << "a player is running already";
-        wchar_t temp[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, temp);
-        log_ = std::wstring(temp) + L"trova-own-log-" + std::to_wstring(::GetCurrentProcessId()) + L".txt";
-        ::DeleteFileW(log_.c_str());
-        ::SetEnvironmentVariableW(L"TROVAPLAYER_LOG", log_.c_str());
+        log_ = BeginPlayerTrace(L"trova-own-log-");
     }
     void TearDown() override {
-        for (const wchar_t* name : {L"TROVAPLAYER_LOG", L"UPDATEPROBE_NEWER", L"UPDATEPROBE_DELAY_MS", L"UPDATEPROBE_LOG"})
+        for (const wchar_t* name : {L"UPDATEPROBE_DELAY_MS", L"UPDATEPROBE_LOG"})
             ::SetEnvironmentVariableW(name, nullptr);
-        if (!log_.empty())
-            ::DeleteFileW(log_.c_str());
+        EndPlayerTrace(log_);
     }
     static DWORD OwnerOf(HWND window) {
         DWORD owner = 0;
@@ -372,8 +357,7 @@ TEST_F(OwnPlayers, QuitWhileTheCheckHangsInTheLibraryEndsThePlayer) {
     ::SetEnvironmentVariableW(L"UPDATEPROBE_LOG", probeLog.c_str());
     ::SetEnvironmentVariableW(L"UPDATEPROBE_DELAY_MS", L"600000");
     CPlayerProcess player;
-    ASSERT_TRUE(player.Start(L"-startmin"));
-    ASSERT_TRUE(WaitUntil([] { return FindRunningPlayer() != nullptr; }, kStartTimeoutMs));
+    ASSERT_TRUE(player.StartAndWait(L"-startmin", kStartTimeoutMs));
     DWORD_PTR answer = 0;
     ASSERT_TRUE(::SendMessageTimeoutW(FindRunningPlayer(), WM_PLAYER_QUIT, 0, 0, SMTO_NORMAL, 10000, &answer));
     EXPECT_TRUE(player.WaitForExit(kExitTimeoutMs)) << "the end waits for the check";
@@ -389,8 +373,7 @@ TEST_F(OwnPlayers, QuitWhileTheCheckHangsInTheLibraryEndsThePlayer) {
 TEST_F(OwnPlayers, SecondStartDuringTheShutdownBecomesThePlayerWithItsLink) {
     ::SetEnvironmentVariableW(L"UPDATEPROBE_DELAY_MS", L"20000");
     CPlayerProcess first;
-    ASSERT_TRUE(first.Start(L"-startmin"));
-    ASSERT_TRUE(WaitUntil([] { return FindRunningPlayer() != nullptr; }, kStartTimeoutMs));
+    ASSERT_TRUE(first.StartAndWait(L"-startmin", kStartTimeoutMs));
     DWORD_PTR answer = 0;
     ASSERT_TRUE(::SendMessageTimeoutW(FindRunningPlayer(), WM_PLAYER_QUIT, 0, 0, SMTO_NORMAL, 10000, &answer));
 
@@ -416,12 +399,7 @@ TEST(SimultaneousStarts, LeaveOnePlayerThatPlaysEveryLink) {
     if (DistFolder().empty() || !PlayerControlRegistered())
         GTEST_SKIP() << "no shipped folder or player control";
     ASSERT_FALSE(FindRunningPlayer()) << "a player is running already";
-    wchar_t temp[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, temp);
-    const std::wstring log = std::wstring(temp) + L"trova-race-log-" + std::to_wstring(::GetCurrentProcessId()) + L".txt";
-    ::DeleteFileW(log.c_str());
-    ::SetEnvironmentVariableW(L"TROVAPLAYER_LOG", log.c_str());
-    ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", L"0");
+    const std::wstring log = BeginPlayerTrace(L"trova-race-log-");
 
     constexpr int kStarts = 4;
     CPlayerProcess players[kStarts];
@@ -460,9 +438,7 @@ TEST(SimultaneousStarts, LeaveOnePlayerThatPlaysEveryLink) {
     ::SendMessageTimeoutW(singleton, WM_PLAYER_QUIT, 0, 0, SMTO_NORMAL, 10000, &answer);
     EXPECT_TRUE(survivor->WaitForExit(kExitTimeoutMs));
     EXPECT_EQ(0u, survivor->ExitCode());
-    ::DeleteFileW(log.c_str());
-    ::SetEnvironmentVariableW(L"TROVAPLAYER_LOG", nullptr);
-    ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", nullptr);
+    EndPlayerTrace(log);
 }
 
 }  // namespace

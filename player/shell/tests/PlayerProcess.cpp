@@ -1,5 +1,6 @@
 #include "player/shell/tests/PlayerProcess.h"
 
+#include "player/shell/RemoteCmd.h"
 #include "player/shell/tests/ShellTestSupport.h"
 
 bool CPlayerProcess::Start(const std::wstring& arguments) {
@@ -11,6 +12,16 @@ bool CPlayerProcess::Start(const std::wstring& arguments) {
     startup.cb = sizeof(startup);
     return ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
                             &info_) != FALSE;
+}
+
+bool CPlayerProcess::StartAndWait(const std::wstring& arguments, DWORD timeoutMs) {
+    return Start(arguments) && WaitUntil([] { return FindRunningPlayer() != nullptr; }, timeoutMs);
+}
+
+bool CPlayerProcess::Quit(DWORD timeoutMs) {
+    if (HWND singleton = FindRunningPlayer())
+        ::SendMessageTimeoutW(singleton, WM_PLAYER_QUIT, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    return WaitForExit(timeoutMs);
 }
 
 bool CPlayerProcess::WaitForExit(DWORD timeoutMs) const {
@@ -51,6 +62,23 @@ void CPlayerProcess::Kill() {
     ::CloseHandle(info_.hThread);
     ::CloseHandle(info_.hProcess);
     info_ = PROCESS_INFORMATION{};
+}
+
+std::wstring BeginPlayerTrace(const wchar_t* name) {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring path = std::wstring(temp) + name + std::to_wstring(::GetCurrentProcessId()) + L".txt";
+    ::DeleteFileW(path.c_str());
+    ::SetEnvironmentVariableW(L"TROVAPLAYER_LOG", path.c_str());
+    ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", L"0");
+    return path;
+}
+
+void EndPlayerTrace(const std::wstring& path) {
+    if (!path.empty())
+        ::DeleteFileW(path.c_str());
+    ::SetEnvironmentVariableW(L"TROVAPLAYER_LOG", nullptr);
+    ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", nullptr);
 }
 
 bool PlayerControlRegistered() {

@@ -17,6 +17,10 @@ public:
     // Starts TrovaPlayer6.exe of the shipped folder (also its working folder) with the
     // arguments; it inherits this process's environment.
     bool Start(const std::wstring& arguments);
+    // Starts it and waits until a player's single-instance window is there.
+    bool StartAndWait(const std::wstring& arguments, DWORD timeoutMs);
+    // Asks the running player to quit (its quit message) and waits for this process to end.
+    bool Quit(DWORD timeoutMs);
     // Waits while pumping this thread's messages: the player sends to windows of the test.
     bool WaitForExit(DWORD timeoutMs) const;
     bool Running() const;
@@ -29,6 +33,13 @@ public:
 private:
     PROCESS_INFORMATION info_{};
 };
+
+// A trace file for the players a test starts, in the temp folder and named for this process
+// (`name` is its prefix): every player started from here gets it (TROVAPLAYER_LOG) and an
+// update check that finds the version current. Returns its path.
+std::wstring BeginPlayerTrace(const wchar_t* name);
+// Deletes the trace and takes back what BeginPlayerTrace handed to the players.
+void EndPlayerTrace(const std::wstring& path);
 
 // True when the video player control is registered (scripts/register.sh).
 bool PlayerControlRegistered();

@@ -22,32 +22,22 @@ constexpr DWORD kExitTimeoutMs = 30000;
 class TwoPlayers : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        wchar_t temp[MAX_PATH] = {};
-        ::GetTempPathW(MAX_PATH, temp);
-        logPath_ = std::wstring(temp) + L"trova-player-log-" + std::to_wstring(::GetCurrentProcessId()) + L".txt";
-        ::DeleteFileW(logPath_.c_str());
-        // Inherited by every player started from here.
-        ::SetEnvironmentVariableW(L"TROVAPLAYER_LOG", logPath_.c_str());
-        ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", L"0");
+        logPath_ = BeginPlayerTrace(L"trova-player-log-");
         if (DistFolder().empty() || FindRunningPlayer() || !PlayerControlRegistered())
             return;
         first_ = new CPlayerProcess;
-        if (!first_->Start(L"-StartMin") || !WaitUntil([] { return FindRunningPlayer() != nullptr; }, kStartTimeoutMs))
+        if (!first_->StartAndWait(L"-StartMin", kStartTimeoutMs))
             return;
         // Creation ends with the tray icon.
         WaitUntil([] { return TrayWindowOf(first_->Id()) != nullptr; }, 10000);
     }
     static void TearDownTestSuite() {
         if (first_) {
-            if (HWND singleton = FindRunningPlayer())
-                ::SendMessageTimeoutW(singleton, WM_PLAYER_QUIT, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-            first_->WaitForExit(kExitTimeoutMs);
+            first_->Quit(kExitTimeoutMs);
             delete first_;  // ends it by force if the quit message did not
             first_ = nullptr;
         }
-        ::DeleteFileW(logPath_.c_str());
-        ::SetEnvironmentVariableW(L"TROVAPLAYER_LOG", nullptr);
-        ::SetEnvironmentVariableW(L"UPDATEPROBE_NEWER", nullptr);
+        EndPlayerTrace(logPath_);
     }
 
     void SetUp() override {

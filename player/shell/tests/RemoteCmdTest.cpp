@@ -7,16 +7,9 @@
 #include "player/shell/MessengerNotice.h"
 #include "player/shell/RemoteCmd.h"
 #include "player/shell/SingletonWnd.h"
+#include "player/shell/tests/RecordingHandler.h"
 
 namespace {
-
-struct RecordingHandler : IRemoteCmdHandler {
-    std::vector<std::wstring> calls;
-    void OpenLink(const std::wstring& text) override { calls.push_back(L"open:" + text); }
-    void OfferNewVersion() override { calls.push_back(L"offer"); }
-    void Activate() override { calls.push_back(L"activate"); }
-    void QuitNow() override { calls.push_back(L"quit"); }
-};
 
 COPYDATASTRUCT Request(ULONG_PTR kind, const void* data = nullptr, DWORD bytes = 0) {
     COPYDATASTRUCT request{};

@@ -3,9 +3,9 @@
 #include <utility>
 #include <vector>
 
-std::wstring DistFolder() {
+std::wstring WindowsPathFromEnvironment(const wchar_t* variable) {
     wchar_t unixPath[MAX_PATH] = {};
-    const DWORD length = ::GetEnvironmentVariableW(L"TROVA_DIST_DIR", unixPath, MAX_PATH);
+    const DWORD length = ::GetEnvironmentVariableW(variable, unixPath, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return std::wstring();
     std::wstring path = L"Z:" + std::wstring(unixPath, length);
@@ -15,6 +15,8 @@ std::wstring DistFolder() {
     }
     return path;
 }
+
+std::wstring DistFolder() { return WindowsPathFromEnvironment(L"TROVA_DIST_DIR"); }
 
 bool WriteMachineFlag(const wchar_t* name, DWORD value) {
     HKEY key = nullptr;

@@ -16,6 +16,8 @@
 #include "player/common/PlayerControlIds.h"
 #include "player/shell/tests/StubControl.h"
 
+// A Unix path from the environment as a path on Wine's Z: drive; empty when not set.
+std::wstring WindowsPathFromEnvironment(const wchar_t* variable);
 // The shipped folder as a Windows path, from TROVA_DIST_DIR; empty when not set.
 std::wstring DistFolder();
 

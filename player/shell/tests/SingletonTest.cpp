@@ -5,16 +5,9 @@
 
 #include "framework/win/tests/TestHost.h"
 #include "player/shell/SingletonWnd.h"
+#include "player/shell/tests/RecordingHandler.h"
 
 namespace {
-
-struct RecordingHandler : IRemoteCmdHandler {
-    std::vector<std::wstring> calls;
-    void OpenLink(const std::wstring& text) override { calls.push_back(L"open:" + text); }
-    void OfferNewVersion() override { calls.push_back(L"offer"); }
-    void Activate() override { calls.push_back(L"activate"); }
-    void QuitNow() override { calls.push_back(L"quit"); }
-};
 
 // The update library substitute answers as its environment tells it.
 class UpdateProbeEnv {
@@ -102,24 +95,19 @@ TEST_F(SingletonWindow, RequestsAfterTheQuitRequestAreNotTaken) {
     EXPECT_EQ(std::vector<std::wstring>{L"quit"}, handler_.calls);
 }
 
+// The worker offers a newer version once, and nothing when the version is current.
 TEST_F(SingletonWindow, NewerVersionIsOfferedOnceFromTheWorker) {
-    UpdateProbeEnv probe(L"1", nullptr);
-    CSingletonWnd window;
-    window.SetHandler(&handler_);
-    ASSERT_TRUE(window.Create(owner_));
-    EXPECT_TRUE(PumpUntil([&] { return !handler_.calls.empty(); }, 5000));
-    window.DestroyWindow();
-    EXPECT_EQ(std::vector<std::wstring>{L"offer"}, handler_.calls);
-}
-
-TEST_F(SingletonWindow, NoOfferWhenTheVersionIsCurrent) {
-    UpdateProbeEnv probe(L"0", nullptr);
-    CSingletonWnd window;
-    window.SetHandler(&handler_);
-    ASSERT_TRUE(window.Create(owner_));
-    PumpUntil([] { return false; }, 300);
-    window.DestroyWindow();
-    EXPECT_TRUE(handler_.calls.empty());
+    for (const bool newer : {true, false}) {
+        SCOPED_TRACE(newer);
+        handler_.calls.clear();
+        UpdateProbeEnv probe(newer ? L"1" : L"0", nullptr);
+        CSingletonWnd window;
+        window.SetHandler(&handler_);
+        ASSERT_TRUE(window.Create(owner_));
+        PumpUntil([&] { return !handler_.calls.empty(); }, newer ? 5000 : 300);
+        window.DestroyWindow();
+        EXPECT_EQ(newer ? std::vector<std::wstring>{L"offer"} : std::vector<std::wstring>{}, handler_.calls);
+    }
 }
 
 // The frame quits while the worker's new-version question is open: the window goes inside

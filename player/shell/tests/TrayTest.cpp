@@ -26,9 +26,7 @@ public:
 
 protected:
     WindowClassSpec GetWindowClassSpec() const override {
-        WindowClassSpec windowClass;
-        windowClass.name = L"TrovaTrayTestTarget";
-        return windowClass;
+        return WindowClassSpec{L"TrovaTrayTestTarget"};
     }
 
 private:
