@@ -283,12 +283,7 @@ bool SaveScreenshot(const std::wstring& name, std::initializer_list<HWND> window
         ::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     }
     BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader = DibHeader(width, -height, 24);  // top-down
     const UINT stride = (static_cast<UINT>(width) * 3 + 3) & ~3u;
     std::vector<BYTE> pixels(stride * static_cast<UINT>(height));
     if (!::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS))

@@ -197,13 +197,7 @@ void SaveShot(const CPaintCapture& capture, int width, int height) {
     if (!file)
         return;
     BITMAPFILEHEADER header{};
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = -height;
-    info.biPlanes = 1;
-    info.biBitCount = 32;
-    info.biCompression = BI_RGB;
+    const BITMAPINFOHEADER info = DibHeader(width, -height, 32);
     header.bfType = 0x4D42;
     header.bfOffBits = sizeof(header) + sizeof(info);
     header.bfSize = header.bfOffBits + width * height * 4;

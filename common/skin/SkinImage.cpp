@@ -46,24 +46,29 @@ void SkinStrip::Clear() {
     middle.Clear();
 }
 
-void TileHorizontal(const CSkinImage& image, HDC target, int x, int y, int width) {
-    if (image.IsEmpty() || width <= 0)
+namespace {
+
+// Repeats the image from (x, y) over `length` pixels to the right (`across`) or downwards,
+// the last copy cut.
+void Tile(const CSkinImage& image, HDC target, int x, int y, int length, bool across) {
+    if (image.IsEmpty() || length <= 0)
         return;
-    const int step = image.Width();
-    const int copies = width / step;
-    for (int i = 0; i < copies; ++i)
-        ::BitBlt(target, x + i * step, y, step, image.Height(), image.Dc(), 0, 0, SRCCOPY);
-    if (const int rest = width % step)
-        ::BitBlt(target, x + copies * step, y, rest, image.Height(), image.Dc(), 0, 0, SRCCOPY);
+    const int step = across ? image.Width() : image.Height();
+    for (int offset = 0; offset < length; offset += step) {
+        const int part = std::min(step, length - offset);
+        if (across)
+            ::BitBlt(target, x + offset, y, part, image.Height(), image.Dc(), 0, 0, SRCCOPY);
+        else
+            ::BitBlt(target, x, y + offset, image.Width(), part, image.Dc(), 0, 0, SRCCOPY);
+    }
+}
+
+}  // namespace
+
+void TileHorizontal(const CSkinImage& image, HDC target, int x, int y, int width) {
+    Tile(image, target, x, y, width, true);
 }
 
 void TileVertical(const CSkinImage& image, HDC target, int x, int y, int height) {
-    if (image.IsEmpty() || height <= 0)
-        return;
-    const int step = image.Height();
-    const int copies = height / step;
-    for (int i = 0; i < copies; ++i)
-        ::BitBlt(target, x, y + i * step, image.Width(), step, image.Dc(), 0, 0, SRCCOPY);
-    if (const int rest = height % step)
-        ::BitBlt(target, x, y + copies * step, image.Width(), rest, image.Dc(), 0, 0, SRCCOPY);
+    Tile(image, target, x, y, height, false);
 }

@@ -122,3 +122,15 @@ private:
     HDC dc_;
     int previous_;
 };
+
+// The header of an uncompressed device-independent bitmap; a negative height is top-down.
+inline BITMAPINFOHEADER DibHeader(int width, int height, WORD bitCount) {
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = bitCount;
+    header.biCompression = BI_RGB;
+    return header;
+}

@@ -73,12 +73,7 @@ bool PlasmaEffect::Start(HWND owner, const RECT& area) {
         colors_[i] = (static_cast<uint32_t>(i) << 16) | (static_cast<uint32_t>(i) << 8) | 0xFF;
 
     frameInfo_ = BITMAPINFO{};
-    frameInfo_.bmiHeader.biSize = sizeof(frameInfo_.bmiHeader);
-    frameInfo_.bmiHeader.biWidth = width;
-    frameInfo_.bmiHeader.biHeight = -height;
-    frameInfo_.bmiHeader.biPlanes = 1;
-    frameInfo_.bmiHeader.biBitCount = 32;
-    frameInfo_.bmiHeader.biCompression = BI_RGB;
+    frameInfo_.bmiHeader = DibHeader(width, -height, 32);
     pixels_.assign(static_cast<size_t>(width) * height, 0);
 
     {

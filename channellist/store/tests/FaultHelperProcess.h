@@ -6,14 +6,11 @@
 
 #include <string>
 
-// One helper process; killed if it still runs when the object goes.
-class CFaultHelperProcess {
-public:
-    CFaultHelperProcess() = default;
-    ~CFaultHelperProcess() { Kill(); }
-    CFaultHelperProcess(const CFaultHelperProcess&) = delete;
-    CFaultHelperProcess& operator=(const CFaultHelperProcess&) = delete;
+#include "framework/win/tests/ChildProcess.h"
 
+// One helper process.
+class CFaultHelperProcess : public CChildProcess {
+public:
     static std::wstring Path() {
         wchar_t self[MAX_PATH] = {};
         GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -21,37 +18,10 @@ public:
         return path.substr(0, path.find_last_of(L"\\/") + 1) + L"store_fault_helper.exe";
     }
 
-    bool Start(const std::wstring& arguments) {
-        std::wstring command = L"\"" + Path() + L"\" " + arguments;
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof(startup);
-        return CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                              &info_) != FALSE;
-    }
+    bool Start(const std::wstring& arguments) { return CChildProcess::Start(Path(), arguments); }
     bool WaitForExit(DWORD timeoutMs) const {
-        return info_.hProcess && WaitForSingleObject(info_.hProcess, timeoutMs) == WAIT_OBJECT_0;
+        return Handle() && WaitForSingleObject(Handle(), timeoutMs) == WAIT_OBJECT_0;
     }
-    // Exit code once ended; STILL_ACTIVE while running, ~0u without a process.
-    DWORD ExitCode() const {
-        DWORD code = ~0u;
-        if (info_.hProcess) GetExitCodeProcess(info_.hProcess, &code);
-        return code;
-    }
-    HANDLE Handle() const { return info_.hProcess; }
-    // Ends the process at once, wherever it is, and waits until it is gone.
-    void Kill() {
-        if (!info_.hProcess) return;
-        if (!WaitForExit(0)) {
-            TerminateProcess(info_.hProcess, 9);
-            WaitForExit(10000);
-        }
-        CloseHandle(info_.hThread);
-        CloseHandle(info_.hProcess);
-        info_ = PROCESS_INFORMATION{};
-    }
-
-private:
-    PROCESS_INFORMATION info_ = {};
 };
 
 // Another process holding the database file: an exclusive transaction (nobody else may read

@@ -96,24 +96,6 @@ TEST_F(AppPathsTest, WithoutAppDataFallsBackToProgramFolder) {
 // Extended-length form, for folders deeper than the plain calls take.
 std::wstring Long(const std::wstring& path) { return L"\\\\?\\" + path; }
 
-void RemoveLongTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(Long(folder + L"*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveLongTree(folder + name + L"\\");
-            else
-                DeleteFileW(Long(folder + name).c_str());
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(Long(folder).c_str());
-}
-
 TEST_F(AppPathsTest, ModuleNameOf260CharactersOrMoreIsCutThere) {
     // The probe library, more than 300 characters deep, stands in for the program. No level
     // ends exactly at character 260, where systems differ in putting the terminator.
@@ -147,7 +129,7 @@ TEST_F(AppPathsTest, ModuleNameOf260CharactersOrMoreIsCutThere) {
     EXPECT_TRUE(IsFolder(Long(expected + L"data")));
     CAppPaths::Shutdown();
     FreeLibrary(module);
-    RemoveLongTree(top);
+    TempFolder::RemoveTree(top);
 }
 
 TEST_F(AppPathsTest, InitUsesShellAppDataFolder) {

@@ -27,10 +27,12 @@ public:
     // Ends in a backslash.
     const std::wstring& path() const { return path_; }
 
-private:
+    // Removes a folder (ending in a backslash) with its contents, at any depth: the calls take
+    // the extended-length form of its paths.
     static void RemoveTree(const std::wstring& folder) {
+        const std::wstring extended = L"\\\\?\\" + folder;
         WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+        HANDLE search = FindFirstFileW((extended + L"*").c_str(), &found);
         if (search != INVALID_HANDLE_VALUE) {
             do {
                 const std::wstring name = found.cFileName;
@@ -39,12 +41,13 @@ private:
                 if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                     RemoveTree(folder + name + L"\\");
                 else
-                    DeleteFileW((folder + name).c_str());
+                    DeleteFileW((extended + name).c_str());
             } while (FindNextFileW(search, &found));
             FindClose(search);
         }
-        RemoveDirectoryW(folder.c_str());
+        RemoveDirectoryW(extended.c_str());
     }
 
+private:
     std::wstring path_;
 };

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "common/skin/Skin.h"
@@ -288,28 +287,10 @@ TEST(SkinRect, Forms) {
 
 // The skin shipped with the programs: every picture and size is there.
 TEST(ShippedSkin, LoadsCompletely) {
-    const char* dist = std::getenv("TROVA_DIST_DIR");
-    ASSERT_TRUE(dist) << "TROVA_DIST_DIR is not set";
-    std::wstring shipped = L"Z:";
-    for (const char* p = dist; *p; ++p)
-        shipped += (*p == '/') ? L'\\' : static_cast<wchar_t>(*p);
-    shipped += L"\\skin\\general\\";
-
+    ASSERT_FALSE(ShippedSkinFolder().empty()) << "TROVA_DIST_DIR is not set";
     SkinFolder folder;
     ASSERT_TRUE(folder.Module());
-    WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((shipped + L"*").c_str(), &found);
-    ASSERT_NE(INVALID_HANDLE_VALUE, search) << "no shipped skin folder";
-    int copied = 0;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            ASSERT_TRUE(::CopyFileW((shipped + found.cFileName).c_str(), folder.SkinPath(found.cFileName).c_str(),
-                                    FALSE));
-            ++copied;
-        }
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
-    ASSERT_GT(copied, 1);
+    ASSERT_GT(CopyDefaultSkin(folder), 1) << "no shipped skin folder, or a copy failed";
 
     CSkin* skin = CSkin::Instance();
     ASSERT_TRUE(skin->Load(folder.Module()));

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
@@ -151,12 +150,8 @@ class SkinMalformed : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(folder.Module()) << "probe module copy missing";
-        const char* dist = std::getenv("TROVA_DIST_DIR");
-        ASSERT_TRUE(dist) << "TROVA_DIST_DIR is not set";
-        std::wstring shippedFolder = L"Z:";
-        for (const char* p = dist; *p; ++p)
-            shippedFolder += (*p == '/') ? L'\\' : static_cast<wchar_t>(*p);
-        shippedFolder += L"\\skin\\general\\";
+        const std::wstring shippedFolder = ShippedSkinFolder();
+        ASSERT_FALSE(shippedFolder.empty()) << "TROVA_DIST_DIR is not set";
         for (const wchar_t* bitmap : kBitmaps) {
             bitmaps.push_back(ReadFileBytes(shippedFolder + bitmap));
             ASSERT_FALSE(bitmaps.back().empty()) << "shipped skin lacks a bitmap";

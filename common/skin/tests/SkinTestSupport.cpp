@@ -5,12 +5,7 @@
 
 DibCanvas::DibCanvas(int width, int height) : width_(width), height_(height), dc_(nullptr) {
     BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader = DibHeader(width, -height, 32);
     void* bits = nullptr;
     bitmap_.Reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     bits_ = static_cast<uint32_t*>(bits);
@@ -37,6 +32,44 @@ COLORREF DibCanvas::At(int x, int y) const {
 }
 
 COLORREF PixelOf(HDC dc, int x, int y) { return ::GetPixel(dc, x, y); }
+
+std::wstring WindowsPathFromEnvironment(const wchar_t* variable) {
+    wchar_t unixPath[MAX_PATH] = {};
+    const DWORD length = ::GetEnvironmentVariableW(variable, unixPath, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return std::wstring();
+    std::wstring path = L"Z:" + std::wstring(unixPath, length);
+    for (wchar_t& c : path) {
+        if (c == L'/')
+            c = L'\\';
+    }
+    return path;
+}
+
+std::wstring ShippedSkinFolder() {
+    const std::wstring dist = WindowsPathFromEnvironment(L"TROVA_DIST_DIR");
+    return dist.empty() ? dist : dist + L"\\skin\\general\\";
+}
+
+int CopyDefaultSkin(const SkinFolder& folder) {
+    const std::wstring source = ShippedSkinFolder();
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileW((source + L"*").c_str(), &found);
+    if (source.empty() || search == INVALID_HANDLE_VALUE)
+        return 0;
+    int copied = 0;
+    do {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            continue;
+        if (!::CopyFileW((source + found.cFileName).c_str(), folder.SkinPath(found.cFileName).c_str(), FALSE)) {
+            copied = 0;
+            break;
+        }
+        ++copied;
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return copied;
+}
 
 std::wstring TestProgramFolder() {
     wchar_t path[MAX_PATH];
@@ -97,13 +130,7 @@ void SkinFolder::WriteFile(const std::wstring& name, const std::string& bytes) c
 void SkinFolder::WriteGradientBitmap(const std::wstring& name, int width, int height, int blue) const {
     const int stride = (width * 3 + 3) & ~3;
     BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = height;  // bottom-up
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
+    const BITMAPINFOHEADER info = DibHeader(width, height, 24);  // bottom-up
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof(file) + sizeof(info);
     file.bfSize = file.bfOffBits + stride * height;

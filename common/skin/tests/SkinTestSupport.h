@@ -52,6 +52,16 @@ private:
     HMODULE module_ = nullptr;
 };
 
+// A Unix path from the environment as a path on Wine's Z: drive; empty when not set.
+std::wstring WindowsPathFromEnvironment(const wchar_t* variable);
+// The shipped default skin's folder (from TROVA_DIST_DIR), with a trailing backslash; empty
+// when the variable is not set.
+std::wstring ShippedSkinFolder();
+
+// Copies the shipped default skin beside the probe module of `folder`: the number of files
+// copied, 0 when there is none or a copy failed.
+int CopyDefaultSkin(const SkinFolder& folder);
+
 // Folder of the running test program, with a trailing backslash.
 std::wstring TestProgramFolder();
 void RemoveTree(const std::wstring& path);

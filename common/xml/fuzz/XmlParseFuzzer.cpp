@@ -12,41 +12,9 @@
 #include <string>
 
 #include "common/xml/XmlStream.h"
+#include "common/xml/tests/XmlTestStream.h"
 
 namespace {
-
-class MemoryStream : public XML::IStream {
-public:
-    MemoryStream(const uint8_t* bytes, size_t size) : data(bytes), length(size) {}
-
-    uint32_t Read(void* buffer, uint32_t count) override {
-        if (position >= length) {
-            atEnd = true;
-            return 0;
-        }
-        const size_t moved = std::min<size_t>(count, length - position);
-        std::memcpy(buffer, data + position, moved);
-        position += moved;
-        return static_cast<uint32_t>(moved);
-    }
-    uint32_t Write(const void*, uint32_t) override { return 0; }
-    bool IsEOF() const override { return atEnd; }
-    void Rewind() override { Seek(0); }
-    void Seek(uint32_t offset) override {
-        position = offset;
-        atEnd = false;
-    }
-    void Skip(uint32_t count) override { position += count; }
-    void Close() override {}
-    uint32_t Tell() const override { return static_cast<uint32_t>(position); }
-    void Flush() override {}
-
-private:
-    const uint8_t* data;
-    size_t length;
-    size_t position = 0;
-    bool atEnd = false;
-};
 
 [[noreturn]] void Fail(const char* what) {
     std::fprintf(stderr, "xml fuzzer: %s\n", what);
@@ -177,7 +145,7 @@ Outcome ParseFile(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    MemoryStream memory(data, size);
+    MemoryStream memory(std::string(reinterpret_cast<const char*>(data), size));
     const Outcome fromMemory = ParseWith(memory);
     const Outcome fromFile = ParseFile(data, size);
     if (fromMemory.failure != fromFile.failure || fromMemory.tree != fromFile.tree)

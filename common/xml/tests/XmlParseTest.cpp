@@ -6,6 +6,21 @@
 
 using XML::CNode;
 
+namespace {
+
+// Message of the CStreamException that parsing text throws, or "" when it parses.
+std::string ParseFailure(const std::string& text) {
+    try {
+        ParseText(text);
+    } catch (const XML::CStreamException& e) {
+        EXPECT_EQ(0, e.Code());
+        return e.Message();
+    }
+    return "";
+}
+
+}  // namespace
+
 TEST(XmlParse, BuildsTreeWithAttributesAndText) {
     auto root = ParseText(
         "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"

@@ -133,12 +133,7 @@ class CPaintCapture {
 public:
     CPaintCapture(int width, int height) : width_(width), height_(height), dc_(nullptr) {
         BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        info.bmiHeader = DibHeader(width, -height, 32);
         bitmap_.Reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
         previous_ = ::SelectObject(dc_, bitmap_);
     }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -397,22 +396,10 @@ TEST_F(NaviPanelOnScreenTest, SelectingThePlayItemRemovesThePointersLook) {
 
 // The skin shipped with the player has a complete strip for the panel.
 TEST(NaviPanelShippedSkinTest, DrawsItsItemsFromTheShippedSkin) {
-    const char* dist = std::getenv("TROVA_DIST_DIR");
-    if (!dist)
+    if (ShippedSkinFolder().empty())
         GTEST_SKIP() << "TROVA_DIST_DIR is not set";
-    std::wstring shipped = L"Z:";
-    for (const char* p = dist; *p; ++p)
-        shipped += (*p == '/') ? L'\\' : static_cast<wchar_t>(*p);
-    shipped += L"\\skin\\general\\";
     SkinFolder folder;
-    WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((shipped + L"*").c_str(), &found);
-    ASSERT_NE(INVALID_HANDLE_VALUE, search) << "no shipped skin";
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            ::CopyFileW((shipped + found.cFileName).c_str(), folder.SkinPath(found.cFileName).c_str(), FALSE);
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+    ASSERT_GT(CopyDefaultSkin(folder), 0) << "no shipped skin";
     CSkin::Instance()->Load(folder.Module());
     const CSkin& skin = *CSkin::Instance();
     ASSERT_GT(skin.NaviHeight(), 0);

@@ -5,13 +5,7 @@
 
 bool CPlayerProcess::Start(const std::wstring& arguments) {
     const std::wstring folder = DistFolder();
-    std::wstring command = L"\"" + folder + L"\\TrovaPlayer6.exe\"";
-    if (!arguments.empty())
-        command += L" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    return ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                            &info_) != FALSE;
+    return CChildProcess::Start(folder + L"\\TrovaPlayer6.exe", arguments, folder.c_str());
 }
 
 bool CPlayerProcess::StartAndWait(const std::wstring& arguments, DWORD timeoutMs) {
@@ -25,43 +19,21 @@ bool CPlayerProcess::Quit(DWORD timeoutMs) {
 }
 
 bool CPlayerProcess::WaitForExit(DWORD timeoutMs) const {
-    if (!info_.hProcess)
+    const HANDLE process = Handle();
+    if (!process)
         return false;
     // Wakes on the exit itself, not on a polling tick: hand-off timings are measured with it.
     const DWORD start = ::GetTickCount();
     for (;;) {
         const DWORD elapsed = ::GetTickCount() - start;
         const DWORD left = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
-        const DWORD woken = ::MsgWaitForMultipleObjects(1, &info_.hProcess, FALSE, left, QS_ALLINPUT);
+        const DWORD woken = ::MsgWaitForMultipleObjects(1, &process, FALSE, left, QS_ALLINPUT);
         if (woken == WAIT_OBJECT_0)
             return true;
         if (woken != WAIT_OBJECT_0 + 1 || left == 0)
-            return ::WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0;
+            return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
         PumpMessages();
     }
-}
-
-DWORD CPlayerProcess::ExitCode() const {
-    DWORD code = ~0u;
-    if (info_.hProcess)
-        ::GetExitCodeProcess(info_.hProcess, &code);
-    return code;
-}
-
-bool CPlayerProcess::Running() const {
-    return info_.hProcess && ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
-}
-
-void CPlayerProcess::Kill() {
-    if (!info_.hProcess)
-        return;
-    if (Running()) {
-        ::TerminateProcess(info_.hProcess, 1);
-        ::WaitForSingleObject(info_.hProcess, 5000);
-    }
-    ::CloseHandle(info_.hThread);
-    ::CloseHandle(info_.hProcess);
-    info_ = PROCESS_INFORMATION{};
 }
 
 std::wstring BeginPlayerTrace(const wchar_t* name) {

@@ -6,14 +6,11 @@
 
 #include <string>
 
-// One player process; ended by force if it is still running when the object goes.
-class CPlayerProcess {
-public:
-    CPlayerProcess() = default;
-    ~CPlayerProcess() { Kill(); }
-    CPlayerProcess(const CPlayerProcess&) = delete;
-    CPlayerProcess& operator=(const CPlayerProcess&) = delete;
+#include "framework/win/tests/ChildProcess.h"
 
+// One player process.
+class CPlayerProcess : public CChildProcess {
+public:
     // Starts TrovaPlayer6.exe of the shipped folder (also its working folder) with the
     // arguments; it inherits this process's environment.
     bool Start(const std::wstring& arguments);
@@ -23,15 +20,6 @@ public:
     bool Quit(DWORD timeoutMs);
     // Waits while pumping this thread's messages: the player sends to windows of the test.
     bool WaitForExit(DWORD timeoutMs) const;
-    bool Running() const;
-    // The exit code once ended (STILL_ACTIVE while running, ~0 when never started).
-    DWORD ExitCode() const;
-    HANDLE Handle() const { return info_.hProcess; }
-    DWORD Id() const { return info_.dwProcessId; }
-    void Kill();
-
-private:
-    PROCESS_INFORMATION info_{};
 };
 
 // A trace file for the players a test starts, in the temp folder and named for this process

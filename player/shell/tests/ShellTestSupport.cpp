@@ -3,19 +3,6 @@
 #include <utility>
 #include <vector>
 
-std::wstring WindowsPathFromEnvironment(const wchar_t* variable) {
-    wchar_t unixPath[MAX_PATH] = {};
-    const DWORD length = ::GetEnvironmentVariableW(variable, unixPath, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return std::wstring();
-    std::wstring path = L"Z:" + std::wstring(unixPath, length);
-    for (wchar_t& c : path) {
-        if (c == L'/')
-            c = L'\\';
-    }
-    return path;
-}
-
 std::wstring DistFolder() { return WindowsPathFromEnvironment(L"TROVA_DIST_DIR"); }
 
 bool WriteMachineFlag(const wchar_t* name, DWORD value) {
@@ -27,19 +14,6 @@ bool WriteMachineFlag(const wchar_t* name, DWORD value) {
                                           sizeof(value)) == ERROR_SUCCESS;
     ::RegCloseKey(key);
     return written;
-}
-
-void CopyDefaultSkin(const SkinFolder& folder) {
-    const std::wstring source = DistFolder() + L"\\skin\\general\\";
-    WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileW((source + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            ::CopyFileW((source + found.cFileName).c_str(), folder.SkinPath(found.cFileName).c_str(), FALSE);
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
 }
 
 namespace {

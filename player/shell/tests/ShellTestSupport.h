@@ -16,16 +16,11 @@
 #include "player/common/PlayerControlIds.h"
 #include "player/shell/tests/StubControl.h"
 
-// A Unix path from the environment as a path on Wine's Z: drive; empty when not set.
-std::wstring WindowsPathFromEnvironment(const wchar_t* variable);
 // The shipped folder as a Windows path, from TROVA_DIST_DIR; empty when not set.
 std::wstring DistFolder();
 
 // Sets a machine-wide flag under Software\Vantel\Setting (only ever read by the program).
 bool WriteMachineFlag(const wchar_t* name, DWORD value);
-
-// Copies the shipped default skin beside the probe module of `folder`.
-void CopyDefaultSkin(const SkinFolder& folder);
 
 // A notification area of this thread that the shell's icon calls reach while it lives (it
 // lies above the system's): `answer` gets each request (NIM_ADD, NIM_MODIFY, NIM_DELETE) and

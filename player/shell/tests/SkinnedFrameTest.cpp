@@ -255,7 +255,7 @@ TEST_F(SkinnedFrameButtons, CaptionButtonPressReleasedOffItShowsTheRestingImageA
 // The buttons lie on each other in the order the skin's frame defines them: minimise,
 // maximise, close. Hit testing keeps its own order (close, minimise, maximise).
 TEST_F(SkinnedFrameButtons, CaptionButtonsAreDrawnInTheSkinsOrder) {
-    std::string description = FileText(DistFolder() + L"\\skin\\general\\skin.xml");
+    std::string description = FileText(ShippedSkinFolder() + L"skin.xml");
     // A skin whose maximise button lies on its minimise button.
     const std::string minimise = "<anchor name=\"Minimize\" rect=\"", maximise = "<anchor name=\"Maximize\" rect=\"";
     const size_t minAt = description.find(minimise), maxAt = description.find(maximise);
@@ -299,7 +299,7 @@ TEST_F(SkinnedFrameButtons, MaximiseButtonTogglesAndMinimiseButtonMinimises) {
 // Without the skin's frame pieces the system's caption and border stay, so that the window
 // can still be moved, sized and closed with the mouse.
 TEST_F(SkinnedFrame, DamagedSkinLeavesTheSystemCaptionAndBorder) {
-    const std::string shipped = FileText(DistFolder() + L"\\skin\\general\\skin.xml");
+    const std::string shipped = FileText(ShippedSkinFolder() + L"skin.xml");
     ASSERT_GT(shipped.size(), 100u);
     const std::string damaged[] = {
         shipped.substr(0, shipped.size() / 2),       // truncated
