@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr DWORD kStartTimeoutMs = 60000;
-constexpr DWORD kExitTimeoutMs = 30000;
 constexpr DWORD kUiTimeoutMs = 10000;
 
 // Control ids of the channel-list control's children.
@@ -42,10 +40,10 @@ constexpr int kOptions = 501;
 // their name or description.
 const wchar_t kAllChannelsLoaded[] = L"所有频道(44)";
 
-class PlayerScenario : public ::testing::Test {
+class PlayerScenario : public CPlayerProcessTest {
 protected:
     static void SetUpTestSuite() {
-        if (DistFolder().empty() || !PlayerControlRegistered() || FindRunningPlayer())
+        if (!CanStartPlayers() || FindRunningPlayer())
             return;
         settings_ = new CSettingsSnapshot;
         database_ = new CDatabaseAside;
@@ -61,10 +59,9 @@ protected:
     }
 
     void SetUp() override {
-        if (DistFolder().empty())
-            GTEST_SKIP() << "TROVA_DIST_DIR is not set";
-        if (!PlayerControlRegistered())
-            GTEST_SKIP() << "the COM servers are not registered (scripts/register.sh)";
+        CPlayerProcessTest::SetUp();
+        if (IsSkipped())
+            return;
         ASSERT_TRUE(settings_) << "a player was running already";
         ASSERT_FALSE(FindRunningPlayer()) << "a player was left running";
         // Every scenario starts from the defaults: no user settings, both panels allowed.

@@ -22,8 +22,6 @@
 
 namespace {
 
-constexpr DWORD kStartTimeoutMs = 60000;
-constexpr DWORD kExitTimeoutMs = 30000;
 // Second starts are whole Wine processes: as many as fit in about two minutes, at most 1,000.
 constexpr double kHandOffBudgetSeconds = 120;
 constexpr int kMaxHandOffs = 1000;
@@ -146,33 +144,11 @@ private:
 
 // One player for the whole suite, started minimised; the tests run in their written order
 // and the last one ends it.
-class RunningPlayer : public ::testing::Test {
+class RunningPlayer : public CSuitePlayerTest {
 protected:
-    static void SetUpTestSuite() {
-        logPath_ = BeginPlayerTrace(L"trova-handoff-log-");
-        if (DistFolder().empty() || FindRunningPlayer() || !PlayerControlRegistered())
-            return;
-        player_ = new CPlayerProcess;
-        player_->StartAndWait(L"-startmin", kStartTimeoutMs);
-    }
-    static void TearDownTestSuite() {
-        if (player_) {
-            player_->Quit(kExitTimeoutMs);
-            delete player_;
-            player_ = nullptr;
-        }
-        EndPlayerTrace(logPath_);
-    }
-
     void SetUp() override {
-        if (DistFolder().empty())
-            GTEST_SKIP() << "TROVA_DIST_DIR is not set";
-        if (!PlayerControlRegistered())
-            GTEST_SKIP() << "the player control is not registered (scripts/register.sh)";
-        ASSERT_TRUE(player_) << "a player was running already";
-        ASSERT_TRUE(player_->Running()) << "the player is gone";
+        CSuitePlayerTest::SetUp();
         singleton_ = FindRunningPlayer();
-        ASSERT_TRUE(singleton_);
     }
 
     // Sends one copy-data request from this process; false when the player did not answer.
@@ -194,12 +170,8 @@ protected:
 
     std::vector<std::string> Played() const { return PlayedSources(ReadLog(logPath_)); }
 
-    static CPlayerProcess* player_;
-    static std::wstring logPath_;
     HWND singleton_ = nullptr;
 };
-CPlayerProcess* RunningPlayer::player_ = nullptr;
-std::wstring RunningPlayer::logPath_;
 
 TEST_F(RunningPlayer, CopyDataOfEveryKindAndShapeFromAnotherProcess) {
     CDialogAnswerer answerer(player_->Id());
@@ -292,11 +264,12 @@ TEST_F(RunningPlayer, SecondStartsInARowLeaveOnePlayerThatDoesNotGrow) {
 }
 
 // Players of their own, one or two per case, with the environment that the case needs.
-class OwnPlayers : public ::testing::Test {
+class OwnPlayers : public CPlayerProcessTest {
 protected:
     void SetUp() override {
-        if (DistFolder().empty() || !PlayerControlRegistered())
-            GTEST_SKIP() << "no shipped folder or player control";
+        CPlayerProcessTest::SetUp();
+        if (IsSkipped())
+            return;
         ASSERT_FALSE(FindRunningPlayer()) << "a player is running already";
         log_ = BeginPlayerTrace(L"trova-own-log-");
     }
@@ -395,9 +368,9 @@ TEST_F(OwnPlayers, SecondStartDuringTheShutdownBecomesThePlayerWithItsLink) {
 // Several players started at the same moment with no player running (a link clicked twice in
 // a row): all pass the running-instance probe before any has made the mutexes; one must stay,
 // and the others hand their links to it.
-TEST(SimultaneousStarts, LeaveOnePlayerThatPlaysEveryLink) {
-    if (DistFolder().empty() || !PlayerControlRegistered())
-        GTEST_SKIP() << "no shipped folder or player control";
+using SimultaneousStarts = CPlayerProcessTest;
+
+TEST_F(SimultaneousStarts, LeaveOnePlayerThatPlaysEveryLink) {
     ASSERT_FALSE(FindRunningPlayer()) << "a player is running already";
     const std::wstring log = BeginPlayerTrace(L"trova-race-log-");
 

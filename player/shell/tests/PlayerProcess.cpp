@@ -62,6 +62,47 @@ bool PlayerControlRegistered() {
     return true;
 }
 
+bool CPlayerProcessTest::CanStartPlayers() { return !DistFolder().empty() && PlayerControlRegistered(); }
+
+void CPlayerProcessTest::SetUp() {
+    if (DistFolder().empty())
+        GTEST_SKIP() << "TROVA_DIST_DIR is not set";
+    if (!PlayerControlRegistered())
+        GTEST_SKIP() << "the player control is not registered (scripts/register.sh)";
+}
+
+CPlayerProcess* CSuitePlayerTest::player_ = nullptr;
+std::wstring CSuitePlayerTest::logPath_;
+
+void CSuitePlayerTest::SetUpTestSuite() {
+    logPath_ = BeginPlayerTrace(L"trova-player-log-");
+    if (!CanStartPlayers() || FindRunningPlayer())
+        return;
+    player_ = new CPlayerProcess;
+    if (!player_->StartAndWait(L"-StartMin", kStartTimeoutMs))
+        return;
+    // Creation ends with the tray icon.
+    WaitUntil([] { return TrayWindowOf(player_->Id()) != nullptr; }, 10000);
+}
+
+void CSuitePlayerTest::TearDownTestSuite() {
+    if (player_) {
+        player_->Quit(kExitTimeoutMs);
+        delete player_;  // ends it by force if the quit message did not
+        player_ = nullptr;
+    }
+    EndPlayerTrace(logPath_);
+}
+
+void CSuitePlayerTest::SetUp() {
+    CPlayerProcessTest::SetUp();
+    if (IsSkipped())
+        return;
+    ASSERT_TRUE(player_) << "a player was running already";
+    ASSERT_TRUE(player_->Running()) << "the player is gone";
+    ASSERT_TRUE(FindRunningPlayer()) << "the player did not start";
+}
+
 namespace {
 
 struct WindowSearch {

@@ -4,9 +4,15 @@
 // player control substitute's trace (TROVAPLAYER_LOG).
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 #include "framework/win/tests/ChildProcess.h"
+
+// How long a player may take to show its single-instance window, and to end.
+constexpr DWORD kStartTimeoutMs = 60000;
+constexpr DWORD kExitTimeoutMs = 30000;
 
 // One player process.
 class CPlayerProcess : public CChildProcess {
@@ -31,6 +37,28 @@ void EndPlayerTrace(const std::wstring& path);
 
 // True when the video player control is registered (scripts/register.sh).
 bool PlayerControlRegistered();
+
+// Tests that start players of the shipped folder: skipped where it, or the registered video
+// player control, is missing.
+class CPlayerProcessTest : public ::testing::Test {
+protected:
+    static bool CanStartPlayers();
+    void SetUp() override;
+};
+
+// A suite sharing one player, started minimised before its first test with a trace that the
+// suite's other players inherit too, and asked to quit after its last test. It starts none
+// while another player runs.
+class CSuitePlayerTest : public CPlayerProcessTest {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    // Fails the test unless the suite's player runs.
+    void SetUp() override;
+
+    static CPlayerProcess* player_;
+    static std::wstring logPath_;
+};
 
 // The main frame of a process: a top-level window, or parked under the tray's hidden window.
 HWND FrameOf(DWORD processId);

@@ -15,40 +15,9 @@
 
 namespace {
 
-constexpr DWORD kStartTimeoutMs = 60000;
-constexpr DWORD kExitTimeoutMs = 30000;
-
 // The first player, started minimised for the whole suite.
-class TwoPlayers : public ::testing::Test {
+class TwoPlayers : public CSuitePlayerTest {
 protected:
-    static void SetUpTestSuite() {
-        logPath_ = BeginPlayerTrace(L"trova-player-log-");
-        if (DistFolder().empty() || FindRunningPlayer() || !PlayerControlRegistered())
-            return;
-        first_ = new CPlayerProcess;
-        if (!first_->StartAndWait(L"-StartMin", kStartTimeoutMs))
-            return;
-        // Creation ends with the tray icon.
-        WaitUntil([] { return TrayWindowOf(first_->Id()) != nullptr; }, 10000);
-    }
-    static void TearDownTestSuite() {
-        if (first_) {
-            first_->Quit(kExitTimeoutMs);
-            delete first_;  // ends it by force if the quit message did not
-            first_ = nullptr;
-        }
-        EndPlayerTrace(logPath_);
-    }
-
-    void SetUp() override {
-        if (DistFolder().empty())
-            GTEST_SKIP() << "TROVA_DIST_DIR is not set";
-        if (!PlayerControlRegistered())
-            GTEST_SKIP() << "the player control is not registered (scripts/register.sh)";
-        ASSERT_TRUE(first_) << "a player was running already";
-        ASSERT_TRUE(FindRunningPlayer()) << "the first player did not start";
-    }
-
     // Runs a second player with `arguments` and waits for it to end.
     void RunSecond(const std::wstring& arguments) {
         CPlayerProcess second;
@@ -56,20 +25,15 @@ protected:
         EXPECT_TRUE(second.WaitForExit(kStartTimeoutMs)) << "the second player did not end";
         EXPECT_FALSE(FrameOf(second.Id()));
     }
-
-    static CPlayerProcess* first_;
-    static std::wstring logPath_;
 };
-CPlayerProcess* TwoPlayers::first_ = nullptr;
-std::wstring TwoPlayers::logPath_;
 
 TEST_F(TwoPlayers, StartMinimisedLeavesTheFrameHiddenWithTheTrayIcon) {
-    HWND frame = FrameOf(first_->Id());
+    HWND frame = FrameOf(player_->Id());
     ASSERT_TRUE(frame);
     EXPECT_FALSE(::IsWindowVisible(frame));
     // The tray icon's window is the tray object's own hidden window, made last at creation.
     HWND trayWindow = nullptr;
-    WaitUntil([&] { return (trayWindow = TrayWindowOf(first_->Id())) != nullptr; }, 5000);
+    WaitUntil([&] { return (trayWindow = TrayWindowOf(player_->Id())) != nullptr; }, 5000);
     EXPECT_TRUE(trayWindow);
     NOTIFYICONDATAW icon{};
     icon.cbSize = sizeof(icon);
@@ -90,7 +54,7 @@ TEST_F(TwoPlayers, SecondStartWithALinkHandsItToTheFirstAndEnds) {
 }
 
 TEST_F(TwoPlayers, SecondStartWithoutArgumentsShowsTheFirst) {
-    HWND frame = FrameOf(first_->Id());
+    HWND frame = FrameOf(player_->Id());
     ASSERT_TRUE(frame);
     if (::IsWindowVisible(frame))  // the link hand-off above shows it as well
         ::ShowWindow(frame, SW_MINIMIZE);
@@ -102,7 +66,7 @@ TEST_F(TwoPlayers, QuitMessageEndsTheFirstWithoutAsking) {
     HWND singleton = FindRunningPlayer();
     ASSERT_TRUE(singleton);
     EXPECT_EQ(0, ::SendMessageW(singleton, WM_PLAYER_QUIT, 0, 0));
-    EXPECT_TRUE(first_->WaitForExit(kExitTimeoutMs));
+    EXPECT_TRUE(player_->WaitForExit(kExitTimeoutMs));
     EXPECT_FALSE(FindRunningPlayer());
 }
 
