@@ -4,7 +4,10 @@
 
 #include <sqlite3.h>
 
+#include <memory>
 #include <string>
+
+#include "common/settings/tests/TempFolder.h"
 
 // A fresh folder under the temporary folder, made the application-data folder of
 // the folder service for the lifetime of the object, then deleted with its content.
@@ -12,12 +15,12 @@ class ScopedDataFolder {
 public:
     ScopedDataFolder();
     ~ScopedDataFolder();
-    ScopedDataFolder(const ScopedDataFolder&) = delete;
-    ScopedDataFolder& operator=(const ScopedDataFolder&) = delete;
 
+    // Without a trailing backslash.
     const std::wstring& path() const { return path_; }
 
 private:
+    TempFolder folder_;
     std::wstring path_;
 };
 
@@ -27,17 +30,17 @@ bool DatabaseFileExists();
 class TestDatabase {
 public:
     TestDatabase();
-    ~TestDatabase();
-    TestDatabase(const TestDatabase&) = delete;
-    TestDatabase& operator=(const TestDatabase&) = delete;
 
     void Exec(const std::string& sql);
     int Int(const std::string& sql);
     std::string Text(const std::string& sql);
-    sqlite3* handle() const { return db_; }
+    sqlite3* handle() const { return db_.get(); }
 
 private:
-    sqlite3* db_ = nullptr;
+    struct Closer {
+        void operator()(sqlite3* db) const { sqlite3_close(db); }
+    };
+    std::unique_ptr<sqlite3, Closer> db_;
 };
 
 std::wstring Utf8ToWide(const std::string& text);

@@ -78,45 +78,12 @@ std::wstring TestProgramFolder() {
     return folder.substr(0, folder.rfind(L'\\') + 1);
 }
 
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((path + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring child = path + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                ::DeleteFileW(child.c_str());
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
-    }
-    ::RemoveDirectoryW(path.c_str());
-}
-
-SkinFolder::SkinFolder() {
-    static int serial = 0;
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    wchar_t name[64];
-    swprintf(name, 64, L"trova-skin-%lu-%d", ::GetCurrentProcessId(), ++serial);
-    root_ = std::wstring(temp) + name;
-    RemoveTree(root_);
-    ::CreateDirectoryW(root_.c_str(), nullptr);
+SkinFolder::SkinFolder() : root_(folder_.path().substr(0, folder_.path().size() - 1)) {
     ::CreateDirectoryW((root_ + L"\\skin").c_str(), nullptr);
     ::CreateDirectoryW((root_ + L"\\skin\\general").c_str(), nullptr);
     const std::wstring probe = root_ + L"\\probe.dll";
     ::CopyFileW((TestProgramFolder() + L"skin_probe_module.dll").c_str(), probe.c_str(), FALSE);
-    module_ = ::LoadLibraryW(probe.c_str());
-}
-
-SkinFolder::~SkinFolder() {
-    if (module_)
-        ::FreeLibrary(module_);
-    RemoveTree(root_);
+    module_.Reset(::LoadLibraryW(probe.c_str()));
 }
 
 void SkinFolder::WriteFile(const std::wstring& name, const std::string& bytes) const {

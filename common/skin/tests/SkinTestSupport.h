@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "common/settings/tests/TempFolder.h"
 #include "framework/win/ScopedGdi.h"
+#include "framework/win/ScopedHandle.h"
 
 // A 32-bit top-down DIB section selected into a memory DC, with direct pixel access.
 class DibCanvas {
@@ -36,9 +38,6 @@ COLORREF PixelOf(HDC dc, int x, int y);
 class SkinFolder {
 public:
     SkinFolder();
-    ~SkinFolder();
-    SkinFolder(const SkinFolder&) = delete;
-    SkinFolder& operator=(const SkinFolder&) = delete;
 
     HMODULE Module() const { return module_; }
     const std::wstring& Root() const { return root_; }
@@ -48,8 +47,9 @@ public:
     void WriteGradientBitmap(const std::wstring& name, int width, int height, int blue) const;
 
 private:
+    TempFolder folder_;  // removed after the module is freed
     std::wstring root_;
-    HMODULE module_ = nullptr;
+    ScopedModule module_;
 };
 
 // A Unix path from the environment as a path on Wine's Z: drive; empty when not set.
@@ -64,4 +64,3 @@ int CopyDefaultSkin(const SkinFolder& folder);
 
 // Folder of the running test program, with a trailing backslash.
 std::wstring TestProgramFolder();
-void RemoveTree(const std::wstring& path);

@@ -56,7 +56,7 @@ CDialogAnswer* CDialogAnswer::current_ = nullptr;
 void ClickButton(HWND dialog, int id) { ::SendMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 // A messenger's hidden window, recording the copy-data records it receives.
-class CMessengerWindow : public CWindowImpl {
+class CMessengerWindow : public CHiddenTestWindow {
 public:
     struct Record {
         ULONG_PTR kind;
@@ -64,20 +64,11 @@ public:
     };
     std::vector<Record> records;
 
-    CMessengerWindow() { Create(nullptr, RECT{0, 0, 0, 0}, L"", WS_POPUP); }
-    ~CMessengerWindow() override {
-        if (m_hWnd)
-            DestroyWindow();
-    }
+    CMessengerWindow() : CHiddenTestWindow(L"MsnMsgrUIManager") {}
 
     BEGIN_MSG_MAP(CMessengerWindow)
         MESSAGE_HANDLER(WM_COPYDATA, OnCopyData)
     END_MSG_MAP()
-
-protected:
-    WindowClassSpec GetWindowClassSpec() const override {
-        return WindowClassSpec{L"MsnMsgrUIManager"};
-    }
 
 private:
     LRESULT OnCopyData(UINT, WPARAM, LPARAM lParam, BOOL&) {

@@ -13,6 +13,7 @@
 #include "common/settings/tests/RegistryRedirect.h"
 #include "common/skin/Skin.h"
 #include "common/skin/tests/SkinTestSupport.h"
+#include "framework/win/MessageMap.h"
 #include "player/common/PlayerControlIds.h"
 #include "player/shell/tests/StubControl.h"
 
@@ -39,6 +40,25 @@ private:
 
     std::function<bool(DWORD)> answer_;
     HWND window_ = nullptr;
+};
+
+// A hidden top-level window of the named class, made with the object and destroyed with it;
+// a test's window derives from it with its own message map.
+class CHiddenTestWindow : public CWindowImpl {
+public:
+    explicit CHiddenTestWindow(const wchar_t* className) : className_(className) {
+        Create(nullptr, RECT{0, 0, 0, 0}, L"", WS_POPUP);
+    }
+    ~CHiddenTestWindow() override {
+        if (m_hWnd)
+            DestroyWindow();
+    }
+
+protected:
+    WindowClassSpec GetWindowClassSpec() const override { return WindowClassSpec{className_}; }
+
+private:
+    const wchar_t* className_;
 };
 
 class COleScope {

@@ -10,24 +10,15 @@
 namespace {
 
 // Receives the tray's menu commands.
-class CCommandTarget : public CWindowImpl {
+class CCommandTarget : public CHiddenTestWindow {
 public:
     std::vector<UINT> commands;
 
-    CCommandTarget() { Create(nullptr, RECT{0, 0, 0, 0}, L"", WS_POPUP); }
-    ~CCommandTarget() override {
-        if (m_hWnd)
-            DestroyWindow();
-    }
+    CCommandTarget() : CHiddenTestWindow(L"TrovaTrayTestTarget") {}
 
     BEGIN_MSG_MAP(CCommandTarget)
         MESSAGE_HANDLER(WM_COMMAND, OnCommand)
     END_MSG_MAP()
-
-protected:
-    WindowClassSpec GetWindowClassSpec() const override {
-        return WindowClassSpec{L"TrovaTrayTestTarget"};
-    }
 
 private:
     LRESULT OnCommand(UINT, WPARAM wParam, LPARAM, BOOL&) {
