@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 #include "common/settings/Settings.h"
 #include "player/shell/QuitConfirmDlg.h"
@@ -64,29 +65,30 @@ TEST_F(QuitConfirm, OpensWithItsTextsAndQuitChosenWhenNothingIsStored) {
     EXPECT_EQ(L"是(&Y)", yes);
 }
 
-TEST_F(QuitConfirm, OkWithoutChangesStoresQuitAndStopsAsking) {
-    CQuitConfirmDlg dialog;
-    EXPECT_EQ(IDOK, RunDialog(dialog, [](HWND box) { Click(box, IDOK); }));
-    bool minimise = true, confirm = true;
-    ASSERT_TRUE(ReadFlag(L"CloseMinimize", minimise));
-    ASSERT_TRUE(ReadFlag(L"CloseConfirm", confirm));
-    EXPECT_FALSE(minimise);
-    EXPECT_FALSE(confirm);
-}
-
-TEST_F(QuitConfirm, ChoosingMinimiseAndAskingAgainIsStored) {
-    CQuitConfirmDlg dialog;
-    RunDialog(dialog, [](HWND box) {
-        Click(box, IDC_QUIT_MINIMISE);
-        Click(box, IDC_QUIT_DONT_ASK);
-        Click(box, IDOK);
-    });
-    EXPECT_FALSE(dialog.QuitChosen());
-    bool minimise = false, confirm = false;
-    ASSERT_TRUE(ReadFlag(L"CloseMinimize", minimise));
-    ASSERT_TRUE(ReadFlag(L"CloseConfirm", confirm));
-    EXPECT_TRUE(minimise);
-    EXPECT_TRUE(confirm);
+// OK stores the choice and whether to ask again: unchanged, quit and never ask again.
+TEST_F(QuitConfirm, OkStoresTheChoiceAndWhetherToAskAgain) {
+    const struct {
+        std::vector<int> clicks;
+        bool minimise;
+        bool confirm;
+    } cases[] = {
+        {{IDOK}, false, false},
+        {{IDC_QUIT_MINIMISE, IDC_QUIT_DONT_ASK, IDOK}, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.minimise);
+        CQuitConfirmDlg dialog;
+        EXPECT_EQ(IDOK, RunDialog(dialog, [&](HWND box) {
+                      for (int id : c.clicks)
+                          Click(box, id);
+                  }));
+        EXPECT_EQ(!c.minimise, dialog.QuitChosen());
+        bool minimise = !c.minimise, confirm = !c.confirm;
+        ASSERT_TRUE(ReadFlag(L"CloseMinimize", minimise));
+        ASSERT_TRUE(ReadFlag(L"CloseConfirm", confirm));
+        EXPECT_EQ(c.minimise, minimise);
+        EXPECT_EQ(c.confirm, confirm);
+    }
 }
 
 TEST_F(QuitConfirm, OpensWithTheStoredChoiceAndCancelWritesNothing) {
