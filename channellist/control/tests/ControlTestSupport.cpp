@@ -1,6 +1,6 @@
 #include "channellist/control/tests/ControlTestSupport.h"
 
-#include "common/settings/tests/TempFolder.h"
+#include "framework/win/tests/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "channellist/store/BatchedWriteVfs.h"
-#include "common/settings/tests/TempFolder.h"
+#include "framework/win/tests/TempFolder.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/settings/tests/TempFolder.h"
+#include "framework/win/tests/TempFolder.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "channellist/store/ChannelDatabase.h"
 #include "common/settings/AppPaths.h"
-#include "common/settings/tests/TempFolder.h"
+#include "framework/win/tests/TempFolder.h"
 
 // Each test gets its own data folder and so its own "cinfo.db".
 class StoreTest : public ::testing::Test {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "common/settings/tests/TempFolder.h"
+#include "framework/win/tests/TempFolder.h"
 
 // A fresh folder under the temporary folder, made the application-data folder of
 // the folder service for the lifetime of the object, then deleted with its content.

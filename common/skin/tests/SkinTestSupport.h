@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "common/settings/tests/TempFolder.h"
 #include "framework/win/ScopedGdi.h"
 #include "framework/win/ScopedHandle.h"
+#include "framework/win/tests/TempFolder.h"
 
 // A 32-bit top-down DIB section selected into a memory DC, with direct pixel access.
 class DibCanvas {

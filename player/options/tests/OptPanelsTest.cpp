@@ -10,7 +10,7 @@
 
 #include "common/settings/Settings.h"
 #include "common/settings/tests/RegistryRedirect.h"
-#include "common/settings/tests/TempFolder.h"
+#include "framework/win/tests/TempFolder.h"
 #include "framework/win/tests/TestHost.h"
 #include "player/options/OptPanels.h"
 
