@@ -5,12 +5,11 @@
 
 #include <string>
 
+#include "framework/win/ScopedHandle.h"
+
 class CChildProcess {
 public:
-    CChildProcess() = default;
     ~CChildProcess() { Kill(); }
-    CChildProcess(const CChildProcess&) = delete;
-    CChildProcess& operator=(const CChildProcess&) = delete;
 
     // Runs `program` with the arguments in `folder` (null: this process's); it inherits this
     // process's environment.
@@ -20,32 +19,37 @@ public:
             command += L" " + arguments;
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
-        return ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info_) !=
-               FALSE;
+        PROCESS_INFORMATION info{};
+        if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, &info))
+            return false;
+        process_.Reset(info.hProcess);
+        thread_.Reset(info.hThread);
+        id_ = info.dwProcessId;
+        return true;
     }
-    bool Running() const { return info_.hProcess && ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+    bool Running() const { return process_ && ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
     // The exit code once ended (STILL_ACTIVE while running, ~0 when never started).
     DWORD ExitCode() const {
         DWORD code = ~0u;
-        if (info_.hProcess)
-            ::GetExitCodeProcess(info_.hProcess, &code);
+        if (process_)
+            ::GetExitCodeProcess(process_, &code);
         return code;
     }
-    HANDLE Handle() const { return info_.hProcess; }
-    DWORD Id() const { return info_.dwProcessId; }
+    HANDLE Handle() const { return process_; }
+    DWORD Id() const { return id_; }
     // Ends the process at once, wherever it is, and waits until it is gone.
     void Kill() {
-        if (!info_.hProcess)
-            return;
         if (Running()) {
-            ::TerminateProcess(info_.hProcess, 9);
-            ::WaitForSingleObject(info_.hProcess, 10000);
+            ::TerminateProcess(process_, 9);
+            ::WaitForSingleObject(process_, 10000);
         }
-        ::CloseHandle(info_.hThread);
-        ::CloseHandle(info_.hProcess);
-        info_ = PROCESS_INFORMATION{};
+        process_.Reset();
+        thread_.Reset();
+        id_ = 0;
     }
 
 private:
-    PROCESS_INFORMATION info_{};
+    ScopedKernelHandle process_;
+    ScopedKernelHandle thread_;
+    DWORD id_ = 0;
 };
