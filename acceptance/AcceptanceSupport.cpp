@@ -32,8 +32,7 @@ bool ReadValue(HKEY key, const wchar_t* name, DWORD& type, std::vector<BYTE>& da
     if (::RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
         return false;
     data.resize(size);
-    return ::RegQueryValueExW(key, name, nullptr, &type, data.empty() ? nullptr : data.data(), &size) ==
-           ERROR_SUCCESS;
+    return ::RegQueryValueExW(key, name, nullptr, &type, data.empty() ? nullptr : data.data(), &size) == ERROR_SUCCESS;
 }
 
 std::wstring FromUtf8(const char* text) {
@@ -185,8 +184,8 @@ std::wstring WindowText(HWND window) {
     // GetWindowText does not read for a window of another process.
     wchar_t text[512] = {};
     DWORD_PTR copied = 0;
-    if (!window || !::SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
-                                          5000, &copied))
+    if (!window ||
+        !::SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &copied))
         return std::wstring();
     return std::wstring(text, copied < 512 ? copied : 511);
 }
@@ -242,15 +241,15 @@ bool SavePng(const std::wstring& path, UINT width, UINT height, UINT stride, con
     ComPtr<IWICBitmapEncoder> encoder;
     ComPtr<IWICBitmapFrameEncode> frame;
     WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-    return SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                        IID_PPV_ARGS(&factory))) &&
+    return SUCCEEDED(
+               ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))) &&
            SUCCEEDED(factory->CreateStream(&stream)) &&
            SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
            SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
            SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
            SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
-           SUCCEEDED(frame->SetSize(width, height)) &&
-           SUCCEEDED(frame->SetPixelFormat(&format)) && format == GUID_WICPixelFormat24bppBGR &&
+           SUCCEEDED(frame->SetSize(width, height)) && SUCCEEDED(frame->SetPixelFormat(&format)) &&
+           format == GUID_WICPixelFormat24bppBGR &&
            SUCCEEDED(frame->WritePixels(height, stride, static_cast<UINT>(pixels.size()),
                                         const_cast<BYTE*>(pixels.data()))) &&
            SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());

@@ -144,8 +144,7 @@ protected:
     // A visible dialog or message box of the player titled "提示".
     HWND WaitForNotice(DWORD timeoutMs = kUiTimeoutMs) const {
         HWND box = nullptr;
-        WaitUntil([&] { return (box = TopLevelWindowOf(player_.Id(), L"#32770", L"提示")) != nullptr; },
-                  timeoutMs);
+        WaitUntil([&] { return (box = TopLevelWindowOf(player_.Id(), L"#32770", L"提示")) != nullptr; }, timeoutMs);
         return box;
     }
 
@@ -352,8 +351,8 @@ TEST_F(PlayerScenario, FavouriteAddedFromTheMenuIsListedAfterARestart) {
     ::PostMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(40, 22 + 11));
     ::PostMessageW(list, WM_RBUTTONUP, 0, MAKELPARAM(40, 22 + 11));
     HWND menu = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (menu = TopLevelWindowOf(player_.Id(), L"#32768", nullptr)) != nullptr; },
-                          kUiTimeoutMs))
+    ASSERT_TRUE(
+        WaitUntil([&] { return (menu = TopLevelWindowOf(player_.Id(), L"#32768", nullptr)) != nullptr; }, kUiTimeoutMs))
         << "no context menu";
     Settle(300);
     EXPECT_TRUE(SaveScreenshot(L"favourite-menu", {frame, menu}));

@@ -45,8 +45,6 @@ const int kListWidth = 240;
 const int kListRows = 24;
 const int kPaints = 200;
 
-
-
 // ---- raw SQLite
 
 class RawDb {
@@ -130,8 +128,7 @@ void FillDatabase(int count) {
     std::printf("database: %d channels, %d catalogs, %d history rows, %d new; filled in %.1f s\n",
                 db.QueryInt("SELECT count(*) FROM channel WHERE del<>1"), db.QueryInt("SELECT count(*) FROM catalog"),
                 db.QueryInt("SELECT count(*) FROM history"),
-                db.QueryInt("SELECT count(*) FROM channel WHERE (julianday('now')-julianday(ctime))<3"),
-                Now() - start);
+                db.QueryInt("SELECT count(*) FROM channel WHERE (julianday('now')-julianday(ctime))<3"), Now() - start);
 }
 
 // ---- floors: one connection, the same rows through as few statements as possible
@@ -139,9 +136,10 @@ void FillDatabase(int count) {
 void FloorHistory() {
     RawDb db;
     std::vector<ChannelRecord> rows;
-    ReadAll(Prepare(db.Get(), "SELECT c.id,c.catalogid,c.name,c.desc,c.url,c.channelid,c.type,c.server,c.portno,"
-                              "c.bitrate,c.visitors,c.hits FROM history h JOIN channel c ON c.id=h.id "
-                              "WHERE c.del<>1 ORDER BY h.utime desc;"),
+    ReadAll(Prepare(db.Get(),
+                    "SELECT c.id,c.catalogid,c.name,c.desc,c.url,c.channelid,c.type,c.server,c.portno,"
+                    "c.bitrate,c.visitors,c.hits FROM history h JOIN channel c ON c.id=h.id "
+                    "WHERE c.del<>1 ORDER BY h.utime desc;"),
             rows);
     db.QueryInt("SELECT sum(visitors) FROM channel WHERE del<>1");
 }
@@ -149,8 +147,9 @@ void FloorHistory() {
 size_t FloorSearch(const std::wstring& keyword) {
     RawDb db;
     sqlite3_stmt* search = nullptr;
-    const std::wstring sql = L"SELECT id,catalogid,name,desc,url,channelid,type,server,portno,bitrate,visitors,hits "
-                             L"FROM channel WHERE (name LIKE ? OR desc LIKE ?) AND del<>1 ORDER BY ctime,name";
+    const std::wstring sql =
+        L"SELECT id,catalogid,name,desc,url,channelid,type,server,portno,bitrate,visitors,hits "
+        L"FROM channel WHERE (name LIKE ? OR desc LIKE ?) AND del<>1 ORDER BY ctime,name";
     sqlite3_prepare16_v2(db.Get(), sql.c_str(), -1, &search, nullptr);
     const std::wstring pattern = L"%%" + keyword + L"%%";
     sqlite3_bind_text16(search, 1, pattern.c_str(), -1, SQLITE_TRANSIENT);
@@ -174,15 +173,19 @@ double WorkingSetMb() {
 void TimePaint(const char* what, HWND list, CPaintCapture& capture) {
     // Median of 5 batches: the machine is shared, a batch may be slowed down by others.
     const int batch = kPaints / 5;
-    const double print = TimeRuns(5, [&] {
-        for (int i = 0; i < batch; ++i)
-            capture.PrintClient(list);
-    }) / batch;
-    const double screen = TimeRuns(5, [&] {
-        for (int i = 0; i < batch; ++i)
-            ::RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        ::GdiFlush();
-    }) / batch;
+    const double print = TimeRuns(5,
+                                  [&] {
+                                      for (int i = 0; i < batch; ++i)
+                                          capture.PrintClient(list);
+                                  }) /
+                         batch;
+    const double screen = TimeRuns(5,
+                                   [&] {
+                                       for (int i = 0; i < batch; ++i)
+                                           ::RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+                                       ::GdiFlush();
+                                   }) /
+                          batch;
     // A paint that drew nothing but the background would be a wrong figure.
     const int background = capture.CountColor(RECT{0, 0, kListWidth - 20, kListRows * 22}, RGB(64, 64, 64));
     std::printf("  paint %-44s %6.2f ms into a bitmap, %6.2f ms on screen%s\n", what, print * 1000, screen * 1000,
@@ -281,14 +284,16 @@ void RunSize(int count, CTestHost& host) {
         search.SetCatalogue(catalogue);
         history.SetVisitorTotal(all.TotalVisitors());
     });
-    std::printf("%-40s %10.1f ms  (synchronisation thread: %d channels, %d catalogs)\n", "all channels and catalogue, read",
-                allRead * 1000, all.ChannelCount(), static_cast<int>(all.Catalogs().size()));
+    std::printf("%-40s %10.1f ms  (synchronisation thread: %d channels, %d catalogs)\n",
+                "all channels and catalogue, read", allRead * 1000, all.ChannelCount(),
+                static_cast<int>(all.Catalogs().size()));
     std::printf("%-40s %10.1f ms  (window thread)\n", "all channels and catalogue, shown", allShow * 1000);
     const double historyFloor = TimeRuns(runs, FloorHistory);
     const double historyReload = TimeRuns(runs, [&] { history.Reload(); });
-    std::printf("%-40s %10.1f ms  (window thread, %d rows; the rows and the old visitor sum through raw "
-                "SQLite: %.1f ms)\n",
-                "history Reload", historyReload * 1000, history.GetRowCount(), historyFloor * 1000);
+    std::printf(
+        "%-40s %10.1f ms  (window thread, %d rows; the rows and the old visitor sum through raw "
+        "SQLite: %.1f ms)\n",
+        "history Reload", historyReload * 1000, history.GetRowCount(), historyFloor * 1000);
 
     std::printf("%-40s %10s %10s %10s\n", "keystroke", "held ms", "shown ms", "statement");
     const wchar_t* keys[] = {L"频", L"频道", L"频道 ", L"1", L"12", L"123", L"xyz", L"_1"};
@@ -304,8 +309,8 @@ void RunSize(int count, CTestHost& host) {
         const double floor = TimeRuns(1, [&] { matches = FloorSearch(key); });
         char label[64];
         std::snprintf(label, sizeof(label), "Search \"%s\", fresh", Utf8(key).c_str());
-        std::printf("%-40s %10.2f %10.1f %10.1f   (%d matches%s)\n", label, Median(held) * 1000,
-                    Median(shown) * 1000, floor * 1000, search.GetRowCount(),
+        std::printf("%-40s %10.2f %10.1f %10.1f   (%d matches%s)\n", label, Median(held) * 1000, Median(shown) * 1000,
+                    floor * 1000, search.GetRowCount(),
                     static_cast<size_t>(search.GetRowCount()) == matches ? "" : ", STATEMENT DIFFERS");
     }
     // A keystroke that extends the key before it: the shown results are filtered.
@@ -324,8 +329,8 @@ void RunSize(int count, CTestHost& host) {
         char label[64];
         std::snprintf(label, sizeof(label), "Search \"%s\" -> \"%s\"", Utf8(extension.first).c_str(),
                       Utf8(extension.second).c_str());
-        std::printf("%-40s %10.2f %10.1f %10s   (%d matches%s)\n", label, Median(held) * 1000, Median(shown) * 1000,
-                    "", search.GetRowCount(),
+        std::printf("%-40s %10.2f %10.1f %10s   (%d matches%s)\n", label, Median(held) * 1000, Median(shown) * 1000, "",
+                    search.GetRowCount(),
                     static_cast<size_t>(search.GetRowCount()) == matches ? "" : ", STATEMENT DIFFERS");
     }
     // Keys typed faster than the scans end: the window is held only by each call.
@@ -344,9 +349,10 @@ void RunSize(int count, CTestHost& host) {
     }
     search.Clear();
     Type(search, L"频");
-    std::printf("working set with all channels, history and a search of every channel loaded: %.1f MB "
-                "(%.1f MB before the lists)\n",
-                WorkingSetMb(), baseMemory);
+    std::printf(
+        "working set with all channels, history and a search of every channel loaded: %.1f MB "
+        "(%.1f MB before the lists)\n",
+        WorkingSetMb(), baseMemory);
 
     // Other actions on the window thread, each once on the full lists.
     ::ShowWindow(host, SW_SHOWNOACTIVATE);
@@ -373,7 +379,8 @@ void RunSize(int count, CTestHost& host) {
     timeOnce("all channels: largest catalog expanded and painted", [&] {
         size_t largest = 1;
         for (size_t i = 1; i < all.Catalogs().size(); ++i)
-            if (all.Catalogs()[i].channels.size() > all.Catalogs()[largest].channels.size()) largest = i;
+            if (all.Catalogs()[i].channels.size() > all.Catalogs()[largest].channels.size())
+                largest = i;
         all.ExpandCatalogAt(static_cast<int>(largest), true);
         ::UpdateWindow(all);
     });
@@ -406,8 +413,7 @@ void RunSize(int count, CTestHost& host) {
     ::ShowWindow(all, SW_HIDE);
     ::ShowWindow(search, SW_SHOW);
     ScrollToMiddle(search, search.GetRowCount());
-    std::snprintf(what, sizeof(what), "search list, row %d of %d", search.GetScrollPosition(),
-                  search.GetRowCount());
+    std::snprintf(what, sizeof(what), "search list, row %d of %d", search.GetScrollPosition(), search.GetRowCount());
     TimePaint(what, search, capture);
     ::ShowWindow(host, SW_HIDE);
     search.DestroyWindow();

@@ -382,14 +382,25 @@ int RegisterBatchedWriteVfs(const char* name, sqlite3_vfs* underlying) {
     auto vfs = std::make_unique<Vfs>();
     vfs->underlying = underlying;
     vfs->name = name;
-    // Version 2: no system-call overrides.
-    vfs->base = sqlite3_vfs{
-        2,          kRealOffset + underlying->szOsFile, underlying->mxPathname, nullptr,   vfs->name.c_str(),
-        nullptr,    Open,       Delete,     Access,     FullPathname, DlOpen,   DlError,   DlSym,
-        DlClose,    Randomness, SleepFor,   CurrentTime, LastError,   CurrentTimeInt64, nullptr, nullptr,
-        nullptr,
-    };
-    const int rc = sqlite3_vfs_register(&vfs->base, 0);
+    sqlite3_vfs& base = vfs->base;
+    base.iVersion = 2;
+    base.szOsFile = kRealOffset + underlying->szOsFile;
+    base.mxPathname = underlying->mxPathname;
+    base.zName = vfs->name.c_str();
+    base.xOpen = Open;
+    base.xDelete = Delete;
+    base.xAccess = Access;
+    base.xFullPathname = FullPathname;
+    base.xDlOpen = DlOpen;
+    base.xDlError = DlError;
+    base.xDlSym = DlSym;
+    base.xDlClose = DlClose;
+    base.xRandomness = Randomness;
+    base.xSleep = SleepFor;
+    base.xCurrentTime = CurrentTime;
+    base.xGetLastError = LastError;
+    base.xCurrentTimeInt64 = CurrentTimeInt64;
+    const int rc = sqlite3_vfs_register(&base, 0);
     // Lives as long as the process: SQLite keeps the pointer while it is registered.
     if (rc == SQLITE_OK) vfs.release();
     return rc;

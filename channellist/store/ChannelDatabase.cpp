@@ -53,9 +53,8 @@ bool ReadFirstChannel(const std::string& sql, Bind bind, ChannelRecord& out) {
 void TouchHistoryRow(connection& db, int channelId) {
     command count(db, "select count(*) from history where id=?;");
     count.bind_int(1, channelId);
-    const char* sql = count.query_int() != 0
-                          ? "UPDATE history SET utime=CURRENT_TIMESTAMP where id=?"
-                          : "insert into history (utime,id) values(CURRENT_TIMESTAMP,?);";
+    const char* sql = count.query_int() != 0 ? "UPDATE history SET utime=CURRENT_TIMESTAMP where id=?"
+                                             : "insert into history (utime,id) values(CURRENT_TIMESTAMP,?);";
     command touch(db, sql);
     touch.bind_int(1, channelId);
     touch.exec();
@@ -63,16 +62,15 @@ void TouchHistoryRow(connection& db, int channelId) {
 
 }  // namespace
 
-std::wstring GetDatabasePath() {
-    return CAppPaths::Data() + L"cinfo.db";
-}
+std::wstring GetDatabasePath() { return CAppPaths::Data() + L"cinfo.db"; }
 
 void EnsureCatalogTable(connection& db) {
     if (db.query_int("select count(*) from sqlite_master where name='catalog';") != 0)
         return;
     db.exec(kCreateCatalog);
-    db.exec("insert into catalog (ctime,utime,name) "
-            "values(CURRENT_TIMESTAMP,CURRENT_TIMESTAMP,'unknown');");
+    db.exec(
+        "insert into catalog (ctime,utime,name) "
+        "values(CURRENT_TIMESTAMP,CURRENT_TIMESTAMP,'unknown');");
 }
 
 void EnsureChannelTable(connection& db) {
@@ -285,8 +283,7 @@ bool GetCatalogChannelAt(int catalogId, int offset, ChannelRecord& out) {
 }
 
 int CountNewChannels() {
-    return QueryChannelInt(
-        "SELECT count(*) FROM channel WHERE del<>1 AND (julianday('now')-julianday(ctime))<3;");
+    return QueryChannelInt("SELECT count(*) FROM channel WHERE del<>1 AND (julianday('now')-julianday(ctime))<3;");
 }
 
 bool GetNewChannelAt(int offset, ChannelRecord& out) {
@@ -295,13 +292,10 @@ bool GetNewChannelAt(int offset, ChannelRecord& out) {
 }
 
 int SumVisitors() {
-    return QueryChannelInt(
-        "SELECT sum(visitors) FROM channel WHERE id IN (SELECT id FROM channel WHERE del<>1)");
+    return QueryChannelInt("SELECT sum(visitors) FROM channel WHERE id IN (SELECT id FROM channel WHERE del<>1)");
 }
 
-int CountChannels() {
-    return QueryChannelInt("SELECT count(*) FROM channel WHERE del<>1");
-}
+int CountChannels() { return QueryChannelInt("SELECT count(*) FROM channel WHERE del<>1"); }
 
 bool SearchChannels(const std::wstring& keyword, std::vector<ChannelRecord>& list) {
     // The column list is ASCII, so widening it char by char is exact.
@@ -337,8 +331,9 @@ int CountHistory() {
 
 bool GetHistoryChannelAt(int offset, ChannelRecord& out) {
     return WithStore(false, {EnsureHistoryTable}, [&](connection& db) {
-        command page(db, "SELECT id FROM history WHERE id IN (SELECT id FROM channel "
-                         "WHERE del<>1) ORDER BY utime desc LIMIT 1 OFFSET ?");
+        command page(db,
+                     "SELECT id FROM history WHERE id IN (SELECT id FROM channel "
+                     "WHERE del<>1) ORDER BY utime desc LIMIT 1 OFFSET ?");
         page.bind_int(1, offset);
         reader historyRow(page);
         if (!historyRow.read())

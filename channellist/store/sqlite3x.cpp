@@ -35,8 +35,8 @@ void connection::open(const std::wstring& path) {
         WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, &utf8[0], length, nullptr, nullptr);
     }
     sqlite3* opened = nullptr;
-    const int result = sqlite3_open_v2(utf8.c_str(), &opened, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                                       StoreVfsName());
+    const int result =
+        sqlite3_open_v2(utf8.c_str(), &opened, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, StoreVfsName());
     if (result != SQLITE_OK) {
         // SQLite hands out a handle even when opening fails; it must still be closed.
         sqlite3_close(opened);
@@ -75,9 +75,7 @@ void connection::set_busy_timeout(int milliseconds) {
         throw database_error(sqlite3_errmsg(handle_));
 }
 
-sqlite3* connection::handle() const {
-    return handle_;
-}
+sqlite3* connection::handle() const { return handle_; }
 
 command::command(connection& owner, const std::string& sql)
     : owner_(owner), statement_(nullptr), readers_(0), columns_(0) {
@@ -93,13 +91,9 @@ command::command(connection& owner, const std::wstring& sql)
     columns_ = sqlite3_column_count(statement_);
 }
 
-command::~command() {
-    sqlite3_finalize(statement_);
-}
+command::~command() { sqlite3_finalize(statement_); }
 
-void command::raise() const {
-    throw database_error(sqlite3_errmsg(owner_.handle()));
-}
+void command::raise() const { throw database_error(sqlite3_errmsg(owner_.handle())); }
 
 void command::bind_int(int index, int value) {
     if (sqlite3_bind_int(statement_, index, value) != SQLITE_OK)
@@ -107,14 +101,12 @@ void command::bind_int(int index, int value) {
 }
 
 void command::bind_text(int index, const std::string& text) {
-    if (sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()),
-                          SQLITE_TRANSIENT) != SQLITE_OK)
+    if (sqlite3_bind_text(statement_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT) != SQLITE_OK)
         raise();
 }
 
 void command::bind_text16(int index, const std::wstring& text) {
-    if (sqlite3_bind_text16(statement_, index, text.data(),
-                            static_cast<int>(text.size() * sizeof(wchar_t)),
+    if (sqlite3_bind_text16(statement_, index, text.data(), static_cast<int>(text.size() * sizeof(wchar_t)),
                             SQLITE_TRANSIENT) != SQLITE_OK)
         raise();
 }
@@ -131,22 +123,16 @@ int command::query_int() {
     return row.get_int(0);
 }
 
-reader::reader(command& source) : source_(&source) {
-    ++source.readers_;
-}
+reader::reader(command& source) : source_(&source) { ++source.readers_; }
 
-reader::~reader() {
-    close();
-}
+reader::~reader() { close(); }
 
 bool reader::read() {
     if (!source_)
         throw database_error("reader is closed");
     switch (sqlite3_step(source_->statement_)) {
-    case SQLITE_ROW:
-        return true;
-    case SQLITE_DONE:
-        return false;
+    case SQLITE_ROW: return true;
+    case SQLITE_DONE: return false;
     default:
         // A statement prepared with sqlite3_prepare hands its specific error to the
         // connection only when reset; the next step would reset it anyway.

@@ -18,9 +18,7 @@ std::vector<uint32_t> PlasmaEffect::BuildGrid(const RandomSource& random) {
     for (int step = kGridSize; step >= 2; step /= 2) {
         const int half = step / 2;
         const int amplitude = step * kRoughness;
-        auto displace = [&]() {
-            return static_cast<int>((random() % 1000) / 1000.0 * amplitude) - amplitude / 2;
-        };
+        auto displace = [&]() { return static_cast<int>((random() % 1000) / 1000.0 * amplitude) - amplitude / 2; };
         auto setMean2 = [&](int x, int y, int ax, int ay, int bx, int by) {
             cell(x, y) = Clamp255((cell(ax, ay) + cell(bx, by)) / 2 + displace());
         };
@@ -123,8 +121,7 @@ void PlasmaEffect::Render() {
             out[x] = colors_[sum / kLayerCount];
         }
     }
-    ::SetDIBitsToDevice(*memoryDc_, 0, 0, width, height, 0, 0, 0, height, pixels_.data(), &frameInfo_,
-                        DIB_RGB_COLORS);
+    ::SetDIBitsToDevice(*memoryDc_, 0, 0, width, height, 0, 0, 0, height, pixels_.data(), &frameInfo_, DIB_RGB_COLORS);
 }
 
 void PlasmaEffect::Release() {

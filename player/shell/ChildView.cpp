@@ -105,17 +105,18 @@ void CChildView::OnDestroy() {
     SetMsgHandled(FALSE);
 }
 
-void CChildView::OnChannelOpen(const std::wstring& link) {
-    movie_.Play(link);
-}
+void CChildView::OnChannelOpen(const std::wstring& link) { movie_.Play(link); }
 
 void CChildView::OnNaviSelect(int id) {
     const struct {
         int item;
         HWND window;
-    } panels[] = {{kNaviPlay, movie_.Window()}, {kNaviHome, home_.m_hWnd}, {kNaviBroadcast, broadcast_.m_hWnd},
+    } panels[] = {{kNaviPlay, movie_.Window()},
+                  {kNaviHome, home_.m_hWnd},
+                  {kNaviBroadcast, broadcast_.m_hWnd},
                   {kNaviOptions, options_.m_hWnd}};
-    const auto chosen = std::find_if(std::begin(panels), std::end(panels), [id](const auto& p) { return p.item == id; });
+    const auto chosen =
+        std::find_if(std::begin(panels), std::end(panels), [id](const auto& p) { return p.item == id; });
     if (chosen == std::end(panels))
         return;
     const HWND shown = chosen->window;
@@ -170,9 +171,7 @@ void CChildView::Resize(int w, int h) {
     Invalidate(false);
 }
 
-void CChildView::OnSize(UINT, SIZE size) {
-    Resize(size.cx, size.cy);
-}
+void CChildView::OnSize(UINT, SIZE size) { Resize(size.cx, size.cy); }
 
 void CChildView::OnWindowPosChanged(WINDOWPOS* pos) {
     DefWindowProc();

@@ -22,25 +22,17 @@ constexpr struct {
 
 }  // namespace
 
-CTRPlayerSink::CTRPlayerSink(IPlayerEventListener* listener)
-    : CListenerSink(DIID_DTrovaPlayerCtlEvents, listener) {}
+CTRPlayerSink::CTRPlayerSink(IPlayerEventListener* listener) : CListenerSink(DIID_DTrovaPlayerCtlEvents, listener) {}
 
 void CTRPlayerSink::OnEvent(DISPID id, const VARIANT* args, UINT count) {
     if (!listener_)
         return;
     const ULONG a = ArgUInt(args, count, 0), b = ArgUInt(args, count, 1);
     switch (id) {
-    case DISPID_PLAYER_EVENT_STARTED:
-        listener_->OnPlayStarted();
-        return;
-    case DISPID_PLAYER_EVENT_VIDEO_SIZE:
-        listener_->OnVideoSize(a, b);
-        return;
-    case DISPID_PLAYER_EVENT_FLAG:
-        listener_->OnPlayerFlag((a & 0xFF) == 1);
-        return;
-    default:
-        break;
+    case DISPID_PLAYER_EVENT_STARTED: listener_->OnPlayStarted(); return;
+    case DISPID_PLAYER_EVENT_VIDEO_SIZE: listener_->OnVideoSize(a, b); return;
+    case DISPID_PLAYER_EVENT_FLAG: listener_->OnPlayerFlag((a & 0xFF) == 1); return;
+    default: break;
     }
     for (const auto& event : kMouseEvents) {
         if (event.id == id) {
@@ -50,8 +42,7 @@ void CTRPlayerSink::OnEvent(DISPID id, const VARIANT* args, UINT count) {
     }
 }
 
-CChannelListSink::CChannelListSink(IChannelListListener* listener)
-    : CListenerSink(trovacl::kEventsId, listener) {}
+CChannelListSink::CChannelListSink(IChannelListListener* listener) : CListenerSink(trovacl::kEventsId, listener) {}
 
 void CChannelListSink::OnEvent(DISPID id, const VARIANT* args, UINT count) {
     if (listener_ && id == trovacl::kDispIdOnChannelOpen)

@@ -5,9 +5,7 @@ bool CSingletonWnd::Create(HWND owner) {
     return CWindowImpl::Create(owner, none, kSingletonTitle, WS_POPUP, WS_EX_TOOLWINDOW) != nullptr;
 }
 
-WindowClassSpec CSingletonWnd::GetWindowClassSpec() const {
-    return WindowClassSpec{kSingletonClassName, CS_SAVEBITS};
-}
+WindowClassSpec CSingletonWnd::GetWindowClassSpec() const { return WindowClassSpec{kSingletonClassName, CS_SAVEBITS}; }
 
 int CSingletonWnd::OnCreate(CREATESTRUCTW*) {
     updateCheck_.Start(m_hWnd);

@@ -3,8 +3,7 @@
 #include "framework/win/Module.h"
 #include "framework/win/ScopedHandle.h"
 
-static_assert(sizeof(NOTIFYICONDATAW) == (sizeof(void*) == 8 ? 968 : 952),
-              "the icon record is used in its full size");
+static_assert(sizeof(NOTIFYICONDATAW) == (sizeof(void*) == 8 ? 968 : 952), "the icon record is used in its full size");
 
 namespace {
 
@@ -21,9 +20,7 @@ public:
     END_MSG_MAP()
 
 protected:
-    WindowClassSpec GetWindowClassSpec() const override {
-        return WindowClassSpec{L"TrovaTrayParking", 0};
-    }
+    WindowClassSpec GetWindowClassSpec() const override { return WindowClassSpec{L"TrovaTrayParking", 0}; }
 };
 
 CParkingWindow& Parking() {
@@ -33,13 +30,9 @@ CParkingWindow& Parking() {
 
 }  // namespace
 
-CSystemTray::CSystemTray() : icon_{} {
-    icon_.cbSize = sizeof(icon_);
-}
+CSystemTray::CSystemTray() : icon_{} { icon_.cbSize = sizeof(icon_); }
 
-WindowClassSpec CSystemTray::GetWindowClassSpec() const {
-    return WindowClassSpec{L"TrovaTrayIconWindow", 0};
-}
+WindowClassSpec CSystemTray::GetWindowClassSpec() const { return WindowClassSpec{L"TrovaTrayIconWindow", 0}; }
 
 UINT CSystemTray::TaskbarCreatedMessage() {
     static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
@@ -85,9 +78,7 @@ void CSystemTray::RemoveIcon() {
     }
 }
 
-HWND CSystemTray::Target() const {
-    return target_ ? target_ : ::GetAncestor(m_hWnd, GA_ROOTOWNER);
-}
+HWND CSystemTray::Target() const { return target_ ? target_ : ::GetAncestor(m_hWnd, GA_ROOTOWNER); }
 
 LRESULT CSystemTray::OnTrayNotification(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
     if (wParam != icon_.uID)
@@ -177,9 +168,7 @@ RECT CSystemTray::NotificationAreaRect() {
     return RECT{work.right - 150, work.bottom - 30, work.right, work.bottom};
 }
 
-HWND CSystemTray::ParkingWindow() {
-    return Parking().m_hWnd;
-}
+HWND CSystemTray::ParkingWindow() { return Parking().m_hWnd; }
 
 void CSystemTray::HideToTray(HWND window) {
     if (AnimationOn()) {

@@ -37,25 +37,27 @@ bool WriteFails() { return recorder.databaseWrites + recorder.journalWrites == r
 
 int RecordDatabaseWrite(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset) {
     ++recorder.databaseWrites;
-    if (WriteFails()) return recorder.writeFailure;
+    if (WriteFails())
+        return recorder.writeFailure;
     const int rc = systemWrite(file, data, amount, offset);
     if (rc == SQLITE_OK && recorder.snapshotAfterDatabaseWrite && !recorder.snapshotTaken) {
-        recorder.snapshotTaken =
-            CopyFileW(recorder.databasePath.c_str(), recorder.snapshotPath.c_str(), FALSE) &&
-            CopyFileW((recorder.databasePath + L"-journal").c_str(), (recorder.snapshotPath + L"-journal").c_str(),
-                      FALSE);
+        recorder.snapshotTaken = CopyFileW(recorder.databasePath.c_str(), recorder.snapshotPath.c_str(), FALSE) &&
+                                 CopyFileW((recorder.databasePath + L"-journal").c_str(),
+                                           (recorder.snapshotPath + L"-journal").c_str(), FALSE);
     }
     return rc;
 }
 
 int RecordJournalWrite(sqlite3_file* file, const void* data, int amount, sqlite3_int64 offset) {
     ++recorder.journalWrites;
-    if (WriteFails()) return recorder.writeFailure;
+    if (WriteFails())
+        return recorder.writeFailure;
     return systemWrite(file, data, amount, offset);
 }
 
 int RecordSync(sqlite3_file* file, int flags) {
-    if (++recorder.syncs == recorder.failSync) return SQLITE_IOERR_FSYNC;
+    if (++recorder.syncs == recorder.failSync)
+        return SQLITE_IOERR_FSYNC;
     return systemSync(file, flags);
 }
 
@@ -63,7 +65,8 @@ int RecordSync(sqlite3_file* file, int flags) {
 int RecordingOpen(sqlite3_vfs* vfs, const char* name, sqlite3_file* file, int flags, int* outFlags) {
     auto* system = static_cast<sqlite3_vfs*>(vfs->pAppData);
     const int rc = system->xOpen(system, name, file, flags, outFlags);
-    if (rc != SQLITE_OK || !file->pMethods) return rc;
+    if (rc != SQLITE_OK || !file->pMethods)
+        return rc;
     if (flags & (SQLITE_OPEN_MAIN_DB | SQLITE_OPEN_MAIN_JOURNAL)) {
         const bool database = (flags & SQLITE_OPEN_MAIN_DB) != 0;
         sqlite3_io_methods& methods = database ? databaseMethods : journalMethods;
@@ -92,14 +95,17 @@ void RegisterOnce() {
 }
 
 std::string Utf8(const std::wstring& text) {
-    std::string out(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0,
-                                                                  nullptr, nullptr)), '\0');
+    std::string out(
+        static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr)),
+        '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], static_cast<int>(out.size()), nullptr, nullptr);
     out.pop_back();
     return out;
 }
 
-void Exec(sqlite3* db, const char* sql) { ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, sql, nullptr, nullptr, nullptr)) << sql; }
+void Exec(sqlite3* db, const char* sql) {
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, sql, nullptr, nullptr, nullptr)) << sql;
+}
 
 std::string QueryText(sqlite3* db, const char* sql) {
     sqlite3_stmt* statement = nullptr;
@@ -122,8 +128,9 @@ protected:
                                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, kBatched));
         // A table of many pages, committed; the test then rewrites every row of it.
         Exec(db_, "CREATE TABLE t(id INTEGER PRIMARY KEY, v TEXT)");
-        Exec(db_, "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<20000) "
-                  "INSERT INTO t SELECT i, printf('row %08d of the table before', i) FROM n");
+        Exec(db_,
+             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<20000) "
+             "INSERT INTO t SELECT i, printf('row %08d of the table before', i) FROM n");
         original_ = QueryText(db_, kChecksum);
         pages_ = std::stoi(QueryText(db_, "PRAGMA page_count"));
         recorder.databaseWrites = recorder.journalWrites = 0;
@@ -146,8 +153,8 @@ TEST_F(BatchedWriteVfsTest, ATransactionRewritingEveryPageReachesTheFilesInFewWr
     // Unbatched: three calls per journaled page and one per database page.
     EXPECT_GT(recorder.journalWrites, 0);
     EXPECT_LT(recorder.journalWrites + recorder.databaseWrites, pages_ / 10)
-        << recorder.journalWrites << " journal and " << recorder.databaseWrites << " database writes for "
-        << pages_ << " pages";
+        << recorder.journalWrites << " journal and " << recorder.databaseWrites << " database writes for " << pages_
+        << " pages";
 }
 
 // Without syncs SQLite relies on the order of the writes alone: a process killed right after
@@ -188,8 +195,10 @@ TEST_F(BatchedWriteVfsTest, AFailedWriteOrSyncFailsTheChangeAndTheFileKeepsItsOl
         CopyFileW(before.c_str(), recorder.databasePath.c_str(), FALSE);
         sqlite3* db = nullptr;
         int rc = sqlite3_open_v2(Utf8(recorder.databasePath).c_str(), &db, SQLITE_OPEN_READWRITE, kBatched);
-        if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA cache_size=10", nullptr, nullptr, nullptr);
-        if (rc == SQLITE_OK) rc = sqlite3_exec(db, change.c_str(), nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db, "PRAGMA cache_size=10", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db, change.c_str(), nullptr, nullptr, nullptr);
         sqlite3_close(db);
         return rc;
     };

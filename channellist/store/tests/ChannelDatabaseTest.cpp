@@ -55,20 +55,23 @@ TEST_F(ChannelDatabaseTest, SchemaAsStored) {
     EnsureChannelTable(db);
     EnsureHistoryTable(db);
     RecreateUpdatesTable(db);
-    EXPECT_EQ("CREATE TABLE catalog(id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL UNIQUE,"
-              "ctime DATETIME,utime DATETIME,name TEXT)",
-              TableSql(db, "catalog"));
-    EXPECT_EQ("CREATE TABLE channel(id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL UNIQUE,"
-              "ctime DATETIME,utime DATETIME,catalogid INTEGER NOT NULL,name TEXT,desc TEXT,"
-              "url TEXT,channelid TEXT,type INTEGER,server TEXT,portno INTEGER DEFAULT 0,"
-              "bitrate INTEGER DEFAULT 0,visitors INTEGER DEFAULT 0,hits INTEGER DEFAULT 0,"
-              "del INTEGER DEFAULT 0)",
-              TableSql(db, "channel"));
+    EXPECT_EQ(
+        "CREATE TABLE catalog(id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL UNIQUE,"
+        "ctime DATETIME,utime DATETIME,name TEXT)",
+        TableSql(db, "catalog"));
+    EXPECT_EQ(
+        "CREATE TABLE channel(id INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL UNIQUE,"
+        "ctime DATETIME,utime DATETIME,catalogid INTEGER NOT NULL,name TEXT,desc TEXT,"
+        "url TEXT,channelid TEXT,type INTEGER,server TEXT,portno INTEGER DEFAULT 0,"
+        "bitrate INTEGER DEFAULT 0,visitors INTEGER DEFAULT 0,hits INTEGER DEFAULT 0,"
+        "del INTEGER DEFAULT 0)",
+        TableSql(db, "channel"));
     EXPECT_EQ("CREATE TABLE history(utime DATETIME,id INTEGER UNIQUE)", TableSql(db, "history"));
-    EXPECT_EQ("CREATE TABLE updates(name TEXT,catalogid INTEGER NOT NULL,type INTEGER,desc TEXT,"
-              "url TEXT,channelid TEXT,server TEXT,portno INTEGER DEFAULT 0,"
-              "bitrate INTEGER DEFAULT 0,visitors INTEGER DEFAULT 0,hits INTEGER DEFAULT 0)",
-              TableSql(db, "updates", "sqlite_temp_master"));
+    EXPECT_EQ(
+        "CREATE TABLE updates(name TEXT,catalogid INTEGER NOT NULL,type INTEGER,desc TEXT,"
+        "url TEXT,channelid TEXT,server TEXT,portno INTEGER DEFAULT 0,"
+        "bitrate INTEGER DEFAULT 0,visitors INTEGER DEFAULT 0,hits INTEGER DEFAULT 0)",
+        TableSql(db, "updates", "sqlite_temp_master"));
     // The "unknown" catalog comes only with the table.
     EXPECT_EQ(1, db.query_int("select count(*) from catalog;"));
     EXPECT_EQ(0, db.query_int("select count(*) from catalog where ctime is null or utime is null;"));
@@ -84,8 +87,9 @@ TEST_F(ChannelDatabaseTest, RecreateUpdatesTableReplacesStoredTable) {
     EXPECT_EQ(0, db.query_int("select count(*) from updates;"));
 
     InsertUpdate(db, UpdateRecord{3, 1, "n", "d", "u", "global", 8, "c", 400, 5, 6});
-    command query(db, "select catalogid,type,name,desc,url,server,portno,channelid,bitrate,"
-                      "visitors,hits from updates;");
+    command query(db,
+                  "select catalogid,type,name,desc,url,server,portno,channelid,bitrate,"
+                  "visitors,hits from updates;");
     reader row(query);
     ASSERT_TRUE(row.read());
     EXPECT_EQ(3, row.get_int(0));
@@ -233,8 +237,7 @@ TEST_F(ChannelDatabaseTest, DeletedChannelsAreHiddenEverywhere) {
     const int hidden = AddChannel("hidden", 1, 7, "match");
     ASSERT_TRUE(TouchHistory(hidden));
     ASSERT_TRUE(TouchHistory(shown));
-    Exec("update history set utime=datetime('now','-1 hours') where id=" + std::to_string(shown) +
-         ";");
+    Exec("update history set utime=datetime('now','-1 hours') where id=" + std::to_string(shown) + ";");
     Exec("update channel set del=1 where name='hidden';");
 
     EXPECT_EQ(1, CountCatalogChannels(1));
@@ -273,8 +276,7 @@ TEST_F(ChannelDatabaseTest, SearchMatchesNameOrDescriptionInOrder) {
 
     std::vector<ChannelRecord> found;
     ASSERT_TRUE(SearchChannels(L"MOVIE", found));
-    EXPECT_EQ((std::vector<std::string>{"another movie", "Movie One", "\xe9\xa2\x91\xe9\x81\x93"}),
-              Names(found));
+    EXPECT_EQ((std::vector<std::string>{"another movie", "Movie One", "\xe9\xa2\x91\xe9\x81\x93"}), Names(found));
 
     // Appends to what the caller already holds.
     ASSERT_TRUE(SearchChannels(L"\x9891", found));

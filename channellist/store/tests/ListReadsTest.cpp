@@ -49,8 +49,9 @@ protected:
         const char* channelNames[] = {"alpha", "beta", u8"频道", "Beta", "gamma"};
         const int channels = pick(70);
         for (int i = 0; i < channels; ++i) {
-            command insert(db, "insert into channel(ctime,utime,catalogid,name,desc,url,channelid,type,server,"
-                               "portno,bitrate,visitors,hits,del) values(?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+            command insert(db,
+                           "insert into channel(ctime,utime,catalogid,name,desc,url,channelid,type,server,"
+                           "portno,bitrate,visitors,hits,del) values(?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
             insert.bind_text(1, times[pick(static_cast<int>(times.size()))]);
             insert.bind_text(2, times[pick(2)]);
             insert.bind_int(3, 1 + pick(catalogs + 1));  // now and then a catalog that gets no rows
@@ -69,7 +70,8 @@ protected:
         }
         std::vector<int> opened;
         for (int id = 1; id <= channels + 2; ++id)  // the last two ids have no channel
-            if (pick(2) == 0) opened.push_back(id);
+            if (pick(2) == 0)
+                opened.push_back(id);
         std::shuffle(opened.begin(), opened.end(), random);
         for (int id : opened) {
             command insert(db, "insert into history (utime,id) values(?,?)");
@@ -104,14 +106,16 @@ TEST_F(ListReadsTest, WholeListsEqualTheRowByRowReads) {
             ASSERT_TRUE(ReadAllChannels(limit, all)) << round;
             EXPECT_EQ(Describe(expected), Describe(all)) << "round " << round << " limit " << limit;
         }
-        if (byRow.latest.size() > 3) ++latestCut;
+        if (byRow.latest.size() > 3)
+            ++latestCut;
         ChannelListSnapshot history;
         ASSERT_TRUE(ReadHistoryList(history));
         EXPECT_EQ(Describe(ReadHistoryByRow()), Describe(history)) << "round " << round;
         connection db;
         OpenDirect(db);
-        historyTies += db.query_int("select count(*)>0 from (select history.utime from history join channel "
-                                    "using(id) where del<>1 group by history.utime having count(*)>1)");
+        historyTies += db.query_int(
+            "select count(*)>0 from (select history.utime from history join channel "
+            "using(id) where del<>1 group by history.utime having count(*)>1)");
     }
     // The rounds did cut the latest list and did order equal history times.
     EXPECT_GT(latestCut, 3);
@@ -172,7 +176,8 @@ TEST_F(ListReadsTest, LockedOrBrokenDatabaseLeavesTheListsAsTheyWere) {
 
     std::mt19937 random(7);
     std::string garbage(5000, '\0');
-    for (char& byte : garbage) byte = static_cast<char>(random());
+    for (char& byte : garbage)
+        byte = static_cast<char>(random());
     {
         std::ofstream out(GetDatabasePath().c_str(), std::ios::binary | std::ios::trunc);
         out.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));

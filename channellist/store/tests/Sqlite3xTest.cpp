@@ -39,17 +39,15 @@ TEST_F(Sqlite3xTest, UnopenedConnection) {
     connection closed;
     EXPECT_EQ(nullptr, closed.handle());
     ExpectThrowWithText<database_error>([&] { closed.exec("select 1;"); }, "database is not open");
-    ExpectThrowWithText<database_error>([&] { closed.query_int("select 1;"); },
-                                        "database is not open");
-    ExpectThrowWithText<database_error>([&] { command c(closed, "select 1;"); },
-                                        "database is not open");
+    ExpectThrowWithText<database_error>([&] { closed.query_int("select 1;"); }, "database is not open");
+    ExpectThrowWithText<database_error>([&] { command c(closed, "select 1;"); }, "database is not open");
     closed.close();  // nothing to close
 }
 
 TEST_F(Sqlite3xTest, OpenFailureLeavesConnectionClosed) {
     connection db;
-    ExpectThrowWithText<database_error>(
-        [&] { db.open(folder_.path() + L"no such folder\\x.db"); }, "unable to open database");
+    ExpectThrowWithText<database_error>([&] { db.open(folder_.path() + L"no such folder\\x.db"); },
+                                        "unable to open database");
     EXPECT_EQ(nullptr, db.handle());
 }
 
@@ -71,8 +69,7 @@ TEST_F(Sqlite3xTest, NewFilesStoreTextAsUtf16AndExistingOnesKeepTheirs) {
 }
 
 TEST_F(Sqlite3xTest, QueryInt) {
-    ExpectThrowWithText<database_error>([&] { db_.query_int("select n from t;"); },
-                                        "nothing to read");
+    ExpectThrowWithText<database_error>([&] { db_.query_int("select n from t;"); }, "nothing to read");
     EXPECT_EQ(0, db_.query_int("select NULL;"));
     EXPECT_EQ(0, db_.query_int("select sum(n) from t;"));
     EXPECT_EQ(-7, db_.query_int("select -7, 'x';"));
@@ -111,8 +108,8 @@ void CountCall(sqlite3_context* context, int, sqlite3_value**) {
 }
 
 TEST_F(Sqlite3xTest, ExecStopsAtFirstRow) {
-    ASSERT_EQ(SQLITE_OK, sqlite3_create_function(db_.handle(), "counted", 0, SQLITE_UTF8, nullptr,
-                                                 CountCall, nullptr, nullptr));
+    ASSERT_EQ(SQLITE_OK,
+              sqlite3_create_function(db_.handle(), "counted", 0, SQLITE_UTF8, nullptr, CountCall, nullptr, nullptr));
     g_calls = 0;
     db_.exec("select counted() from (select 1 union all select 2 union all select 3);");
     EXPECT_EQ(1, g_calls);
@@ -170,9 +167,13 @@ TEST_F(Sqlite3xTest, TextsKeepEveryByte) {
 }
 
 TEST_F(Sqlite3xTest, WideStatement) {
-    db_.exec("insert into t values(1, '\xe9\xa2\x91\xe9\x81\x93" "abc');");
+    db_.exec(
+        "insert into t values(1, '\xe9\xa2\x91\xe9\x81\x93"
+        "abc');");
     command search(db_, std::wstring(L"SELECT n FROM t WHERE s LIKE ?"));
-    search.bind_text16(1, L"%\x9053" L"A%");
+    search.bind_text16(1,
+                       L"%\x9053"
+                       L"A%");
     EXPECT_EQ(1, search.query_int());
 }
 

@@ -22,7 +22,7 @@ FakeChannel MakeChannel(const std::string& name, const std::string& catalog, int
 
 class FakeEngine {
 public:
-    FakeEngine();   // becomes the engine behind FakeGetClassObject
+    FakeEngine();  // becomes the engine behind FakeGetClassObject
     ~FakeEngine();
     FakeEngine(const FakeEngine&) = delete;
     FakeEngine& operator=(const FakeEngine&) = delete;
@@ -42,7 +42,7 @@ public:
 
     // Observations.
     std::vector<std::string> calls;
-    bool tableZeroed = false;   // every byte but interface_version was 0
+    bool tableZeroed = false;  // every byte but interface_version was 0
     int interfaceVersion = 0;
     bool recordsZeroed = true;  // every record arrived zeroed
     int CallCount(const std::string& name) const;

@@ -45,10 +45,12 @@ TEST_F(SyncFavoriteTest, StoreFunctionsAndSynchronisationIgnoreTheFavoriteTable)
     ASSERT_TRUE(TouchHistory(3));
     auto seen = [] {
         std::vector<std::string> lines = Describe(ReadAllChannelsByRow(10));
-        for (const std::string& line : Describe(ReadHistoryByRow())) lines.push_back("history " + line);
+        for (const std::string& line : Describe(ReadHistoryByRow()))
+            lines.push_back("history " + line);
         std::vector<ChannelRecord> found;
         EXPECT_TRUE(SearchChannels(L"description", found));
-        for (const std::string& line : Describe(found)) lines.push_back("found " + line);
+        for (const std::string& line : Describe(found))
+            lines.push_back("found " + line);
         return lines;
     };
     const std::vector<std::string> without = seen();

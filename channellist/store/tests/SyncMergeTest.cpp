@@ -139,8 +139,9 @@ protected:
 TEST_F(SyncFailureTest, FailureInTheMiddleOfTheLoopLeavesNothingBehind) {
     {
         TestDatabase db;
-        db.Exec("CREATE TRIGGER refuse AFTER INSERT ON channel WHEN NEW.name='bad' "
-                "BEGIN SELECT RAISE(ABORT,'refused'); END;");
+        db.Exec(
+            "CREATE TRIGGER refuse AFTER INSERT ON channel WHEN NEW.name='bad' "
+            "BEGIN SELECT RAISE(ABORT,'refused'); END;");
     }
     EXPECT_FALSE(Sync({MakeChannel("new", "Films"), MakeChannel("a", "News"), MakeChannel("bad", "Music"),
                        MakeChannel("late", "News")}));
@@ -154,7 +155,8 @@ TEST_F(SyncFailureTest, ReaderHoldingTheFileAtCommitRollsTheMergeBack) {
     // A reader of the window thread holds its shared lock while the merge commits.
     TestDatabase reader;
     engine_.beforeChannel = [&reader](int index) {
-        if (index == 1) reader.Exec("BEGIN; SELECT count(*) FROM channel;");
+        if (index == 1)
+            reader.Exec("BEGIN; SELECT count(*) FROM channel;");
     };
     EXPECT_FALSE(Sync({MakeChannel("new", "Films"), MakeChannel("late", "News")}));
     reader.Exec("COMMIT;");

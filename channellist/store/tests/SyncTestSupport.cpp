@@ -13,9 +13,7 @@ ScopedDataFolder::ScopedDataFolder() : path_(folder_.path().substr(0, folder_.pa
 
 ScopedDataFolder::~ScopedDataFolder() { CAppPaths::Shutdown(); }
 
-bool DatabaseFileExists() {
-    return GetFileAttributesW(GetDatabasePath().c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool DatabaseFileExists() { return GetFileAttributesW(GetDatabasePath().c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 TestDatabase::TestDatabase() {
     sqlite3* db = nullptr;
@@ -40,7 +38,8 @@ int TestDatabase::Int(const std::string& sql) {
         ADD_FAILURE() << sql << ": " << sqlite3_errmsg(db_.get());
         return value;
     }
-    if (sqlite3_step(statement) == SQLITE_ROW) value = sqlite3_column_int(statement, 0);
+    if (sqlite3_step(statement) == SQLITE_ROW)
+        value = sqlite3_column_int(statement, 0);
     sqlite3_finalize(statement);
     return value;
 }
@@ -62,7 +61,8 @@ std::string TestDatabase::Text(const std::string& sql) {
 }
 
 std::wstring Utf8ToWide(const std::string& text) {
-    if (text.empty()) return std::wstring();
+    if (text.empty())
+        return std::wstring();
     const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(length, L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);

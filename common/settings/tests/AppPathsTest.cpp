@@ -47,8 +47,8 @@ TEST_F(AppPathsTest, CreatesVantelFolderWithCacheAndData) {
 
 TEST_F(AppPathsTest, UncreatableVantelFolderEmptiesAllWithoutFallBack) {
     // A file where the folder should be.
-    HANDLE file = CreateFileW((appData_.path() + L"Vantel").c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW((appData_.path() + L"Vantel").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     CloseHandle(file);
     CAppPaths::InitAt(appData_.path());
@@ -63,8 +63,8 @@ TEST_F(AppPathsTest, CreatesOneLevelOnly) {
 
 TEST_F(AppPathsTest, UncreatableDataFolderEmptiesAll) {
     ASSERT_TRUE(CreateDirectoryW((appData_.path() + L"Vantel").c_str(), nullptr));
-    HANDLE file = CreateFileW((appData_.path() + L"Vantel\\data").c_str(), GENERIC_WRITE, 0,
-                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW((appData_.path() + L"Vantel\\data").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     CloseHandle(file);
     CAppPaths::InitAt(appData_.path());

@@ -62,9 +62,7 @@ std::string Document(const std::string& sections) {
            "</windowSkins>\n</skin>\n";
 }
 
-std::string AllSections() {
-    return std::string(kMain) + kNavi + kPlayer + kLamp + kTrack + kChannelList;
-}
+std::string AllSections() { return std::string(kMain) + kNavi + kPlayer + kLamp + kTrack + kChannelList; }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {
     const size_t at = text.find(from);
@@ -161,8 +159,8 @@ TEST_F(SkinLoad, TargetsCompareWithCasePartNamesWithout) {
     EXPECT_TRUE(skin->Tab(CSkin::TabLook::Normal).left.IsEmpty());
 
     // Children without a target are skipped too.
-    ASSERT_TRUE(Load(Document("<windowSkin kind=\"main\"><image path=\"none.bmp\"/></windowSkin>" +
-                              std::string(kLamp))));
+    ASSERT_TRUE(
+        Load(Document("<windowSkin kind=\"main\"><image path=\"none.bmp\"/></windowSkin>" + std::string(kLamp))));
     EXPECT_EQ(12, skin->LampHeight());
 }
 
@@ -212,10 +210,11 @@ TEST_F(SkinLoad, RequiredElementsOfEachSection) {
     EXPECT_FALSE(Load(Document(Replace(kNavi, "<caption left=\"12\" top=\"8\"/>", ""))));
     EXPECT_FALSE(Load(Document(Replace(kPlayer, "height=\"40\"", ""))));
     EXPECT_FALSE(Load(Document(Replace(kTrack, "height=\"14\"", "height=\"x14\""))));
-    EXPECT_FALSE(Load(Document(Replace(kLamp, "<parts><p name=\"green\" rect=\"24,0,12,12\"/></parts>",
-                                       "<parts></parts>"))));
-    EXPECT_FALSE(Load(Document("<windowSkin target=\"player\" height=\"40\"><anchors/>"
-                               "<image path=\"player.bmp\"/><parts><p/></parts></windowSkin>")));
+    EXPECT_FALSE(
+        Load(Document(Replace(kLamp, "<parts><p name=\"green\" rect=\"24,0,12,12\"/></parts>", "<parts></parts>"))));
+    EXPECT_FALSE(
+        Load(Document("<windowSkin target=\"player\" height=\"40\"><anchors/>"
+                      "<image path=\"player.bmp\"/><parts><p/></parts></windowSkin>")));
 
     // Caption offsets and the gap default to 0; heights read leading digits.
     std::string navi = Replace(kNavi, "<caption left=\"12\" top=\"8\"/>", "<caption/>");
@@ -226,8 +225,8 @@ TEST_F(SkinLoad, RequiredElementsOfEachSection) {
 }
 
 TEST_F(SkinLoad, ChannelListMayHaveNoParts) {
-    ASSERT_TRUE(Load(Document(Replace(kChannelList, "<parts><p name=\"headerBG\" rect=\"2,3,4,20\"/></parts>",
-                                      "<parts/>"))));
+    ASSERT_TRUE(
+        Load(Document(Replace(kChannelList, "<parts><p name=\"headerBG\" rect=\"2,3,4,20\"/></parts>", "<parts/>"))));
     EXPECT_TRUE(skin->HeaderBG().IsEmpty());
 }
 

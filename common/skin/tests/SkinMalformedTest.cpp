@@ -448,8 +448,8 @@ TEST_F(SkinMalformed, WindowsDrawFromAPartlyLoadedSkin) {
     // The top border runs to the right edge, where the missing corner would have been.
     EXPECT_EQ(PixelOf(top.Dc(), 0, 0), canvas.At(399, 0));
     // Nothing where only empty pictures would draw: tabs, player bar, lamps, header, bottom.
-    for (POINT p : {POINT{12, 45}, POINT{200, 60}, POINT{15, 95}, POINT{12, 152}, POINT{20, 175},
-                    POINT{30, 212}, POINT{0, 259}, POINT{399, 259}, POINT{0, 100}})
+    for (POINT p : {POINT{12, 45}, POINT{200, 60}, POINT{15, 95}, POINT{12, 152}, POINT{20, 175}, POINT{30, 212},
+                    POINT{0, 259}, POINT{399, 259}, POINT{0, 100}})
         EXPECT_EQ(kBlank, canvas.At(p.x, p.y)) << p.x << "," << p.y;
 
     // A strip with only its middle piece tiles that piece across the whole width.

@@ -187,8 +187,7 @@ TEST(XmlNode, GetAttributeUsesCaseInsensitivePrefix) {
 }
 
 TEST(XmlNode, FindElementIsPreOrderAndIgnoresCase) {
-    auto root = ParseText(
-        "<Image id=\"self\"><a><image id=\"deep\"/></a><image id=\"second\"/></Image>");
+    auto root = ParseText("<Image id=\"self\"><a><image id=\"deep\"/></a><image id=\"second\"/></Image>");
     ASSERT_TRUE(root);
     EXPECT_EQ(root.get(), root->FindElement("image"));
     const CNode* a = root->FirstChild();

@@ -14,8 +14,7 @@ public:
         static LONG counter = 0;
         for (;;) {
             path_ = std::wstring(temp) + L"trova-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                    std::to_wstring(GetTickCount()) + L"-" +
-                    std::to_wstring(InterlockedIncrement(&counter)) + L"\\";
+                    std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(InterlockedIncrement(&counter)) + L"\\";
             if (CreateDirectoryW(path_.c_str(), nullptr))
                 break;
         }

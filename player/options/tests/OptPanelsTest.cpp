@@ -367,8 +367,7 @@ TEST_F(OptPanelTest, AboutPageShowsTheProgramsFileVersion) {
     // The site of the home page and the caption's links, and a mail address of the same domain.
     EXPECT_EQ(L"主页：http://www.vantel.tv/", Text(page, IDC_OPT_ABOUT_HOME));
     EXPECT_EQ(L"技术支持：support@vantel.tv", Text(page, IDC_OPT_ABOUT_SUPPORT));
-    EXPECT_NE(nullptr, reinterpret_cast<HICON>(
-                           ::SendDlgItemMessageW(page, IDC_OPT_ABOUT_ICON, STM_GETICON, 0, 0)));
+    EXPECT_NE(nullptr, reinterpret_cast<HICON>(::SendDlgItemMessageW(page, IDC_OPT_ABOUT_ICON, STM_GETICON, 0, 0)));
 }
 
 TEST(FileVersion, FailuresGiveAnEmptyVersion) {

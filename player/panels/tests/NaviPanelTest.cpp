@@ -25,9 +25,7 @@ const COLORREF kWhite = RGB(255, 255, 255);
 
 enum Piece { kLeft, kMiddle, kRight };
 
-COLORREF PieceColor(Look look, Piece piece) {
-    return RGB(30 + 40 * static_cast<int>(look), 30 + 70 * piece, 90);
-}
+COLORREF PieceColor(Look look, Piece piece) { return RGB(30 + 40 * static_cast<int>(look), 30 + 70 * piece, 90); }
 
 std::string NaviBitmap() {
     const int width = kLookWidth * static_cast<int>(Look::Count);

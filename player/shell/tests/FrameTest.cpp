@@ -151,7 +151,8 @@ protected:
         for (const auto& item : navi.Items()) {
             if (item.id != id)
                 continue;
-            const LPARAM at = MakePointLParam((item.rect.left + item.rect.right) / 2, (item.rect.top + item.rect.bottom) / 2);
+            const LPARAM at =
+                MakePointLParam((item.rect.left + item.rect.right) / 2, (item.rect.top + item.rect.bottom) / 2);
             navi.SendMessage(WM_MOUSEMOVE, 0, at);
             navi.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
             navi.SendMessage(WM_LBUTTONUP, 0, at);
@@ -192,8 +193,8 @@ TEST_F(MainFrame, ClientAreaLiesInsideTheSkinnedBorderAndHoldsTheView) {
     // The skinned border is chained in: no system caption, and the skin's buttons hit-tested.
     EXPECT_EQ(0, ::GetWindowLongW(window_, GWL_STYLE) & WS_CAPTION);
     const RECT close = CSkin::Instance()->CaptionButtonPlace(CSkin::CaptionButton::Close);
-    EXPECT_EQ(HTCLOSE, frame_->SendMessage(WM_NCHITTEST, 0,
-                                           MakePointLParam(window.right + close.left, window.top + close.top)));
+    EXPECT_EQ(HTCLOSE,
+              frame_->SendMessage(WM_NCHITTEST, 0, MakePointLParam(window.right + close.left, window.top + close.top)));
     EXPECT_EQ(window_, ::GetParent(frame_->View()));
     EXPECT_EQ(CMainFrame::kViewId, static_cast<UINT>(frame_->View().GetDlgCtrlID()));
     const SIZE view = SizeOf(frame_->View().GetClientRect());

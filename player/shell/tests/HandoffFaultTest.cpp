@@ -1,7 +1,7 @@
 // A running player (the shipped TrovaPlayer6.exe) under requests it must survive: copy-data
 // messages of every kind and shape from another process, many second starts in a row, the
-// quit message while it is asking a question, and a second start while it is ending. The video player control substitute traces
-// what the player was asked to play to TROVAPLAYER_LOG.
+// quit message while it is asking a question, and a second start while it is ending. The video player control
+// substitute traces what the player was asked to play to TROVAPLAYER_LOG.
 #include <windows.h>
 #include <psapi.h>
 #include <tlhelp32.h>
@@ -158,8 +158,8 @@ protected:
         request.cbData = bytes;
         request.lpData = const_cast<void*>(data);
         DWORD_PTR result = 0;
-        return ::SendMessageTimeoutW(singleton_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&request), SMTO_NORMAL,
-                                     30000, &result) != 0;
+        return ::SendMessageTimeoutW(singleton_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&request), SMTO_NORMAL, 30000,
+                                     &result) != 0;
     }
 
     // Runs one second start with a link and waits for it to end.
@@ -182,8 +182,7 @@ TEST_F(RunningPlayer, CopyDataOfEveryKindAndShapeFromAnotherProcess) {
     const ULONG_PTR kinds[] = {0, 1, 99, 100, 101, 199, 200, 201, 299, 300, 301, 0xFFFFFFFF};
     for (ULONG_PTR kind : kinds) {
         const std::wstring link = L"trova://global/kind" + std::to_wstring(kind);
-        EXPECT_TRUE(SendCopyData(kind, link.c_str(), static_cast<DWORD>((link.size() + 1) * sizeof(wchar_t))))
-            << kind;
+        EXPECT_TRUE(SendCopyData(kind, link.c_str(), static_cast<DWORD>((link.size() + 1) * sizeof(wchar_t)))) << kind;
         ASSERT_TRUE(player_->Running()) << "after kind " << kind;
     }
     // A player still starting holds the question until its start-up ends.
@@ -191,13 +190,13 @@ TEST_F(RunningPlayer, CopyDataOfEveryKindAndShapeFromAnotherProcess) {
 
     // Shapes of an open request.
     const wchar_t terminated[] = L"trova://global/x";
-    EXPECT_TRUE(SendCopyData(kRequestOpenLink, nullptr, 0));  // no data: ignored
+    EXPECT_TRUE(SendCopyData(kRequestOpenLink, nullptr, 0));     // no data: ignored
     EXPECT_TRUE(SendCopyData(kRequestOpenLink, terminated, 0));  // no bytes: ignored
     const wchar_t empty[] = L"";
     EXPECT_TRUE(SendCopyData(kRequestOpenLink, empty, sizeof(empty)));
     const std::wstring unterminated = L"trova://global/unterminated";
-    EXPECT_TRUE(SendCopyData(kRequestOpenLink, unterminated.data(),
-                             static_cast<DWORD>(unterminated.size() * sizeof(wchar_t))));
+    EXPECT_TRUE(
+        SendCopyData(kRequestOpenLink, unterminated.data(), static_cast<DWORD>(unterminated.size() * sizeof(wchar_t))));
     std::vector<char> odd(unterminated.size() * sizeof(wchar_t) + 1, 'Z');
     memcpy(odd.data(), unterminated.data(), unterminated.size() * sizeof(wchar_t));
     EXPECT_TRUE(SendCopyData(kRequestOpenLink, odd.data(), static_cast<DWORD>(odd.size())));
@@ -233,7 +232,8 @@ TEST_F(RunningPlayer, SecondStartsInARowLeaveOnePlayerThatDoesNotGrow) {
         ASSERT_TRUE(HandOff(L"trova://global/h" + std::to_wstring(done))) << done;
     const double perStart =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / kTimedHandOffs;
-    const int total = std::max(kTimedHandOffs, std::min(kMaxHandOffs, static_cast<int>(kHandOffBudgetSeconds / perStart)));
+    const int total =
+        std::max(kTimedHandOffs, std::min(kMaxHandOffs, static_cast<int>(kHandOffBudgetSeconds / perStart)));
     for (; done < total; ++done)
         ASSERT_TRUE(HandOff(L"trova://global/h" + std::to_wstring(done))) << done;
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -252,8 +252,7 @@ TEST_F(RunningPlayer, SecondStartsInARowLeaveOnePlayerThatDoesNotGrow) {
                 perStart * 1000, total, kHandOffBudgetSeconds, kMaxHandOffs);
     std::printf("player before/after: handles %lu/%lu, committed %lu/%lu KB, working set %lu/%lu KB\n",
                 static_cast<unsigned long>(before.handles), static_cast<unsigned long>(after.handles),
-                static_cast<unsigned long>(before.committed / 1024),
-                static_cast<unsigned long>(after.committed / 1024),
+                static_cast<unsigned long>(before.committed / 1024), static_cast<unsigned long>(after.committed / 1024),
                 static_cast<unsigned long>(before.workingSet / 1024),
                 static_cast<unsigned long>(after.workingSet / 1024));
     ASSERT_GT(before.handles, 0u);

@@ -96,10 +96,10 @@ TEST_F(QuitConfirm, OpensWithTheStoredChoiceAndCancelWritesNothing) {
     CQuitConfirmDlg dialog;
     bool minimiseChecked = false;
     EXPECT_EQ(IDCANCEL, RunDialog(dialog, [&](HWND box) {
-        minimiseChecked = Checked(box, IDC_QUIT_MINIMISE);
-        Click(box, IDC_QUIT_EXIT);
-        ::SendMessageW(box, WM_CLOSE, 0, 0);
-    }));
+                  minimiseChecked = Checked(box, IDC_QUIT_MINIMISE);
+                  Click(box, IDC_QUIT_EXIT);
+                  ::SendMessageW(box, WM_CLOSE, 0, 0);
+              }));
     EXPECT_TRUE(minimiseChecked);
     bool minimise = false, confirm = false;
     EXPECT_TRUE(ReadFlag(L"CloseMinimize", minimise));

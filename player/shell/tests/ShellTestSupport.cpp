@@ -7,8 +7,8 @@ std::wstring DistFolder() { return WindowsPathFromEnvironment(L"TROVA_DIST_DIR")
 
 bool WriteMachineFlag(const wchar_t* name, DWORD value) {
     HKEY key = nullptr;
-    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Vantel\\Setting", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                          &key, nullptr) != ERROR_SUCCESS)
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Vantel\\Setting", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                          nullptr) != ERROR_SUCCESS)
         return false;
     const bool written = ::RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                                           sizeof(value)) == ERROR_SUCCESS;

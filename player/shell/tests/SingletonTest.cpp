@@ -59,8 +59,7 @@ TEST_F(SingletonWindow, ProtocolNamesAndNumbersAreFixed) {
     EXPECT_EQ(FALSE, SendRequest(found, 400, L"trova://global/other"));
     EXPECT_EQ(FALSE, SendRequest(found, 100));
     EXPECT_EQ(0, ::SendMessageW(found, 0x07F0, 0, 0));
-    EXPECT_EQ((std::vector<std::wstring>{L"open:trova://global/abc", L"offer", L"activate", L"quit"}),
-              handler_.calls);
+    EXPECT_EQ((std::vector<std::wstring>{L"open:trova://global/abc", L"offer", L"activate", L"quit"}), handler_.calls);
 
     CInstanceMutexes mutexes;
     mutexes.Create();

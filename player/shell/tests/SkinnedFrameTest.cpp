@@ -146,7 +146,8 @@ TEST_F(SkinnedFrame, ChainedIntoAFrameItSizesShapesAndHitTestsTheBorderAndWorksT
 
     const RECT window = frame.GetWindowRect();
     const RECT close = skin.CaptionButtonPlace(CSkin::CaptionButton::Close);
-    EXPECT_EQ(HTCLOSE, frame.SendMessage(WM_NCHITTEST, 0, MakePointLParam(window.right + close.left, window.top + close.top)));
+    EXPECT_EQ(HTCLOSE,
+              frame.SendMessage(WM_NCHITTEST, 0, MakePointLParam(window.right + close.left, window.top + close.top)));
     EXPECT_EQ(HTLEFT, frame.SendMessage(WM_NCHITTEST, 0, MakePointLParam(window.left, window.top + 160)));
 
     // The button's action reaches the frame's own map.
@@ -281,7 +282,8 @@ TEST_F(SkinnedFrameButtons, CaptionButtonsAreDrawnInTheSkinsOrder) {
 
     const RECT window = frame_.GetWindowRect();
     const RECT both = skin.CaptionButtonPlace(CSkin::CaptionButton::Minimize);
-    EXPECT_EQ(HTMINBUTTON, frame_.SendMessage(WM_NCHITTEST, 0, MakePointLParam(window.right + both.left, window.top + both.top)));
+    EXPECT_EQ(HTMINBUTTON,
+              frame_.SendMessage(WM_NCHITTEST, 0, MakePointLParam(window.right + both.left, window.top + both.top)));
 }
 
 TEST_F(SkinnedFrameButtons, MaximiseButtonTogglesAndMinimiseButtonMinimises) {
@@ -302,9 +304,11 @@ TEST_F(SkinnedFrame, DamagedSkinLeavesTheSystemCaptionAndBorder) {
     const std::string shipped = FileText(ShippedSkinFolder() + L"skin.xml");
     ASSERT_GT(shipped.size(), 100u);
     const std::string damaged[] = {
-        shipped.substr(0, shipped.size() / 2),       // truncated
-        std::string("\x7f" "ELF\0<<skin>>\xff\xfe", 15),  // garbage
-        shipped,                                     // without its bitmaps
+        shipped.substr(0, shipped.size() / 2),  // truncated
+        std::string("\x7f"
+                    "ELF\0<<skin>>\xff\xfe",
+                    15),  // garbage
+        shipped,          // without its bitmaps
     };
     for (const std::string& content : damaged) {
         CSkin::Destroy();
@@ -319,9 +323,12 @@ TEST_F(SkinnedFrame, DamagedSkinLeavesTheSystemCaptionAndBorder) {
         ::ClientToScreen(frame, &clientOrigin);
         EXPECT_GE(clientOrigin.y - window.top, ::GetSystemMetrics(SM_CYCAPTION));
         const LONG captionY = window.top + ::GetSystemMetrics(SM_CYFRAME) + ::GetSystemMetrics(SM_CYCAPTION) / 2;
-        EXPECT_EQ(HTCAPTION, frame.SendMessage(WM_NCHITTEST, 0, MakePointLParam((window.left + window.right) / 2, captionY)));
-        EXPECT_EQ(HTBOTTOMRIGHT, frame.SendMessage(WM_NCHITTEST, 0, MakePointLParam(window.right - 1, window.bottom - 1)));
-        EXPECT_EQ(HTLEFT, frame.SendMessage(WM_NCHITTEST, 0, MakePointLParam(window.left, (window.top + window.bottom) / 2)));
+        EXPECT_EQ(HTCAPTION,
+                  frame.SendMessage(WM_NCHITTEST, 0, MakePointLParam((window.left + window.right) / 2, captionY)));
+        EXPECT_EQ(HTBOTTOMRIGHT,
+                  frame.SendMessage(WM_NCHITTEST, 0, MakePointLParam(window.right - 1, window.bottom - 1)));
+        EXPECT_EQ(HTLEFT,
+                  frame.SendMessage(WM_NCHITTEST, 0, MakePointLParam(window.left, (window.top + window.bottom) / 2)));
     }
 }
 

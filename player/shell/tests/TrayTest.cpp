@@ -176,8 +176,7 @@ public:
 private:
     HWND Child(const wchar_t* name, const RECT& screen, const RECT& bar) {
         return ::CreateWindowW(name, L"", WS_CHILD, screen.left - bar.left, screen.top - bar.top,
-                               screen.right - screen.left, screen.bottom - screen.top, bar_, nullptr, nullptr,
-                               nullptr);
+                               screen.right - screen.left, screen.bottom - screen.top, bar_, nullptr, nullptr, nullptr);
     }
     HWND bar_ = nullptr;
 };
