@@ -19,6 +19,13 @@ void ExpectAllEmpty() {
     EXPECT_EQ(L"", CAppPaths::Data());
 }
 
+// A file where set-up wants a folder.
+void PutFileAt(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    CloseHandle(file);
+}
+
 class AppPathsTest : public ::testing::Test {
 protected:
     void TearDown() override { CAppPaths::Shutdown(); }
@@ -46,11 +53,7 @@ TEST_F(AppPathsTest, CreatesVantelFolderWithCacheAndData) {
 }
 
 TEST_F(AppPathsTest, UncreatableVantelFolderEmptiesAllWithoutFallBack) {
-    // A file where the folder should be.
-    HANDLE file = CreateFileW((appData_.path() + L"Vantel").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    CloseHandle(file);
+    ASSERT_NO_FATAL_FAILURE(PutFileAt(appData_.path() + L"Vantel"));
     CAppPaths::InitAt(appData_.path());
     ExpectAllEmpty();
 }
@@ -63,10 +66,7 @@ TEST_F(AppPathsTest, CreatesOneLevelOnly) {
 
 TEST_F(AppPathsTest, UncreatableDataFolderEmptiesAll) {
     ASSERT_TRUE(CreateDirectoryW((appData_.path() + L"Vantel").c_str(), nullptr));
-    HANDLE file = CreateFileW((appData_.path() + L"Vantel\\data").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
-    CloseHandle(file);
+    ASSERT_NO_FATAL_FAILURE(PutFileAt(appData_.path() + L"Vantel\\data"));
     CAppPaths::InitAt(appData_.path());
     ExpectAllEmpty();
     // Set-up went as far as the cache folder.
