@@ -113,6 +113,10 @@ private:
     // was kept): a read of the synchronisation thread that is under way is older.
     void ReloadHistory();
     void ReloadFavorites();
+    // After a reload: the section's count and a repaint.
+    void ShowReloaded(SectionIndex index);
+    // Drops the search results while the rows they came from predate a committed merge.
+    void ForgetResultsReadBeforeMerge();
     // Tries the kept changes again on a timer until the database has taken them all.
     void KeepWritingPending();
     void WritePending();

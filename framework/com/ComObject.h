@@ -57,12 +57,15 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
     STDMETHODIMP_(ULONG) Release() override {
         const ULONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0) delete this;
+        if (refs == 0) FinalRelease();
         return refs;
     }
 
 protected:
     virtual ~CComObject() { CComModule::Instance().ObjectDestroyed(); }
+    // The last reference is gone: an object made with new deletes itself. One that lives on a
+    // stack or inside another object (a test's stub) overrides this to stay.
+    virtual void FinalRelease() { delete this; }
     // The object's interface table (see FindInterfaceIn).
     virtual IUnknown* FindInterface(REFIID riid) = 0;
 

@@ -192,6 +192,9 @@ private:
     HRESULT UIActivate();
     HRESULT ShowPropertyFrame(HWND owner);
     HRESULT ExchangeAll(CPropertyExchange& exchange);
+    // Loads from a stream or a bag: all or nothing.
+    HRESULT LoadFrom(CPropertyExchange& exchange);
+    HRESULT SaveTo(CPropertyExchange& exchange, BOOL clearDirty);
     ComPtr<ITypeLib> TypeLib() const;
 
     const CClassEntry& class_;

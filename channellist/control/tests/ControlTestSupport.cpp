@@ -16,10 +16,11 @@ const wchar_t kUserShellFolders[] = L"Software\\Microsoft\\Windows\\CurrentVersi
 // reads "AppData" from the current user's "User Shell Folders", so HKEY_CURRENT_USER is
 // redirected to a fresh key that names a temporary folder. Machine-wide keys (the classes the
 // control registers) stay as they are.
-class CControlTestEnvironment : public ::testing::Environment {
+class CControlTestEnvironment : public COleEnvironment {
 public:
     void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+        COleEnvironment::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
         keyPath_ = L"Software\\TrovaTests\\trovacl-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                     std::to_wstring(GetTickCount());
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, keyPath_.c_str(), 0, nullptr, 0,
@@ -42,7 +43,7 @@ public:
         RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
         RegCloseKey(user_);
         SHDeleteKeyW(HKEY_CURRENT_USER, keyPath_.c_str());
-        OleUninitialize();
+        COleEnvironment::TearDown();
     }
 
     static TempFolder s_folder;
@@ -82,36 +83,7 @@ CTrovaCLDll& CTrovaCLDll::Instance() {
     return dll;
 }
 
-CTrovaCLDll::CTrovaCLDll() { module_ = LoadLibraryW(DistFile(L"TrovaCL.dll").c_str()); }
-
-HRESULT CTrovaCLDll::GetClassObject(REFCLSID clsid, REFIID riid, void** object) const {
-    using Fn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(module_, "DllGetClassObject"));
-    return fn ? fn(clsid, riid, object) : E_FAIL;
-}
-
-HRESULT CTrovaCLDll::CanUnloadNow() const {
-    using Fn = HRESULT(STDAPICALLTYPE*)();
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(module_, "DllCanUnloadNow"));
-    return fn ? fn() : E_FAIL;
-}
-
-HRESULT CTrovaCLDll::Register() const {
-    using Fn = HRESULT(STDAPICALLTYPE*)();
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(module_, "DllRegisterServer"));
-    return fn ? fn() : E_FAIL;
-}
-
-HRESULT CTrovaCLDll::Unregister() const {
-    using Fn = HRESULT(STDAPICALLTYPE*)();
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(module_, "DllUnregisterServer"));
-    return fn ? fn() : E_FAIL;
-}
-
-ULONG RefCount(IUnknown* object) {
-    object->AddRef();
-    return object->Release();
-}
+CTrovaCLDll::CTrovaCLDll() : CServerDll(DistFile(L"TrovaCL.dll")) {}
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
@@ -131,7 +103,7 @@ void PumpPending() {
     PumpUntil([] { return true; }, 0);
 }
 
-CStubContainer::CStubContainer(int width, int height) : position_{0, 0, width, height} {
+CStubContainer::CStubContainer(int width, int height) : CStubSite(nullptr, RECT{0, 0, width, height}) {
     WNDCLASSW wc = {};
     wc.lpfnWndProc = ContainerProc;
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -148,12 +120,6 @@ CStubContainer::CStubContainer(int width, int height) : position_{0, 0, width, h
 CStubContainer::~CStubContainer() {
     Deactivate();
     if (window_) DestroyWindow(window_);
-}
-
-std::string CStubContainer::Calls() const {
-    std::string text;
-    for (const std::string& call : calls) text += (text.empty() ? "" : ",") + call;
-    return text;
 }
 
 HRESULT CStubContainer::Activate(IUnknown* control) {
@@ -212,72 +178,6 @@ bool CStubContainer::WaitForControlMessage(UINT message, DWORD timeoutMs) {
         if (GetTickCount() - start >= timeoutMs) return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
-}
-
-STDMETHODIMP CStubContainer::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IOleClientSite)
-        *object = static_cast<IOleClientSite*>(this);
-    else if (riid == IID_IOleInPlaceSite || riid == IID_IOleWindow)
-        *object = static_cast<IOleInPlaceSite*>(this);
-    else if (riid == IID_IOleInPlaceFrame || riid == IID_IOleInPlaceUIWindow)
-        *object = static_cast<IOleInPlaceFrame*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP CStubContainer::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
-    if (moniker) *moniker = nullptr;
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CStubContainer::GetContainer(IOleContainer** container) {
-    if (container) *container = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP CStubContainer::GetWindow(HWND* window) {
-    Log("GetWindow");
-    *window = window_;
-    return S_OK;
-}
-
-STDMETHODIMP CStubContainer::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                              LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
-    Log("GetWindowContext");
-    *frame = this;
-    AddRef();
-    *document = nullptr;
-    *position = *clip = position_;
-    info->fMDIApp = FALSE;
-    info->hwndFrame = window_;
-    info->haccel = nullptr;
-    info->cAccelEntries = 0;
-    return S_OK;
-}
-
-STDMETHODIMP CChannelOpenSink::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == trovacl::kEventsId) {
-        *object = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP CChannelOpenSink::GetTypeInfoCount(UINT* count) {
-    *count = 0;
-    return S_OK;
-}
-
-STDMETHODIMP CChannelOpenSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    *info = nullptr;
-    return E_NOTIMPL;
 }
 
 STDMETHODIMP CChannelOpenSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,

@@ -4,7 +4,7 @@
 // it, an event sink, and message pumping.
 
 #include "channellist/control/TrovaCLIds.h"
-#include "framework/com/ComUtil.h"
+#include "framework/com/tests/ComStubs.h"
 
 #include <ocidl.h>
 
@@ -44,39 +44,27 @@ public:
 };
 
 // TrovaCL.dll from the shipped folder, loaded for the whole run.
-class CTrovaCLDll {
+class CTrovaCLDll : public CServerDll {
 public:
     static CTrovaCLDll& Instance();
-    HMODULE Module() const { return module_; }
-    HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** object) const;
-    HRESULT CanUnloadNow() const;
-    HRESULT Register() const;
-    HRESULT Unregister() const;
 
 private:
     CTrovaCLDll();
-    HMODULE module_ = nullptr;
 };
-
-// Current reference count of an object, without changing it.
-ULONG RefCount(IUnknown* object);
 
 // Dispatches messages of this thread until `done` holds or the time is up; true when it held.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // Dispatches what is queued now.
 void PumpPending();
 
-// A container for one control: a hidden top-level window and a client site that records the
+// A container for one control: a hidden top-level window and the stub site, which records the
 // calls the control makes on it, in order ("CanInPlaceActivate,OnInPlaceActivate,...").
-class CStubContainer final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
+class CStubContainer final : public CStubSite {
 public:
     CStubContainer(int width, int height);
-    ~CStubContainer();
+    ~CStubContainer() override;
 
     HWND Window() const { return window_; }
-    std::vector<std::string> calls;
-    std::string Calls() const;
-    ULONG Refs() const { return refs_; }
 
     // The container's side of creating a control that wants its site first: GetMiscStatus,
     // SetClientSite, InitNew, in-place activation over the whole client area.
@@ -96,76 +84,22 @@ public:
     // Pumps messages until the control has shown the lists its thread read at start-up.
     bool WaitForLoad(DWORD timeoutMs = 20000);
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override { return --refs_; }  // lives on the test's stack
-
-    STDMETHODIMP SaveObject() override { return Log("SaveObject"); }
-    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** moniker) override;
-    STDMETHODIMP GetContainer(IOleContainer** container) override;
-    STDMETHODIMP ShowObject() override { return Log("ShowObject"); }
-    STDMETHODIMP OnShowWindow(BOOL) override { return Log("OnShowWindow"); }
-    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-
-    STDMETHODIMP GetWindow(HWND* window) override;
-    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP CanInPlaceActivate() override { return Log("CanInPlaceActivate"); }
-    STDMETHODIMP OnInPlaceActivate() override { return Log("OnInPlaceActivate"); }
-    STDMETHODIMP OnUIActivate() override { return Log("OnUIActivate"); }
-    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
-                                  LPRECT clip, LPOLEINPLACEFRAMEINFO info) override;
-    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
-    STDMETHODIMP OnUIDeactivate(BOOL) override { return Log("OnUIDeactivate"); }
-    STDMETHODIMP OnInPlaceDeactivate() override { return Log("OnInPlaceDeactivate"); }
-    STDMETHODIMP DiscardUndoState() override { return S_OK; }
-    STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
-    STDMETHODIMP OnPosRectChange(LPCRECT) override { return Log("OnPosRectChange"); }
-
-    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
-    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
-    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override {
-        return Log(object ? "SetActiveObject" : "SetActiveObject(null)");
-    }
-    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
-    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
-    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
-    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
-    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
-    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
-
 private:
     bool WaitForControlMessage(UINT message, DWORD timeoutMs);
-    HRESULT Log(const char* call) {
-        calls.push_back(call);
-        return S_OK;
-    }
 
-    HWND window_ = nullptr;
-    RECT position_;
-    ULONG refs_ = 1;
     ComPtr<IOleObject> control_;
 };
 
 // Sink of _DTrovaCLEvents: records each OnChannelOpen link, and runs `onEvent` (if set) while
 // the event is being fired.
-class CChannelOpenSink final : public IDispatch {
+class CChannelOpenSink final : public CStubEventSink {
 public:
+    CChannelOpenSink() : CStubEventSink(trovacl::kEventsId) {}
     std::vector<std::wstring> links;
     std::vector<DISPID> ids;
     std::function<void()> onEvent;
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override { return --refs_; }
-    ULONG Refs() const { return refs_; }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override;
-
-private:
-    ULONG refs_ = 1;
 };
 
 inline bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }

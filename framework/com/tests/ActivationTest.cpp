@@ -11,97 +11,13 @@
 
 namespace {
 
-class CStubSite final : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
-public:
-    CStubSite(HWND window, RECT position) : window_(window), position_(position) {}
-    std::vector<std::string> calls;
-    IOleInPlaceActiveObject* activeObject = nullptr;  // as last set by the control
-    ULONG Refs() const { return refs_; }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        *object = nullptr;
-        if (riid == IID_IUnknown || riid == IID_IOleClientSite)
-            *object = static_cast<IOleClientSite*>(this);
-        else if (riid == IID_IOleInPlaceSite || riid == IID_IOleWindow)
-            *object = static_cast<IOleInPlaceSite*>(this);
-        else if (riid == IID_IOleInPlaceFrame || riid == IID_IOleInPlaceUIWindow)
-            *object = static_cast<IOleInPlaceFrame*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override { return --refs_; }
-
-    STDMETHODIMP SaveObject() override { return Log("SaveObject"); }
-    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetContainer(IOleContainer** c) override {
-        *c = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP ShowObject() override { return Log("ShowObject"); }
-    STDMETHODIMP OnShowWindow(BOOL) override { return Log("OnShowWindow"); }
-    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
-
-    STDMETHODIMP GetWindow(HWND* window) override {
-        Log("GetWindow");
-        *window = window_;
-        return S_OK;
-    }
-    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP CanInPlaceActivate() override { return Log("CanInPlaceActivate"); }
-    STDMETHODIMP OnInPlaceActivate() override { return Log("OnInPlaceActivate"); }
-    STDMETHODIMP OnUIActivate() override { return Log("OnUIActivate"); }
-    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip,
-                                  LPOLEINPLACEFRAMEINFO info) override {
-        Log("GetWindowContext");
-        *frame = this;
-        AddRef();
-        *doc = nullptr;
-        *pos = *clip = position_;
-        info->fMDIApp = FALSE;
-        info->hwndFrame = window_;
-        info->haccel = nullptr;
-        info->cAccelEntries = 0;
-        return S_OK;
-    }
-    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
-    STDMETHODIMP OnUIDeactivate(BOOL) override { return Log("OnUIDeactivate"); }
-    STDMETHODIMP OnInPlaceDeactivate() override { return Log("OnInPlaceDeactivate"); }
-    STDMETHODIMP DiscardUndoState() override { return S_OK; }
-    STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
-    STDMETHODIMP OnPosRectChange(LPCRECT) override { return Log("OnPosRectChange"); }
-
-    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
-    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
-    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override {
-        Log(object ? "SetActiveObject" : "SetActiveObject(null)");
-        activeObject = object;  // a real frame would hold it; the test only compares
-        return S_OK;
-    }
-    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
-    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
-    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
-    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
-    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
-    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
-
-private:
-    HRESULT Log(const char* call) {
-        calls.push_back(call);
-        return S_OK;
-    }
-    HWND window_;
-    RECT position_;
-    ULONG refs_ = 1;
-};
-
-std::string Joined(const std::vector<std::string>& calls) {
-    std::string text;
-    for (const std::string& call : calls) text += (text.empty() ? "" : ",") + call;
-    return text;
+// A new test control, seen as its IOleObject.
+ComPtr<IOleObject> NewOleControl() {
+    ComPtr<IUnknown> control;
+    ComPtr<IOleObject> ole;
+    EXPECT_EQ(S_OK, CTestControlDll::Instance().CreateControl(CLSID_TestCtl, &control));
+    if (control) EXPECT_EQ(S_OK, control.As(&ole));
+    return ole;
 }
 
 TEST(Control, AnswersTheInterfacesOfAnActiveXControl) {
@@ -135,12 +51,8 @@ TEST(Control, ActivatesInPlaceInsideTheSiteWindowAndDeactivatesCleanly) {
     CParentWindow parent;
     const RECT position = {10, 20, 210, 120};
     CStubSite site(parent.Get(), position);
-    ComPtr<IOleObject> ole;
-    {
-        ComPtr<IUnknown> control;
-        ASSERT_EQ(S_OK, dll.CreateControl(CLSID_TestCtl, &control));
-        ASSERT_EQ(S_OK, control.As(&ole));
-    }
+    ComPtr<IOleObject> ole = NewOleControl();
+    ASSERT_NE(nullptr, ole.Get());
     dll.TakeLog();
 
     DWORD misc = 0;
@@ -155,9 +67,9 @@ TEST(Control, ActivatesInPlaceInsideTheSiteWindowAndDeactivatesCleanly) {
     ASSERT_EQ(S_OK, persist->InitNew());
     persist.Reset();
     EXPECT_TRUE(site.calls.empty()) << "the control needs nothing from its site before activation: "
-                                    << Joined(site.calls);
+                                    << site.Calls();
     ASSERT_EQ(S_OK, ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, parent.Get(), &position));
-    EXPECT_EQ("CanInPlaceActivate,OnInPlaceActivate,GetWindow,GetWindowContext", Joined(site.calls));
+    EXPECT_EQ("CanInPlaceActivate,OnInPlaceActivate,GetWindow,GetWindowContext", site.Calls());
     EXPECT_EQ(L"SetClientSite;InitNew;WM_CREATE;WM_SIZE 200x100", dll.TakeLog());
 
     ComPtr<IOleInPlaceObject> inPlace;
@@ -188,7 +100,7 @@ TEST(Control, ActivatesInPlaceInsideTheSiteWindowAndDeactivatesCleanly) {
 
     site.calls.clear();
     ASSERT_EQ(S_OK, ole->DoVerb(OLEIVERB_UIACTIVATE, nullptr, &site, 0, parent.Get(), &moved));
-    EXPECT_EQ("OnUIActivate,SetActiveObject", Joined(site.calls));
+    EXPECT_EQ("OnUIActivate,SetActiveObject", site.Calls());
     ComPtr<IOleInPlaceActiveObject> active;
     ASSERT_EQ(S_OK, ole.As(&active));
     EXPECT_EQ(active.Get(), site.activeObject);
@@ -196,7 +108,7 @@ TEST(Control, ActivatesInPlaceInsideTheSiteWindowAndDeactivatesCleanly) {
 
     site.calls.clear();
     ASSERT_EQ(S_OK, inPlace->InPlaceDeactivate());
-    EXPECT_EQ("SetActiveObject(null),OnUIDeactivate,OnInPlaceDeactivate", Joined(site.calls));
+    EXPECT_EQ("SetActiveObject(null),OnUIDeactivate,OnInPlaceDeactivate", site.Calls());
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(L"WM_DESTROY", dll.TakeLog());
     EXPECT_EQ(E_FAIL, inPlace->GetWindow(&window));
@@ -217,12 +129,8 @@ TEST(Control, ReleasingAnActiveControlWithoutClosingReleasesTheSite) {
     CParentWindow parent;
     const RECT position = {0, 0, 50, 50};
     CStubSite site(parent.Get(), position);
-    ComPtr<IOleObject> ole;
-    {
-        ComPtr<IUnknown> control;
-        ASSERT_EQ(S_OK, dll.CreateControl(CLSID_TestCtl, &control));
-        ASSERT_EQ(S_OK, control.As(&ole));
-    }
+    ComPtr<IOleObject> ole = NewOleControl();
+    ASSERT_NE(nullptr, ole.Get());
     ASSERT_EQ(S_OK, ole->SetClientSite(&site));
     ASSERT_EQ(S_OK, ole->DoVerb(OLEIVERB_SHOW, nullptr, &site, 0, parent.Get(), &position));
     EXPECT_GT(site.Refs(), 1u);

@@ -2,75 +2,36 @@
 
 namespace {
 
-class COleEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
-    void TearDown() override { OleUninitialize(); }
-};
-
 const auto* const g_oleEnvironment = ::testing::AddGlobalTestEnvironment(new COleEnvironment);
 
 LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-}  // namespace
-
-ULONG RefCount(IUnknown* object) {
-    object->AddRef();
-    return object->Release();
+// The test control's path: beside the test program.
+std::wstring TestControlPath() {
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    const std::wstring path = exe;
+    return path.substr(0, path.find_last_of(L"\\/") + 1) + kTestCtlDll;
 }
 
+}  // namespace
+
 CTestControlDll& CTestControlDll::Instance() {
-    static CTestControlDll dll;
+    static CTestControlDll dll(TestControlPath());
     return dll;
 }
 
-CTestControlDll::CTestControlDll() {
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    path_ = exe;
-    path_ = path_.substr(0, path_.find_last_of(L"\\/") + 1) + kTestCtlDll;
-    module_ = LoadLibraryW(path_.c_str());
-}
-
-HRESULT CTestControlDll::GetClassObject(REFCLSID clsid, REFIID riid, void** object) const {
-    using Fn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(module_, "DllGetClassObject"));
-    return fn ? fn(clsid, riid, object) : E_FAIL;
-}
-
-HRESULT CTestControlDll::CanUnloadNow() const {
-    using Fn = HRESULT(STDAPICALLTYPE*)();
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(module_, "DllCanUnloadNow"));
-    return fn ? fn() : E_FAIL;
-}
-
-HRESULT CTestControlDll::Register() const {
-    using Fn = HRESULT(STDAPICALLTYPE*)();
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(module_, "DllRegisterServer"));
-    return fn ? fn() : E_FAIL;
-}
-
-HRESULT CTestControlDll::Unregister() const {
-    using Fn = HRESULT(STDAPICALLTYPE*)();
-    auto fn = reinterpret_cast<Fn>(GetProcAddress(module_, "DllUnregisterServer"));
-    return fn ? fn() : E_FAIL;
-}
+CTestControlDll::CTestControlDll(const std::wstring& path) : CServerDll(path), path_(path) {}
 
 std::wstring CTestControlDll::TakeLog() const {
-    auto fn = reinterpret_cast<TestControlTakeLogFn>(GetProcAddress(module_, "TestControlTakeLog"));
+    auto fn = Export<TestControlTakeLogFn>("TestControlTakeLog");
     if (!fn) return L"<no log>";
     std::wstring text(4096, L'\0');
     const int length = fn(&text[0], static_cast<int>(text.size()));
     text.resize(std::min<size_t>(length, text.size() - 1));
     return text;
-}
-
-HRESULT CTestControlDll::CreateControl(REFCLSID clsid, IUnknown** control) const {
-    ComPtr<IClassFactory> factory;
-    HRESULT hr = GetClassObject(clsid, IID_IClassFactory, &factory);
-    return SUCCEEDED(hr) ? factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(control)) : hr;
 }
 
 CParentWindow::CParentWindow(int width, int height) {
@@ -86,29 +47,6 @@ CParentWindow::CParentWindow(int width, int height) {
 CParentWindow::~CParentWindow() {
     if (hwnd_) DestroyWindow(hwnd_);
 }
-
-STDMETHODIMP CRecordingSink::QueryInterface(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == iid_) {
-        *object = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP CRecordingSink::GetTypeInfoCount(UINT* count) {
-    *count = 0;
-    return S_OK;
-}
-
-STDMETHODIMP CRecordingSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    *info = nullptr;
-    return E_NOTIMPL;
-}
-
-STDMETHODIMP CRecordingSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }
 
 STDMETHODIMP CRecordingSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                     UINT*) {

@@ -9,22 +9,12 @@
 
 namespace {
 
-class CMapBag final : public IPropertyBag {
+class CMapBag final : public CStubObject<IPropertyBag> {
 public:
     std::map<std::wstring, VARIANT> values;
-    ~CMapBag() {
+    ~CMapBag() override {
         for (auto& value : values) VariantClear(&value.second);
     }
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        if (riid == IID_IUnknown || riid == IID_IPropertyBag) {
-            *object = this;
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
         auto it = values.find(name);
         if (it == values.end()) return E_INVALIDARG;
@@ -34,6 +24,11 @@ public:
         VARIANT& slot = values[name];
         VariantClear(&slot);
         return VariantCopy(&slot, value);
+    }
+
+private:
+    IUnknown* FindInterface(REFIID riid) override {
+        return FindInterfaceIn(riid, {{IID_IPropertyBag, static_cast<IPropertyBag*>(this)}});
     }
 };
 

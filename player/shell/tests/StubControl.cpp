@@ -68,26 +68,12 @@ HRESULT CStubControl::Fire(DISPID id, std::vector<VARIANT> args) {
     return sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
 }
 
-STDMETHODIMP CStubControl::QueryInterface(REFIID riid, void** object) {
-    if (!object)
-        return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleObject))
-        *object = static_cast<IOleObject*>(this);
-    else if (IsEqualIID(riid, IID_IDispatch) || (IsEqualIID(riid, dispatchId_) && offersDispatch))
-        *object = static_cast<IDispatch*>(this);
-    else if (IsEqualIID(riid, IID_IConnectionPointContainer))
-        *object = static_cast<IConnectionPointContainer*>(this);
-    else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) CStubControl::Release() {
-    // Owned by the test; the count only shows that hosts give back what they take.
-    return --refs_;
+IUnknown* CStubControl::FindInterface(REFIID riid) {
+    auto* dispatch = static_cast<IDispatch*>(this);
+    return FindInterfaceIn(riid, {{IID_IOleObject, static_cast<IOleObject*>(this)},
+                                  {IID_IDispatch, dispatch},
+                                  {offersDispatch ? dispatchId_ : IID_NULL, dispatch},
+                                  {IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)}});
 }
 
 STDMETHODIMP CStubControl::GetTypeInfoCount(UINT* count) {
@@ -141,54 +127,48 @@ STDMETHODIMP CStubControl::FindConnectionPoint(REFIID riid, IConnectionPoint** p
     return S_OK;
 }
 
-STDMETHODIMP CStubControl::CPoint::QueryInterface(REFIID riid, void** object) {
-    if (!object)
-        return E_POINTER;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IConnectionPoint)) {
-        *object = static_cast<IConnectionPoint*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+IUnknown* CStubControl::CPoint::FindInterface(REFIID riid) {
+    return FindInterfaceIn(riid, {{IID_IConnectionPoint, static_cast<IConnectionPoint*>(this)}});
 }
 
 STDMETHODIMP CStubControl::CPoint::GetConnectionInterface(IID* iid) {
     if (!iid)
         return E_POINTER;
-    *iid = owner_.eventsId_;
+    *iid = OwnerObject()->eventsId_;
     return S_OK;
 }
 
 STDMETHODIMP CStubControl::CPoint::GetConnectionPointContainer(IConnectionPointContainer** container) {
     if (!container)
         return E_POINTER;
-    *container = &owner_;
-    owner_.AddRef();
+    *container = OwnerObject();
+    OwnerObject()->AddRef();
     return S_OK;
 }
 
 STDMETHODIMP CStubControl::CPoint::Advise(IUnknown* sink, DWORD* cookie) {
     if (!sink || !cookie)
         return E_POINTER;
+    CStubControl& owner = *OwnerObject();
     *cookie = 0;
-    if (owner_.sink_)
+    if (owner.sink_)
         return CONNECT_E_ADVISELIMIT;
     // A real connection point asks the sink for the event interface itself.
     ComPtr<IDispatch> events;
-    if (FAILED(sink->QueryInterface(owner_.eventsId_, reinterpret_cast<void**>(events.GetAddressOf()))))
+    if (FAILED(sink->QueryInterface(owner.eventsId_, reinterpret_cast<void**>(events.GetAddressOf()))))
         return CONNECT_E_CANNOTCONNECT;
-    owner_.sink_ = events;
-    *cookie = ++owner_.cookie_;
-    ++owner_.advises;
+    owner.sink_ = events;
+    *cookie = ++owner.cookie_;
+    ++owner.advises;
     return S_OK;
 }
 
 STDMETHODIMP CStubControl::CPoint::Unadvise(DWORD cookie) {
-    ++owner_.unadvises;
-    if (!owner_.sink_ || cookie != owner_.cookie_)
+    CStubControl& owner = *OwnerObject();
+    ++owner.unadvises;
+    if (!owner.sink_ || cookie != owner.cookie_)
         return CONNECT_E_NOCONNECTION;
-    owner_.sink_.Reset();
+    owner.sink_.Reset();
     return S_OK;
 }
 
@@ -213,27 +193,9 @@ STDMETHODIMP CStubControl::GetMiscStatus(DWORD, DWORD* status) {
     return S_OK;
 }
 
-class CStubClassRegistration::CFactory : public IClassFactory {
+class CStubClassRegistration::CFactory final : public CComObject<IClassFactory> {
 public:
     explicit CFactory(CStubControl& control) : control_(control) {}
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        if (!object)
-            return E_POINTER;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-            *object = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --refs_;
-        if (left == 0)
-            delete this;
-        return left;
-    }
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
         if (outer)
             return CLASS_E_NOAGGREGATION;
@@ -242,9 +204,10 @@ public:
     STDMETHODIMP LockServer(BOOL) override { return S_OK; }
 
 private:
-    virtual ~CFactory() = default;
+    IUnknown* FindInterface(REFIID riid) override {
+        return FindInterfaceIn(riid, {{IID_IClassFactory, static_cast<IClassFactory*>(this)}});
+    }
     CStubControl& control_;
-    ULONG refs_ = 1;
 };
 
 CStubClassRegistration::CStubClassRegistration(const CLSID& classId, CStubControl& control)

@@ -7,12 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "framework/com/ComUtil.h"
+#include "framework/com/tests/ComStubs.h"
 
-class CStubControl : public IOleObject, public IDispatch, public IConnectionPointContainer {
+class CStubControl : public CStubObject<IOleObject, IDispatch, IConnectionPointContainer> {
 public:
     CStubControl(const IID& dispatchId, const IID& eventsId) : dispatchId_(dispatchId), eventsId_(eventsId) {}
-    virtual ~CStubControl() = default;
 
     // Method calls in arrival order: "<dispid>" followed by " <argument>" for each string or
     // number argument in call order.
@@ -33,11 +32,6 @@ public:
     bool HasSink() const { return sink_ != nullptr; }
     // Raises event `id` at the advised sink with the arguments in call order.
     HRESULT Fire(DISPID id, std::vector<VARIANT> args = {});
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override;
 
     // IDispatch
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
@@ -75,12 +69,9 @@ public:
 
 private:
     // The one connection point; its reference count is the control's.
-    class CPoint : public IConnectionPoint {
+    class CPoint final : public CComPart<CStubControl, IConnectionPoint> {
     public:
-        explicit CPoint(CStubControl& owner) : owner_(owner) {}
-        STDMETHODIMP QueryInterface(REFIID riid, void** object) override;
-        STDMETHODIMP_(ULONG) AddRef() override { return owner_.AddRef(); }
-        STDMETHODIMP_(ULONG) Release() override { return owner_.Release(); }
+        using CComPart::CComPart;
         STDMETHODIMP GetConnectionInterface(IID* iid) override;
         STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** container) override;
         STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override;
@@ -88,13 +79,14 @@ private:
         STDMETHODIMP EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
 
     private:
-        CStubControl& owner_;
+        IUnknown* FindInterface(REFIID riid) override;
     };
 
-    CPoint point_{*this};
+    IUnknown* FindInterface(REFIID riid) override;
+
+    CPoint point_{this};
     IID dispatchId_;
     IID eventsId_;
-    ULONG refs_ = 1;  // the test's own reference
     ComPtr<IDispatch> sink_;
     DWORD cookie_ = 0;
     ComPtr<IOleClientSite> site_;

@@ -3,6 +3,7 @@
 
 #include "framework/com/ControlHost.h"
 #include "framework/com/DispatchCall.h"
+#include "framework/com/tests/ComStubs.h"
 #include "framework/win/tests/TestHost.h"
 #include "player/common/PlayerControlIds.h"
 
@@ -23,38 +24,13 @@ constexpr RECT kControlRect = {0, 0, 320, 180};
 constexpr DWORD kEventWaitMs = 3000;
 constexpr COLORREF kIdleBackground = RGB(16, 18, 26);
 
-class COleEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr))); }
-    void TearDown() override { OleUninitialize(); }
-};
 const auto* const g_oleEnvironment = ::testing::AddGlobalTestEnvironment(new COleEnvironment);
 
 // The control DLL from the shipped folder (on the search path of the tests).
-class CPlayerCtlDll {
-public:
-    static CPlayerCtlDll& Instance() {
-        static CPlayerCtlDll dll;
-        return dll;
-    }
-    HMODULE Module() const { return module_; }
-    template <class Fn>
-    Fn Export(const char* name) const {
-        return reinterpret_cast<Fn>(GetProcAddress(module_, name));
-    }
-    HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** object) const {
-        auto fn = Export<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
-        return fn ? fn(clsid, riid, object) : E_FAIL;
-    }
-    HRESULT Call(const char* name) const {
-        auto fn = Export<HRESULT(STDAPICALLTYPE*)()>(name);
-        return fn ? fn() : E_FAIL;
-    }
-
-private:
-    CPlayerCtlDll() : module_(LoadLibraryW(L"TrovaPlayerCtl.dll")) {}
-    HMODULE module_;
-};
+const CServerDll& PlayerCtlDll() {
+    static const CServerDll dll(L"TrovaPlayerCtl.dll");
+    return dll;
+}
 
 std::wstring VariantText(const VARIANT& value) {
     VARIANT text;
@@ -68,26 +44,12 @@ std::wstring VariantText(const VARIANT& value) {
 
 // Sink of the player's event interface: records each event as "<dispid> <arg> <arg>..." and
 // the argument types as "UI4 I4 ...".
-class CRecordingSink final : public IDispatch {
+class CRecordingSink final : public CStubEventSink {
 public:
+    CRecordingSink() : CStubEventSink(DIID_DTrovaPlayerCtlEvents) {}
     std::vector<std::wstring> events;
     std::vector<std::wstring> types;
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IDispatch || riid == DIID_DTrovaPlayerCtlEvents) {
-            *object = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs_; }
-    STDMETHODIMP_(ULONG) Release() override { return --refs_; }  // lives on the test's stack
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
         std::wstring event = std::to_wstring(id);
         std::wstring typeList;
@@ -104,7 +66,6 @@ public:
     }
 
     std::function<void(DISPID)> onEvent;
-    ULONG refs_ = 1;
 };
 
 struct ChannelReply {
@@ -159,9 +120,9 @@ private:
 class PlayerControlTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(CPlayerCtlDll::Instance().Module()) << "TrovaPlayerCtl.dll not found";
+        ASSERT_TRUE(PlayerCtlDll().Module()) << "TrovaPlayerCtl.dll not found";
         ComPtr<IClassFactory> factory;
-        ASSERT_EQ(S_OK, CPlayerCtlDll::Instance().GetClassObject(CLSID_TrovaPlayerCtl, IID_IClassFactory,
+        ASSERT_EQ(S_OK, PlayerCtlDll().GetClassObject(CLSID_TrovaPlayerCtl, IID_IClassFactory,
                                                                  reinterpret_cast<void**>(factory.GetAddressOf())));
         ASSERT_EQ(S_OK, host.Create(parent, kControlRect, kControlId, kControlStyle, factory.Get()));
         Connect();
@@ -170,7 +131,7 @@ protected:
         Disconnect();
         dispatch.Reset();
         host.Destroy();
-        EXPECT_EQ(S_OK, CPlayerCtlDll::Instance().Call("DllCanUnloadNow")) << "a control object leaked";
+        EXPECT_EQ(S_OK, PlayerCtlDll().CanUnloadNow()) << "a control object leaked";
     }
 
     void Connect() {
@@ -451,8 +412,8 @@ TEST_F(PlayerPictureTest, FrameTimerRepaintsTheShownWindow) {
 
 // Registration and creation the way the player does it: by class identifier.
 TEST(PlayerControlRegistration, CreatedByClassIdAfterRegistration) {
-    ASSERT_TRUE(CPlayerCtlDll::Instance().Module());
-    ASSERT_EQ(S_OK, CPlayerCtlDll::Instance().Call("DllRegisterServer"));
+    ASSERT_TRUE(PlayerCtlDll().Module());
+    ASSERT_EQ(S_OK, PlayerCtlDll().Register());
 
     CLSID fromProgId = {};
     EXPECT_EQ(S_OK, CLSIDFromProgID(kPlayerCtlProgId, &fromProgId));
