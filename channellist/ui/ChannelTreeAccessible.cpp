@@ -122,10 +122,8 @@ bool CChannelTreeAccessible::Select(long child, long flags) {
 }
 
 long CChannelTreeAccessible::HitTest(POINT screen) {
-    POINT point = screen;
-    ::ScreenToClient(list_.m_hWnd, &point);
-    const RECT client = list_.GetClientRect();
-    if (!::PtInRect(&client, point))
+    POINT point{};
+    if (!ScreenToClientPoint(list_.m_hWnd, screen, point))
         return -1;
     const int row = list_.GetScrollPosition() + point.y / CChannelTreeCtrl::ROW_HEIGHT;
     return list_.GetNodeAt(row, nullptr) ? ChildOf(row) : CHILDID_SELF;

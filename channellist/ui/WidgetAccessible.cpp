@@ -96,11 +96,9 @@ bool CSearchEditAccessible::Select(long child, long flags) {
 }
 
 long CSearchEditAccessible::HitTest(POINT screen) {
-    POINT point = screen;
-    ::ScreenToClient(edit_.m_hWnd, &point);
-    const RECT client = edit_.GetClientRect();
-    if (!::PtInRect(&client, point))
+    POINT point{};
+    if (!ScreenToClientPoint(edit_.m_hWnd, screen, point))
         return -1;
-    const RECT button = UI::SearchButtonRect(client);
+    const RECT button = UI::SearchButtonRect(edit_.GetClientRect());
     return ClearButtonShown() && ::PtInRect(&button, point) ? kClearButton : CHILDID_SELF;
 }

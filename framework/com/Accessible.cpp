@@ -52,6 +52,35 @@ RECT CAccessibleProvider::ClientToScreenRect(HWND window, RECT client) {
     return client;
 }
 
+bool CAccessibleProvider::ScreenToClientPoint(HWND window, POINT screen, POINT& client) {
+    client = screen;
+    ::ScreenToClient(window, &client);
+    RECT area{};
+    ::GetClientRect(window, &area);
+    return ::PtInRect(&area, client) != FALSE;
+}
+
+std::wstring CSideBySideProvider::DefaultAction(long child) {
+    return child == CHILDID_SELF ? std::wstring() : ClickAction();
+}
+
+bool CSideBySideProvider::DoDefaultAction(long child) {
+    if (child == CHILDID_SELF)
+        return false;
+    Click(child);  // may end the window: nothing after it
+    return true;
+}
+
+long CSideBySideProvider::NavigateFrom(long child, long direction) {
+    if (child == CHILDID_SELF)
+        return CHILDID_SELF;
+    if (direction == NAVDIR_LEFT)
+        return child - 1;
+    if (direction == NAVDIR_RIGHT)
+        return child < ChildCount() ? child + 1 : CHILDID_SELF;
+    return CHILDID_SELF;
+}
+
 // ---- object
 
 IUnknown* CAccessibleObject::FindInterface(REFIID riid) {
@@ -61,6 +90,20 @@ IUnknown* CAccessibleObject::FindInterface(REFIID riid) {
 
 HRESULT CAccessibleObject::Connected() const {
     return provider_ && ::IsWindow(window_) ? S_OK : CO_E_OBJNOTCONNECTED;
+}
+
+HRESULT CAccessibleObject::ClearedAndConnected(VARIANT* out) const {
+    if (!out)
+        return E_POINTER;
+    ::VariantInit(out);
+    return Connected();
+}
+
+HRESULT CAccessibleObject::ClearedAndChecked(VARIANT* out, const VARIANT& child, long& id) const {
+    if (!out)
+        return E_POINTER;
+    ::VariantInit(out);
+    return Check(child, id);
 }
 
 HRESULT CAccessibleObject::Check(const VARIANT& child, long& id) const {
@@ -85,11 +128,8 @@ HRESULT CAccessibleObject::TextOf(const VARIANT& child, BSTR* out,
 
 HRESULT CAccessibleObject::NumberOf(const VARIANT& child, VARIANT* out,
                                     long (CAccessibleProvider::*number)(long)) {
-    if (!out)
-        return E_POINTER;
-    ::VariantInit(out);
     long id = 0;
-    const HRESULT checked = Check(child, id);
+    const HRESULT checked = ClearedAndChecked(out, child, id);
     if (FAILED(checked))
         return checked;
     SetLong(out, (provider_->*number)(id));
@@ -194,10 +234,7 @@ STDMETHODIMP CAccessibleObject::get_accKeyboardShortcut(VARIANT child, BSTR* sho
 }
 
 STDMETHODIMP CAccessibleObject::get_accFocus(VARIANT* child) {
-    if (!child)
-        return E_POINTER;
-    ::VariantInit(child);
-    const HRESULT connected = Connected();
+    const HRESULT connected = ClearedAndConnected(child);
     if (FAILED(connected))
         return connected;
     if (::GetFocus() != window_)
@@ -207,10 +244,7 @@ STDMETHODIMP CAccessibleObject::get_accFocus(VARIANT* child) {
 }
 
 STDMETHODIMP CAccessibleObject::get_accSelection(VARIANT* children) {
-    if (!children)
-        return E_POINTER;
-    ::VariantInit(children);
-    const HRESULT connected = Connected();
+    const HRESULT connected = ClearedAndConnected(children);
     if (FAILED(connected))
         return connected;
     const long selected = provider_->SelectedChild();
@@ -251,11 +285,8 @@ STDMETHODIMP CAccessibleObject::accLocation(long* left, long* top, long* width, 
 }
 
 STDMETHODIMP CAccessibleObject::accNavigate(long direction, VARIANT start, VARIANT* end) {
-    if (!end)
-        return E_POINTER;
-    ::VariantInit(end);
     long from = 0;
-    const HRESULT checked = Check(start, from);
+    const HRESULT checked = ClearedAndChecked(end, start, from);
     if (FAILED(checked))
         return checked;
     const long count = provider_->ChildCount();
@@ -288,10 +319,7 @@ STDMETHODIMP CAccessibleObject::accNavigate(long direction, VARIANT start, VARIA
 }
 
 STDMETHODIMP CAccessibleObject::accHitTest(long left, long top, VARIANT* child) {
-    if (!child)
-        return E_POINTER;
-    ::VariantInit(child);
-    const HRESULT connected = Connected();
+    const HRESULT connected = ClearedAndConnected(child);
     if (FAILED(connected))
         return connected;
     const long hit = provider_->HitTest(POINT{left, top});

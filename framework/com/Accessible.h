@@ -70,10 +70,30 @@ protected:
     ~CAccessibleProvider();
     // A client rectangle of `window` in screen coordinates.
     static RECT ClientToScreenRect(HWND window, RECT client);
+    // `screen` in the client coordinates of `window`; false when it lies outside the client area.
+    static bool ScreenToClientPoint(HWND window, POINT screen, POINT& client);
 
 private:
     LONG objectId_;
     ComPtr<CAccessibleObject> object_;  // kept so that clients see one identity
+};
+
+// Elements side by side, as tabs or caption buttons are, whose default action is a click;
+// the window itself has none. Left and right reach the neighbours.
+class CSideBySideProvider : public CAccessibleProvider {
+public:
+    using CAccessibleProvider::CAccessibleProvider;
+
+    std::wstring DefaultAction(long child) override;
+    bool DoDefaultAction(long child) override;
+    long NavigateFrom(long child, long direction) override;
+
+protected:
+    ~CSideBySideProvider() = default;
+    // The name of the elements' default action.
+    virtual const wchar_t* ClickAction() const = 0;
+    // Clicks element `child`; the click may end the window.
+    virtual void Click(long child) = 0;
 };
 
 // The object handed out; see the header comment. Child ids are checked once here, for every
@@ -123,6 +143,9 @@ private:
     HRESULT TextOf(const VARIANT& child, BSTR* out, std::wstring (CAccessibleProvider::*text)(long));
     HRESULT NumberOf(const VARIANT& child, VARIANT* out, long (CAccessibleProvider::*number)(long));
     HRESULT Connected() const;
+    // Clears the out parameter `out` first, then answers as Connected or Check.
+    HRESULT ClearedAndConnected(VARIANT* out) const;
+    HRESULT ClearedAndChecked(VARIANT* out, const VARIANT& child, long& id) const;
 
     HWND window_;
     CAccessibleProvider* provider_;  // null once disconnected

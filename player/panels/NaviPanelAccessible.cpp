@@ -33,16 +33,9 @@ bool CNaviPanelAccessible::Location(long child, RECT& screen) {
     return true;
 }
 
-std::wstring CNaviPanelAccessible::DefaultAction(long child) {
-    return child == CHILDID_SELF ? std::wstring() : kSwitchAction;
-}
+const wchar_t* CNaviPanelAccessible::ClickAction() const { return kSwitchAction; }
 
-bool CNaviPanelAccessible::DoDefaultAction(long child) {
-    if (child == CHILDID_SELF)
-        return false;
-    strip_.ChooseItem(IndexOf(child));
-    return true;
-}
+void CNaviPanelAccessible::Click(long child) { strip_.ChooseItem(IndexOf(child)); }
 
 bool CNaviPanelAccessible::Select(long child, long flags) {
     // The strip takes no keyboard focus; selecting a tab is choosing it.
@@ -53,10 +46,8 @@ bool CNaviPanelAccessible::Select(long child, long flags) {
 }
 
 long CNaviPanelAccessible::HitTest(POINT screen) {
-    POINT point = screen;
-    ::ScreenToClient(strip_, &point);
-    const RECT client = strip_.GetClientRect();
-    if (!::PtInRect(&client, point))
+    POINT point{};
+    if (!ScreenToClientPoint(strip_, screen, point))
         return -1;
     const auto& items = strip_.Items();
     for (size_t index = 0; index < items.size(); ++index)
@@ -70,17 +61,6 @@ long CNaviPanelAccessible::SelectedChild() {
     for (size_t index = 0; index < items.size(); ++index)
         if (items[index].selected)
             return ChildOf(index);
-    return CHILDID_SELF;
-}
-
-long CNaviPanelAccessible::NavigateFrom(long child, long direction) {
-    // Tabs lie side by side.
-    if (child == CHILDID_SELF)
-        return CHILDID_SELF;
-    if (direction == NAVDIR_LEFT)
-        return child - 1;
-    if (direction == NAVDIR_RIGHT)
-        return child < ChildCount() ? child + 1 : CHILDID_SELF;
     return CHILDID_SELF;
 }
 

@@ -5,7 +5,7 @@
 
 class CNaviPanel;
 
-class CNaviPanelAccessible final : public CAccessibleProvider {
+class CNaviPanelAccessible final : public CSideBySideProvider {
 public:
     explicit CNaviPanelAccessible(CNaviPanel& strip) : strip_(strip) {}
 
@@ -14,16 +14,16 @@ public:
     std::wstring Name(long child) override;
     long State(long child) override;
     bool Location(long child, RECT& screen) override;
-    std::wstring DefaultAction(long child) override;
-    bool DoDefaultAction(long child) override;
     bool Select(long child, long flags) override;
     long HitTest(POINT screen) override;
     long SelectedChild() override;
-    long NavigateFrom(long child, long direction) override;
 
     // The item at `index` became the selected one.
     void AnnounceSelection(size_t index);
 
 private:
+    const wchar_t* ClickAction() const override;
+    void Click(long child) override;
+
     CNaviPanel& strip_;
 };

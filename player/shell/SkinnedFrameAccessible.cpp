@@ -44,17 +44,9 @@ bool CSkinnedFrameAccessible::Location(long child, RECT& screen) {
     return frame_.CaptionPlace(child == CHILDID_SELF ? HTCAPTION : ButtonOf(child), screen);
 }
 
-std::wstring CSkinnedFrameAccessible::DefaultAction(long child) {
-    return child == CHILDID_SELF ? std::wstring() : kPressAction;
-}
+const wchar_t* CSkinnedFrameAccessible::ClickAction() const { return kPressAction; }
 
-bool CSkinnedFrameAccessible::DoDefaultAction(long child) {
-    if (child == CHILDID_SELF)
-        return false;
-    // Closing may end the frame: nothing after it.
-    frame_.PressCaptionButton(ButtonOf(child));
-    return true;
-}
+void CSkinnedFrameAccessible::Click(long child) { frame_.PressCaptionButton(ButtonOf(child)); }
 
 long CSkinnedFrameAccessible::HitTest(POINT screen) {
     RECT place{};
@@ -62,14 +54,4 @@ long CSkinnedFrameAccessible::HitTest(POINT screen) {
         if (frame_.CaptionPlace(ButtonOf(child), place) && ::PtInRect(&place, screen))
             return child;
     return frame_.CaptionPlace(HTCAPTION, place) && ::PtInRect(&place, screen) ? CHILDID_SELF : -1;
-}
-
-long CSkinnedFrameAccessible::NavigateFrom(long child, long direction) {
-    if (child == CHILDID_SELF)
-        return CHILDID_SELF;
-    if (direction == NAVDIR_LEFT)
-        return child - 1;
-    if (direction == NAVDIR_RIGHT)
-        return child < ChildCount() ? child + 1 : CHILDID_SELF;
-    return CHILDID_SELF;
 }

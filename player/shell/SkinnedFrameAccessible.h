@@ -6,22 +6,23 @@
 
 class CSkinnedFrame;
 
-class CSkinnedFrameAccessible final : public CAccessibleProvider {
+class CSkinnedFrameAccessible final : public CSideBySideProvider {
 public:
-    explicit CSkinnedFrameAccessible(CSkinnedFrame& frame) : CAccessibleProvider(OBJID_TITLEBAR), frame_(frame) {}
+    explicit CSkinnedFrameAccessible(CSkinnedFrame& frame) : CSideBySideProvider(OBJID_TITLEBAR), frame_(frame) {}
 
     long ChildCount() override;
     long Role(long child) override;
     std::wstring Name(long child) override;
     long State(long child) override;
     bool Location(long child, RECT& screen) override;
-    std::wstring DefaultAction(long child) override;
-    bool DoDefaultAction(long child) override;
     long HitTest(POINT screen) override;
-    long NavigateFrom(long child, long direction) override;
     // Only while the skin draws the caption.
     bool Serves() override;
 
 private:
+    const wchar_t* ClickAction() const override;
+    // Closing may end the frame.
+    void Click(long child) override;
+
     CSkinnedFrame& frame_;
 };

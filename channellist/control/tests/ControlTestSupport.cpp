@@ -20,7 +20,7 @@ class CControlTestEnvironment : public COleEnvironment {
 public:
     void SetUp() override {
         COleEnvironment::SetUp();
-        ASSERT_FALSE(HasFatalFailure());
+        ASSERT_FALSE(::testing::Test::HasFatalFailure());
         keyPath_ = L"Software\\TrovaTests\\trovacl-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                     std::to_wstring(GetTickCount());
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, keyPath_.c_str(), 0, nullptr, 0,
