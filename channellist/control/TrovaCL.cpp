@@ -1,4 +1,4 @@
-// TrovaCL.dll: the module object and the four exported entry points of the in-process server.
+// TrovaCL.dll: the module's class table.
 #include "channellist/control/TrovaCLCtrl.h"
 #include "channellist/control/TrovaCLPropPage.h"
 #include "framework/com/ComModule.h"
@@ -14,7 +14,6 @@ public:
         module.AddClass(CTrovaCLCtrl::ClassEntry());
         module.AddClass(CTrovaCLPropPage::ClassEntry());
     }
-    CComModule& Module() const { return CComModule::Instance(); }
 };
 
 const CTrovaCLApp theApp;
@@ -29,14 +28,3 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     }
     return TRUE;
 }
-
-extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
-    return theApp.Module().DllGetClassObject(clsid, riid, object);
-}
-
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return theApp.Module().DllCanUnloadNow(); }
-
-// Type library first (SELFREG_E_TYPELIB), then the classes (SELFREG_E_CLASS).
-extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return theApp.Module().RegisterServer(); }
-
-extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return theApp.Module().UnregisterServer(); }

@@ -22,19 +22,12 @@ const UINT_PTR kPendingWriteTimer = 2;
 const UINT kPendingWriteMs = 500;
 
 const CClassEntry kControlEntry = [] {
-    CClassEntry e;
-    e.clsid = &trovacl::kControlClassId;
-    e.create = &CreateComInstance<CTrovaCLCtrl>;
-    e.progId = trovacl::kControlProgId;
-    e.typeNameId = IDS_TROVACL;
-    e.threadingModel = L"Apartment";
-    e.isControl = true;
-    e.miscStatus = OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INSIDEOUT |
-                   OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
+    CClassEntry e = ControlEntryOf(trovacl::kControlClassId, &CreateComInstance<CTrovaCLCtrl>, trovacl::kControlProgId,
+                                   IDS_TROVACL,
+                                   OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INSIDEOUT |
+                                       OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE,
+                                   trovacl::kLibraryId);
     e.toolboxBitmapId = IDB_TROVACL;
-    e.typeLibId = &trovacl::kLibraryId;
-    e.typeLibMajor = 1;
-    e.typeLibMinor = 0;
     return e;
 }();
 

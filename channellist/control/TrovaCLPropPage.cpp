@@ -5,15 +5,8 @@
 
 namespace {
 
-const CClassEntry kPropPageEntry = [] {
-    CClassEntry e;
-    e.clsid = &trovacl::kPropPageClassId;
-    e.create = &CreateComInstance<CTrovaCLPropPage>;
-    e.progId = trovacl::kPropPageProgId;
-    e.typeNameId = IDS_TROVACL_PPG;
-    e.threadingModel = L"Apartment";
-    return e;
-}();
+const CClassEntry kPropPageEntry = ClassEntryOf(trovacl::kPropPageClassId, &CreateComInstance<CTrovaCLPropPage>,
+                                                trovacl::kPropPageProgId, IDS_TROVACL_PPG);
 
 }  // namespace
 

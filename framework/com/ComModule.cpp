@@ -113,6 +113,24 @@ int s_moduleAnchor;  // its address tells which module this copy of the framewor
 
 }  // namespace
 
+CClassEntry ClassEntryOf(const CLSID& clsid, CreateInstanceFn create, const wchar_t* progId, UINT typeNameId) {
+    CClassEntry entry;
+    entry.clsid = &clsid;
+    entry.create = create;
+    entry.progId = progId;
+    entry.typeNameId = typeNameId;
+    return entry;
+}
+
+CClassEntry ControlEntryOf(const CLSID& clsid, CreateInstanceFn create, const wchar_t* progId, UINT typeNameId,
+                           DWORD miscStatus, const GUID& typeLibId) {
+    CClassEntry entry = ClassEntryOf(clsid, create, progId, typeNameId);
+    entry.isControl = true;
+    entry.miscStatus = miscStatus;
+    entry.typeLibId = &typeLibId;
+    return entry;
+}
+
 CComModule& CComModule::Instance() {
     static CComModule module;
     return module;
@@ -165,20 +183,20 @@ HRESULT CComModule::LoadTypeLib(ITypeLib** typeLib) const {
 }
 
 HRESULT CComModule::RegisterServer() {
-    HRESULT hr = RegisterTypeLib();
-    if (FAILED(hr)) return SelfRegistrationFailed(L"Registering the type library", hr, SELFREG_E_TYPELIB);
-    for (const CClassEntry* entry : classes_)
-        if (FAILED(hr = RegisterClass(*entry)))
-            return SelfRegistrationFailed(L"Registering a class", hr, SELFREG_E_CLASS);
-    return S_OK;
+    return EachPart(&CComModule::RegisterTypeLib, &CComModule::RegisterClass,
+                    {L"Registering the type library", L"Registering a class"});
 }
 
 HRESULT CComModule::UnregisterServer() {
-    HRESULT hr = UnregisterTypeLib();
-    if (FAILED(hr)) return SelfRegistrationFailed(L"Unregistering the type library", hr, SELFREG_E_TYPELIB);
+    return EachPart(&CComModule::UnregisterTypeLib, &CComModule::UnregisterClass,
+                    {L"Unregistering the type library", L"Unregistering a class"});
+}
+
+HRESULT CComModule::EachPart(HRESULT (CComModule::*typeLibStep)(), ClassStep classStep, const StepNames& names) {
+    HRESULT hr = (this->*typeLibStep)();
+    if (FAILED(hr)) return SelfRegistrationFailed(names.typeLib, hr, SELFREG_E_TYPELIB);
     for (const CClassEntry* entry : classes_)
-        if (FAILED(hr = UnregisterClass(*entry)))
-            return SelfRegistrationFailed(L"Unregistering a class", hr, SELFREG_E_CLASS);
+        if (FAILED(hr = (this->*classStep)(*entry))) return SelfRegistrationFailed(names.oneClass, hr, SELFREG_E_CLASS);
     return S_OK;
 }
 

@@ -2,9 +2,9 @@
 // The module object of an in-process COM server: its creatable classes, the class factory,
 // object and lock counts for DllCanUnloadNow, the type library resource and self-registration.
 //
-// A server module fills the class table once (see CComModule::AddClass) and forwards its four
-// exported entry points to DllGetClassObject(), DllCanUnloadNow(), RegisterServer() and
-// UnregisterServer() of CComModule::Instance().
+// A server module fills the class table once (see CComModule::AddClass) and links
+// trova_com_server_exports, whose four exported entry points forward to DllGetClassObject(),
+// DllCanUnloadNow(), RegisterServer() and UnregisterServer() of CComModule::Instance().
 
 #include "framework/com/ComUtil.h"
 
@@ -30,6 +30,13 @@ struct CClassEntry {
     WORD typeLibMajor = 1;
     WORD typeLibMinor = 0;
 };
+
+// The entry of a class: `clsid` made by `create`, registered under `progId` (null: none) with
+// the user type name in string resource `typeNameId`; the rest as CClassEntry's defaults.
+CClassEntry ClassEntryOf(const CLSID& clsid, CreateInstanceFn create, const wchar_t* progId, UINT typeNameId);
+// The same for an ActiveX control, with its misc status and type library (version 1.0).
+CClassEntry ControlEntryOf(const CLSID& clsid, CreateInstanceFn create, const wchar_t* progId, UINT typeNameId,
+                           DWORD miscStatus, const GUID& typeLibId);
 
 class CComModule {
 public:
@@ -72,6 +79,14 @@ public:
 private:
     CComModule();
     std::wstring TypeName(const CClassEntry& entry) const;
+    // The type library's step, then the class step for every class; the first failure ends it
+    // and is traced under the step's name.
+    using ClassStep = HRESULT (CComModule::*)(const CClassEntry&) const;
+    struct StepNames {
+        const wchar_t* typeLib;
+        const wchar_t* oneClass;
+    };
+    HRESULT EachPart(HRESULT (CComModule::*typeLibStep)(), ClassStep classStep, const StepNames& names);
 
     HMODULE module_ = nullptr;
     std::vector<const CClassEntry*> classes_;

@@ -174,28 +174,19 @@ void CPlayerControl::OnTimer(UINT_PTR id) {
     }
 }
 
-void CPlayerControl::OnLeftButtonDown(UINT keys, POINT point) {
-    RaisePointerEvent(DISPID_PLAYER_EVENT_MOUSE_DOWN, keys, kLeftButton, point);
-}
-
-void CPlayerControl::OnLeftButtonUp(UINT keys, POINT point) {
-    RaisePointerEvent(DISPID_PLAYER_EVENT_MOUSE_UP, keys, kLeftButton, point);
-}
-
-void CPlayerControl::OnLeftDoubleClick(UINT keys, POINT point) {
-    RaisePointerEvent(DISPID_PLAYER_EVENT_POINTER_9, keys, kLeftButton, point);
-}
-
-void CPlayerControl::OnRightButtonDown(UINT keys, POINT point) {
-    RaisePointerEvent(DISPID_PLAYER_EVENT_POINTER_6, keys, kRightButton, point);
-}
-
-void CPlayerControl::OnRightButtonUp(UINT keys, POINT point) {
-    RaisePointerEvent(DISPID_PLAYER_EVENT_POINTER_8, keys, kRightButton, point);
-}
-
-void CPlayerControl::OnMouseMove(UINT keys, POINT point) {
-    RaisePointerEvent(DISPID_PLAYER_EVENT_MOUSE_MOVE, keys, kNoButton, point);
+LRESULT CPlayerControl::OnPointer(UINT message, WPARAM wParam, LPARAM lParam, BOOL&) {
+    // The event and button of each message, from WM_MOUSEMOVE to WM_RBUTTONUP.
+    static constexpr struct {
+        DISPID event;
+        ULONG button;
+    } kPointerEvents[] = {
+        {DISPID_PLAYER_EVENT_MOUSE_MOVE, kNoButton}, {DISPID_PLAYER_EVENT_MOUSE_DOWN, kLeftButton},
+        {DISPID_PLAYER_EVENT_MOUSE_UP, kLeftButton}, {DISPID_PLAYER_EVENT_POINTER_9, kLeftButton},
+        {DISPID_PLAYER_EVENT_POINTER_6, kRightButton}, {DISPID_PLAYER_EVENT_POINTER_8, kRightButton},
+    };
+    const auto& pointer = kPointerEvents[message - WM_MOUSEMOVE];
+    RaisePointerEvent(pointer.event, static_cast<UINT>(wParam), pointer.button, PointFromLParam(lParam));
+    return 0;
 }
 
 void CPlayerControl::OnMouseWheel(UINT keys, short delta, POINT screenPoint) {
@@ -207,28 +198,13 @@ void CPlayerControl::OnMouseWheel(UINT keys, short delta, POINT screenPoint) {
 
 // --- Module ---
 
-const CClassEntry kPlayerCtlClassEntry = [] {
-    CClassEntry entry;
-    entry.clsid = &CLSID_TrovaPlayerCtl;
-    entry.create = &CreateComInstance<CPlayerControl>;
-    entry.progId = kPlayerCtlProgId;
-    entry.typeNameId = kTypeNameId;
-    entry.isControl = true;
-    entry.miscStatus = kMiscStatus;
-    entry.typeLibId = &LIBID_TrovaPlayerCtlLib;
-    return entry;
-}();
+const CClassEntry kPlayerCtlClassEntry = ControlEntryOf(CLSID_TrovaPlayerCtl, &CreateComInstance<CPlayerControl>,
+                                                        kPlayerCtlProgId, kTypeNameId, kMiscStatus,
+                                                        LIBID_TrovaPlayerCtlLib);
 
 namespace {
 const bool kClassAdded = CComModule::Instance().AddClass(kPlayerCtlClassEntry);
 }  // namespace
-
-extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
-    return CComModule::Instance().DllGetClassObject(clsid, riid, object);
-}
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return CComModule::Instance().DllCanUnloadNow(); }
-extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return CComModule::Instance().RegisterServer(); }
-extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return CComModule::Instance().UnregisterServer(); }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     // Unloaded by FreeLibrary: the window class must not outlive its procedure. At process

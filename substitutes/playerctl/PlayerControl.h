@@ -35,12 +35,8 @@ protected:
         MSG_WM_SIZE(OnSize)
         CHAIN_MSG_MAP(CDoubleBufferImpl)
         MSG_WM_TIMER(OnTimer)
-        MSG_WM_LBUTTONDOWN(OnLeftButtonDown)
-        MSG_WM_LBUTTONUP(OnLeftButtonUp)
-        MSG_WM_LBUTTONDBLCLK(OnLeftDoubleClick)
-        MSG_WM_RBUTTONDOWN(OnRightButtonDown)
-        MSG_WM_RBUTTONUP(OnRightButtonUp)
-        MSG_WM_MOUSEMOVE(OnMouseMove)
+        // WM_MOUSEMOVE, the left button's down, up and double click, the right button's down and up.
+        MESSAGE_RANGE_HANDLER(WM_MOUSEMOVE, WM_RBUTTONUP, OnPointer)
         MSG_WM_MOUSEWHEEL(OnMouseWheel)
         CHAIN_MSG_MAP(COleControl)
     END_MSG_MAP()
@@ -54,12 +50,7 @@ private:
     int OnCreate(CREATESTRUCTW* create);
     void OnSize(UINT type, SIZE size);
     void OnTimer(UINT_PTR id);
-    void OnLeftButtonDown(UINT keys, POINT point);
-    void OnLeftButtonUp(UINT keys, POINT point);
-    void OnLeftDoubleClick(UINT keys, POINT point);
-    void OnRightButtonDown(UINT keys, POINT point);
-    void OnRightButtonUp(UINT keys, POINT point);
-    void OnMouseMove(UINT keys, POINT point);
+    LRESULT OnPointer(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled);
     void OnMouseWheel(UINT keys, short delta, POINT screenPoint);
 
     void StartTimers();

@@ -16,7 +16,9 @@ ComPtr<IOleObject> NewOleControl() {
     ComPtr<IUnknown> control;
     ComPtr<IOleObject> ole;
     EXPECT_EQ(S_OK, CTestControlDll::Instance().CreateControl(CLSID_TestCtl, &control));
-    if (control) EXPECT_EQ(S_OK, control.As(&ole));
+    if (control) {
+        EXPECT_EQ(S_OK, control.As(&ole));
+    }
     return ole;
 }
 

@@ -93,50 +93,24 @@ extern const CClassEntry kTestCtlEntry;
 extern const CClassEntry kLateSiteEntry;
 
 const CClassEntry kTestCtlEntry = [] {
-    CClassEntry e;
-    e.clsid = &CLSID_TestCtl;
-    e.create = &CreateComInstance<CTestControl, kTestCtlEntry>;
-    e.progId = kTestCtlProgId;
-    e.typeNameId = 1;
-    e.isControl = true;
-    e.miscStatus = kTestCtlMiscStatus;
+    CClassEntry e = ControlEntryOf(CLSID_TestCtl, &CreateComInstance<CTestControl, kTestCtlEntry>, kTestCtlProgId, 1,
+                                   kTestCtlMiscStatus, LIBID_TrovaComTestLib);
     e.toolboxBitmapId = 1;
-    e.typeLibId = &LIBID_TrovaComTestLib;
     return e;
 }();
 
-const CClassEntry kLateSiteEntry = [] {
-    CClassEntry e;
-    e.clsid = &CLSID_TestCtlLateSite;
-    e.create = &CreateComInstance<CTestControl, kLateSiteEntry>;
-    e.typeNameId = 2;
-    e.isControl = true;
-    e.miscStatus = kTestCtlMiscStatus & ~OLEMISC_SETCLIENTSITEFIRST;
-    e.typeLibId = &LIBID_TrovaComTestLib;
-    return e;
-}();
+const CClassEntry kLateSiteEntry =
+    ControlEntryOf(CLSID_TestCtlLateSite, &CreateComInstance<CTestControl, kLateSiteEntry>, nullptr, 2,
+                   kTestCtlMiscStatus & ~OLEMISC_SETCLIENTSITEFIRST, LIBID_TrovaComTestLib);
 
-const CClassEntry kPageEntry = [] {
-    CClassEntry e;
-    e.clsid = &kTestCtlPageClsid;
-    e.create = &CreateComInstance<CTestPage>;
-    e.progId = L"Trova.TestCtlPage.1";
-    e.typeNameId = 3;
-    return e;
-}();
+const CClassEntry kPageEntry =
+    ClassEntryOf(kTestCtlPageClsid, &CreateComInstance<CTestPage>, L"Trova.TestCtlPage.1", 3);
 
 const bool kClassesAdded = CComModule::Instance().AddClass(kTestCtlEntry) &&
                            CComModule::Instance().AddClass(kLateSiteEntry) &&
                            CComModule::Instance().AddClass(kPageEntry);
 
 }  // namespace
-
-extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
-    return CComModule::Instance().DllGetClassObject(clsid, riid, object);
-}
-extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return CComModule::Instance().DllCanUnloadNow(); }
-extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return CComModule::Instance().RegisterServer(); }
-extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return CComModule::Instance().UnregisterServer(); }
 
 extern "C" int WINAPI TestControlTakeLog(wchar_t* buffer, int size) {
     const int length = static_cast<int>(g_log.size());
