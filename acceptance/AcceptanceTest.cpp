@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "acceptance/AcceptanceSupport.h"
+#include "channellist/control/TrovaCLIds.h"
 #include "framework/win/ScopedGdi.h"
 #include "player/shell/RemoteCmd.h"
 #include "player/shell/tests/PlayerProcess.h"
@@ -20,16 +21,6 @@ namespace {
 
 constexpr DWORD kUiTimeoutMs = 10000;
 
-// Control ids of the channel-list control's children.
-constexpr int kAllChannelList = 1001;
-constexpr int kAllChannelHeader = 1002;
-constexpr int kHistoryHeader = 1003;
-constexpr int kHistoryList = 1004;
-constexpr int kFavorHeader = 1005;
-constexpr int kFavorList = 1006;
-constexpr int kSearchHeader = 1007;
-constexpr int kSearchList = 1008;
-constexpr int kSearchPanel = 1009;
 constexpr int kSearchEdit = 1001;  // inside the search panel
 // Children of the player view.
 constexpr int kNavigation = 1009;
@@ -99,7 +90,7 @@ protected:
     // mean the synchronisation ended: an existing one shows its count before the merge, whose
     // reload then closes a catalog opened meanwhile.
     static bool WaitForCatalogue(HWND frame) {
-        return WaitUntil([&] { return WindowText(ChannelListChild(frame, kAllChannelHeader)) == kAllChannelsLoaded; },
+        return WaitUntil([&] { return WindowText(ChannelListChild(frame, trovacl::kAllHeaderId)) == kAllChannelsLoaded; },
                          kStartTimeoutMs);
     }
 
@@ -123,7 +114,7 @@ protected:
     // The all-channels list's first catalog is expanded by a click on its row; its first
     // channel (the row below) is opened with a double click.
     static void OpenFirstChannel(HWND frame) {
-        HWND list = ChannelListChild(frame, kAllChannelList);
+        HWND list = ChannelListChild(frame, trovacl::kAllTreeId);
         const int middle = 11;  // rows are 22 pixels high
         SendClick(list, 40, middle);
         SendDoubleClick(list, 40, 22 + middle);
@@ -174,14 +165,14 @@ TEST_F(PlayerScenario, FirstStartCreatesTheDatabaseAndFillsTheListsFromTheEngine
     ASSERT_TRUE(ChannelListControl(frame)) << "the channel-list control is missing";
     EXPECT_TRUE(ViewChild(frame, kPlayerSite)) << "the player control's site is missing";
 
-    EXPECT_TRUE(WaitForCatalogue(frame)) << WindowText(ChannelListChild(frame, kAllChannelHeader));
+    EXPECT_TRUE(WaitForCatalogue(frame)) << WindowText(ChannelListChild(frame, trovacl::kAllHeaderId));
     EXPECT_TRUE(FileExists(DatabasePath()));
     EXPECT_EQ(L"44", QueryDatabase("SELECT count(*) FROM channel WHERE del<>1").at(0).at(0));
-    EXPECT_EQ(L"最近观看(0)", WindowText(ChannelListChild(frame, kHistoryHeader)));
+    EXPECT_EQ(L"最近观看(0)", WindowText(ChannelListChild(frame, trovacl::kHistoryHeaderId)));
     // The all-channels section is the open one.
-    EXPECT_TRUE(::IsWindowVisible(ChannelListChild(frame, kAllChannelList)));
-    EXPECT_FALSE(::IsWindowVisible(ChannelListChild(frame, kHistoryList)));
-    EXPECT_FALSE(::IsWindowVisible(ChannelListChild(frame, kSearchHeader)));
+    EXPECT_TRUE(::IsWindowVisible(ChannelListChild(frame, trovacl::kAllTreeId)));
+    EXPECT_FALSE(::IsWindowVisible(ChannelListChild(frame, trovacl::kHistoryTreeId)));
+    EXPECT_FALSE(::IsWindowVisible(ChannelListChild(frame, trovacl::kSearchHeaderId)));
     Settle();
     EXPECT_TRUE(SaveScreenshot(L"first-start", {frame}));
 }
@@ -199,7 +190,7 @@ TEST_F(PlayerScenario, SecondStartWithALinkIsPlayedByTheFirst) {
 TEST_F(PlayerScenario, OpeningAChannelPlaysItsLinkAndCountsItInTheHistory) {
     HWND frame = StartOnNewDatabase();
     ASSERT_TRUE(frame);
-    HWND historyHeader = ChannelListChild(frame, kHistoryHeader);
+    HWND historyHeader = ChannelListChild(frame, trovacl::kHistoryHeaderId);
     EXPECT_EQ(L"最近观看(0)", WindowText(historyHeader));
 
     OpenFirstChannel(frame);
@@ -218,9 +209,9 @@ TEST_F(PlayerScenario, TypingAKeywordOpensTheSearchSectionWithItsCount) {
     HWND frame = StartPlayer();
     ASSERT_TRUE(frame);
     ASSERT_TRUE(WaitForCatalogue(frame));
-    HWND edit = ::GetDlgItem(ChannelListChild(frame, kSearchPanel), kSearchEdit);
+    HWND edit = ::GetDlgItem(ChannelListChild(frame, trovacl::kSearchPanelId), kSearchEdit);
     ASSERT_TRUE(edit);
-    HWND searchHeader = ChannelListChild(frame, kSearchHeader);
+    HWND searchHeader = ChannelListChild(frame, trovacl::kSearchHeaderId);
     EXPECT_FALSE(::IsWindowVisible(searchHeader));
 
     // Into the field as the user does: a click (which takes the cue text away), then keys.
@@ -233,8 +224,8 @@ TEST_F(PlayerScenario, TypingAKeywordOpensTheSearchSectionWithItsCount) {
     EXPECT_TRUE(WaitForText(searchHeader, L"搜索结果(6)")) << Utf8(WindowText(searchHeader));
     EXPECT_EQ(L"新闻", WindowText(edit));
     EXPECT_TRUE(::IsWindowVisible(searchHeader));
-    EXPECT_TRUE(::IsWindowVisible(ChannelListChild(frame, kSearchList)));
-    EXPECT_FALSE(::IsWindowVisible(ChannelListChild(frame, kAllChannelList)));
+    EXPECT_TRUE(::IsWindowVisible(ChannelListChild(frame, trovacl::kSearchTreeId)));
+    EXPECT_FALSE(::IsWindowVisible(ChannelListChild(frame, trovacl::kAllTreeId)));
     Settle();
     EXPECT_TRUE(SaveScreenshot(L"search", {frame}));
 
@@ -244,27 +235,27 @@ TEST_F(PlayerScenario, TypingAKeywordOpensTheSearchSectionWithItsCount) {
     ::PostMessageW(edit, WM_KEYDOWN, VK_BACK, 1);
     ::PostMessageW(edit, WM_CHAR, VK_BACK, 1);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(searchHeader); }, kUiTimeoutMs));
-    EXPECT_TRUE(::IsWindowVisible(ChannelListChild(frame, kAllChannelList)));
+    EXPECT_TRUE(::IsWindowVisible(ChannelListChild(frame, trovacl::kAllTreeId)));
 }
 
 TEST_F(PlayerScenario, ClickingAHeaderOpensItsSectionAndClosesTheOpenOne) {
     HWND frame = StartPlayer();
     ASSERT_TRUE(frame);
     ASSERT_TRUE(WaitForCatalogue(frame));
-    HWND allChannels = ChannelListChild(frame, kAllChannelList);
-    HWND history = ChannelListChild(frame, kHistoryList);
+    HWND allChannels = ChannelListChild(frame, trovacl::kAllTreeId);
+    HWND history = ChannelListChild(frame, trovacl::kHistoryTreeId);
     ASSERT_TRUE(::IsWindowVisible(allChannels));
 
-    SendClick(ChannelListChild(frame, kHistoryHeader), 60, 10);
+    SendClick(ChannelListChild(frame, trovacl::kHistoryHeaderId), 60, 10);
     EXPECT_TRUE(::IsWindowVisible(history));
     EXPECT_FALSE(::IsWindowVisible(allChannels));
     // The open section's own header only turns its arrow.
-    SendClick(ChannelListChild(frame, kHistoryHeader), 60, 10);
+    SendClick(ChannelListChild(frame, trovacl::kHistoryHeaderId), 60, 10);
     EXPECT_TRUE(::IsWindowVisible(history));
     Settle();
     EXPECT_TRUE(SaveScreenshot(L"accordion", {frame}));
 
-    SendClick(ChannelListChild(frame, kAllChannelHeader), 60, 10);
+    SendClick(ChannelListChild(frame, trovacl::kAllHeaderId), 60, 10);
     EXPECT_TRUE(::IsWindowVisible(allChannels));
     EXPECT_FALSE(::IsWindowVisible(history));
 }
@@ -291,9 +282,9 @@ size_t CountOf(const std::string& text, const std::string& part) {
 TEST_F(PlayerScenario, WheelScrollsTheListUnderThePointerWhileTypingInTheSearchBox) {
     HWND frame = StartOnNewDatabase();  // so the catalog opened below stays open
     ASSERT_TRUE(frame);
-    HWND list = ChannelListChild(frame, kAllChannelList);
+    HWND list = ChannelListChild(frame, trovacl::kAllTreeId);
     SendClick(list, 40, 11);  // the latest updates open: more rows than fit
-    HWND edit = ::GetDlgItem(ChannelListChild(frame, kSearchPanel), kSearchEdit);
+    HWND edit = ::GetDlgItem(ChannelListChild(frame, trovacl::kSearchPanelId), kSearchEdit);
     RECT client{};
     ::GetClientRect(edit, &client);
     SendClick(edit, 30, client.bottom / 2);  // the search box has the focus
@@ -316,14 +307,14 @@ TEST_F(PlayerScenario, WheelScrollsTheListUnderThePointerWhileTypingInTheSearchB
     ::PostMessageW(edit, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(4 * WHEEL_DELTA)), pointer);
     EXPECT_TRUE(WaitUntil([&] { return ScreenPixelsOf(list) != scrolled; }, kUiTimeoutMs));
     EXPECT_EQ(L"", WindowText(edit));
-    EXPECT_FALSE(::IsWindowVisible(ChannelListChild(frame, kSearchHeader)));
+    EXPECT_FALSE(::IsWindowVisible(ChannelListChild(frame, trovacl::kSearchHeaderId)));
 }
 
 TEST_F(PlayerScenario, ArrowKeysMoveTheSelectionAndEnterOpensTheChannel) {
     HWND frame = StartOnNewDatabase();
     ASSERT_TRUE(frame);
-    HWND list = ChannelListChild(frame, kAllChannelList);
-    HWND historyHeader = ChannelListChild(frame, kHistoryHeader);
+    HWND list = ChannelListChild(frame, trovacl::kAllTreeId);
+    HWND historyHeader = ChannelListChild(frame, trovacl::kHistoryHeaderId);
     SendClick(list, 40, 11);  // opens and selects the first catalog, and focuses the list
     for (const UINT key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_UP})
         ::PostMessageW(list, WM_KEYDOWN, key, 1);
@@ -343,9 +334,9 @@ TEST_F(PlayerScenario, ArrowKeysMoveTheSelectionAndEnterOpensTheChannel) {
 TEST_F(PlayerScenario, FavouriteAddedFromTheMenuIsListedAfterARestart) {
     HWND frame = StartOnNewDatabase();
     ASSERT_TRUE(frame);
-    HWND favorHeader = ChannelListChild(frame, kFavorHeader);
+    HWND favorHeader = ChannelListChild(frame, trovacl::kFavorHeaderId);
     EXPECT_EQ(L"我的收藏(0)", WindowText(favorHeader));
-    HWND list = ChannelListChild(frame, kAllChannelList);
+    HWND list = ChannelListChild(frame, trovacl::kAllTreeId);
     SendClick(list, 40, 11);
     // The menu is modal inside the player: posted, so that this side can drive it.
     ::PostMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(40, 22 + 11));
@@ -366,12 +357,12 @@ TEST_F(PlayerScenario, FavouriteAddedFromTheMenuIsListedAfterARestart) {
     ASSERT_TRUE(player_.Quit(kExitTimeoutMs));
     frame = StartPlayer();
     ASSERT_TRUE(frame);
-    favorHeader = ChannelListChild(frame, kFavorHeader);
+    favorHeader = ChannelListChild(frame, trovacl::kFavorHeaderId);
     EXPECT_TRUE(WaitForText(favorHeader, L"我的收藏(1)")) << Utf8(WindowText(favorHeader));
     ASSERT_TRUE(WaitForCatalogue(frame));
     EXPECT_EQ(L"我的收藏(1)", WindowText(favorHeader)) << "and after the synchronisation";
     SendClick(favorHeader, 60, 10);
-    HWND favourites = ChannelListChild(frame, kFavorList);
+    HWND favourites = ChannelListChild(frame, trovacl::kFavorTreeId);
     EXPECT_TRUE(::IsWindowVisible(favourites));
     // Opening from the favourites plays the channel like from any list.
     SendDoubleClick(favourites, 40, 11);

@@ -23,10 +23,7 @@ const UINT kPendingWriteMs = 500;
 
 const CClassEntry kControlEntry = [] {
     CClassEntry e = ControlEntryOf(trovacl::kControlClassId, &CreateComInstance<CTrovaCLCtrl>, trovacl::kControlProgId,
-                                   IDS_TROVACL,
-                                   OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INSIDEOUT |
-                                       OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE,
-                                   trovacl::kLibraryId);
+                                   IDS_TROVACL, kInPlaceControlMiscStatus, trovacl::kLibraryId);
     e.toolboxBitmapId = IDB_TROVACL;
     return e;
 }();
@@ -135,7 +132,7 @@ STDMETHODIMP CTrovaCLCtrl::AboutBox() {
 int CTrovaCLCtrl::OnCreate(CREATESTRUCTW*) {
     if (DefWindowProc() == -1) return -1;
     searchPanel_.SetListener(this);
-    if (!CreateChild(searchPanel_, IDC_SEARCH_PANEL, true)) return -1;
+    if (!CreateChild(searchPanel_, trovacl::kSearchPanelId, true)) return -1;
     ShowCreated(searchPanel_, true);
 
     // Every section's header and list, the search section's last.

@@ -2,6 +2,7 @@
 // The channel-list control: a search box over four accordion sections (all channels, recently
 // watched, favourites, search results), filled from the channel database and refreshed once
 // by a background synchronisation with the engine.
+#include "channellist/control/TrovaCLIds.h"
 #include "channellist/ui/ChannelHeaderCtrl.h"
 #include "channellist/ui/ChannelTreeVariants.h"
 #include "channellist/ui/SearchPanel.h"
@@ -27,17 +28,6 @@ class CTrovaCLCtrl : public COleControlImpl<ITrovaCLCalls>,
                      public UI::IChannelTreeCtrlEventListener,
                      public IKeywordChgListener {
 public:
-    enum : int {
-        IDC_ALL_CHANNEL_TREE = 1001,
-        IDC_ALL_CHANNEL_HEADER = 1002,
-        IDC_HISTORY_HEADER = 1003,
-        IDC_HISTORY_TREE = 1004,
-        IDC_FAVOR_HEADER = 1005,
-        IDC_FAVOR_TREE = 1006,
-        IDC_SEARCH_HEADER = 1007,
-        IDC_SEARCH_TREE = 1008,
-        IDC_SEARCH_PANEL = 1009,
-    };
     static constexpr int kSearchPanelHeight = 36;
     static constexpr int kHeaderHeight = 20;
 
@@ -140,10 +130,10 @@ private:
     UI::CFavorTreeCtrl favorTree_;
     UI::CSearchTreeCtrl searchTree_;
     Section sections_[kSectionCount] = {
-        {searchTree_, IDC_SEARCH_TREE, IDC_SEARCH_HEADER, L"搜索结果", {}},
-        {allChannelTree_, IDC_ALL_CHANNEL_TREE, IDC_ALL_CHANNEL_HEADER, L"所有频道", {}},
-        {historyTree_, IDC_HISTORY_TREE, IDC_HISTORY_HEADER, L"最近观看", {}},
-        {favorTree_, IDC_FAVOR_TREE, IDC_FAVOR_HEADER, L"我的收藏", {}},
+        {searchTree_, trovacl::kSearchTreeId, trovacl::kSearchHeaderId, L"搜索结果", {}},
+        {allChannelTree_, trovacl::kAllTreeId, trovacl::kAllHeaderId, L"所有频道", {}},
+        {historyTree_, trovacl::kHistoryTreeId, trovacl::kHistoryHeaderId, L"最近观看", {}},
+        {favorTree_, trovacl::kFavorTreeId, trovacl::kFavorHeaderId, L"我的收藏", {}},
     };
     // The layout state: the section whose list is open, and whether a keyword is entered.
     SectionIndex open_ = kAllSection;

@@ -21,6 +21,19 @@ constexpr DISPID kDispIdGetChannelName = 1;
 constexpr DISPID kDispIdAboutBox = -552;
 constexpr DISPID kDispIdOnChannelOpen = 1;
 
+// Window ids of the control's children, by which hosts find the lists and their headers.
+enum ChildWindowId : int {
+    kAllTreeId = 1001,
+    kAllHeaderId = 1002,
+    kHistoryHeaderId = 1003,
+    kHistoryTreeId = 1004,
+    kFavorHeaderId = 1005,
+    kFavorTreeId = 1006,
+    kSearchHeaderId = 1007,
+    kSearchTreeId = 1008,
+    kSearchPanelId = 1009,
+};
+
 constexpr wchar_t kControlProgId[] = L"TROVACL.TrovaCLCtrl.1";
 constexpr wchar_t kPropPageProgId[] = L"TROVACL.TrovaCLPropPage.1";
 

@@ -173,49 +173,25 @@ CDispatchArgs::~CDispatchArgs() {
     for (VARIANT& v : args_) VariantClear(&v);
 }
 
-void CDispatchArgs::PushVariant(const VARIANT& value) { args_.insert(args_.begin(), value); }
-
-void CDispatchArgs::Push(const wchar_t* text) {
-    VARIANT v;
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocString(text ? text : L"");
-    PushVariant(v);
+VARIANT* CDispatchArgs::PushNew(VARTYPE type) {
+    VARIANT value;
+    V_VT(&value) = type;
+    return &*args_.insert(args_.begin(), value);
 }
+
+void CDispatchArgs::Push(const wchar_t* text) { V_BSTR(PushNew(VT_BSTR)) = SysAllocString(text ? text : L""); }
 
 void CDispatchArgs::Push(const std::wstring& text) {
-    VARIANT v;
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    PushVariant(v);
+    V_BSTR(PushNew(VT_BSTR)) = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
 }
 
-void CDispatchArgs::Push(LONG value) {
-    VARIANT v;
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = value;
-    PushVariant(v);
-}
+void CDispatchArgs::Push(LONG value) { V_I4(PushNew(VT_I4)) = value; }
 
-void CDispatchArgs::Push(ULONG value) {
-    VARIANT v;
-    V_VT(&v) = VT_UI4;
-    V_UI4(&v) = value;
-    PushVariant(v);
-}
+void CDispatchArgs::Push(ULONG value) { V_UI4(PushNew(VT_UI4)) = value; }
 
-void CDispatchArgs::Push(BYTE value) {
-    VARIANT v;
-    V_VT(&v) = VT_UI1;
-    V_UI1(&v) = value;
-    PushVariant(v);
-}
+void CDispatchArgs::Push(BYTE value) { V_UI1(PushNew(VT_UI1)) = value; }
 
-void CDispatchArgs::Push(bool value) {
-    VARIANT v;
-    V_VT(&v) = VT_BOOL;
-    V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    PushVariant(v);
-}
+void CDispatchArgs::Push(bool value) { V_BOOL(PushNew(VT_BOOL)) = value ? VARIANT_TRUE : VARIANT_FALSE; }
 
 DISPPARAMS* CDispatchArgs::Params() {
     params_.rgvarg = args_.empty() ? nullptr : args_.data();

@@ -92,7 +92,8 @@ public:
     DISPPARAMS* Params();
 
 private:
-    void PushVariant(const VARIANT& value);
+    // A new first argument of `type`, its value still to be set.
+    VARIANT* PushNew(VARTYPE type);
 
     std::vector<VARIANT> args_;  // first argument last
     DISPPARAMS params_ = {};

@@ -1,6 +1,7 @@
 #include "framework/com/ControlHost.h"
 
 #include "framework/com/ComObject.h"
+#include "framework/com/InPlaceFrame.h"
 
 #include <ocidl.h>
 #include <olectl.h>
@@ -8,7 +9,8 @@
 // The client site given to the hosted control. Its lifetime is COM's: the control may hold it
 // a little longer than the host, so it only reaches the host while Detach has not been called.
 class CControlHost::CSite final
-    : public CComObject<IOleClientSite, IOleInPlaceSiteEx, IOleInPlaceFrame, IOleControlSite, IDispatch> {
+    : public CBareInPlaceFrame<
+          CComObject<IOleClientSite, IOleInPlaceSiteEx, IOleInPlaceFrame, IOleControlSite, IDispatch>> {
 public:
     explicit CSite(CControlHost* host) : host_(host) {}
     void Detach() {
@@ -52,16 +54,9 @@ public:
         *frame = nullptr;
         *document = nullptr;
         if (!host_ || !host_->m_hWnd) return E_FAIL;
-        *frame = static_cast<IOleInPlaceFrame*>(this);
-        AddRef();
-        ::GetClientRect(host_->m_hWnd, position);
-        *clip = *position;
-        frameInfo->cb = sizeof(*frameInfo);
-        frameInfo->fMDIApp = FALSE;
-        frameInfo->hwndFrame = GetAncestor(host_->m_hWnd, GA_ROOT);
-        frameInfo->haccel = nullptr;
-        frameInfo->cAccelEntries = 0;
-        return S_OK;
+        RECT place{};
+        ::GetClientRect(host_->m_hWnd, &place);
+        return WindowContext(GetAncestor(host_->m_hWnd, GA_ROOT), place, frame, document, position, clip, frameInfo);
     }
     STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
     STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
@@ -83,20 +78,11 @@ public:
     STDMETHODIMP OnInPlaceDeactivateEx(BOOL) override { return OnInPlaceDeactivate(); }
     STDMETHODIMP RequestUIActivate() override { return host_ ? S_OK : S_FALSE; }
 
-    // IOleInPlaceUIWindow, IOleInPlaceFrame: no menus, toolbars or status bar to share.
-    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
-    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
-    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS widths) override { return widths ? INPLACE_E_NOTOOLSPACE : S_OK; }
+    // IOleInPlaceFrame: no menus, toolbars or status bar to share (see CBareInPlaceFrame).
     STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override {
         activeObject_ = host_ ? object : nullptr;
         return S_OK;
     }
-    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
-    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
-    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
-    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
-    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
-    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
     // IOleControlSite
     STDMETHODIMP OnControlInfoChanged() override { return S_OK; }

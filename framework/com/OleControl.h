@@ -28,6 +28,13 @@
 #include <string>
 #include <vector>
 
+// The misc status of a control drawn in its own window: activated in place as soon as it is
+// visible, inside-out, given its site before it is initialised, redrawn whole on a resize, and
+// with nothing inside it to link to.
+constexpr DWORD kInPlaceControlMiscStatus = OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST |
+                                            OLEMISC_INSIDEOUT | OLEMISC_CANTLINKINSIDE |
+                                            OLEMISC_RECOMPOSEONRESIZE;
+
 // Persistent properties, exchanged in one direction: stream or property bag, loading or saving.
 class CPropertyExchange {
 public:

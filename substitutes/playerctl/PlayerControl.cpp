@@ -9,9 +9,6 @@ namespace {
 constexpr UINT_PTR kFrameTimer = 1;
 constexpr UINT_PTR kStartTimer = 2;
 constexpr UINT kTypeNameId = 1;
-// OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
-// OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST
-constexpr DWORD kMiscStatus = 0x20191;
 
 // Results of GetChannel.
 constexpr LONG kChannelFound = 0;
@@ -199,7 +196,7 @@ void CPlayerControl::OnMouseWheel(UINT keys, short delta, POINT screenPoint) {
 // --- Module ---
 
 const CClassEntry kPlayerCtlClassEntry = ControlEntryOf(CLSID_TrovaPlayerCtl, &CreateComInstance<CPlayerControl>,
-                                                        kPlayerCtlProgId, kTypeNameId, kMiscStatus,
+                                                        kPlayerCtlProgId, kTypeNameId, kInPlaceControlMiscStatus,
                                                         LIBID_TrovaPlayerCtlLib);
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -73,20 +74,15 @@ void CopyToSlot(char* slot, std::size_t size, const std::string& text, bool fill
 // The engine's state between open and the matching close; opens nest.
 class Engine {
 public:
-    Engine() { InitializeCriticalSection(&lock_); }
-    ~Engine() { DeleteCriticalSection(&lock_); }
-    Engine(const Engine&) = delete;
-    Engine& operator=(const Engine&) = delete;
-
     bool Open() {
-        Lock lock(lock_);
+        std::lock_guard<std::mutex> hold(lock_);
         if (openCount_ == 0 && !Load()) return false;
         ++openCount_;
         return true;
     }
 
     void Close() {
-        Lock lock(lock_);
+        std::lock_guard<std::mutex> hold(lock_);
         if (openCount_ == 0) return;
         if (--openCount_ == 0) {
             std::vector<CatalogueChannel>().swap(channels_);
@@ -95,12 +91,12 @@ public:
     }
 
     int Count() {
-        Lock lock(lock_);
+        std::lock_guard<std::mutex> hold(lock_);
         return openCount_ ? static_cast<int>(channels_.size()) : 0;
     }
 
     bool GetChannel(EngineChannelInfo* info, int index) {
-        Lock lock(lock_);
+        std::lock_guard<std::mutex> hold(lock_);
         if (!info || openCount_ == 0 || index < 0 || index >= static_cast<int>(channels_.size()))
             return false;
         if (failing_.count(index)) return false;
@@ -117,17 +113,6 @@ public:
     }
 
 private:
-    class Lock {
-    public:
-        explicit Lock(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
-        ~Lock() { LeaveCriticalSection(&section_); }
-        Lock(const Lock&) = delete;
-        Lock& operator=(const Lock&) = delete;
-
-    private:
-        CRITICAL_SECTION& section_;
-    };
-
     // Settings are read at each first open, so a test can change them between runs.
     bool Load() {
         if (SwitchOn(L"TRCORE_FAIL_OPEN")) return false;
@@ -141,7 +126,7 @@ private:
         return true;
     }
 
-    CRITICAL_SECTION lock_;
+    std::mutex lock_;
     int openCount_ = 0;
     std::vector<CatalogueChannel> channels_;
     std::set<int> failing_;

@@ -211,8 +211,8 @@ TEST_F(ControlActivationTest, ActivatesInPlaceWithItsChildrenInTheirOrderAndStyl
     EXPECT_EQ(kHeight, client.bottom);
 
     // Children in creation order: the search box, then header and list of each section.
-    const int order[] = {kSearchPanel, kAllHeader, kAllTree, kHistoryHeader, kHistoryTree,
-                         kFavorHeader, kFavorTree, kSearchHeader, kSearchTree};
+    const int order[] = {trovacl::kSearchPanelId, trovacl::kAllHeaderId, trovacl::kAllTreeId, trovacl::kHistoryHeaderId, trovacl::kHistoryTreeId,
+                         trovacl::kFavorHeaderId, trovacl::kFavorTreeId, trovacl::kSearchHeaderId, trovacl::kSearchTreeId};
     const bool visible[] = {true, true, true, true, false, true, false, false, false};
     std::vector<int> found;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
@@ -228,25 +228,25 @@ TEST_F(ControlActivationTest, ActivatesInPlaceWithItsChildrenInTheirOrderAndStyl
 
     // Captions as the headers show them, before the first synchronisation ends: an empty
     // database gives no channels.
-    EXPECT_EQ(L"所有频道(0)", WindowText(container.Child(kAllHeader)));
-    EXPECT_EQ(L"最近观看(0)", WindowText(container.Child(kHistoryHeader)));
-    EXPECT_EQ(L"我的收藏(0)", WindowText(container.Child(kFavorHeader)));
-    EXPECT_EQ(L"搜索结果(0)", WindowText(container.Child(kSearchHeader)));
+    EXPECT_EQ(L"所有频道(0)", WindowText(container.Child(trovacl::kAllHeaderId)));
+    EXPECT_EQ(L"最近观看(0)", WindowText(container.Child(trovacl::kHistoryHeaderId)));
+    EXPECT_EQ(L"我的收藏(0)", WindowText(container.Child(trovacl::kFavorHeaderId)));
+    EXPECT_EQ(L"搜索结果(0)", WindowText(container.Child(trovacl::kSearchHeaderId)));
 
     // Layout: search box, then the all-channels section open, then the two closed headers.
-    const RECT panel = ChildRect(container.Child(kSearchPanel));
+    const RECT panel = ChildRect(container.Child(trovacl::kSearchPanelId));
     EXPECT_EQ((RECT{0, 0, kWidth, 36}), panel);
-    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(container.Child(kAllHeader)));
-    EXPECT_EQ((RECT{0, 56, kWidth, 56 + kHeight - 96}), ChildRect(container.Child(kAllTree)));
-    EXPECT_EQ((RECT{0, kHeight - 40, kWidth, kHeight - 20}), ChildRect(container.Child(kHistoryHeader)));
-    EXPECT_EQ((RECT{0, kHeight - 20, kWidth, kHeight}), ChildRect(container.Child(kFavorHeader)));
+    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(container.Child(trovacl::kAllHeaderId)));
+    EXPECT_EQ((RECT{0, 56, kWidth, 56 + kHeight - 96}), ChildRect(container.Child(trovacl::kAllTreeId)));
+    EXPECT_EQ((RECT{0, kHeight - 40, kWidth, kHeight - 20}), ChildRect(container.Child(trovacl::kHistoryHeaderId)));
+    EXPECT_EQ((RECT{0, kHeight - 20, kWidth, kHeight}), ChildRect(container.Child(trovacl::kFavorHeaderId)));
 
     ASSERT_TRUE(container.WaitForSync()) << "the background synchronisation reports back";
-    EXPECT_EQ(L"所有频道(44)", WindowText(container.Child(kAllHeader))) << "the engine's built-in catalogue";
+    EXPECT_EQ(L"所有频道(44)", WindowText(container.Child(trovacl::kAllHeaderId))) << "the engine's built-in catalogue";
 
     // The header bar draws from the skin beside the control's own module; without it the bar
     // would paint nothing at all.
-    const HWND header = container.Child(kAllHeader);
+    const HWND header = container.Child(trovacl::kAllHeaderId);
     int painted = 0;
     {
         ScopedGetDC screen(nullptr);

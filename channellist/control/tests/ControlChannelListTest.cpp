@@ -161,7 +161,7 @@ protected:
         return g_rowMenu.shown;
     }
 
-    HWND SearchEdit() const { return GetDlgItem(Child(kSearchPanel), 1001); }
+    HWND SearchEdit() const { return GetDlgItem(Child(trovacl::kSearchPanelId), 1001); }
     void Type(const std::wstring& text) {
         for (wchar_t c : text) SendMessageW(SearchEdit(), WM_CHAR, c, 0);
     }
@@ -184,7 +184,7 @@ protected:
 };
 
 TEST_F(ControlChannelListTest, GetChannelNameAnswersFromTheShownChannelsOfServerGlobal) {
-    EXPECT_EQ(L"所有频道(5)", WindowText(Child(kAllHeader)));
+    EXPECT_EQ(L"所有频道(5)", WindowText(Child(trovacl::kAllHeaderId)));
 
     CScopedBstr name;
     EXPECT_EQ(0u, GetName(L"global", 0, L"ch-beta", name));
@@ -228,43 +228,43 @@ TEST_F(ControlChannelListTest, GetChannelNameAnswersFromTheShownChannelsOfServer
 
 TEST_F(ControlChannelListTest, OpeningAChannelFiresItsLinkThenCountsItInTheHistory) {
     Advise();
-    EXPECT_EQ(L"最近观看(0)", WindowText(Child(kHistoryHeader)));
+    EXPECT_EQ(L"最近观看(0)", WindowText(Child(trovacl::kHistoryHeaderId)));
     sink.onEvent = [this] {
         // Synchronously, on the window thread, before the history is reloaded.
-        EXPECT_EQ(L"最近观看(0)", WindowText(Child(kHistoryHeader)));
+        EXPECT_EQ(L"最近观看(0)", WindowText(Child(trovacl::kHistoryHeaderId)));
     };
     // Rows: latest updates, unknown, News, Sport; Sport opens into Beta and Gamma.
-    ClickRow(kAllTree, 3);
-    DoubleClickRow(kAllTree, 4);
+    ClickRow(trovacl::kAllTreeId, 3);
+    DoubleClickRow(trovacl::kAllTreeId, 4);
     ASSERT_EQ(1u, sink.links.size());
     EXPECT_EQ(trovacl::kDispIdOnChannelOpen, sink.ids[0]);
     EXPECT_EQ(L"trova://global/ch-beta", sink.links[0]);
-    EXPECT_EQ(L"最近观看(1)", WindowText(Child(kHistoryHeader)));
+    EXPECT_EQ(L"最近观看(1)", WindowText(Child(trovacl::kHistoryHeaderId)));
 
     // Another channel grows the history; the same one again does not.
     sink.onEvent = nullptr;
-    ClickRow(kAllTree, 3);  // closes Sport
+    ClickRow(trovacl::kAllTreeId, 3);  // closes Sport
     // Opens News: its channels by name in the database's UTF-16 byte order, which puts the
     // Chinese name first.
-    ClickRow(kAllTree, 2);
-    DoubleClickRow(kAllTree, 4);
+    ClickRow(trovacl::kAllTreeId, 2);
+    DoubleClickRow(trovacl::kAllTreeId, 4);
     ASSERT_EQ(2u, sink.links.size());
     EXPECT_EQ(L"trova://global/ch-alpha", sink.links[1]);
-    EXPECT_EQ(L"最近观看(2)", WindowText(Child(kHistoryHeader)));
+    EXPECT_EQ(L"最近观看(2)", WindowText(Child(trovacl::kHistoryHeaderId)));
 
     // The history list opens with the channels most recently opened first; opening from it
     // fires the same link and keeps one row per channel.
-    ClickHeader(kHistoryHeader);
-    ASSERT_TRUE(Visible(kHistoryTree));
-    DoubleClickRow(kHistoryTree, 1);
+    ClickHeader(trovacl::kHistoryHeaderId);
+    ASSERT_TRUE(Visible(trovacl::kHistoryTreeId));
+    DoubleClickRow(trovacl::kHistoryTreeId, 1);
     ASSERT_EQ(3u, sink.links.size());
     EXPECT_EQ(L"trova://global/ch-beta", sink.links[2]);
-    EXPECT_EQ(L"最近观看(2)", WindowText(Child(kHistoryHeader)));
+    EXPECT_EQ(L"最近观看(2)", WindowText(Child(trovacl::kHistoryHeaderId)));
 
     // A sink that is gone gets nothing more.
     ASSERT_EQ(S_OK, point->Unadvise(cookie));
     cookie = 0;
-    DoubleClickRow(kHistoryTree, 0);
+    DoubleClickRow(trovacl::kHistoryTreeId, 0);
     EXPECT_EQ(3u, sink.links.size());
 }
 
@@ -275,19 +275,19 @@ TEST_F(ControlChannelListTest, ChannelOpenedWhileTheDatabaseIsHeldReachesTheHist
     Advise();
     CWriteHold merge;
     ASSERT_TRUE(merge.Held());
-    ClickRow(kAllTree, 3);
-    DoubleClickRow(kAllTree, 4);
+    ClickRow(trovacl::kAllTreeId, 3);
+    DoubleClickRow(trovacl::kAllTreeId, 4);
     ASSERT_EQ(std::vector<std::wstring>{L"trova://global/ch-beta"}, sink.links);
-    EXPECT_EQ(L"最近观看(1)", WindowText(Child(kHistoryHeader)));
-    ClickHeader(kHistoryHeader);
-    DoubleClickRow(kHistoryTree, 0);
+    EXPECT_EQ(L"最近观看(1)", WindowText(Child(trovacl::kHistoryHeaderId)));
+    ClickHeader(trovacl::kHistoryHeaderId);
+    DoubleClickRow(trovacl::kHistoryTreeId, 0);
     EXPECT_EQ(L"trova://global/ch-beta", sink.links.back()) << "the history's row";
     PumpUntil([] { return false; }, 700);
     EXPECT_EQ(0, QueryInt("SELECT count(*) FROM history")) << "the database is still held";
 
     merge.Release();
     EXPECT_TRUE(PumpUntil([] { return QueryInt("SELECT count(*) FROM history") == 1; }, 3000));
-    EXPECT_EQ(L"最近观看(1)", WindowText(Child(kHistoryHeader)));
+    EXPECT_EQ(L"最近观看(1)", WindowText(Child(trovacl::kHistoryHeaderId)));
 }
 
 // Favourite choices while the database is held for writing: the control keeps one set of them,
@@ -296,22 +296,22 @@ TEST_F(ControlChannelListTest, ChannelOpenedWhileTheDatabaseIsHeldReachesTheHist
 TEST_F(ControlChannelListTest, FavouriteChoicesWhileTheDatabaseIsHeldAreOneSetWrittenBeforeTheWindowGoes) {
     using Texts = std::vector<std::wstring>;
     const std::wstring add = L"添加到我的收藏", remove = L"从我的收藏中移除";
-    ClickRow(kAllTree, 3);  // Sport opens: Beta on row 4
-    ChooseFromRowMenu(kAllTree, 4, add);
-    ASSERT_EQ(L"我的收藏(1)", WindowText(Child(kFavorHeader)));
+    ClickRow(trovacl::kAllTreeId, 3);  // Sport opens: Beta on row 4
+    ChooseFromRowMenu(trovacl::kAllTreeId, 4, add);
+    ASSERT_EQ(L"我的收藏(1)", WindowText(Child(trovacl::kFavorHeaderId)));
     ASSERT_EQ(1, QueryInt("SELECT count(*) FROM favorite"));
 
     CWriteHold merge;
     ASSERT_TRUE(merge.Held());
-    ClickHeader(kFavorHeader);
-    EXPECT_EQ((Texts{L"播放", remove}), ChooseFromRowMenu(kFavorTree, 0, remove));
-    EXPECT_EQ(L"我的收藏(0)", WindowText(Child(kFavorHeader)));
-    ClickHeader(kAllHeader);
-    EXPECT_EQ((Texts{L"播放", add}), ChooseFromRowMenu(kAllTree, 4, add));
-    EXPECT_EQ(L"我的收藏(1)", WindowText(Child(kFavorHeader)));
-    ClickHeader(kFavorHeader);
-    EXPECT_EQ((Texts{L"播放", remove}), ChooseFromRowMenu(kFavorTree, 0, remove));
-    EXPECT_EQ(L"我的收藏(0)", WindowText(Child(kFavorHeader)));
+    ClickHeader(trovacl::kFavorHeaderId);
+    EXPECT_EQ((Texts{L"播放", remove}), ChooseFromRowMenu(trovacl::kFavorTreeId, 0, remove));
+    EXPECT_EQ(L"我的收藏(0)", WindowText(Child(trovacl::kFavorHeaderId)));
+    ClickHeader(trovacl::kAllHeaderId);
+    EXPECT_EQ((Texts{L"播放", add}), ChooseFromRowMenu(trovacl::kAllTreeId, 4, add));
+    EXPECT_EQ(L"我的收藏(1)", WindowText(Child(trovacl::kFavorHeaderId)));
+    ClickHeader(trovacl::kFavorHeaderId);
+    EXPECT_EQ((Texts{L"播放", remove}), ChooseFromRowMenu(trovacl::kFavorTreeId, 0, remove));
+    EXPECT_EQ(L"我的收藏(0)", WindowText(Child(trovacl::kFavorHeaderId)));
     EXPECT_EQ(1, QueryInt("SELECT count(*) FROM favorite")) << "the database is still held";
 
     merge.Release();
@@ -321,128 +321,128 @@ TEST_F(ControlChannelListTest, FavouriteChoicesWhileTheDatabaseIsHeldAreOneSetWr
 
 TEST_F(ControlChannelListTest, HeadersWorkAsAnAccordion) {
     const RECT openList = {0, 56, kWidth, kHeight - 40};
-    EXPECT_TRUE(Visible(kAllTree));
-    EXPECT_EQ(openList, ChildRect(Child(kAllTree)));
+    EXPECT_TRUE(Visible(trovacl::kAllTreeId));
+    EXPECT_EQ(openList, ChildRect(Child(trovacl::kAllTreeId)));
 
     // The open section's header only flips its arrow.
-    ASSERT_EQ("down", ArrowOf(Child(kAllHeader)));
-    ClickHeader(kAllHeader);
-    EXPECT_EQ("up", ArrowOf(Child(kAllHeader)));
-    EXPECT_TRUE(Visible(kAllTree));
-    EXPECT_FALSE(Visible(kHistoryTree));
-    EXPECT_EQ(openList, ChildRect(Child(kAllTree)));
+    ASSERT_EQ("down", ArrowOf(Child(trovacl::kAllHeaderId)));
+    ClickHeader(trovacl::kAllHeaderId);
+    EXPECT_EQ("up", ArrowOf(Child(trovacl::kAllHeaderId)));
+    EXPECT_TRUE(Visible(trovacl::kAllTreeId));
+    EXPECT_FALSE(Visible(trovacl::kHistoryTreeId));
+    EXPECT_EQ(openList, ChildRect(Child(trovacl::kAllTreeId)));
 
     // Another header opens its own section under it and closes the open one.
-    ClickHeader(kHistoryHeader);
-    EXPECT_FALSE(Visible(kAllTree));
-    EXPECT_TRUE(Visible(kHistoryTree));
-    EXPECT_FALSE(Visible(kFavorTree));
-    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(kAllHeader)));
-    EXPECT_EQ((RECT{0, 56, kWidth, 76}), ChildRect(Child(kHistoryHeader)));
-    EXPECT_EQ((RECT{0, 76, kWidth, kHeight - 20}), ChildRect(Child(kHistoryTree)));
-    EXPECT_EQ((RECT{0, kHeight - 20, kWidth, kHeight}), ChildRect(Child(kFavorHeader)));
-    EXPECT_EQ("down", ArrowOf(Child(kHistoryHeader))) << "opening a section flips nothing";
-    EXPECT_EQ("up", ArrowOf(Child(kAllHeader))) << "headers keep their arrows";
+    ClickHeader(trovacl::kHistoryHeaderId);
+    EXPECT_FALSE(Visible(trovacl::kAllTreeId));
+    EXPECT_TRUE(Visible(trovacl::kHistoryTreeId));
+    EXPECT_FALSE(Visible(trovacl::kFavorTreeId));
+    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(trovacl::kAllHeaderId)));
+    EXPECT_EQ((RECT{0, 56, kWidth, 76}), ChildRect(Child(trovacl::kHistoryHeaderId)));
+    EXPECT_EQ((RECT{0, 76, kWidth, kHeight - 20}), ChildRect(Child(trovacl::kHistoryTreeId)));
+    EXPECT_EQ((RECT{0, kHeight - 20, kWidth, kHeight}), ChildRect(Child(trovacl::kFavorHeaderId)));
+    EXPECT_EQ("down", ArrowOf(Child(trovacl::kHistoryHeaderId))) << "opening a section flips nothing";
+    EXPECT_EQ("up", ArrowOf(Child(trovacl::kAllHeaderId))) << "headers keep their arrows";
     // Every open section's header flips its arrow, on screen or not (the container is hidden).
-    ClickHeader(kHistoryHeader);
-    EXPECT_TRUE(Visible(kHistoryTree));
-    EXPECT_EQ("up", ArrowOf(Child(kHistoryHeader)));
+    ClickHeader(trovacl::kHistoryHeaderId);
+    EXPECT_TRUE(Visible(trovacl::kHistoryTreeId));
+    EXPECT_EQ("up", ArrowOf(Child(trovacl::kHistoryHeaderId)));
 
-    ClickHeader(kFavorHeader);
-    EXPECT_TRUE(Visible(kFavorTree));
-    EXPECT_FALSE(Visible(kHistoryTree));
-    EXPECT_EQ((RECT{0, 96, kWidth, kHeight}), ChildRect(Child(kFavorTree)));
-    EXPECT_EQ((RECT{0, 76, kWidth, 96}), ChildRect(Child(kFavorHeader)));
+    ClickHeader(trovacl::kFavorHeaderId);
+    EXPECT_TRUE(Visible(trovacl::kFavorTreeId));
+    EXPECT_FALSE(Visible(trovacl::kHistoryTreeId));
+    EXPECT_EQ((RECT{0, 96, kWidth, kHeight}), ChildRect(Child(trovacl::kFavorTreeId)));
+    EXPECT_EQ((RECT{0, 76, kWidth, 96}), ChildRect(Child(trovacl::kFavorHeaderId)));
 
-    ClickHeader(kAllHeader);
-    EXPECT_TRUE(Visible(kAllTree));
-    EXPECT_FALSE(Visible(kFavorTree));
-    EXPECT_EQ(openList, ChildRect(Child(kAllTree)));
+    ClickHeader(trovacl::kAllHeaderId);
+    EXPECT_TRUE(Visible(trovacl::kAllTreeId));
+    EXPECT_FALSE(Visible(trovacl::kFavorTreeId));
+    EXPECT_EQ(openList, ChildRect(Child(trovacl::kAllTreeId)));
 
     // A press dragged off the bar opens nothing.
-    SendMessageW(Child(kHistoryHeader), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 10));
-    SendMessageW(Child(kHistoryHeader), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 200));
-    SendMessageW(Child(kHistoryHeader), WM_LBUTTONUP, 0, MAKELPARAM(40, 200));
-    EXPECT_TRUE(Visible(kAllTree));
+    SendMessageW(Child(trovacl::kHistoryHeaderId), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 10));
+    SendMessageW(Child(trovacl::kHistoryHeaderId), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 200));
+    SendMessageW(Child(trovacl::kHistoryHeaderId), WM_LBUTTONUP, 0, MAKELPARAM(40, 200));
+    EXPECT_TRUE(Visible(trovacl::kAllTreeId));
 }
 
 TEST_F(ControlChannelListTest, KeywordOpensTheSearchSectionAndAnEmptyOneReturnsToAllChannels) {
-    ClickHeader(kHistoryHeader);
-    ASSERT_TRUE(Visible(kHistoryTree));
-    EXPECT_FALSE(Visible(kSearchHeader));
+    ClickHeader(trovacl::kHistoryHeaderId);
+    ASSERT_TRUE(Visible(trovacl::kHistoryTreeId));
+    EXPECT_FALSE(Visible(trovacl::kSearchHeaderId));
 
     SetFocus(SearchEdit());
     Type(L"Sport");
-    EXPECT_TRUE(Visible(kSearchHeader));
-    EXPECT_TRUE(Visible(kSearchTree));
-    EXPECT_FALSE(Visible(kAllTree));
-    EXPECT_FALSE(Visible(kHistoryTree));
-    EXPECT_FALSE(Visible(kFavorTree));
-    EXPECT_EQ(L"搜索结果(2)", WindowText(Child(kSearchHeader)));
+    EXPECT_TRUE(Visible(trovacl::kSearchHeaderId));
+    EXPECT_TRUE(Visible(trovacl::kSearchTreeId));
+    EXPECT_FALSE(Visible(trovacl::kAllTreeId));
+    EXPECT_FALSE(Visible(trovacl::kHistoryTreeId));
+    EXPECT_FALSE(Visible(trovacl::kFavorTreeId));
+    EXPECT_EQ(L"搜索结果(2)", WindowText(Child(trovacl::kSearchHeaderId)));
     // Search header, its list, then the three closed headers.
-    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(kSearchHeader)));
-    EXPECT_EQ((RECT{0, 56, kWidth, kHeight - 60}), ChildRect(Child(kSearchTree)));
-    EXPECT_EQ((RECT{0, kHeight - 60, kWidth, kHeight - 40}), ChildRect(Child(kAllHeader)));
-    EXPECT_EQ((RECT{0, kHeight - 40, kWidth, kHeight - 20}), ChildRect(Child(kHistoryHeader)));
-    EXPECT_EQ((RECT{0, kHeight - 20, kWidth, kHeight}), ChildRect(Child(kFavorHeader)));
+    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(trovacl::kSearchHeaderId)));
+    EXPECT_EQ((RECT{0, 56, kWidth, kHeight - 60}), ChildRect(Child(trovacl::kSearchTreeId)));
+    EXPECT_EQ((RECT{0, kHeight - 60, kWidth, kHeight - 40}), ChildRect(Child(trovacl::kAllHeaderId)));
+    EXPECT_EQ((RECT{0, kHeight - 40, kWidth, kHeight - 20}), ChildRect(Child(trovacl::kHistoryHeaderId)));
+    EXPECT_EQ((RECT{0, kHeight - 20, kWidth, kHeight}), ChildRect(Child(trovacl::kFavorHeaderId)));
 
     // Every keystroke searches again; descriptions match too.
     Erase(5);
     Type(L"新闻");
-    EXPECT_EQ(L"搜索结果(1)", WindowText(Child(kSearchHeader)));
+    EXPECT_EQ(L"搜索结果(1)", WindowText(Child(trovacl::kSearchHeaderId)));
     Erase(2);
     Type(L"bulletin");
-    EXPECT_EQ(L"搜索结果(1)", WindowText(Child(kSearchHeader)));
+    EXPECT_EQ(L"搜索结果(1)", WindowText(Child(trovacl::kSearchHeaderId)));
     Type(L"zzz");
-    EXPECT_EQ(L"搜索结果(0)", WindowText(Child(kSearchHeader)));
+    EXPECT_EQ(L"搜索结果(0)", WindowText(Child(trovacl::kSearchHeaderId)));
 
     // Opening from the search list fires like anywhere else.
     Erase(11);
     Type(L"Gamma");
     Advise();
-    DoubleClickRow(kSearchTree, 0);
+    DoubleClickRow(trovacl::kSearchTreeId, 0);
     ASSERT_EQ(1u, sink.links.size());
     EXPECT_EQ(L"trova://global/ch-gamma", sink.links[0]);
 
     // Clearing the keyword opens all channels, not the history that was open before.
     Erase(5);
-    EXPECT_FALSE(Visible(kSearchHeader));
-    EXPECT_FALSE(Visible(kSearchTree));
-    EXPECT_TRUE(Visible(kAllTree));
-    EXPECT_FALSE(Visible(kHistoryTree));
-    EXPECT_EQ((RECT{0, 56, kWidth, kHeight - 40}), ChildRect(Child(kAllTree)));
+    EXPECT_FALSE(Visible(trovacl::kSearchHeaderId));
+    EXPECT_FALSE(Visible(trovacl::kSearchTreeId));
+    EXPECT_TRUE(Visible(trovacl::kAllTreeId));
+    EXPECT_FALSE(Visible(trovacl::kHistoryTreeId));
+    EXPECT_EQ((RECT{0, 56, kWidth, kHeight - 40}), ChildRect(Child(trovacl::kAllTreeId)));
 
     // The search header works like the others while it is shown.
     Type(L"a");
-    ClickHeader(kAllHeader);
-    EXPECT_TRUE(Visible(kAllTree));
-    EXPECT_FALSE(Visible(kSearchTree));
-    EXPECT_TRUE(Visible(kSearchHeader));
-    ClickHeader(kSearchHeader);
-    EXPECT_TRUE(Visible(kSearchTree));
-    EXPECT_FALSE(Visible(kAllTree));
+    ClickHeader(trovacl::kAllHeaderId);
+    EXPECT_TRUE(Visible(trovacl::kAllTreeId));
+    EXPECT_FALSE(Visible(trovacl::kSearchTreeId));
+    EXPECT_TRUE(Visible(trovacl::kSearchHeaderId));
+    ClickHeader(trovacl::kSearchHeaderId);
+    EXPECT_TRUE(Visible(trovacl::kSearchTreeId));
+    EXPECT_FALSE(Visible(trovacl::kAllTreeId));
 }
 
 TEST_F(ControlChannelListTest, HidingAListEndsItsHoverTooltipAndCapture) {
     // The pointer rests on the all-channels list, then a keyword is typed.
-    SendMessageW(Child(kAllTree), WM_MOUSEMOVE, 0, MAKELPARAM(40, kRow / 2));
-    ASSERT_EQ(Child(kAllTree), GetCapture());
+    SendMessageW(Child(trovacl::kAllTreeId), WM_MOUSEMOVE, 0, MAKELPARAM(40, kRow / 2));
+    ASSERT_EQ(Child(trovacl::kAllTreeId), GetCapture());
     ASSERT_TRUE(PumpUntil(TooltipShown, 3000));
     SetFocus(SearchEdit());
     Type(L"Sport");
-    ASSERT_TRUE(Visible(kSearchTree));
-    EXPECT_NE(Child(kAllTree), GetCapture());
+    ASSERT_TRUE(Visible(trovacl::kSearchTreeId));
+    EXPECT_NE(Child(trovacl::kAllTreeId), GetCapture());
     EXPECT_FALSE(TooltipShown());
     PumpUntil([] { return false; }, 700);
     EXPECT_FALSE(TooltipShown()) << "the hidden list shows no tooltip later either";
 
     // The pointer rests on the search list, then Backspace empties the keyword.
-    SendMessageW(Child(kSearchTree), WM_MOUSEMOVE, 0, MAKELPARAM(40, kRow / 2));
-    ASSERT_EQ(Child(kSearchTree), GetCapture());
+    SendMessageW(Child(trovacl::kSearchTreeId), WM_MOUSEMOVE, 0, MAKELPARAM(40, kRow / 2));
+    ASSERT_EQ(Child(trovacl::kSearchTreeId), GetCapture());
     ASSERT_TRUE(PumpUntil(TooltipShown, 3000));
     Erase(5);
-    ASSERT_TRUE(Visible(kAllTree));
-    EXPECT_NE(Child(kSearchTree), GetCapture());
+    ASSERT_TRUE(Visible(trovacl::kAllTreeId));
+    EXPECT_NE(Child(trovacl::kSearchTreeId), GetCapture());
     EXPECT_FALSE(TooltipShown());
     ReleaseCapture();
 }
@@ -465,7 +465,7 @@ LRESULT CALLBACK WatchList(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 TEST_F(ControlChannelListTest, ContainerDroppingTheControlInsideTheEventFreesItAfterTheMessage) {
     Advise();
     const HWND window = container.ControlWindow();
-    const HWND list = Child(kAllTree);
+    const HWND list = Child(trovacl::kAllTreeId);
     g_destroyedInsideDoubleClick = false;
     g_listProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchList)));
@@ -476,8 +476,8 @@ TEST_F(ControlChannelListTest, ContainerDroppingTheControlInsideTheEventFreesItA
         control.Reset();
         container.Abandon();
     };
-    ClickRow(kAllTree, 3);
-    DoubleClickRow(kAllTree, 4);
+    ClickRow(trovacl::kAllTreeId, 3);
+    DoubleClickRow(trovacl::kAllTreeId, 4);
     ASSERT_EQ(1u, sink.links.size());
     EXPECT_FALSE(g_destroyedInsideDoubleClick) << "the control outlives the list's message";
     EXPECT_TRUE(PumpUntil([] { return CTrovaCLDll::Instance().CanUnloadNow() == S_OK; }, 3000))
@@ -493,15 +493,15 @@ TEST_F(ControlChannelListTest, WheelAndKeysReachTheListsFromTheSearchBox) {
     SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, 1, nullptr, 0);
     SetFocus(SearchEdit());
     POINT overList = {40, kRow / 2};
-    ClientToScreen(Child(kAllTree), &overList);
+    ClientToScreen(Child(trovacl::kAllTreeId), &overList);
     SendMessageW(SearchEdit(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-2 * WHEEL_DELTA)),
                  MAKELPARAM(overList.x, overList.y));
-    EXPECT_EQ(2, GetScrollPos(Child(kAllTree), SB_VERT)) << "the list under the pointer scrolls";
+    EXPECT_EQ(2, GetScrollPos(Child(trovacl::kAllTreeId), SB_VERT)) << "the list under the pointer scrolls";
     POINT overHeader = {40, 10};
-    ClientToScreen(Child(kHistoryHeader), &overHeader);
+    ClientToScreen(Child(trovacl::kHistoryHeaderId), &overHeader);
     SendMessageW(SearchEdit(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(WHEEL_DELTA)),
                  MAKELPARAM(overHeader.x, overHeader.y));
-    EXPECT_EQ(2, GetScrollPos(Child(kAllTree), SB_VERT)) << "nothing scrolls under a header";
+    EXPECT_EQ(2, GetScrollPos(Child(trovacl::kAllTreeId), SB_VERT)) << "nothing scrolls under a header";
     SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, savedLines, nullptr, 0);
     EXPECT_EQ(SearchEdit(), GetFocus()) << "the search box keeps the focus";
 
@@ -512,7 +512,7 @@ TEST_F(ControlChannelListTest, WheelAndKeysReachTheListsFromTheSearchBox) {
     MSG key = {SearchEdit(), WM_CHAR, L'S', 0, 0, {}};
     EXPECT_EQ(S_OK, active->TranslateAccelerator(&key));
     for (wchar_t c : std::wstring(L"port")) SendMessageW(SearchEdit(), WM_CHAR, c, 0);
-    EXPECT_EQ(L"搜索结果(2)", WindowText(Child(kSearchHeader)));
+    EXPECT_EQ(L"搜索结果(2)", WindowText(Child(trovacl::kSearchHeaderId)));
     MSG tab = {SearchEdit(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
     EXPECT_EQ(S_FALSE, active->TranslateAccelerator(&tab));
     MSG elsewhere = {container.Window(), WM_KEYDOWN, VK_DOWN, 0, 0, {}};
@@ -522,29 +522,29 @@ TEST_F(ControlChannelListTest, WheelAndKeysReachTheListsFromTheSearchBox) {
     // clear button does.
     Advise();
     SendMessageW(SearchEdit(), WM_KEYDOWN, VK_DOWN, 0);
-    EXPECT_EQ(Child(kSearchTree), GetFocus());
-    SendMessageW(Child(kSearchTree), WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(Child(trovacl::kSearchTreeId), GetFocus());
+    SendMessageW(Child(trovacl::kSearchTreeId), WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(std::vector<std::wstring>{L"trova://global/ch-beta"}, sink.links);
     SetFocus(SearchEdit());
     SendMessageW(SearchEdit(), WM_KEYDOWN, VK_ESCAPE, 0);
     SendMessageW(SearchEdit(), WM_CHAR, VK_ESCAPE, 0);
     EXPECT_EQ(L"", WindowText(SearchEdit()));
-    EXPECT_FALSE(Visible(kSearchHeader));
-    EXPECT_TRUE(Visible(kAllTree));
+    EXPECT_FALSE(Visible(trovacl::kSearchHeaderId));
+    EXPECT_TRUE(Visible(trovacl::kAllTreeId));
 }
 
 TEST_F(ControlChannelListTest, WheelAndKeysGoOnlyWhereAListShows) {
     // Five rows of the all-channels list, then no room: the list keeps its place, now where the
     // history and favourites headers are and below the control.
-    ClickRow(kAllTree, 0);  // the latest updates open: nine rows
+    ClickRow(trovacl::kAllTreeId, 0);  // the latest updates open: nine rows
     ASSERT_EQ(S_OK, container.Resize(kWidth, 96 + 5 * kRow));
     ASSERT_EQ(S_OK, container.Resize(kWidth, 96));
-    const HWND list = Child(kAllTree);
+    const HWND list = Child(trovacl::kAllTreeId);
     UINT savedLines = 3;
     SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &savedLines, 0);
     SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, 1, nullptr, 0);
     POINT overHeader = {40, 10};
-    ClientToScreen(Child(kHistoryHeader), &overHeader);
+    ClientToScreen(Child(trovacl::kHistoryHeaderId), &overHeader);
     RECT oldPlace{};
     GetWindowRect(list, &oldPlace);
     ASSERT_TRUE(PtInRect(&oldPlace, overHeader));
@@ -563,7 +563,7 @@ TEST_F(ControlChannelListTest, WheelAndKeysGoOnlyWhereAListShows) {
     // A channel selected in the list with the focus, then the control hidden around it.
     Advise();
     ASSERT_EQ(S_OK, container.Resize(kWidth, kHeight));
-    ClickRow(kAllTree, 1);
+    ClickRow(trovacl::kAllTreeId, 1);
     SetFocus(list);
     ShowWindow(container.ControlWindow(), SW_HIDE);
     SendMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
@@ -574,38 +574,38 @@ TEST_F(ControlChannelListTest, WheelAndKeysGoOnlyWhereAListShows) {
 }
 
 TEST_F(ControlChannelListTest, ShortControlPlacesTheHeadersButNoList) {
-    const RECT listBefore = ChildRect(Child(kAllTree));
+    const RECT listBefore = ChildRect(Child(trovacl::kAllTreeId));
 
     ASSERT_EQ(S_OK, container.Resize(kWidth, 96));
-    EXPECT_EQ((RECT{0, 0, kWidth, 36}), ChildRect(Child(kSearchPanel)));
-    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(kAllHeader)));
-    EXPECT_EQ((RECT{0, 56, kWidth, 76}), ChildRect(Child(kHistoryHeader)));
-    EXPECT_EQ((RECT{0, 76, kWidth, 96}), ChildRect(Child(kFavorHeader)));
-    EXPECT_EQ(listBefore, ChildRect(Child(kAllTree))) << "no room: the list keeps its place";
+    EXPECT_EQ((RECT{0, 0, kWidth, 36}), ChildRect(Child(trovacl::kSearchPanelId)));
+    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(trovacl::kAllHeaderId)));
+    EXPECT_EQ((RECT{0, 56, kWidth, 76}), ChildRect(Child(trovacl::kHistoryHeaderId)));
+    EXPECT_EQ((RECT{0, 76, kWidth, 96}), ChildRect(Child(trovacl::kFavorHeaderId)));
+    EXPECT_EQ(listBefore, ChildRect(Child(trovacl::kAllTreeId))) << "no room: the list keeps its place";
 
     ASSERT_EQ(S_OK, container.Resize(kWidth, 97));
-    EXPECT_EQ((RECT{0, 56, kWidth, 57}), ChildRect(Child(kAllTree)));
-    EXPECT_EQ((RECT{0, 57, kWidth, 77}), ChildRect(Child(kHistoryHeader)));
+    EXPECT_EQ((RECT{0, 56, kWidth, 57}), ChildRect(Child(trovacl::kAllTreeId)));
+    EXPECT_EQ((RECT{0, 57, kWidth, 77}), ChildRect(Child(trovacl::kHistoryHeaderId)));
 
     // With the search header shown the threshold is 116.
     SetFocus(SearchEdit());
     Type(L"a");
-    ASSERT_TRUE(Visible(kSearchHeader));
-    const RECT searchBefore = ChildRect(Child(kSearchTree));
+    ASSERT_TRUE(Visible(trovacl::kSearchHeaderId));
+    const RECT searchBefore = ChildRect(Child(trovacl::kSearchTreeId));
     ASSERT_EQ(S_OK, container.Resize(kWidth, 116));
-    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(kSearchHeader)));
-    EXPECT_EQ(searchBefore, ChildRect(Child(kSearchTree)));
-    EXPECT_EQ((RECT{0, 56, kWidth, 76}), ChildRect(Child(kAllHeader)));
-    EXPECT_EQ((RECT{0, 96, kWidth, 116}), ChildRect(Child(kFavorHeader)));
+    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(trovacl::kSearchHeaderId)));
+    EXPECT_EQ(searchBefore, ChildRect(Child(trovacl::kSearchTreeId)));
+    EXPECT_EQ((RECT{0, 56, kWidth, 76}), ChildRect(Child(trovacl::kAllHeaderId)));
+    EXPECT_EQ((RECT{0, 96, kWidth, 116}), ChildRect(Child(trovacl::kFavorHeaderId)));
 
     ASSERT_EQ(S_OK, container.Resize(kWidth, 117));
-    EXPECT_EQ((RECT{0, 56, kWidth, 57}), ChildRect(Child(kSearchTree)));
-    EXPECT_EQ((RECT{0, 57, kWidth, 77}), ChildRect(Child(kAllHeader)));
+    EXPECT_EQ((RECT{0, 56, kWidth, 57}), ChildRect(Child(trovacl::kSearchTreeId)));
+    EXPECT_EQ((RECT{0, 57, kWidth, 77}), ChildRect(Child(trovacl::kAllHeaderId)));
 
     // Narrow or wide, everything spans the control.
     ASSERT_EQ(S_OK, container.Resize(400, 300));
-    EXPECT_EQ((RECT{0, 0, 400, 36}), ChildRect(Child(kSearchPanel)));
-    EXPECT_EQ((RECT{0, 56, 400, 300 - 60}), ChildRect(Child(kSearchTree)));
+    EXPECT_EQ((RECT{0, 0, 400, 36}), ChildRect(Child(trovacl::kSearchPanelId)));
+    EXPECT_EQ((RECT{0, 56, 400, 300 - 60}), ChildRect(Child(trovacl::kSearchTreeId)));
 }
 
 // Folder and skin objects are shared by the controls of a process: one control going away
@@ -619,14 +619,14 @@ TEST_F(ControlChannelListTest, SecondControlKeepsItsDatabaseWhenTheFirstGoes) {
         ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_PPV_ARGS(&second)));
         ASSERT_EQ(S_OK, other.Activate(second.Get()));
         ASSERT_TRUE(other.WaitForSync());
-        EXPECT_EQ(L"所有频道(5)", WindowText(other.Child(kAllHeader)));
+        EXPECT_EQ(L"所有频道(5)", WindowText(other.Child(trovacl::kAllHeaderId)));
         other.Deactivate();
     }
     Advise();
-    ClickRow(kAllTree, 3);
-    DoubleClickRow(kAllTree, 4);
+    ClickRow(trovacl::kAllTreeId, 3);
+    DoubleClickRow(trovacl::kAllTreeId, 4);
     ASSERT_EQ(1u, sink.links.size());
-    EXPECT_EQ(L"最近观看(1)", WindowText(Child(kHistoryHeader))) << "the history went to the same database";
+    EXPECT_EQ(L"最近观看(1)", WindowText(Child(trovacl::kHistoryHeaderId))) << "the history went to the same database";
     sqlite3* db = nullptr;
     ASSERT_EQ(SQLITE_OK, sqlite3_open16(CPrivateAppData::DatabasePath().c_str(), &db));
     sqlite3_stmt* statement = nullptr;

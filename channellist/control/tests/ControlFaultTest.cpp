@@ -3,13 +3,12 @@
 // showing what it could read, and never write a byte where it must not.
 
 #include "channellist/control/tests/ControlTestSupport.h"
+#include "channellist/store/tests/DatabaseFiles.h"
 #include "channellist/store/tests/FaultHelperProcess.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <fstream>
-#include <iterator>
 #include <random>
 
 namespace {
@@ -27,20 +26,6 @@ const std::vector<std::string> kNextList = {
     "Sigma\tch-sigma\tNew\thttp://s.example\tNews\t0\t5\t100",
     "Tau\tch-tau\tNew\thttp://t.example\tNews\t0\t5\t100",
 };
-
-std::string ReadBytes(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool JournalExists() {
-    return GetFileAttributesW((CPrivateAppData::DatabasePath() + L"-journal").c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 class ControlFaultTest : public ::testing::Test {
 protected:
@@ -84,8 +69,8 @@ protected:
         container_.reset();
     }
 
-    std::wstring AllHeader() const { return WindowText(container_->Child(kAllHeader)); }
-    std::wstring HistoryHeader() const { return WindowText(container_->Child(kHistoryHeader)); }
+    std::wstring AllHeader() const { return WindowText(container_->Child(trovacl::kAllHeaderId)); }
+    std::wstring HistoryHeader() const { return WindowText(container_->Child(trovacl::kHistoryHeaderId)); }
 
     // Opens the first channel of the latest-updates group by double click; the links fired.
     std::vector<std::wstring> OpenFirstChannel() {
@@ -93,7 +78,7 @@ protected:
         EXPECT_EQ(S_OK, control_.As(&points));
         EXPECT_EQ(S_OK, points->FindConnectionPoint(trovacl::kEventsId, &point_));
         EXPECT_EQ(S_OK, point_->Advise(static_cast<IDispatch*>(&sink_), &cookie_));
-        const HWND tree = container_->Child(kAllTree);
+        const HWND tree = container_->Child(trovacl::kAllTreeId);
         const LPARAM group = MAKELPARAM(40, 11), channel = MAKELPARAM(40, 33);
         SendMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, group);
         SendMessageW(tree, WM_LBUTTONUP, 0, group);
@@ -136,7 +121,7 @@ TEST_F(ControlFaultTest, DamagedDatabaseAtStartUpIsShownEmptyAndLeftAlone) {
         Stop();
         EXPECT_TRUE(damage.second == ReadBytes(CPrivateAppData::DatabasePath()))
             << damage.first << ": the damaged file was written";
-        EXPECT_FALSE(JournalExists()) << damage.first;
+        EXPECT_FALSE(JournalExists(CPrivateAppData::DatabasePath())) << damage.first;
     }
 }
 
@@ -166,7 +151,7 @@ TEST_F(ControlFaultTest, ReadOnlyDatabaseStillListsAndOpensChannels) {
     Stop();
     CloseHandle(readingOnly);
     EXPECT_TRUE(before == ReadBytes(CPrivateAppData::DatabasePath())) << "a read-only file was written";
-    EXPECT_FALSE(JournalExists());
+    EXPECT_FALSE(JournalExists(CPrivateAppData::DatabasePath()));
 }
 
 // Another program holds the file exclusively while the control starts: the lists come up
@@ -223,7 +208,7 @@ TEST_F(ControlFaultTest, ReaderInAnotherProcessOutlastingTheMergeLeavesEverythin
     Stop();
     holder.Release();
     EXPECT_TRUE(before == ReadBytes(CPrivateAppData::DatabasePath()));
-    EXPECT_FALSE(JournalExists());
+    EXPECT_FALSE(JournalExists(CPrivateAppData::DatabasePath()));
 }
 
 }  // namespace

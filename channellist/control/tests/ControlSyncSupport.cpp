@@ -58,9 +58,7 @@ void Exec(const char* sql) {
 }
 
 HRESULT CreateControl(IUnknown** control) {
-    ComPtr<IClassFactory> factory;
-    HRESULT hr = CTrovaCLDll::Instance().GetClassObject(trovacl::kControlClassId, IID_PPV_ARGS(&factory));
-    return SUCCEEDED(hr) ? factory->CreateInstance(nullptr, IID_IUnknown, reinterpret_cast<void**>(control)) : hr;
+    return CTrovaCLDll::Instance().CreateControl(trovacl::kControlClassId, control);
 }
 
 // Destroying the control waits for its synchronisation, so each outcome is final when checked.
@@ -91,7 +89,7 @@ int CountFailedSyncsWhileSearching(int count) {
         CStubContainer container(220, 560);
         ComPtr<IUnknown> control;
         if (FAILED(CreateControl(&control)) || FAILED(container.Activate(control.Get()))) return -1;
-        const HWND edit = GetDlgItem(container.Child(kSearchPanel), 1001);
+        const HWND edit = GetDlgItem(container.Child(trovacl::kSearchPanelId), 1001);
         SetFocus(edit);
         bool synced = false;
         for (DWORD start = GetTickCount(); !synced && GetTickCount() - start < 3000;) {

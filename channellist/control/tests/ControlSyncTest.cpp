@@ -16,6 +16,16 @@ protected:
     void TearDown() override { EXPECT_EQ(S_OK, CTrovaCLDll::Instance().CanUnloadNow()); }
 };
 
+// A first run: the control synchronises once with the engine and is closed.
+void SynchroniseOnce() {
+    CStubContainer container(220, 560);
+    ComPtr<IUnknown> control;
+    ASSERT_EQ(S_OK, CreateControl(&control));
+    ASSERT_EQ(S_OK, container.Activate(control.Get()));
+    ASSERT_TRUE(container.WaitForSync());
+    container.Deactivate();
+}
+
 // The window thread fills its lists while the merge runs, with no lock of the program's own;
 // neither a fresh database (both threads create tables) nor a filled one (reads hold the file
 // when the merge commits) may cost the synchronisation.
@@ -47,18 +57,18 @@ TEST_F(ControlSyncTest, KeywordTypedAfterTheCommitFindsTheMergedChannels) {
         if (loaded) DispatchMessageW(&msg);
     }
     ASSERT_TRUE(loaded);
-    const HWND edit = GetDlgItem(container.Child(kSearchPanel), 1001);
+    const HWND edit = GetDlgItem(container.Child(trovacl::kSearchPanelId), 1001);
     SetFocus(edit);
     SendMessageW(edit, WM_CHAR, L's', 0);
-    EXPECT_EQ(L"搜索结果(0)", WindowText(container.Child(kSearchHeader)));
+    EXPECT_EQ(L"搜索结果(0)", WindowText(container.Child(trovacl::kSearchHeaderId)));
     // The merge commits; its lists wait in the queue.
     for (DWORD start = GetTickCount(); QueryInt("SELECT count(*) FROM channel") != 3 && GetTickCount() - start < 20000;)
         Sleep(5);
     Sleep(100);  // the thread notes the commit right after it
     SendMessageW(edit, WM_CHAR, L'p', 0);
-    EXPECT_EQ(L"搜索结果(2)", WindowText(container.Child(kSearchHeader)));
+    EXPECT_EQ(L"搜索结果(2)", WindowText(container.Child(trovacl::kSearchHeaderId)));
     ASSERT_TRUE(container.WaitForSync());
-    EXPECT_EQ(L"搜索结果(2)", WindowText(container.Child(kSearchHeader)));
+    EXPECT_EQ(L"搜索结果(2)", WindowText(container.Child(trovacl::kSearchHeaderId)));
     control.Reset();
     container.Deactivate();
 }
@@ -108,14 +118,7 @@ bool PumpAllButTheReadLists(HWND control, DWORD timeoutMs) {
 TEST_F(ControlSyncTest, HistoryWrittenAfterTheThreadsReadOutlivesItsHandOver) {
     CTestCatalogue catalogue({"Alpha News\tch-alpha\tMorning bulletin\thttp://a.example\tNews\t0\t300\t450",
                               "Beta Sport\tch-beta\tFootball live\thttp://b.example\tSport\t0\t200\t500"});
-    {
-        CStubContainer first(220, 560);
-        ComPtr<IUnknown> control;
-        ASSERT_EQ(S_OK, CreateControl(&control));
-        ASSERT_EQ(S_OK, first.Activate(control.Get()));
-        ASSERT_TRUE(first.WaitForSync());
-        first.Deactivate();
-    }
+    ASSERT_NO_FATAL_FAILURE(SynchroniseOnce());
     // No merge, so no later read of the thread shows the history again.
     CEngineEnvironment broken(L"TRCORE_FAIL_OPEN", L"1");
     CStubContainer container(220, 560);
@@ -124,44 +127,36 @@ TEST_F(ControlSyncTest, HistoryWrittenAfterTheThreadsReadOutlivesItsHandOver) {
     ASSERT_EQ(S_OK, container.Activate(control.Get()));
     ASSERT_TRUE(PumpAllButTheReadLists(container.ControlWindow(), 10000));
 
-    const HWND edit = GetDlgItem(container.Child(kSearchPanel), 1001);
+    const HWND edit = GetDlgItem(container.Child(trovacl::kSearchPanelId), 1001);
     SetFocus(edit);
     for (wchar_t c : std::wstring(L"Beta")) SendMessageW(edit, WM_CHAR, c, 0);
-    const HWND results = container.Child(kSearchTree);
+    const HWND results = container.Child(trovacl::kSearchTreeId);
     const LPARAM row = MAKELPARAM(40, 11);
     SendMessageW(results, WM_LBUTTONDOWN, MK_LBUTTON, row);
     SendMessageW(results, WM_LBUTTONUP, 0, row);
     SendMessageW(results, WM_LBUTTONDBLCLK, MK_LBUTTON, row);
     SendMessageW(results, WM_LBUTTONUP, 0, row);
     ASSERT_EQ(1, QueryInt("SELECT count(*) FROM history"));
-    ASSERT_EQ(L"最近观看(1)", WindowText(container.Child(kHistoryHeader)));
+    ASSERT_EQ(L"最近观看(1)", WindowText(container.Child(trovacl::kHistoryHeaderId)));
 
     ASSERT_TRUE(container.WaitForLoad());
-    EXPECT_EQ(L"所有频道(2)", WindowText(container.Child(kAllHeader)));
-    EXPECT_EQ(L"最近观看(1)", WindowText(container.Child(kHistoryHeader)));
+    EXPECT_EQ(L"所有频道(2)", WindowText(container.Child(trovacl::kAllHeaderId)));
+    EXPECT_EQ(L"最近观看(1)", WindowText(container.Child(trovacl::kHistoryHeaderId)));
     control.Reset();
     container.Deactivate();
 }
 
 TEST_F(ControlSyncTest, FailedSynchronisationKeepsTheStoredListAndSendsNothing) {
-    // A first run fills the database.
-    {
-        CStubContainer container(220, 560);
-        ComPtr<IUnknown> control;
-        ASSERT_EQ(S_OK, CreateControl(&control));
-        ASSERT_EQ(S_OK, container.Activate(control.Get()));
-        ASSERT_TRUE(container.WaitForSync());
-        container.Deactivate();
-    }
+    ASSERT_NO_FATAL_FAILURE(SynchroniseOnce());  // fills the database
     CEngineEnvironment broken(L"TRCORE_FAIL_OPEN", L"1");
     CStubContainer container(220, 560);
     ComPtr<IUnknown> control;
     ASSERT_EQ(S_OK, CreateControl(&control));
     ASSERT_EQ(S_OK, container.Activate(control.Get()));
     ASSERT_TRUE(container.WaitForLoad());
-    EXPECT_EQ(L"所有频道(44)", WindowText(container.Child(kAllHeader))) << "what the database held";
+    EXPECT_EQ(L"所有频道(44)", WindowText(container.Child(trovacl::kAllHeaderId))) << "what the database held";
     EXPECT_FALSE(container.WaitForSync(1500));
-    EXPECT_EQ(L"所有频道(44)", WindowText(container.Child(kAllHeader)));
+    EXPECT_EQ(L"所有频道(44)", WindowText(container.Child(trovacl::kAllHeaderId)));
     container.Deactivate();
 }
 

@@ -16,19 +16,6 @@
 constexpr UINT kChannelListSynced = WM_USER + 400;
 constexpr UINT kChannelListLoaded = WM_USER + 401;
 
-// Child window ids of the control.
-enum ControlChildId : int {
-    kAllTree = 1001,
-    kAllHeader = 1002,
-    kHistoryHeader = 1003,
-    kHistoryTree = 1004,
-    kFavorHeader = 1005,
-    kFavorTree = 1006,
-    kSearchHeader = 1007,
-    kSearchTree = 1008,
-    kSearchPanel = 1009,
-};
-
 // Windows path of a file in the shipped folder (TROVA_DIST_DIR).
 std::wstring DistFile(const wchar_t* name);
 

@@ -11,15 +11,14 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <random>
 #include <set>
 #include <thread>
 
 #include "channellist/store/ChannelDatabase.h"
 #include "channellist/store/ChannelSync.h"
+#include "channellist/store/tests/DatabaseFiles.h"
 #include "channellist/store/tests/FaultHelperProcess.h"
 #include "channellist/store/tests/SyncTestSupport.h"
 
@@ -93,20 +92,6 @@ void FullRecord(EngineChannelInfo& info, int index) {
     info.type = index % 3 == 0 ? INT_MIN : 1;
     info.viewers = index % 2 ? INT_MAX : -1;
     info.bitrate = INT_MIN + index;
-}
-
-std::string ReadBytes(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool JournalExists() {
-    return GetFileAttributesW((GetDatabasePath() + L"-journal").c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 class SyncFaultTest : public ::testing::Test {
@@ -189,7 +174,7 @@ TEST_F(SyncFaultTest, CorruptDatabaseIsNeverWritten) {
         EXPECT_FALSE(SyncChanged(3000)) << damage.what;
         EXPECT_EQ(1, engine_.closeCalls) << damage.what;
         EXPECT_TRUE(damage.bytes == ReadBytes(GetDatabasePath())) << damage.what << ": the file was written";
-        EXPECT_FALSE(JournalExists()) << damage.what;
+        EXPECT_FALSE(JournalExists(GetDatabasePath())) << damage.what;
     }
 
     // The good file again: the merge goes through.
@@ -230,7 +215,7 @@ TEST_F(SyncFaultTest, ReadOnlyDatabaseKeepsItsContentAndStaysReadable) {
             EXPECT_FALSE(SyncChanged(500)) << how;
             EXPECT_EQ(1, engine_.closeCalls) << how;
             EXPECT_TRUE(before == ReadBytes(GetDatabasePath())) << how << ": the file was written";
-            EXPECT_FALSE(JournalExists()) << how;
+            EXPECT_FALSE(JournalExists(GetDatabasePath())) << how;
             EXPECT_EQ(500, CountChannels()) << how;
             EXPECT_EQ(-7 * 500, SumVisitors()) << how;
             ChannelRecord record;

@@ -49,15 +49,7 @@ STDMETHODIMP CStubSite::GetWindow(HWND* window) {
 STDMETHODIMP CStubSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
                                          LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
     Log("GetWindowContext");
-    *frame = this;
-    AddRef();
-    *document = nullptr;
-    *position = *clip = position_;
-    info->fMDIApp = FALSE;
-    info->hwndFrame = window_;
-    info->haccel = nullptr;
-    info->cAccelEntries = 0;
-    return S_OK;
+    return WindowContext(window_, position_, frame, document, position, clip, info);
 }
 
 STDMETHODIMP CStubSite::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) {

@@ -5,6 +5,7 @@
 
 #include "framework/com/ComObject.h"
 #include "framework/com/ComUtil.h"
+#include "framework/com/InPlaceFrame.h"
 
 #include <gtest/gtest.h>
 #include <ocidl.h>
@@ -54,7 +55,7 @@ private:
 
 // A container's site for one control: client site, in-place site and frame in one object,
 // recording the calls the control makes on it in order ("CanInPlaceActivate,OnInPlaceActivate").
-class CStubSite : public CStubObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame> {
+class CStubSite : public CBareInPlaceFrame<CStubObject<IOleClientSite, IOleInPlaceSite, IOleInPlaceFrame>> {
 public:
     CStubSite(HWND window, RECT position) : window_(window), position_(position) {}
 
@@ -83,16 +84,7 @@ public:
     STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
     STDMETHODIMP OnPosRectChange(LPCRECT) override { return Log("OnPosRectChange"); }
 
-    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
-    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
-    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
     STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override;
-    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
-    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
-    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
-    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
-    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
-    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
 protected:
     HWND window_;

@@ -237,19 +237,23 @@ TEST_F(PlayerControlTest, ChannelNowPlaying) {
     EXPECT_LT(reply.result, 0) << "nothing plays yet";
     EXPECT_EQ(L"", reply.server);
 
-    Play(L"trova://global/abc");
-    reply = GetChannel();
-    EXPECT_EQ(0, reply.result);
-    EXPECT_EQ(L"global", reply.server);
-    EXPECT_EQ(8081u, reply.port);
-    EXPECT_EQ(L"abc", reply.channel);
-
-    Play(L"TROVA://10.1.2.3:9000/ch-01");
-    reply = GetChannel();
-    EXPECT_EQ(0, reply.result);
-    EXPECT_EQ(L"10.1.2.3", reply.server);
-    EXPECT_EQ(9000u, reply.port);
-    EXPECT_EQ(L"ch-01", reply.channel);
+    const struct {
+        const wchar_t* link;
+        const wchar_t* server;
+        ULONG port;
+        const wchar_t* channel;
+    } kPlaying[] = {
+        {L"trova://global/abc", L"global", 8081, L"abc"},
+        {L"TROVA://10.1.2.3:9000/ch-01", L"10.1.2.3", 9000, L"ch-01"},
+    };
+    for (const auto& playing : kPlaying) {
+        Play(playing.link);
+        reply = GetChannel();
+        EXPECT_EQ(0, reply.result) << playing.link;
+        EXPECT_EQ(playing.server, reply.server);
+        EXPECT_EQ(playing.port, reply.port);
+        EXPECT_EQ(playing.channel, reply.channel);
+    }
 
     Play(L"trova://s:0/x");
     EXPECT_EQ(8081u, GetChannel().port) << "port 0 stands for the default";
