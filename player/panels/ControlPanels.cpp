@@ -9,14 +9,6 @@ namespace {
 constexpr UINT kMoviePanelId = 201;
 constexpr UINT kChannelPanelId = 2003;
 
-VARIANT BstrArg(BSTR text) {
-    VARIANT arg;
-    VariantInit(&arg);
-    arg.vt = VT_BSTR;
-    arg.bstrVal = text;
-    return arg;
-}
-
 // A 32-bit status result, signed or unsigned, read as signed: negative means failure.
 LONG StatusOf(const VARIANT& result) {
     if (result.vt == VT_UI4 || result.vt == VT_UINT)
@@ -88,8 +80,7 @@ bool CChannelPanel::GetChannelName(const std::wstring& server, ULONG port, const
     for (auto& arg : args)
         VariantInit(&arg);
     args[0] = BstrArg(serverText.Get());
-    args[1].vt = VT_UI4;
-    args[1].ulVal = port;
+    args[1] = UIntArg(port);
     args[2] = BstrArg(channelText.Get());
     args[3].vt = VT_BSTR | VT_BYREF;
     args[3].pbstrVal = nameText.Receive();

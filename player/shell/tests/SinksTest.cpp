@@ -86,7 +86,7 @@ TEST_F(ControlSinks, EventsWithoutListenerAreDropped) {
     ASSERT_TRUE(listSink.Connect(static_cast<IOleObject*>(&list_)));
     listSink.SetListener(nullptr);
     CScopedBstr link(L"trova://global/abc");
-    EXPECT_EQ(S_OK, list_.Fire(1, {TextArg(link.Get())}));
+    EXPECT_EQ(S_OK, list_.Fire(1, {BstrArg(link.Get())}));
     EXPECT_TRUE(listListener.links.empty());
     listSink.Disconnect();
 }
@@ -156,11 +156,11 @@ TEST_F(ControlSinks, ChannelOpenPassesTheTextEvenWhenEmpty) {
     ASSERT_TRUE(sink.Connect(static_cast<IOleObject*>(&list_)));
     CScopedBstr link(L"trova://global:9000/abc"), empty(L"");
     // OnChannelOpen is the list's event 1; it has no other.
-    list_.Fire(1, {TextArg(link.Get())});
-    list_.Fire(1, {TextArg(empty.Get())});
-    list_.Fire(1, {TextArg(nullptr)});  // a null BSTR is the empty text
-    list_.Fire(0, {TextArg(link.Get())});
-    list_.Fire(2, {TextArg(link.Get())});
+    list_.Fire(1, {BstrArg(link.Get())});
+    list_.Fire(1, {BstrArg(empty.Get())});
+    list_.Fire(1, {BstrArg(nullptr)});  // a null BSTR is the empty text
+    list_.Fire(0, {BstrArg(link.Get())});
+    list_.Fire(2, {BstrArg(link.Get())});
     EXPECT_EQ((std::vector<std::wstring>{L"trova://global:9000/abc", L"", L""}), listener.links);
     sink.Disconnect();
 }

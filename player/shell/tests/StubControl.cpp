@@ -2,38 +2,6 @@
 
 #include <olectl.h>
 
-VARIANT UIntArg(ULONG value) {
-    VARIANT arg;
-    VariantInit(&arg);
-    arg.vt = VT_UI4;
-    arg.ulVal = value;
-    return arg;
-}
-
-VARIANT IntArg(LONG value) {
-    VARIANT arg;
-    VariantInit(&arg);
-    arg.vt = VT_I4;
-    arg.lVal = value;
-    return arg;
-}
-
-VARIANT ByteArg(BYTE value) {
-    VARIANT arg;
-    VariantInit(&arg);
-    arg.vt = VT_UI1;
-    arg.bVal = value;
-    return arg;
-}
-
-VARIANT TextArg(BSTR text) {
-    VARIANT arg;
-    VariantInit(&arg);
-    arg.vt = VT_BSTR;
-    arg.bstrVal = text;
-    return arg;
-}
-
 namespace {
 
 std::wstring Describe(const VARIANT& arg) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/com/DispatchCall.h"
 #include "framework/com/tests/ComStubs.h"
 
 class CStubControl : public CStubObject<IOleObject, IDispatch, IConnectionPointContainer> {
@@ -107,9 +108,3 @@ private:
     CFactory* factory_;
     DWORD cookie_ = 0;
 };
-
-VARIANT UIntArg(ULONG value);
-VARIANT IntArg(LONG value);
-VARIANT ByteArg(BYTE value);
-// The BSTR belongs to the caller (free it after the call).
-VARIANT TextArg(BSTR text);

@@ -189,7 +189,7 @@ TEST_F(PlayerView, PlayerControlWithoutItsInterfaceLeavesNoWindow) {
     EXPECT_EQ(200, ListWidth());
     EXPECT_EQ(692, view_.SplitterRect().left);
     CScopedBstr link(L"trova://global/abc");
-    list_.Fire(1, {TextArg(link.Get())});
+    list_.Fire(1, {BstrArg(link.Get())});
     EXPECT_TRUE(player_.calls.empty());
 }
 
@@ -320,8 +320,8 @@ TEST_F(PlayerView, ChannelListEventIsPlayedUnchangedEvenWhenEmpty) {
     ASSERT_TRUE(CreateView(900));
     ASSERT_TRUE(list_.HasSink());
     CScopedBstr link(L"trova://global:9000/abc"), empty(L"");
-    list_.Fire(trovacl::kDispIdOnChannelOpen, {TextArg(link.Get())});
-    list_.Fire(trovacl::kDispIdOnChannelOpen, {TextArg(empty.Get())});
+    list_.Fire(trovacl::kDispIdOnChannelOpen, {BstrArg(link.Get())});
+    list_.Fire(trovacl::kDispIdOnChannelOpen, {BstrArg(empty.Get())});
     EXPECT_EQ((std::vector<std::wstring>{L"1 trova://global:9000/abc", L"1 "}), player_.calls);
 }
 
