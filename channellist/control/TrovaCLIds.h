@@ -22,17 +22,19 @@ constexpr DISPID kDispIdAboutBox = -552;
 constexpr DISPID kDispIdOnChannelOpen = 1;
 
 // Window ids of the control's children, by which hosts find the lists and their headers.
+// Consecutive from 1001.
 enum ChildWindowId : int {
     kAllTreeId = 1001,
-    kAllHeaderId = 1002,
-    kHistoryHeaderId = 1003,
-    kHistoryTreeId = 1004,
-    kFavorHeaderId = 1005,
-    kFavorTreeId = 1006,
-    kSearchHeaderId = 1007,
-    kSearchTreeId = 1008,
-    kSearchPanelId = 1009,
+    kAllHeaderId,
+    kHistoryHeaderId,
+    kHistoryTreeId,
+    kFavorHeaderId,
+    kFavorTreeId,
+    kSearchHeaderId,
+    kSearchTreeId,
+    kSearchPanelId,
 };
+static_assert(kSearchPanelId == 1009, "the hosts know these ids");
 
 constexpr wchar_t kControlProgId[] = L"TROVACL.TrovaCLCtrl.1";
 constexpr wchar_t kPropPageProgId[] = L"TROVACL.TrovaCLPropPage.1";
