@@ -90,8 +90,9 @@ protected:
     // mean the synchronisation ended: an existing one shows its count before the merge, whose
     // reload then closes a catalog opened meanwhile.
     static bool WaitForCatalogue(HWND frame) {
-        return WaitUntil([&] { return WindowText(ChannelListChild(frame, trovacl::kAllHeaderId)) == kAllChannelsLoaded; },
-                         kStartTimeoutMs);
+        return WaitUntil(
+            [&] { return WindowText(ChannelListChild(frame, TrovaCLIds::kAllHeaderId)) == kAllChannelsLoaded; },
+            kStartTimeoutMs);
     }
 
     static bool WaitForText(HWND window, const std::wstring& text) {
@@ -114,7 +115,7 @@ protected:
     // The all-channels list's first catalog is expanded by a click on its row; its first
     // channel (the row below) is opened with a double click.
     static void OpenFirstChannel(HWND frame) {
-        HWND list = ChannelListChild(frame, trovacl::kAllTreeId);
+        HWND list = ChannelListChild(frame, TrovaCLIds::kAllTreeId);
         const int middle = 11;  // rows are 22 pixels high
         SendClick(list, 40, middle);
         SendDoubleClick(list, 40, 22 + middle);
@@ -165,14 +166,14 @@ TEST_F(PlayerScenario, FirstStartCreatesTheDatabaseAndFillsTheListsFromTheEngine
     ASSERT_TRUE(ChannelListControl(frame)) << "the channel-list control is missing";
     EXPECT_TRUE(ViewChild(frame, kPlayerSite)) << "the player control's site is missing";
 
-    EXPECT_TRUE(WaitForCatalogue(frame)) << WindowText(ChannelListChild(frame, trovacl::kAllHeaderId));
+    EXPECT_TRUE(WaitForCatalogue(frame)) << WindowText(ChannelListChild(frame, TrovaCLIds::kAllHeaderId));
     EXPECT_TRUE(FileExists(DatabasePath()));
     EXPECT_EQ(L"44", QueryDatabase("SELECT count(*) FROM channel WHERE del<>1").at(0).at(0));
-    EXPECT_EQ(L"最近观看(0)", WindowText(ChannelListChild(frame, trovacl::kHistoryHeaderId)));
+    EXPECT_EQ(L"最近观看(0)", WindowText(ChannelListChild(frame, TrovaCLIds::kHistoryHeaderId)));
     // The all-channels section is the open one.
-    EXPECT_TRUE(::IsWindowVisible(ChannelListChild(frame, trovacl::kAllTreeId)));
-    EXPECT_FALSE(::IsWindowVisible(ChannelListChild(frame, trovacl::kHistoryTreeId)));
-    EXPECT_FALSE(::IsWindowVisible(ChannelListChild(frame, trovacl::kSearchHeaderId)));
+    EXPECT_TRUE(::IsWindowVisible(ChannelListChild(frame, TrovaCLIds::kAllTreeId)));
+    EXPECT_FALSE(::IsWindowVisible(ChannelListChild(frame, TrovaCLIds::kHistoryTreeId)));
+    EXPECT_FALSE(::IsWindowVisible(ChannelListChild(frame, TrovaCLIds::kSearchHeaderId)));
     Settle();
     EXPECT_TRUE(SaveScreenshot(L"first-start", {frame}));
 }
@@ -190,7 +191,7 @@ TEST_F(PlayerScenario, SecondStartWithALinkIsPlayedByTheFirst) {
 TEST_F(PlayerScenario, OpeningAChannelPlaysItsLinkAndCountsItInTheHistory) {
     HWND frame = StartOnNewDatabase();
     ASSERT_TRUE(frame);
-    HWND historyHeader = ChannelListChild(frame, trovacl::kHistoryHeaderId);
+    HWND historyHeader = ChannelListChild(frame, TrovaCLIds::kHistoryHeaderId);
     EXPECT_EQ(L"最近观看(0)", WindowText(historyHeader));
 
     OpenFirstChannel(frame);
@@ -209,9 +210,9 @@ TEST_F(PlayerScenario, TypingAKeywordOpensTheSearchSectionWithItsCount) {
     HWND frame = StartPlayer();
     ASSERT_TRUE(frame);
     ASSERT_TRUE(WaitForCatalogue(frame));
-    HWND edit = ::GetDlgItem(ChannelListChild(frame, trovacl::kSearchPanelId), kSearchEdit);
+    HWND edit = ::GetDlgItem(ChannelListChild(frame, TrovaCLIds::kSearchPanelId), kSearchEdit);
     ASSERT_TRUE(edit);
-    HWND searchHeader = ChannelListChild(frame, trovacl::kSearchHeaderId);
+    HWND searchHeader = ChannelListChild(frame, TrovaCLIds::kSearchHeaderId);
     EXPECT_FALSE(::IsWindowVisible(searchHeader));
 
     // Into the field as the user does: a click (which takes the cue text away), then keys.
@@ -224,8 +225,8 @@ TEST_F(PlayerScenario, TypingAKeywordOpensTheSearchSectionWithItsCount) {
     EXPECT_TRUE(WaitForText(searchHeader, L"搜索结果(6)")) << Utf8(WindowText(searchHeader));
     EXPECT_EQ(L"新闻", WindowText(edit));
     EXPECT_TRUE(::IsWindowVisible(searchHeader));
-    EXPECT_TRUE(::IsWindowVisible(ChannelListChild(frame, trovacl::kSearchTreeId)));
-    EXPECT_FALSE(::IsWindowVisible(ChannelListChild(frame, trovacl::kAllTreeId)));
+    EXPECT_TRUE(::IsWindowVisible(ChannelListChild(frame, TrovaCLIds::kSearchTreeId)));
+    EXPECT_FALSE(::IsWindowVisible(ChannelListChild(frame, TrovaCLIds::kAllTreeId)));
     Settle();
     EXPECT_TRUE(SaveScreenshot(L"search", {frame}));
 
@@ -235,27 +236,27 @@ TEST_F(PlayerScenario, TypingAKeywordOpensTheSearchSectionWithItsCount) {
     ::PostMessageW(edit, WM_KEYDOWN, VK_BACK, 1);
     ::PostMessageW(edit, WM_CHAR, VK_BACK, 1);
     EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(searchHeader); }, kUiTimeoutMs));
-    EXPECT_TRUE(::IsWindowVisible(ChannelListChild(frame, trovacl::kAllTreeId)));
+    EXPECT_TRUE(::IsWindowVisible(ChannelListChild(frame, TrovaCLIds::kAllTreeId)));
 }
 
 TEST_F(PlayerScenario, ClickingAHeaderOpensItsSectionAndClosesTheOpenOne) {
     HWND frame = StartPlayer();
     ASSERT_TRUE(frame);
     ASSERT_TRUE(WaitForCatalogue(frame));
-    HWND allChannels = ChannelListChild(frame, trovacl::kAllTreeId);
-    HWND history = ChannelListChild(frame, trovacl::kHistoryTreeId);
+    HWND allChannels = ChannelListChild(frame, TrovaCLIds::kAllTreeId);
+    HWND history = ChannelListChild(frame, TrovaCLIds::kHistoryTreeId);
     ASSERT_TRUE(::IsWindowVisible(allChannels));
 
-    SendClick(ChannelListChild(frame, trovacl::kHistoryHeaderId), 60, 10);
+    SendClick(ChannelListChild(frame, TrovaCLIds::kHistoryHeaderId), 60, 10);
     EXPECT_TRUE(::IsWindowVisible(history));
     EXPECT_FALSE(::IsWindowVisible(allChannels));
     // The open section's own header only turns its arrow.
-    SendClick(ChannelListChild(frame, trovacl::kHistoryHeaderId), 60, 10);
+    SendClick(ChannelListChild(frame, TrovaCLIds::kHistoryHeaderId), 60, 10);
     EXPECT_TRUE(::IsWindowVisible(history));
     Settle();
     EXPECT_TRUE(SaveScreenshot(L"accordion", {frame}));
 
-    SendClick(ChannelListChild(frame, trovacl::kAllHeaderId), 60, 10);
+    SendClick(ChannelListChild(frame, TrovaCLIds::kAllHeaderId), 60, 10);
     EXPECT_TRUE(::IsWindowVisible(allChannels));
     EXPECT_FALSE(::IsWindowVisible(history));
 }
@@ -282,9 +283,9 @@ size_t CountOf(const std::string& text, const std::string& part) {
 TEST_F(PlayerScenario, WheelScrollsTheListUnderThePointerWhileTypingInTheSearchBox) {
     HWND frame = StartOnNewDatabase();  // so the catalog opened below stays open
     ASSERT_TRUE(frame);
-    HWND list = ChannelListChild(frame, trovacl::kAllTreeId);
+    HWND list = ChannelListChild(frame, TrovaCLIds::kAllTreeId);
     SendClick(list, 40, 11);  // the latest updates open: more rows than fit
-    HWND edit = ::GetDlgItem(ChannelListChild(frame, trovacl::kSearchPanelId), kSearchEdit);
+    HWND edit = ::GetDlgItem(ChannelListChild(frame, TrovaCLIds::kSearchPanelId), kSearchEdit);
     RECT client{};
     ::GetClientRect(edit, &client);
     SendClick(edit, 30, client.bottom / 2);  // the search box has the focus
@@ -307,14 +308,14 @@ TEST_F(PlayerScenario, WheelScrollsTheListUnderThePointerWhileTypingInTheSearchB
     ::PostMessageW(edit, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(4 * WHEEL_DELTA)), pointer);
     EXPECT_TRUE(WaitUntil([&] { return ScreenPixelsOf(list) != scrolled; }, kUiTimeoutMs));
     EXPECT_EQ(L"", WindowText(edit));
-    EXPECT_FALSE(::IsWindowVisible(ChannelListChild(frame, trovacl::kSearchHeaderId)));
+    EXPECT_FALSE(::IsWindowVisible(ChannelListChild(frame, TrovaCLIds::kSearchHeaderId)));
 }
 
 TEST_F(PlayerScenario, ArrowKeysMoveTheSelectionAndEnterOpensTheChannel) {
     HWND frame = StartOnNewDatabase();
     ASSERT_TRUE(frame);
-    HWND list = ChannelListChild(frame, trovacl::kAllTreeId);
-    HWND historyHeader = ChannelListChild(frame, trovacl::kHistoryHeaderId);
+    HWND list = ChannelListChild(frame, TrovaCLIds::kAllTreeId);
+    HWND historyHeader = ChannelListChild(frame, TrovaCLIds::kHistoryHeaderId);
     SendClick(list, 40, 11);  // opens and selects the first catalog, and focuses the list
     for (const UINT key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_UP})
         ::PostMessageW(list, WM_KEYDOWN, key, 1);
@@ -334,9 +335,9 @@ TEST_F(PlayerScenario, ArrowKeysMoveTheSelectionAndEnterOpensTheChannel) {
 TEST_F(PlayerScenario, FavouriteAddedFromTheMenuIsListedAfterARestart) {
     HWND frame = StartOnNewDatabase();
     ASSERT_TRUE(frame);
-    HWND favorHeader = ChannelListChild(frame, trovacl::kFavorHeaderId);
+    HWND favorHeader = ChannelListChild(frame, TrovaCLIds::kFavorHeaderId);
     EXPECT_EQ(L"我的收藏(0)", WindowText(favorHeader));
-    HWND list = ChannelListChild(frame, trovacl::kAllTreeId);
+    HWND list = ChannelListChild(frame, TrovaCLIds::kAllTreeId);
     SendClick(list, 40, 11);
     // The menu is modal inside the player: posted, so that this side can drive it.
     ::PostMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(40, 22 + 11));
@@ -357,12 +358,12 @@ TEST_F(PlayerScenario, FavouriteAddedFromTheMenuIsListedAfterARestart) {
     ASSERT_TRUE(player_.Quit(kExitTimeoutMs));
     frame = StartPlayer();
     ASSERT_TRUE(frame);
-    favorHeader = ChannelListChild(frame, trovacl::kFavorHeaderId);
+    favorHeader = ChannelListChild(frame, TrovaCLIds::kFavorHeaderId);
     EXPECT_TRUE(WaitForText(favorHeader, L"我的收藏(1)")) << Utf8(WindowText(favorHeader));
     ASSERT_TRUE(WaitForCatalogue(frame));
     EXPECT_EQ(L"我的收藏(1)", WindowText(favorHeader)) << "and after the synchronisation";
     SendClick(favorHeader, 60, 10);
-    HWND favourites = ChannelListChild(frame, trovacl::kFavorTreeId);
+    HWND favourites = ChannelListChild(frame, TrovaCLIds::kFavorTreeId);
     EXPECT_TRUE(::IsWindowVisible(favourites));
     // Opening from the favourites plays the channel like from any list.
     SendDoubleClick(favourites, 40, 11);

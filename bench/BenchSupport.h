@@ -11,7 +11,7 @@
 
 #include "channellist/store/EngineInterface.h"
 
-namespace bench {
+namespace Bench {
 
 const int kCatalogs = 100;
 
@@ -88,4 +88,4 @@ inline int ENGINE_CALL GeneratedGetClassObject(EngineClassObject* object) {
     return 1;
 }
 
-}  // namespace bench
+}  // namespace Bench

@@ -30,7 +30,7 @@
 #include "bench/BenchSupport.h"
 #include "framework/win/ScopedHandle.h"
 
-using bench::Now;
+using Bench::Now;
 
 namespace {
 
@@ -107,7 +107,7 @@ HWND FindChild(HWND parent, int id, const wchar_t* className) {
 struct StartResult {
     double shown = -1, framePainted = -1, allPainted = -1;  // seconds after CreateProcess
     double listComplete = -1;
-    double longestUnanswered = 0;  // seconds
+    double longestUnanswered = 0;     // seconds
     double longestUnansweredAt = -1;  // when that message was sent, seconds after CreateProcess
     SIZE_T workingSet = 0, peakWorkingSet = 0, privateBytes = 0;
 };
@@ -215,7 +215,8 @@ void Drive(HWND frame, const std::wstring& keyword) {
     std::fflush(stdout);
     ::Sleep(pauseMs);
     const HWND panel = FindChild(frame, 1009, L"TrovaSearchPanel");
-    if (!panel) return;
+    if (!panel)
+        return;
     const HWND edit = ::GetDlgItem(panel, 1001);
     // A click gives the box the focus, which takes its cue text away, as for a user.
     ::PostMessageW(edit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 8));
@@ -241,10 +242,10 @@ void Drive(HWND frame, const std::wstring& keyword) {
         });
     }
     Probed(frame, "keyword cleared", pauseMs, [&] {
-        for (size_t i = 0; i < keyword.size(); ++i) ::PostMessageW(edit, WM_CHAR, VK_BACK, 0);
+        for (size_t i = 0; i < keyword.size(); ++i)
+            ::PostMessageW(edit, WM_CHAR, VK_BACK, 0);
     });
 }
-
 
 // Starts the player, polls its windows every millisecond, lets it settle, reads its memory
 // and ends it.
@@ -303,8 +304,7 @@ bool StartOnce(const std::wstring& program, DWORD settleMs, DWORD timeoutMs, int
             Drive(frame, keyword);
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof(memory);
-    if (::GetProcessMemoryInfo(process.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                               sizeof(memory))) {
+    if (::GetProcessMemoryInfo(process.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory))) {
         result.workingSet = memory.WorkingSetSize;
         result.peakWorkingSet = memory.PeakWorkingSetSize;
         // Wine leaves PrivateUsage of another process at 0; the commit charge is the same figure.
@@ -345,15 +345,15 @@ int wmain(int argc, wchar_t** argv) {
         if (!StartOnce(program, settleMs, timeoutMs, channels, result))
             return 1;
         const double mb = 1024.0 * 1024.0;
-        std::printf("%4d %10.0f %16.0f %14.0f %14.0f %16.0f %12.1f %12.1f %12.1f %12.0f\n", run,
-                    result.shown * 1000, result.framePainted * 1000, result.allPainted * 1000,
-                    result.listComplete * 1000, result.longestUnanswered * 1000, result.workingSet / mb,
-                    result.peakWorkingSet / mb, result.privateBytes / mb, result.longestUnansweredAt * 1000);
+        std::printf("%4d %10.0f %16.0f %14.0f %14.0f %16.0f %12.1f %12.1f %12.1f %12.0f\n", run, result.shown * 1000,
+                    result.framePainted * 1000, result.allPainted * 1000, result.listComplete * 1000,
+                    result.longestUnanswered * 1000, result.workingSet / mb, result.peakWorkingSet / mb,
+                    result.privateBytes / mb, result.longestUnansweredAt * 1000);
         std::fflush(stdout);
         if (run > 1)
             painted.push_back(result.allPainted);
     }
     if (!painted.empty())
-        std::printf("median of runs 2..%d: all painted %.0f ms\n", runs, bench::Median(painted) * 1000);
+        std::printf("median of runs 2..%d: all painted %.0f ms\n", runs, Bench::Median(painted) * 1000);
     return 0;
 }

@@ -25,14 +25,13 @@
 #include "channellist/store/ListReads.h"
 #include "common/settings/AppPaths.h"
 
-using namespace bench;
+using namespace Bench;
 
 namespace {
 
-
-
 bool Check(int result, sqlite3* db, const char* what) {
-    if (result == SQLITE_OK || result == SQLITE_DONE) return true;
+    if (result == SQLITE_OK || result == SQLITE_DONE)
+        return true;
     std::fprintf(stderr, "%s: %s\n", what, sqlite3_errmsg(db));
     return false;
 }
@@ -53,11 +52,12 @@ double FloorInsert(const std::wstring& path, int count) {
           db, "create");
     Check(sqlite3_exec(db, "begin;", nullptr, nullptr, nullptr), db, "begin");
     sqlite3_stmt* insert = nullptr;
-    Check(sqlite3_prepare_v2(db,
-                             "insert into channel(ctime,utime,catalogid,name,desc,url,channelid,type,server,portno,"
-                             "bitrate,visitors,hits) values(CURRENT_TIMESTAMP,CURRENT_TIMESTAMP,?,?,?,?,?,?,?,?,?,?,?);",
-                             -1, &insert, nullptr),
-          db, "prepare");
+    Check(
+        sqlite3_prepare_v2(db,
+                           "insert into channel(ctime,utime,catalogid,name,desc,url,channelid,type,server,portno,"
+                           "bitrate,visitors,hits) values(CURRENT_TIMESTAMP,CURRENT_TIMESTAMP,?,?,?,?,?,?,?,?,?,?,?);",
+                           -1, &insert, nullptr),
+        db, "prepare");
     GeneratedChannel channel;
     for (int index = 0; index < count; ++index) {
         Generate(index, channel);
@@ -72,7 +72,8 @@ double FloorInsert(const std::wstring& path, int count) {
         sqlite3_bind_int(insert, 9, channel.bitrate);
         sqlite3_bind_int(insert, 10, channel.viewers);
         sqlite3_bind_int(insert, 11, 0);
-        if (!Check(sqlite3_step(insert), db, "insert")) break;
+        if (!Check(sqlite3_step(insert), db, "insert"))
+            break;
         sqlite3_reset(insert);
     }
     sqlite3_finalize(insert);
@@ -101,7 +102,8 @@ void LeaveDataFolder(const std::wstring& folder) {
 
 double TimedSync() {
     const double start = Now();
-    if (!SyncChannelList(&GeneratedGetClassObject)) std::fprintf(stderr, "sync failed\n");
+    if (!SyncChannelList(&GeneratedGetClassObject))
+        std::fprintf(stderr, "sync failed\n");
     return Now() - start;
 }
 
@@ -223,7 +225,8 @@ void FloorAllChannels() {
     sqlite3_stmt* catalogs = nullptr;
     sqlite3_prepare_v2(db, "SELECT id,name FROM catalog ORDER BY ctime;", -1, &catalogs, nullptr);
     std::vector<std::string> names;
-    while (sqlite3_step(catalogs) == SQLITE_ROW) names.push_back(ColumnText(catalogs, 1));
+    while (sqlite3_step(catalogs) == SQLITE_ROW)
+        names.push_back(ColumnText(catalogs, 1));
     sqlite3_finalize(catalogs);
     ReadRaw(db,
             "SELECT id,catalogid,name,desc,url,channelid,type,server,portno,bitrate,visitors,hits FROM channel "
@@ -252,14 +255,16 @@ void FloorHistory() {
 }
 
 void TimeListReads(const std::wstring& base, int largest) {
-    std::printf("\n%9s %14s %10s %8s %14s %10s %8s\n", "channels", "all lists ms", "floor ms", "x floor",
-                "history ms", "floor ms", "x floor");
+    std::printf("\n%9s %14s %10s %8s %14s %10s %8s\n", "channels", "all lists ms", "floor ms", "x floor", "history ms",
+                "floor ms", "x floor");
     for (int count : {1000, 10000, 50000}) {
-        if (count > largest) break;
+        if (count > largest)
+            break;
         const std::wstring folder = base + L"lists" + std::to_wstring(count) + L"\\";
         UseDataFolder(folder);
         g_channelCount = count;
-        if (!SyncChannelList(&GeneratedGetClassObject)) std::fprintf(stderr, "sync failed\n");
+        if (!SyncChannelList(&GeneratedGetClassObject))
+            std::fprintf(stderr, "sync failed\n");
         SpreadForLists(count);
 
         AllChannelsSnapshot all;
@@ -269,10 +274,10 @@ void TimeListReads(const std::wstring& base, int largest) {
         const double allFloor = TimeRuns(5, FloorAllChannels);
         const double historyReads = TimeRuns(5, [&] { read = ReadHistoryList(history) && read; });
         const double historyFloor = TimeRuns(5, FloorHistory);
-        std::printf("%9d %14.1f %10.1f %8.2f %14.2f %10.2f %8.2f%s\n", count, allReads * 1000, allFloor * 1000,
-                    allReads / allFloor, historyReads * 1000, historyFloor * 1000, historyReads / historyFloor,
-                    read && all.channelCount == count && history.channels.size() == kHistoryRows ? ""
-                                                                                                 : "  (wrong rows)");
+        std::printf(
+            "%9d %14.1f %10.1f %8.2f %14.2f %10.2f %8.2f%s\n", count, allReads * 1000, allFloor * 1000,
+            allReads / allFloor, historyReads * 1000, historyFloor * 1000, historyReads / historyFloor,
+            read && all.channelCount == count && history.channels.size() == kHistoryRows ? "" : "  (wrong rows)");
         std::fflush(stdout);
         LeaveDataFolder(folder);
     }
@@ -290,8 +295,7 @@ int main(int argc, char** argv) {
     const std::wstring base = std::wstring(temp) + name;
     CreateDirectoryW(base.c_str(), nullptr);
 
-    std::printf("%9s %12s %8s %12s %8s %12s\n", "channels", "fresh ms", "x floor", "filled ms", "x floor",
-                "floor ms");
+    std::printf("%9s %12s %8s %12s %8s %12s\n", "channels", "fresh ms", "x floor", "filled ms", "x floor", "floor ms");
     for (int count = 1000; count <= largest; count *= 10) {
         const std::wstring folder = base + std::to_wstring(count) + L"\\";
         UseDataFolder(folder);

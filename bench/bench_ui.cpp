@@ -36,7 +36,7 @@
 #include "common/settings/AppPaths.h"
 #include "framework/win/tests/TestHost.h"
 
-using namespace bench;
+using namespace Bench;
 
 namespace {
 

@@ -22,8 +22,9 @@ const UINT_PTR kPendingWriteTimer = 2;
 const UINT kPendingWriteMs = 500;
 
 const CClassEntry kControlEntry = [] {
-    CClassEntry e = ControlEntryOf(trovacl::kControlClassId, &CreateComInstance<CTrovaCLCtrl>, trovacl::kControlProgId,
-                                   IDS_TROVACL, kInPlaceControlMiscStatus, trovacl::kLibraryId);
+    CClassEntry e =
+        ControlEntryOf(TrovaCLIds::kControlClassId, &CreateComInstance<CTrovaCLCtrl>, TrovaCLIds::kControlProgId,
+                       IDS_TROVACL, kInPlaceControlMiscStatus, TrovaCLIds::kLibraryId);
     e.toolboxBitmapId = IDB_TROVACL;
     return e;
 }();
@@ -35,13 +36,16 @@ const CClassEntry kControlEntry = [] {
 LONG g_liveControls = 0;
 
 void AcquireSharedObjects() {
-    if (InterlockedIncrement(&g_liveControls) != 1) return;
+    if (InterlockedIncrement(&g_liveControls) != 1)
+        return;
     CAppPaths::Init();
-    if (CSkin* skin = CSkin::Instance()) skin->Load(ThisModule());
+    if (CSkin* skin = CSkin::Instance())
+        skin->Load(ThisModule());
 }
 
 void ReleaseSharedObjects() {
-    if (InterlockedDecrement(&g_liveControls) != 0) return;
+    if (InterlockedDecrement(&g_liveControls) != 0)
+        return;
     CSkin::Destroy();
     CAppPaths::Shutdown();
 }
@@ -62,7 +66,8 @@ void CALLBACK ReleaseHeld(HWND, UINT, UINT_PTR timer, DWORD) {
     {
         std::lock_guard<std::mutex> guard(g_heldLock);
         const auto entry = g_held.find(HeldKey(::GetCurrentThreadId(), timer));
-        if (entry == g_held.end()) return;
+        if (entry == g_held.end())
+            return;
         last = std::move(entry->second);
         g_held.erase(entry);
     }
@@ -71,7 +76,8 @@ void CALLBACK ReleaseHeld(HWND, UINT, UINT_PTR timer, DWORD) {
 // A thread timer is dispatched by the message loop only, never inside a message handler.
 void HoldUntilIdle(ComPtr<IOleObject> object) {
     const UINT_PTR timer = ::SetTimer(nullptr, 0, USER_TIMER_MINIMUM, &ReleaseHeld);
-    if (!timer) return;
+    if (!timer)
+        return;
     std::lock_guard<std::mutex> guard(g_heldLock);
     g_held[HeldKey(::GetCurrentThreadId(), timer)] = std::move(object);
 }
@@ -86,31 +92,35 @@ bool IsOnlyReference(IUnknown* object) {
 const CClassEntry& CTrovaCLCtrl::ClassEntry() { return kControlEntry; }
 
 CTrovaCLCtrl::CTrovaCLCtrl() : COleControlImpl(kControlEntry) {
-    SetDispatchInterface(trovacl::kDispatchId);
-    AddEventInterface(trovacl::kEventsId);
+    SetDispatchInterface(TrovaCLIds::kDispatchId);
+    AddEventInterface(TrovaCLIds::kEventsId);
     AcquireSharedObjects();
 }
 
 CTrovaCLCtrl::~CTrovaCLCtrl() {
     // A container that releases the control without closing it leaves the window: destroy it
     // here, while the children and the thread it waits for still exist.
-    if (m_hWnd) DestroyWindow();
+    if (m_hWnd)
+        DestroyWindow();
     WaitForSync();
     ReleaseSharedObjects();
 }
 
-std::vector<CLSID> CTrovaCLCtrl::GetPropertyPages() const { return {trovacl::kPropPageClassId}; }
+std::vector<CLSID> CTrovaCLCtrl::GetPropertyPages() const { return {TrovaCLIds::kPropPageClassId}; }
 
 // --- Dispatch methods ---
 
 STDMETHODIMP CTrovaCLCtrl::GetChannelName(BSTR server, ULONG, BSTR channelId, BSTR* channelName, ULONG* status) {
-    if (!status) return E_POINTER;
+    if (!status)
+        return E_POINTER;
     *status = static_cast<ULONG>(E_FAIL);
-    if (!channelName) return S_OK;
+    if (!channelName)
+        return S_OK;
     // The port is not part of the comparison: the lists hold the engine's channels, all on port 0.
     const std::wstring link = L"trova://" + BstrText(server) + L"/" + BstrText(channelId);
     std::wstring name;
-    if (!allChannelTree_.FindChannelName(link, name)) return S_OK;
+    if (!allChannelTree_.FindChannelName(link, name))
+        return S_OK;
     BSTR copy = SysAllocStringLen(name.data(), static_cast<UINT>(name.size()));
     if (!copy) {
         *status = static_cast<ULONG>(E_OUTOFMEMORY);
@@ -130,14 +140,17 @@ STDMETHODIMP CTrovaCLCtrl::AboutBox() {
 // --- Window ---
 
 int CTrovaCLCtrl::OnCreate(CREATESTRUCTW*) {
-    if (DefWindowProc() == -1) return -1;
+    if (DefWindowProc() == -1)
+        return -1;
     searchPanel_.SetListener(this);
-    if (!CreateChild(searchPanel_, trovacl::kSearchPanelId, true)) return -1;
+    if (!CreateChild(searchPanel_, TrovaCLIds::kSearchPanelId, true))
+        return -1;
     ShowCreated(searchPanel_, true);
 
     // Every section's header and list, the search section's last.
     for (SectionIndex index : {kAllSection, kHistorySection, kFavorSection, kSearchSection}) {
-        if (!CreateSection(index)) return -1;
+        if (!CreateSection(index))
+            return -1;
     }
 
     // The lists are read on the synchronisation thread, so that the frame paints at once
@@ -146,8 +159,10 @@ int CTrovaCLCtrl::OnCreate(CREATESTRUCTW*) {
     // under the running merge and fail it. The thread begins on a timer, which comes only once
     // every pending paint is done: its reading does not compete with the first frame.
     StartSync();
-    if (!syncThread_) ReloadTrees();
-    if (!::SetTimer(m_hWnd, kFirstFramePaintedTimer, USER_TIMER_MINIMUM, nullptr)) LetSyncRead();
+    if (!syncThread_)
+        ReloadTrees();
+    if (!::SetTimer(m_hWnd, kFirstFramePaintedTimer, USER_TIMER_MINIMUM, nullptr))
+        LetSyncRead();
     KeepWritingPending();  // changes kept when an earlier window went
 
     LayoutChildren();
@@ -157,13 +172,15 @@ int CTrovaCLCtrl::OnCreate(CREATESTRUCTW*) {
 bool CTrovaCLCtrl::CreateSection(SectionIndex index) {
     Section& section = sections_[index];
     section.header.SetListener(this);
-    if (!CreateChild(section.header, section.headerId, HeaderShown(index))) return false;
+    if (!CreateChild(section.header, section.headerId, HeaderShown(index)))
+        return false;
     section.header.SetCaption(section.caption);
     section.header.SetRightText(L"热度");
     ShowCreated(section.header, HeaderShown(index));
     section.tree.SetListener(this);
     section.tree.SetPendingChanges(&pending_);
-    if (!CreateChild(section.tree, section.treeId, index == open_)) return false;
+    if (!CreateChild(section.tree, section.treeId, index == open_))
+        return false;
     ShowCreated(section.tree, index == open_);
     return true;
 }
@@ -174,7 +191,8 @@ bool CTrovaCLCtrl::CreateChild(CWindowImpl& child, int id, bool visible) {
 }
 
 void CTrovaCLCtrl::ShowCreated(CWindowImpl& child, bool visible) {
-    if (!visible) return;
+    if (!visible)
+        return;
     child.ShowWindow(SW_SHOW);
     ::UpdateWindow(child);
 }
@@ -226,18 +244,22 @@ LRESULT CTrovaCLCtrl::OnChannelListLoaded(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT CTrovaCLCtrl::OnMouseWheel(UINT message, WPARAM wParam, LPARAM lParam, BOOL& handled) {
     UI::CChannelTreeCtrl& open = sections_[open_].tree;
     // A list without room keeps its old place, which is no longer its place in the layout.
-    if (openListPlaced_ && open.ShowsAt(PointFromLParam(lParam))) return open.SendMessage(message, wParam, lParam);
+    if (openListPlaced_ && open.ShowsAt(PointFromLParam(lParam)))
+        return open.SendMessage(message, wParam, lParam);
     handled = FALSE;  // not over a list: the container's turn
     return 0;
 }
 
 STDMETHODIMP CTrovaCLCtrl::TranslateAccelerator(LPMSG msg) {
-    if (!msg || !m_hWnd || msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return S_FALSE;
-    if (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd)) return S_FALSE;
-    const bool systemKey = msg->message == WM_SYSKEYDOWN || msg->message == WM_SYSKEYUP ||
-                           msg->message == WM_SYSCHAR || msg->message == WM_SYSDEADCHAR;
+    if (!msg || !m_hWnd || msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST)
+        return S_FALSE;
+    if (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd))
+        return S_FALSE;
+    const bool systemKey = msg->message == WM_SYSKEYDOWN || msg->message == WM_SYSKEYUP || msg->message == WM_SYSCHAR ||
+                           msg->message == WM_SYSDEADCHAR;
     const bool tab = (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP) && msg->wParam == VK_TAB;
-    if (systemKey || tab) return S_FALSE;
+    if (systemKey || tab)
+        return S_FALSE;
     ::TranslateMessage(msg);
     ::DispatchMessageW(msg);
     return S_OK;
@@ -252,7 +274,8 @@ void CTrovaCLCtrl::ShowCount(SectionIndex index) {
 
 void CTrovaCLCtrl::ReloadTrees() {
     UI::AllChannelsContent all;
-    if (UI::CAllChannelTreeCtrl::Read(all)) ShowCatalogue(std::move(all));
+    if (UI::CAllChannelTreeCtrl::Read(all))
+        ShowCatalogue(std::move(all));
     ShowCount(kAllSection);
     historyTree_.Reload();
     ShowCount(kHistorySection);
@@ -273,16 +296,19 @@ void CTrovaCLCtrl::ShowCatalogue(UI::AllChannelsContent all) {
 
 void CTrovaCLCtrl::LayoutChildren() {
     RECT client;
-    if (!m_hWnd || !::GetClientRect(m_hWnd, &client)) return;
+    if (!m_hWnd || !::GetClientRect(m_hWnd, &client))
+        return;
     LayoutChildren(client.right, client.bottom);
 }
 
 void CTrovaCLCtrl::LayoutChildren(int cx, int cy) {
-    if (!searchPanel_.m_hWnd) return;  // a size message before the children exist
+    if (!searchPanel_.m_hWnd)
+        return;  // a size message before the children exist
     searchPanel_.MoveWindow(RECT{0, 0, cx, kSearchPanelHeight}, true);
 
     int headers = 0;
-    for (int index = 0; index < kSectionCount; ++index) headers += HeaderShown(SectionIndex(index)) ? 1 : 0;
+    for (int index = 0; index < kSectionCount; ++index)
+        headers += HeaderShown(SectionIndex(index)) ? 1 : 0;
     // The one open list takes what the headers and the search box leave.
     const int listHeight = cy - (headers * kHeaderHeight + kSearchPanelHeight);
     int y = kSearchPanelHeight;
@@ -308,7 +334,8 @@ void CTrovaCLCtrl::LayoutChildren(int cx, int cy) {
 
 void CTrovaCLCtrl::OnHeaderClicked(int id) {
     for (int index = 0; index < kSectionCount; ++index) {
-        if (sections_[index].headerId != id) continue;
+        if (sections_[index].headerId != id)
+            continue;
         if (index == open_) {
             sections_[index].header.ToggleArrow();
         } else {
@@ -329,13 +356,14 @@ void CTrovaCLCtrl::OnOpenChannel(std::wstring link) {
     // The sink may drop the container's last reference while it handles the event: the
     // control then goes once the list's message has returned.
     ComPtr<IOleObject> self(this);
-    FireEvent(trovacl::kEventsId, trovacl::kDispIdOnChannelOpen, link);
+    FireEvent(TrovaCLIds::kEventsId, TrovaCLIds::kDispIdOnChannelOpen, link);
     // Unless the container closed the control from within the event.
     if (m_hWnd) {
         ReloadHistory();
         KeepWritingPending();
     }
-    if (IsOnlyReference(self.Get())) HoldUntilIdle(std::move(self));
+    if (IsOnlyReference(self.Get()))
+        HoldUntilIdle(std::move(self));
 }
 
 void CTrovaCLCtrl::OnFavoritesChanged() {
@@ -344,18 +372,23 @@ void CTrovaCLCtrl::OnFavoritesChanged() {
 }
 
 void CTrovaCLCtrl::KeepWritingPending() {
-    if (!pending_.Empty()) ::SetTimer(m_hWnd, kPendingWriteTimer, kPendingWriteMs, nullptr);
+    if (!pending_.Empty())
+        ::SetTimer(m_hWnd, kPendingWriteTimer, kPendingWriteMs, nullptr);
 }
 
 void CTrovaCLCtrl::WritePending() {
     const UI::CPendingChanges::Written written = pending_.Write();
-    if (pending_.Empty()) ::KillTimer(m_hWnd, kPendingWriteTimer);
-    if (written.history) ReloadHistory();
-    if (written.favorites) ReloadFavorites();
+    if (pending_.Empty())
+        ::KillTimer(m_hWnd, kPendingWriteTimer);
+    if (written.history)
+        ReloadHistory();
+    if (written.favorites)
+        ReloadFavorites();
 }
 
 void CTrovaCLCtrl::OnMoveToResults() {
-    if (open_ != kSearchSection) return;
+    if (open_ != kSearchSection)
+        return;
     searchTree_.SetFocus();
     searchTree_.SelectRow(0);
 }
@@ -372,6 +405,7 @@ void CTrovaCLCtrl::OnKeywordChanged(std::wstring keyword) {
     sections_[kSearchSection].header.ShowWindow(searching_ ? SW_SHOW : SW_HIDE);
     // Whichever section was open before, leaving the search returns to all channels.
     Open(searching_ ? kSearchSection : kAllSection);
-    if (searching_) ShowCount(kSearchSection);
+    if (searching_)
+        ShowCount(kSearchSection);
     LayoutChildren();
 }

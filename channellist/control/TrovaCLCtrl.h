@@ -130,10 +130,10 @@ private:
     UI::CFavorTreeCtrl favorTree_;
     UI::CSearchTreeCtrl searchTree_;
     Section sections_[kSectionCount] = {
-        {searchTree_, trovacl::kSearchTreeId, trovacl::kSearchHeaderId, L"搜索结果", {}},
-        {allChannelTree_, trovacl::kAllTreeId, trovacl::kAllHeaderId, L"所有频道", {}},
-        {historyTree_, trovacl::kHistoryTreeId, trovacl::kHistoryHeaderId, L"最近观看", {}},
-        {favorTree_, trovacl::kFavorTreeId, trovacl::kFavorHeaderId, L"我的收藏", {}},
+        {searchTree_, TrovaCLIds::kSearchTreeId, TrovaCLIds::kSearchHeaderId, L"搜索结果", {}},
+        {allChannelTree_, TrovaCLIds::kAllTreeId, TrovaCLIds::kAllHeaderId, L"所有频道", {}},
+        {historyTree_, TrovaCLIds::kHistoryTreeId, TrovaCLIds::kHistoryHeaderId, L"最近观看", {}},
+        {favorTree_, TrovaCLIds::kFavorTreeId, TrovaCLIds::kFavorHeaderId, L"我的收藏", {}},
     };
     // The layout state: the section whose list is open, and whether a keyword is entered.
     SectionIndex open_ = kAllSection;

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
-namespace trovacl {
+namespace TrovaCLIds {
 
 // Type library "TrovaCLLib" 1.0. {89439530-D5F0-443C-B3B0-2F7E0117184B}
 constexpr GUID kLibraryId = {0x89439530, 0xd5f0, 0x443c, {0xb3, 0xb0, 0x2f, 0x7e, 0x01, 0x17, 0x18, 0x4b}};
@@ -22,21 +22,19 @@ constexpr DISPID kDispIdAboutBox = -552;
 constexpr DISPID kDispIdOnChannelOpen = 1;
 
 // Window ids of the control's children, by which hosts find the lists and their headers.
-// Consecutive from 1001.
 enum ChildWindowId : int {
     kAllTreeId = 1001,
-    kAllHeaderId,
-    kHistoryHeaderId,
-    kHistoryTreeId,
-    kFavorHeaderId,
-    kFavorTreeId,
-    kSearchHeaderId,
-    kSearchTreeId,
-    kSearchPanelId,
+    kAllHeaderId = 1002,
+    kHistoryHeaderId = 1003,
+    kHistoryTreeId = 1004,
+    kFavorHeaderId = 1005,
+    kFavorTreeId = 1006,
+    kSearchHeaderId = 1007,
+    kSearchTreeId = 1008,
+    kSearchPanelId = 1009,
 };
-static_assert(kSearchPanelId == 1009, "the hosts know these ids");
 
 constexpr wchar_t kControlProgId[] = L"TROVACL.TrovaCLCtrl.1";
 constexpr wchar_t kPropPageProgId[] = L"TROVACL.TrovaCLPropPage.1";
 
-}  // namespace trovacl
+}  // namespace TrovaCLIds

@@ -5,8 +5,8 @@
 
 namespace {
 
-const CClassEntry kPropPageEntry = ClassEntryOf(trovacl::kPropPageClassId, &CreateComInstance<CTrovaCLPropPage>,
-                                                trovacl::kPropPageProgId, IDS_TROVACL_PPG);
+const CClassEntry kPropPageEntry = ClassEntryOf(TrovaCLIds::kPropPageClassId, &CreateComInstance<CTrovaCLPropPage>,
+                                                TrovaCLIds::kPropPageProgId, IDS_TROVACL_PPG);
 
 }  // namespace
 

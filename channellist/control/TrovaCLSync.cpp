@@ -31,7 +31,8 @@ struct PendingFlatList {
     // Synchronisation thread, under the lock: keeps a read unless the window reloaded since
     // `reloadsAtStart`.
     void Keep(bool succeeded, UI::FlatListContent& fresh, int reloadsAtStart) {
-        if (!succeeded || reloadsAtStart != windowReloads) return;
+        if (!succeeded || reloadsAtStart != windowReloads)
+            return;
         content = std::move(fresh);
         read = true;
     }
@@ -42,7 +43,8 @@ struct PendingFlatList {
     }
     // Window thread, under the lock: the kept read, once.
     bool Take(UI::FlatListContent& out) {
-        if (!read) return false;
+        if (!read)
+            return false;
         out = std::move(content);
         read = false;
         return true;
@@ -71,7 +73,8 @@ struct CTrovaCLCtrl::ReadLists {
 };
 
 void CTrovaCLCtrl::LetSyncRead() {
-    if (!readLists_) return;
+    if (!readLists_)
+        return;
     boost::mutex::scoped_lock hold(readLists_->lock);
     readLists_->mayRead = true;
     readLists_->mayReadChanged.notify_all();
@@ -90,7 +93,8 @@ void CTrovaCLCtrl::StartSync() {
 }
 
 void CTrovaCLCtrl::WaitForSync() {
-    if (!syncThread_) return;
+    if (!syncThread_)
+        return;
     LetSyncRead();  // it would otherwise wait for a frame that is not coming
     syncThread_->join();
     syncThread_.reset();
@@ -105,14 +109,17 @@ void CTrovaCLCtrl::SyncThreadProc(HWND window, std::shared_ptr<ReadLists> lists)
                                          [&] { return lists->mayRead; });
     }
     ReadInto(*lists);
-    if (::IsWindow(window)) ::PostMessageW(window, WM_CHANNELLIST_LOADED, 0, 0);
+    if (::IsWindow(window))
+        ::PostMessageW(window, WM_CHANNELLIST_LOADED, 0, 0);
     const bool synced = SyncChannelList(&GetClassObject, [&] {
         boost::mutex::scoped_lock hold(lists->lock);
         lists->merged = true;
     });
-    if (!synced) return;
+    if (!synced)
+        return;
     ReadInto(*lists);
-    if (::IsWindow(window)) ::PostMessageW(window, WM_CHANNELLIST_SYNCED, 0, 0);
+    if (::IsWindow(window))
+        ::PostMessageW(window, WM_CHANNELLIST_SYNCED, 0, 0);
 }
 
 void CTrovaCLCtrl::ReadInto(ReadLists& lists) {
@@ -151,7 +158,8 @@ void CTrovaCLCtrl::ReadInto(ReadLists& lists) {
 }
 
 void CTrovaCLCtrl::ShowReadLists() {
-    if (!readLists_) return;
+    if (!readLists_)
+        return;
     UI::AllChannelsContent all;
     UI::FlatListContent history;
     UI::FlatListContent favorites;
@@ -160,16 +168,20 @@ void CTrovaCLCtrl::ShowReadLists() {
         boost::mutex::scoped_lock hold(readLists_->lock);
         std::swap(allRead, readLists_->allRead);
         // Rows read before the commit, shown late, leave keywords to the statement.
-        if (allRead && readLists_->allReadAfterMerge) readLists_->merged = false;
+        if (allRead && readLists_->allReadAfterMerge)
+            readLists_->merged = false;
         all = std::move(readLists_->all);
         historyRead = readLists_->history.Take(history);
         favoritesRead = readLists_->favorites.Take(favorites);
     }
-    if (allRead) ShowCatalogue(std::move(all));
+    if (allRead)
+        ShowCatalogue(std::move(all));
     ShowCount(kAllSection);
-    if (historyRead) historyTree_.Show(std::move(history));
+    if (historyRead)
+        historyTree_.Show(std::move(history));
     ShowCount(kHistorySection);
-    if (favoritesRead) favorTree_.Show(std::move(favorites));
+    if (favoritesRead)
+        favorTree_.Show(std::move(favorites));
     ShowCount(kFavorSection);
     favorTree_.Invalidate(true);
     allChannelTree_.Invalidate(true);
@@ -177,13 +189,15 @@ void CTrovaCLCtrl::ShowReadLists() {
 }
 
 void CTrovaCLCtrl::ReloadHistory() {
-    if (readLists_) readLists_->Outdate(readLists_->history);
+    if (readLists_)
+        readLists_->Outdate(readLists_->history);
     historyTree_.Reload();
     ShowReloaded(kHistorySection);
 }
 
 void CTrovaCLCtrl::ReloadFavorites() {
-    if (readLists_) readLists_->Outdate(readLists_->favorites);
+    if (readLists_)
+        readLists_->Outdate(readLists_->favorites);
     favorTree_.Reload();
     ShowReloaded(kFavorSection);
 }
@@ -196,7 +210,9 @@ void CTrovaCLCtrl::ShowReloaded(SectionIndex index) {
 void CTrovaCLCtrl::ForgetResultsReadBeforeMerge() {
     // Rows read before a committed merge are not the stored channels any more: until its
     // lists arrive, a keyword is not answered by filtering them.
-    if (!readLists_) return;
+    if (!readLists_)
+        return;
     boost::mutex::scoped_lock hold(readLists_->lock);
-    if (readLists_->merged) searchTree_.ForgetResults();
+    if (readLists_->merged)
+        searchTree_.ForgetResults();
 }

@@ -6,7 +6,7 @@
 using sqlite3x::command;
 using sqlite3x::connection;
 using sqlite3x::reader;
-using namespace store_access;
+using namespace StoreAccess;
 
 namespace {
 

@@ -10,7 +10,7 @@
 using sqlite3x::command;
 using sqlite3x::connection;
 using sqlite3x::reader;
-using namespace store_access;
+using namespace StoreAccess;
 
 namespace {
 
@@ -80,7 +80,8 @@ bool ReadChannelList(EnsureTable listTable, const std::string& sql, ChannelListS
     };
     const bool read =
         RunStoreOperation(false, {listTable, EnsureChannelTable}, Transaction::Whole, readList, busyTimeoutMs);
-    if (read) out = std::move(snapshot);
+    if (read)
+        out = std::move(snapshot);
     return read;
 }
 
@@ -110,7 +111,8 @@ bool ReadAllChannels(int latestLimit, AllChannelsSnapshot& out, int busyTimeoutM
                 snapshot.catalogs.back().catalog.name = row.get_text(1);
             }
         }
-        if (snapshot.catalogs.empty()) return false;
+        if (snapshot.catalogs.empty())
+            return false;
         // A limit of 0 or less would mean no limit to SQLite.
         if (latestLimit > 0) {
             command latest(db, kNewChannelsInOrder + " limit ?");
@@ -124,15 +126,17 @@ bool ReadAllChannels(int latestLimit, AllChannelsSnapshot& out, int busyTimeoutM
             catalogAt.emplace(snapshot.catalogs[i].catalog.id, i);
         for (const ChannelRecord& channel : *catalogue) {
             const auto catalog = catalogAt.find(channel.catalogid);
-            if (catalog != catalogAt.end()) snapshot.catalogs[catalog->second].channels.push_back(&channel);
+            if (catalog != catalogAt.end())
+                snapshot.catalogs[catalog->second].channels.push_back(&channel);
         }
         snapshot.catalogue = std::move(catalogue);
         snapshot.visitorSum = ReadVisitorSum(db, snapshot.channelCount);
         return true;
     };
-    const bool read = RunStoreOperation(false, {EnsureCatalogTable, EnsureChannelTable}, Transaction::Whole, readAll,
-                                        busyTimeoutMs);
-    if (read) out = std::move(snapshot);
+    const bool read =
+        RunStoreOperation(false, {EnsureCatalogTable, EnsureChannelTable}, Transaction::Whole, readAll, busyTimeoutMs);
+    if (read)
+        out = std::move(snapshot);
     return read;
 }
 
@@ -163,6 +167,6 @@ bool RemoveFavorite(const ChannelRecord& channel) {
 }
 
 bool IsFavorite(const ChannelRecord& channel) {
-    return WithFavoriteKey(Transaction::None, "SELECT count(*) FROM favorite WHERE name=? AND channelid=?",
-                           channel, [](command& count) { return count.query_int() != 0; });
+    return WithFavoriteKey(Transaction::None, "SELECT count(*) FROM favorite WHERE name=? AND channelid=?", channel,
+                           [](command& count) { return count.query_int() != 0; });
 }

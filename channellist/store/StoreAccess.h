@@ -11,7 +11,7 @@
 #include "channellist/store/ChannelDatabase.h"
 #include "framework/win/Trace.h"
 
-namespace store_access {
+namespace StoreAccess {
 
 // The channel columns of every channel read, in the order ReadChannelRow maps them.
 inline const std::string kChannelColumns =
@@ -39,14 +39,18 @@ Result RunStoreOperation(Result failed, std::initializer_list<EnsureTable> table
     try {
         sqlite3x::connection db;
         db.open(GetDatabasePath());
-        if (busyTimeoutMs > 0) db.set_busy_timeout(busyTimeoutMs);
+        if (busyTimeoutMs > 0)
+            db.set_busy_timeout(busyTimeoutMs);
         Result result = failed;
         {
             sqlite3x::transaction transaction(db);
-            if (mode == Transaction::Whole) transaction.begin();
-            for (EnsureTable ensure : tables) ensure(db);
+            if (mode == Transaction::Whole)
+                transaction.begin();
+            for (EnsureTable ensure : tables)
+                ensure(db);
             result = body(db);
-            if (mode == Transaction::Whole) transaction.commit();
+            if (mode == Transaction::Whole)
+                transaction.commit();
         }
         db.close();
         return result;
@@ -66,4 +70,4 @@ Result WithStoreTransaction(Result failed, std::initializer_list<EnsureTable> ta
     return RunStoreOperation(failed, tables, Transaction::Whole, body);
 }
 
-}  // namespace store_access
+}  // namespace StoreAccess

@@ -21,8 +21,7 @@ bool SkinLoaded() {
 
 // Draws text unclipped and on one line, with "&" shown as itself.
 void DrawLabel(HDC dc, const std::wstring& text, RECT rect) {
-    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
-                DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX);
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_SINGLELINE | DT_NOCLIP | DT_NOPREFIX);
 }
 
 // "%s(%d)": the caption followed by the count in brackets.
@@ -46,21 +45,25 @@ void CChannelHeaderCtrl::ShowDisplayText() {
     const std::wstring shown = FormatDisplayText(caption_, count_);
     const bool changed = shown != displayText_;
     displayText_ = shown;
-    if (!m_hWnd) return;
+    if (!m_hWnd)
+        return;
     SetWindowText(displayText_);
     Invalidate(true);
-    if (changed) accessible_.AnnounceName();
+    if (changed)
+        accessible_.AnnounceName();
 }
 
 void CChannelHeaderCtrl::SetRightText(const std::wstring& text) { rightText_ = text; }
 
 void CChannelHeaderCtrl::ToggleArrow() {
     arrowUp_ = !arrowUp_;
-    if (m_hWnd) Invalidate(true);
+    if (m_hWnd)
+        Invalidate(true);
 }
 
 void CChannelHeaderCtrl::Click() {
-    if (listener_) listener_->OnHeaderClicked(GetDlgCtrlID());
+    if (listener_)
+        listener_->OnHeaderClicked(GetDlgCtrlID());
 }
 
 WindowClassSpec CChannelHeaderCtrl::GetWindowClassSpec() const {
@@ -73,10 +76,11 @@ WindowClassSpec CChannelHeaderCtrl::GetWindowClassSpec() const {
 }
 
 int CChannelHeaderCtrl::OnCreate(CREATESTRUCTW*) {
-    if (DefWindowProc() == -1) return -1;
+    if (DefWindowProc() == -1)
+        return -1;
     font_.Reset(::CreateFontW(kFontHeight, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, kListFontFace));
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                              kListFontFace));
     return 0;
 }
 
@@ -95,7 +99,7 @@ void CChannelHeaderCtrl::DoPaint(HDC dc, const RECT& client) {
         ScopedSelectObject selectPen(dc, pen);
         for (const ArrowLine& line : HeaderArrowLines(client, arrowUp_)) {
             ::MoveToEx(dc, line.left, line.y, nullptr);
-            ::LineTo(dc, line.right + 1, line.y);   // LineTo leaves out its end point
+            ::LineTo(dc, line.right + 1, line.y);  // LineTo leaves out its end point
         }
     }
 
@@ -118,7 +122,8 @@ void CChannelHeaderCtrl::OnLButtonDown(UINT, POINT) {
 
 void CChannelHeaderCtrl::OnLButtonUp(UINT, POINT point) {
     const RECT client = GetClientRect();
-    if (::PtInRect(&client, point)) Click();
+    if (::PtInRect(&client, point))
+        Click();
     // Also after a release off the bar, so that a press never stays pending.
     pressed_ = false;
     ReleaseCapture();
@@ -127,7 +132,8 @@ void CChannelHeaderCtrl::OnLButtonUp(UINT, POINT point) {
 
 void CChannelHeaderCtrl::OnMouseMove(UINT, POINT point) {
     const RECT client = GetClientRect();
-    if (!::PtInRect(&client, point)) ReleaseCapture();
+    if (!::PtInRect(&client, point))
+        ReleaseCapture();
     DefWindowProc();
 }
 

@@ -45,13 +45,16 @@ void CChannelTooltip::Arm(CChannelTreeNode* node) {
 
 void CChannelTooltip::Disarm() {
     state_ = kIdle;
-    if (m_hWnd) ShowWindow(SW_HIDE);
+    if (m_hWnd)
+        ShowWindow(SW_HIDE);
     node_ = nullptr;
 }
 
 SIZE CChannelTooltip::LayoutNode(HDC dc, bool draw) {
-    if (!node_) return SIZE{0, 0};
-    if (node_->IsCatalog()) return LayoutCatalogTip(dc, TextsOf(*static_cast<CCatalogNode*>(node_)), draw);
+    if (!node_)
+        return SIZE{0, 0};
+    if (node_->IsCatalog())
+        return LayoutCatalogTip(dc, TextsOf(*static_cast<CCatalogNode*>(node_)), draw);
     return LayoutChannelTip(dc, TextsOf(*static_cast<CChannelNode*>(node_)), draw);
 }
 
@@ -59,7 +62,8 @@ int CChannelTooltip::OnCreate(CREATESTRUCTW*) {
     DefWindowProc();
     // Without an owner nothing would ever arm the tooltip.
     HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
-    if (owner && ::IsWindow(owner) && timerId_ == 0) timerId_ = SetTimer(TIMER_TOOLTIP, kTimerPeriodMs);
+    if (owner && ::IsWindow(owner) && timerId_ == 0)
+        timerId_ = SetTimer(TIMER_TOOLTIP, kTimerPeriodMs);
     state_ = kIdle;
     return 0;
 }
@@ -73,7 +77,8 @@ void CChannelTooltip::OnDestroy() {
 }
 
 void CChannelTooltip::OnTimer(UINT_PTR id) {
-    if (id != TIMER_TOOLTIP || state_ != kArmed) return;
+    if (id != TIMER_TOOLTIP || state_ != kArmed)
+        return;
     // The first tick only marks that the pointer has rested for a while.
     if (ticks_ <= 0) {
         ++ticks_;
@@ -83,11 +88,13 @@ void CChannelTooltip::OnTimer(UINT_PTR id) {
 }
 
 void CChannelTooltip::Show() {
-    if (!node_) return;
+    if (!node_)
+        return;
     SIZE size{};
     {
         ScopedGetDC dc(m_hWnd);
-        if (!dc) return;
+        if (!dc)
+            return;
         size = LayoutNode(dc, false);
     }
     POINT pointer{};
@@ -107,7 +114,8 @@ void CChannelTooltip::DoPaint(HDC dc, const RECT& client) {
     ::Rectangle(dc, client.left, client.top, client.right, client.bottom);
     RECT rect = client;
     ::InflateRect(&rect, -1, -1);
-    if (!node_) return;
+    if (!node_)
+        return;
     FillTooltipBackground(dc, rect, node_->IsCatalog() ? kCatalogTipColours : kChannelTipColours);
     LayoutNode(dc, true);
 }

@@ -180,8 +180,8 @@ private:
     const IChannelRowModel& rows_;
     ScopedFont normalFont_;
     ScopedFont boldFont_;
-    RowIdentity expanded_;  // catalog (or flat-list row) most recently toggled by a click
-    int hoverRow_ = -1;  // visible row offset under the mouse, -1 outside
+    RowIdentity expanded_;    // catalog (or flat-list row) most recently toggled by a click
+    int hoverRow_ = -1;       // visible row offset under the mouse, -1 outside
     int wheelRemainder_ = 0;  // wheel delta x rows per notch not yet scrolled
     RowIdentity selected_;
     RowIdentity opened_;

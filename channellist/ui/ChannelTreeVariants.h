@@ -141,7 +141,8 @@ public:
     // The rows of a keyword. With a catalogue they are found in it; a keyword that contains
     // the whole-text keyword shown before only filters the rows shown. Without a current
     // catalogue, and for keywords with LIKE wildcards or a broken character, the search
-    // statement finds them (on the worker when the table is as large as a long scan). The listener hears OnSearchResultsShown when the rows are shown.
+    // statement finds them (on the worker when the table is as large as a long scan). The listener hears
+    // OnSearchResultsShown when the rows are shown.
     void Search(const std::wstring& keyword);
     // No keyword: no rows, and no search running.
     void Clear();
@@ -168,8 +169,8 @@ private:
     size_t inlineScanLimit_ = kInlineScanLimit;
     ChannelCatalogue catalogue_;
     bool catalogueOutdated_ = false;  // the stored channels changed since it was read
-    std::wstring keyword_;       // the newest keyword, empty after Clear
-    unsigned int generation_ = 0;  // of the newest keyword
+    std::wstring keyword_;            // the newest keyword, empty after Clear
+    unsigned int generation_ = 0;     // of the newest keyword
     bool scanning_ = false;
     bool narrowable_ = false;    // the rows shown are the complete result of a whole-text keyword
     std::wstring shownKeyword_;  // the keyword whose rows are shown

@@ -20,8 +20,7 @@ void SetLong(VARIANT* out, long value) {
 
 // ---- provider
 
-bool CAccessibleProvider::ProcessGetObject(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                           LRESULT& result) {
+bool CAccessibleProvider::ProcessGetObject(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (message == WM_NCDESTROY) {
         Disconnect();
         return false;
@@ -88,9 +87,7 @@ IUnknown* CAccessibleObject::FindInterface(REFIID riid) {
                                   {IID_IDispatch, static_cast<IDispatch*>(this)}});
 }
 
-HRESULT CAccessibleObject::Connected() const {
-    return provider_ && ::IsWindow(window_) ? S_OK : CO_E_OBJNOTCONNECTED;
-}
+HRESULT CAccessibleObject::Connected() const { return provider_ && ::IsWindow(window_) ? S_OK : CO_E_OBJNOTCONNECTED; }
 
 HRESULT CAccessibleObject::ClearedAndConnected(VARIANT* out) const {
     if (!out)
@@ -116,8 +113,7 @@ HRESULT CAccessibleObject::Check(const VARIANT& child, long& id) const {
     return id >= CHILDID_SELF && id <= provider_->ChildCount() ? S_OK : E_INVALIDARG;
 }
 
-HRESULT CAccessibleObject::TextOf(const VARIANT& child, BSTR* out,
-                                  std::wstring (CAccessibleProvider::*text)(long)) {
+HRESULT CAccessibleObject::TextOf(const VARIANT& child, BSTR* out, std::wstring (CAccessibleProvider::*text)(long)) {
     if (!out)
         return E_POINTER;
     *out = nullptr;
@@ -126,8 +122,7 @@ HRESULT CAccessibleObject::TextOf(const VARIANT& child, BSTR* out,
     return FAILED(checked) ? checked : ReturnText((provider_->*text)(id), out);
 }
 
-HRESULT CAccessibleObject::NumberOf(const VARIANT& child, VARIANT* out,
-                                    long (CAccessibleProvider::*number)(long)) {
+HRESULT CAccessibleObject::NumberOf(const VARIANT& child, VARIANT* out, long (CAccessibleProvider::*number)(long)) {
     long id = 0;
     const HRESULT checked = ClearedAndChecked(out, child, id);
     if (FAILED(checked))

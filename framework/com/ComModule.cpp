@@ -19,9 +19,11 @@ public:
     explicit CClassFactory(CreateInstanceFn create) : create_(create) {}
 
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
+        if (!object)
+            return E_POINTER;
         *object = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
+        if (outer)
+            return CLASS_E_NOAGGREGATION;
         return create_(riid, object);
     }
     STDMETHODIMP LockServer(BOOL lock) override {
@@ -47,12 +49,15 @@ public:
     // Creates HKCR\<path> with a default value (null: none) and an optional named value.
     void Write(const std::wstring& path, const std::wstring* value, const wchar_t* name = nullptr,
                const std::wstring* namedValue = nullptr) {
-        if (result_ != ERROR_SUCCESS) return;
+        if (result_ != ERROR_SUCCESS)
+            return;
         ScopedRegKey key;
         result_ = RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
                                   key.Receive(), nullptr);
-        if (result_ == ERROR_SUCCESS && value) result_ = SetString(key, nullptr, *value);
-        if (result_ == ERROR_SUCCESS && name && namedValue) result_ = SetString(key, name, *namedValue);
+        if (result_ == ERROR_SUCCESS && value)
+            result_ = SetString(key, nullptr, *value);
+        if (result_ == ERROR_SUCCESS && name && namedValue)
+            result_ = SetString(key, name, *namedValue);
     }
     void Write(const std::wstring& path, const std::wstring& value) { Write(path, &value); }
     LONG Result() const { return result_; }
@@ -70,18 +75,23 @@ private:
 LONG DeleteTree(HKEY parent, const std::wstring& path) {
     ScopedRegKey key;
     LONG result = RegOpenKeyExW(parent, path.c_str(), 0, KEY_READ | KEY_WRITE, key.Receive());
-    if (result == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
-    if (result != ERROR_SUCCESS) return result;
+    if (result == ERROR_FILE_NOT_FOUND)
+        return ERROR_SUCCESS;
+    if (result != ERROR_SUCCESS)
+        return result;
     wchar_t child[256];
     for (;;) {
         DWORD length = ARRAYSIZE(child);
         // Always the first subkey: the enumeration index shifts as keys go.
-        if (RegEnumKeyExW(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (RegEnumKeyExW(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
         result = DeleteTree(key, child);
-        if (result != ERROR_SUCCESS) break;
+        if (result != ERROR_SUCCESS)
+            break;
     }
     key.Reset();
-    if (result != ERROR_SUCCESS) return result;
+    if (result != ERROR_SUCCESS)
+        return result;
     result = RegDeleteKeyW(parent, path.c_str());
     return result == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : result;
 }
@@ -90,7 +100,8 @@ LONG DeleteTree(HKEY parent, const std::wstring& path) {
 std::wstring ReadDefault(const std::wstring& path) {
     wchar_t value[128] = {};
     LONG size = sizeof(value) - sizeof(wchar_t);
-    if (RegQueryValueW(HKEY_CLASSES_ROOT, path.c_str(), value, &size) != ERROR_SUCCESS) return {};
+    if (RegQueryValueW(HKEY_CLASSES_ROOT, path.c_str(), value, &size) != ERROR_SUCCESS)
+        return {};
     return value;
 }
 
@@ -145,7 +156,8 @@ std::wstring CComModule::Path() const {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = GetModuleFileNameW(module_, &path[0], static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
+        if (length == 0)
+            return {};
         if (length < path.size()) {
             path.resize(length);
             return path;
@@ -161,17 +173,21 @@ bool CComModule::AddClass(const CClassEntry& entry) {
 
 const CClassEntry* CComModule::FindClass(REFCLSID clsid) const {
     for (const CClassEntry* entry : classes_)
-        if (*entry->clsid == clsid) return entry;
+        if (*entry->clsid == clsid)
+            return entry;
     return nullptr;
 }
 
 HRESULT CComModule::DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
-    if (!object) return E_POINTER;
+    if (!object)
+        return E_POINTER;
     *object = nullptr;
     const CClassEntry* entry = FindClass(clsid);
-    if (!entry) return CLASS_E_CLASSNOTAVAILABLE;
+    if (!entry)
+        return CLASS_E_CLASSNOTAVAILABLE;
     auto* factory = new (std::nothrow) CClassFactory(entry->create);
-    if (!factory) return E_OUTOFMEMORY;
+    if (!factory)
+        return E_OUTOFMEMORY;
     const HRESULT hr = factory->QueryInterface(riid, object);
     factory->Release();
     return hr;
@@ -194,16 +210,19 @@ HRESULT CComModule::UnregisterServer() {
 
 HRESULT CComModule::EachPart(HRESULT (CComModule::*typeLibStep)(), ClassStep classStep, const StepNames& names) {
     HRESULT hr = (this->*typeLibStep)();
-    if (FAILED(hr)) return SelfRegistrationFailed(names.typeLib, hr, SELFREG_E_TYPELIB);
+    if (FAILED(hr))
+        return SelfRegistrationFailed(names.typeLib, hr, SELFREG_E_TYPELIB);
     for (const CClassEntry* entry : classes_)
-        if (FAILED(hr = (this->*classStep)(*entry))) return SelfRegistrationFailed(names.oneClass, hr, SELFREG_E_CLASS);
+        if (FAILED(hr = (this->*classStep)(*entry)))
+            return SelfRegistrationFailed(names.oneClass, hr, SELFREG_E_CLASS);
     return S_OK;
 }
 
 HRESULT CComModule::RegisterTypeLib() {
     ComPtr<ITypeLib> typeLib;
     HRESULT hr = LoadTypeLib(&typeLib);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr))
+        return hr;
     std::wstring path = Path();
     std::wstring folder = path.substr(0, path.find_last_of(L"\\/") + 1);
     return ::RegisterTypeLib(typeLib.Get(), &path[0], folder.empty() ? nullptr : &folder[0]);
@@ -212,10 +231,12 @@ HRESULT CComModule::RegisterTypeLib() {
 HRESULT CComModule::UnregisterTypeLib() {
     ComPtr<ITypeLib> typeLib;
     HRESULT hr = LoadTypeLib(&typeLib);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr))
+        return hr;
     TLIBATTR* attr = nullptr;
     hr = typeLib->GetLibAttr(&attr);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr))
+        return hr;
     // Nothing registered is what unregistering wants (Wine and Windows report it differently).
     CScopedBstr registeredPath;
     if (SUCCEEDED(QueryPathOfRegTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid,
@@ -228,7 +249,8 @@ HRESULT CComModule::UnregisterTypeLib() {
 
 std::wstring CComModule::TypeName(const CClassEntry& entry) const {
     std::wstring name = entry.typeNameId ? LoadResourceString(module_, entry.typeNameId) : std::wstring();
-    if (name.empty() && entry.progId) name = entry.progId;
+    if (name.empty() && entry.progId)
+        name = entry.progId;
     return name;
 }
 
@@ -281,16 +303,20 @@ HRESULT CComModule::UnregisterClass(const CClassEntry& entry) const {
     if (entry.progId) {
         const std::wstring progId = entry.progId;
         const std::wstring independent = VersionIndependentProgId(progId);
-        if (independent != progId) result = DeleteProgIdOf(independent, clsid);
-        if (result == ERROR_SUCCESS) result = DeleteProgIdOf(progId, clsid);
+        if (independent != progId)
+            result = DeleteProgIdOf(independent, clsid);
+        if (result == ERROR_SUCCESS)
+            result = DeleteProgIdOf(progId, clsid);
     }
-    if (result == ERROR_SUCCESS) result = DeleteTree(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid);
+    if (result == ERROR_SUCCESS)
+        result = DeleteTree(HKEY_CLASSES_ROOT, L"CLSID\\" + clsid);
     return HRESULT_FROM_WIN32(result);
 }
 
 std::wstring VersionIndependentProgId(const std::wstring& progId) {
     const size_t dot = progId.find_last_of(L'.');
-    if (dot == std::wstring::npos || dot == 0 || dot + 1 == progId.size()) return progId;
+    if (dot == std::wstring::npos || dot == 0 || dot + 1 == progId.size())
+        return progId;
     const bool numeric = std::all_of(progId.begin() + dot + 1, progId.end(), [](wchar_t c) { return iswdigit(c); });
     return numeric ? progId.substr(0, dot) : progId;
 }

@@ -21,12 +21,12 @@ struct CClassEntry {
     // Version-dependent ProgID such as "Vendor.Thing.1"; the version-independent one is this
     // text without its last ".<number>". Null: no ProgID.
     const wchar_t* progId = nullptr;
-    UINT typeNameId = 0;                          // string resource with the user type name
+    UINT typeNameId = 0;  // string resource with the user type name
     const wchar_t* threadingModel = L"Apartment";
-    bool isControl = false;                       // writes the Control key
-    DWORD miscStatus = 0;                         // OLEMISC_* of DVASPECT_CONTENT, for controls
-    UINT toolboxBitmapId = 0;                     // bitmap resource; 0: no ToolboxBitmap32
-    const GUID* typeLibId = nullptr;              // null: no TypeLib and Version keys
+    bool isControl = false;           // writes the Control key
+    DWORD miscStatus = 0;             // OLEMISC_* of DVASPECT_CONTENT, for controls
+    UINT toolboxBitmapId = 0;         // bitmap resource; 0: no ToolboxBitmap32
+    const GUID* typeLibId = nullptr;  // null: no TypeLib and Version keys
     WORD typeLibMajor = 1;
     WORD typeLibMinor = 0;
 };
@@ -99,10 +99,12 @@ private:
 // objects of static storage handed to T's constructor, such as the class's own CClassEntry.
 template <class T, const auto&... Args>
 HRESULT CreateComInstance(REFIID riid, void** object) {
-    if (!object) return E_POINTER;
+    if (!object)
+        return E_POINTER;
     *object = nullptr;
     T* instance = new (std::nothrow) T(Args...);
-    if (!instance) return E_OUTOFMEMORY;
+    if (!instance)
+        return E_OUTOFMEMORY;
     const HRESULT hr = instance->QueryInterface(riid, object);
     instance->Release();
     return hr;

@@ -28,18 +28,23 @@ struct CInterfaceEntry {
 // The pointer of the entry answering `riid`, or null. The first entry answers IID_IUnknown as
 // well; IID_NULL (an interface an object does not know yet) answers nothing.
 inline IUnknown* FindInterfaceIn(REFIID riid, std::initializer_list<CInterfaceEntry> table) {
-    if (riid == IID_NULL || table.size() == 0) return nullptr;
-    if (riid == IID_IUnknown) return table.begin()->pointer;
+    if (riid == IID_NULL || table.size() == 0)
+        return nullptr;
+    if (riid == IID_IUnknown)
+        return table.begin()->pointer;
     for (const CInterfaceEntry& entry : table)
-        if (entry.iid == riid) return entry.pointer;
+        if (entry.iid == riid)
+            return entry.pointer;
     return nullptr;
 }
 
 // Body of QueryInterface once the table has been searched.
 inline HRESULT HandOutInterface(IUnknown* found, void** object) {
-    if (!object) return E_POINTER;
+    if (!object)
+        return E_POINTER;
     *object = found;
-    if (!found) return E_NOINTERFACE;
+    if (!found)
+        return E_NOINTERFACE;
     found->AddRef();
     return S_OK;
 }
@@ -57,7 +62,8 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
     STDMETHODIMP_(ULONG) Release() override {
         const ULONG refs = InterlockedDecrement(&refs_);
-        if (refs == 0) FinalRelease();
+        if (refs == 0)
+            FinalRelease();
         return refs;
     }
 

@@ -21,11 +21,13 @@ public:
         : items_(std::move(items)), owner_(owner), position_(position) {}
 
     STDMETHODIMP Next(ULONG count, Item* items, ULONG* fetched) override {
-        if (!items || (count > 1 && !fetched)) return E_POINTER;
+        if (!items || (count > 1 && !fetched))
+            return E_POINTER;
         ULONG done = 0;
         for (; done < count && position_ < items_.size(); ++done, ++position_)
             Traits::Copy(items_[position_], &items[done]);
-        if (fetched) *fetched = done;
+        if (fetched)
+            *fetched = done;
         return done == count ? S_OK : S_FALSE;
     }
     STDMETHODIMP Skip(ULONG count) override {
@@ -38,7 +40,8 @@ public:
         return S_OK;
     }
     STDMETHODIMP Clone(Interface** clone) override {
-        if (!clone) return E_POINTER;
+        if (!clone)
+            return E_POINTER;
         *clone = new (std::nothrow) CSnapshotEnum(items_, owner_.Get(), position_);
         return *clone ? S_OK : E_OUTOFMEMORY;
     }
@@ -87,7 +90,8 @@ void CConnectionPoint::UnadviseAll() {
 HRESULT CConnectionPoint::FireDispatch(DISPID id, DISPPARAMS* params) const {
     std::vector<ComPtr<IUnknown>> sinks;
     sinks.reserve(sinks_.size());
-    for (const Sink& s : sinks_) sinks.push_back(s.sink);
+    for (const Sink& s : sinks_)
+        sinks.push_back(s.sink);
     for (const ComPtr<IUnknown>& sink : sinks) {
         // Advise obtained the event interface, a dispinterface: its vtable is IDispatch's.
         auto* dispatch = static_cast<IDispatch*>(static_cast<IUnknown*>(sink.Get()));
@@ -97,22 +101,26 @@ HRESULT CConnectionPoint::FireDispatch(DISPID id, DISPPARAMS* params) const {
 }
 
 STDMETHODIMP CConnectionPoint::GetConnectionInterface(IID* iid) {
-    if (!iid) return E_POINTER;
+    if (!iid)
+        return E_POINTER;
     *iid = iid_;
     return S_OK;
 }
 
 STDMETHODIMP CConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** container) {
-    if (!container) return E_POINTER;
+    if (!container)
+        return E_POINTER;
     *container = OwnerObject();
     (*container)->AddRef();
     return S_OK;
 }
 
 STDMETHODIMP CConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
-    if (!cookie) return E_POINTER;
+    if (!cookie)
+        return E_POINTER;
     *cookie = 0;
-    if (!sink) return E_POINTER;
+    if (!sink)
+        return E_POINTER;
     ComPtr<IUnknown> events;
     if (FAILED(sink->QueryInterface(iid_, reinterpret_cast<void**>(events.GetAddressOf()))) || !events)
         return CONNECT_E_CANNOTCONNECT;
@@ -123,17 +131,20 @@ STDMETHODIMP CConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
 
 STDMETHODIMP CConnectionPoint::Unadvise(DWORD cookie) {
     auto it = std::find_if(sinks_.begin(), sinks_.end(), [cookie](const Sink& s) { return s.cookie == cookie; });
-    if (it == sinks_.end()) return CONNECT_E_NOCONNECTION;
+    if (it == sinks_.end())
+        return CONNECT_E_NOCONNECTION;
     ComPtr<IUnknown> released = std::move(it->sink);  // released after the list is consistent
     sinks_.erase(it);
     return S_OK;
 }
 
 STDMETHODIMP CConnectionPoint::EnumConnections(IEnumConnections** connections) {
-    if (!connections) return E_POINTER;
+    if (!connections)
+        return E_POINTER;
     std::vector<ConnectionTraits::Stored> items;
     items.reserve(sinks_.size());
-    for (const Sink& s : sinks_) items.emplace_back(s.sink, s.cookie);
+    for (const Sink& s : sinks_)
+        items.emplace_back(s.sink, s.cookie);
     *connections = new (std::nothrow) CSnapshotEnum<ConnectionTraits>(std::move(items), OwnerObject());
     return *connections ? S_OK : E_OUTOFMEMORY;
 }
@@ -145,32 +156,39 @@ CConnectionPoint& CConnectionPointSet::Add(REFIID iid) {
 
 CConnectionPoint* CConnectionPointSet::Find(REFIID iid) const {
     for (const auto& point : points_)
-        if (point->Iid() == iid) return point.get();
+        if (point->Iid() == iid)
+            return point.get();
     return nullptr;
 }
 
 void CConnectionPointSet::UnadviseAll() {
-    for (const auto& point : points_) point->UnadviseAll();
+    for (const auto& point : points_)
+        point->UnadviseAll();
 }
 
 HRESULT CConnectionPointSet::EnumConnectionPoints(IEnumConnectionPoints** points) const {
-    if (!points) return E_POINTER;
+    if (!points)
+        return E_POINTER;
     std::vector<IConnectionPoint*> items;
-    for (const auto& point : points_) items.push_back(point.get());
+    for (const auto& point : points_)
+        items.push_back(point.get());
     *points = new (std::nothrow) CSnapshotEnum<ConnectionPointTraits>(std::move(items), container_);
     return *points ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT CConnectionPointSet::FindConnectionPoint(REFIID iid, IConnectionPoint** point) const {
-    if (!point) return E_POINTER;
+    if (!point)
+        return E_POINTER;
     *point = Find(iid);
-    if (!*point) return CONNECT_E_NOCONNECTION;
+    if (!*point)
+        return CONNECT_E_NOCONNECTION;
     (*point)->AddRef();
     return S_OK;
 }
 
 CDispatchArgs::~CDispatchArgs() {
-    for (VARIANT& v : args_) VariantClear(&v);
+    for (VARIANT& v : args_)
+        VariantClear(&v);
 }
 
 VARIANT* CDispatchArgs::PushNew(VARTYPE type) {

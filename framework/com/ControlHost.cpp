@@ -22,11 +22,13 @@ public:
     // IOleClientSite
     STDMETHODIMP SaveObject() override { return S_OK; }
     STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** moniker) override {
-        if (moniker) *moniker = nullptr;
+        if (moniker)
+            *moniker = nullptr;
         return E_NOTIMPL;
     }
     STDMETHODIMP GetContainer(IOleContainer** container) override {
-        if (container) *container = nullptr;
+        if (container)
+            *container = nullptr;
         return E_NOINTERFACE;
     }
     STDMETHODIMP ShowObject() override { return S_OK; }
@@ -35,7 +37,8 @@ public:
 
     // IOleWindow: the site's window for the in-place site, the top-level window for the frame.
     STDMETHODIMP GetWindow(HWND* window) override {
-        if (!window) return E_POINTER;
+        if (!window)
+            return E_POINTER;
         *window = host_ ? host_->m_hWnd : nullptr;
         return *window ? S_OK : E_FAIL;
     }
@@ -50,10 +53,12 @@ public:
     STDMETHODIMP OnUIActivate() override { return S_OK; }
     STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
                                   LPRECT clip, LPOLEINPLACEFRAMEINFO frameInfo) override {
-        if (!frame || !document || !position || !clip || !frameInfo) return E_POINTER;
+        if (!frame || !document || !position || !clip || !frameInfo)
+            return E_POINTER;
         *frame = nullptr;
         *document = nullptr;
-        if (!host_ || !host_->m_hWnd) return E_FAIL;
+        if (!host_ || !host_->m_hWnd)
+            return E_FAIL;
         RECT place{};
         ::GetClientRect(host_->m_hWnd, &place);
         return WindowContext(GetAncestor(host_->m_hWnd, GA_ROOT), place, frame, document, position, clip, frameInfo);
@@ -68,11 +73,13 @@ public:
     STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
     STDMETHODIMP OnPosRectChange(LPCRECT position) override {
         // The host decides the control's size: it always fills the host window.
-        if (host_) host_->Resize();
+        if (host_)
+            host_->Resize();
         return S_OK;
     }
     STDMETHODIMP OnInPlaceActivateEx(BOOL* noRedraw, DWORD) override {
-        if (noRedraw) *noRedraw = FALSE;
+        if (noRedraw)
+            *noRedraw = FALSE;
         return OnInPlaceActivate();
     }
     STDMETHODIMP OnInPlaceDeactivateEx(BOOL) override { return OnInPlaceDeactivate(); }
@@ -88,11 +95,13 @@ public:
     STDMETHODIMP OnControlInfoChanged() override { return S_OK; }
     STDMETHODIMP LockInPlaceActive(BOOL) override { return S_OK; }
     STDMETHODIMP GetExtendedControl(IDispatch** object) override {
-        if (object) *object = nullptr;
+        if (object)
+            *object = nullptr;
         return E_NOTIMPL;
     }
     STDMETHODIMP TransformCoords(POINTL* himetric, POINTF* container, DWORD flags) override {
-        if (!himetric || !container) return E_POINTER;
+        if (!himetric || !container)
+            return E_POINTER;
         if (flags & XFORMCOORDS_HIMETRICTOCONTAINER) {
             const SIZE pixels = HimetricToPixels({himetric->x, himetric->y});
             container->x = static_cast<float>(pixels.cx);
@@ -112,20 +121,25 @@ public:
 
     // IDispatch: the ambient properties a control may ask for.
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        if (!count) return E_POINTER;
+        if (!count)
+            return E_POINTER;
         *count = 0;
         return S_OK;
     }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        if (info) *info = nullptr;
+        if (info)
+            *info = nullptr;
         return DISP_E_BADINDEX;
     }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
     STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                         UINT*) override {
-        if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
-        if (!result) return E_POINTER;
+        if (riid != IID_NULL)
+            return DISP_E_UNKNOWNINTERFACE;
+        if (!(flags & DISPATCH_PROPERTYGET))
+            return DISP_E_MEMBERNOTFOUND;
+        if (!result)
+            return E_POINTER;
         VariantInit(result);
         switch (id) {
         case DISPID_AMBIENT_USERMODE:
@@ -152,8 +166,7 @@ public:
             V_VT(result) = VT_I4;
             V_I4(result) = static_cast<LONG>(GetUserDefaultLCID());
             return S_OK;
-        default:
-            return DISP_E_MEMBERNOTFOUND;
+        default: return DISP_E_MEMBERNOTFOUND;
         }
     }
 
@@ -178,22 +191,29 @@ private:
 
 HRESULT CControlHost::Create(HWND parent, const RECT& rect, UINT id, DWORD style, REFCLSID clsid) {
     HRESULT hr = CreateWindowAndSite(parent, rect, id, style);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr))
+        return hr;
     ComPtr<IUnknown> control;
     hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &control);
-    if (SUCCEEDED(hr)) hr = Activate(control.Get());
-    if (FAILED(hr)) Destroy();
+    if (SUCCEEDED(hr))
+        hr = Activate(control.Get());
+    if (FAILED(hr))
+        Destroy();
     return hr;
 }
 
 HRESULT CControlHost::Create(HWND parent, const RECT& rect, UINT id, DWORD style, IClassFactory* factory) {
-    if (!factory) return E_POINTER;
+    if (!factory)
+        return E_POINTER;
     HRESULT hr = CreateWindowAndSite(parent, rect, id, style);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr))
+        return hr;
     ComPtr<IUnknown> control;
     hr = factory->CreateInstance(nullptr, IID_IUnknown, &control);
-    if (SUCCEEDED(hr)) hr = Activate(control.Get());
-    if (FAILED(hr)) Destroy();
+    if (SUCCEEDED(hr))
+        hr = Activate(control.Get());
+    if (FAILED(hr))
+        Destroy();
     return hr;
 }
 
@@ -214,30 +234,35 @@ HRESULT CControlHost::CreateWindowAndSite(HWND parent, const RECT& rect, UINT id
 HRESULT CControlHost::Activate(IUnknown* control) {
     control_ = control;
     HRESULT hr = control_.As(&oleObject_);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr))
+        return hr;
     DWORD misc = 0;
     oleObject_->GetMiscStatus(DVASPECT_CONTENT, &misc);
     auto* site = static_cast<IOleClientSite*>(site_);
     const bool siteFirst = (misc & OLEMISC_SETCLIENTSITEFIRST) != 0;
     if (siteFirst) {
         hr = oleObject_->SetClientSite(site);
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr))
+            return hr;
     }
     ComPtr<IPersistStreamInit> persist;
     if (SUCCEEDED(control_.As(&persist))) {
         hr = persist->InitNew();
-        if (FAILED(hr) && hr != E_NOTIMPL) return hr;
+        if (FAILED(hr) && hr != E_NOTIMPL)
+            return hr;
     }
     if (!siteFirst) {
         hr = oleObject_->SetClientSite(site);
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr))
+            return hr;
     }
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     SIZEL extent = PixelsToHimetric({client.right - client.left, client.bottom - client.top});
     oleObject_->SetExtent(DVASPECT_CONTENT, &extent);
     hr = oleObject_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, m_hWnd, &client);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr))
+        return hr;
     control_.As(&inPlaceObject_);
     return S_OK;
 }
@@ -245,7 +270,8 @@ HRESULT CControlHost::Activate(IUnknown* control) {
 void CControlHost::ReleaseControl() {
     // Keep the control alive until it has let go of the site.
     ComPtr<IUnknown> control = std::move(control_);
-    if (inPlaceObject_) inPlaceObject_->InPlaceDeactivate();
+    if (inPlaceObject_)
+        inPlaceObject_->InPlaceDeactivate();
     if (oleObject_) {
         oleObject_->Close(OLECLOSE_NOSAVE);
         oleObject_->SetClientSite(nullptr);
@@ -268,7 +294,8 @@ void CControlHost::Destroy() {
 }
 
 HRESULT CControlHost::QueryControl(REFIID riid, void** object) const {
-    if (!object) return E_POINTER;
+    if (!object)
+        return E_POINTER;
     *object = nullptr;
     return control_ ? control_->QueryInterface(riid, object) : E_NOINTERFACE;
 }
@@ -276,7 +303,8 @@ HRESULT CControlHost::QueryControl(REFIID riid, void** object) const {
 bool CControlHost::IsInPlaceActive() const { return site_ && site_->InPlaceActive(); }
 
 void CControlHost::Resize() {
-    if (!m_hWnd || !inPlaceObject_) return;
+    if (!m_hWnd || !inPlaceObject_)
+        return;
     RECT client;
     ::GetClientRect(m_hWnd, &client);
     if (oleObject_) {
@@ -296,13 +324,15 @@ WindowClassSpec CControlHost::GetWindowClassSpec() const {
 void CControlHost::OnSetFocus(HWND) {
     if (ComPtr<IOleInPlaceObject> object = inPlaceObject_) {
         HWND control = nullptr;
-        if (SUCCEEDED(object->GetWindow(&control)) && control) ::SetFocus(control);
+        if (SUCCEEDED(object->GetWindow(&control)) && control)
+            ::SetFocus(control);
     }
 }
 
 LRESULT CControlHost::OnEraseBkgnd(HDC) {
     // The control covers the whole client area.
-    if (!inPlaceObject_) SetMsgHandled(FALSE);
+    if (!inPlaceObject_)
+        SetMsgHandled(FALSE);
     return 1;
 }
 

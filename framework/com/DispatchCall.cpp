@@ -28,10 +28,18 @@ HRESULT CallDispatchMethod(IDispatch* target, DISPID id, VARIANT* args, UINT cou
     return target->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result, nullptr, nullptr);
 }
 
-VARIANT BstrArg(BSTR text) { return Arg(VT_BSTR, [text](VARIANT& arg) { V_BSTR(&arg) = text; }); }
+VARIANT BstrArg(BSTR text) {
+    return Arg(VT_BSTR, [text](VARIANT& arg) { V_BSTR(&arg) = text; });
+}
 
-VARIANT UIntArg(ULONG value) { return Arg(VT_UI4, [value](VARIANT& arg) { V_UI4(&arg) = value; }); }
+VARIANT UIntArg(ULONG value) {
+    return Arg(VT_UI4, [value](VARIANT& arg) { V_UI4(&arg) = value; });
+}
 
-VARIANT IntArg(LONG value) { return Arg(VT_I4, [value](VARIANT& arg) { V_I4(&arg) = value; }); }
+VARIANT IntArg(LONG value) {
+    return Arg(VT_I4, [value](VARIANT& arg) { V_I4(&arg) = value; });
+}
 
-VARIANT ByteArg(BYTE value) { return Arg(VT_UI1, [value](VARIANT& arg) { V_UI1(&arg) = value; }); }
+VARIANT ByteArg(BYTE value) {
+    return Arg(VT_UI1, [value](VARIANT& arg) { V_UI1(&arg) = value; });
+}

@@ -28,9 +28,8 @@ protected:
     // IOleInPlaceSite::GetWindowContext's answer for a control placed at `place` inside the
     // top-level window `frameWindow`: this object as the frame, no document window and no
     // accelerators.
-    HRESULT WindowContext(HWND frameWindow, const RECT& place, IOleInPlaceFrame** frame,
-                          IOleInPlaceUIWindow** document, LPRECT position, LPRECT clip,
-                          LPOLEINPLACEFRAMEINFO info) {
+    HRESULT WindowContext(HWND frameWindow, const RECT& place, IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
+                          LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
         *frame = static_cast<IOleInPlaceFrame*>(this);
         this->AddRef();
         *document = nullptr;

@@ -32,8 +32,7 @@
 // visible, inside-out, given its site before it is initialised, redrawn whole on a resize, and
 // with nothing inside it to link to.
 constexpr DWORD kInPlaceControlMiscStatus = OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST |
-                                            OLEMISC_INSIDEOUT | OLEMISC_CANTLINKINSIDE |
-                                            OLEMISC_RECOMPOSEONRESIZE;
+                                            OLEMISC_INSIDEOUT | OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
 
 // Persistent properties, exchanged in one direction: stream or property bag, loading or saving.
 class CPropertyExchange {
@@ -48,8 +47,8 @@ public:
 };
 
 class COleControl : public CWindowImpl,
-                    public CComObject<IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl,
-                                      IViewObject2, IPersistStreamInit, IPersistPropertyBag, IProvideClassInfo2,
+                    public CComObject<IOleObject, IOleInPlaceObject, IOleInPlaceActiveObject, IOleControl, IViewObject2,
+                                      IPersistStreamInit, IPersistPropertyBag, IProvideClassInfo2,
                                       ISpecifyPropertyPages, IConnectionPointContainer, IDispatch> {
 public:
     // Name of the version property in property bags (and its place in streams: first).
@@ -128,11 +127,11 @@ public:
     STDMETHODIMP FreezeEvents(BOOL freeze) override;
 
     // IViewObject2
-    STDMETHODIMP Draw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* device, HDC targetDevice,
-                      HDC drawDc, LPCRECTL bounds, LPCRECTL metafileBounds, BOOL(STDMETHODCALLTYPE* cont)(ULONG_PTR),
+    STDMETHODIMP Draw(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* device, HDC targetDevice, HDC drawDc,
+                      LPCRECTL bounds, LPCRECTL metafileBounds, BOOL(STDMETHODCALLTYPE* cont)(ULONG_PTR),
                       ULONG_PTR contArg) override;
-    STDMETHODIMP GetColorSet(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* device,
-                             HDC targetDevice, LOGPALETTE** colorSet) override;
+    STDMETHODIMP GetColorSet(DWORD aspect, LONG index, void* aspectInfo, DVTARGETDEVICE* device, HDC targetDevice,
+                             LOGPALETTE** colorSet) override;
     STDMETHODIMP Freeze(DWORD aspect, LONG index, void* aspectInfo, DWORD* freeze) override;
     STDMETHODIMP Unfreeze(DWORD freeze) override;
     STDMETHODIMP SetAdvise(DWORD aspects, DWORD flags, IAdviseSink* sink) override;
@@ -235,7 +234,9 @@ class COleControlImpl : public COleControl, public Twin {
 public:
     using COleControl::COleControl;
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override { return COleControl::QueryInterface(riid, object); }
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+        return COleControl::QueryInterface(riid, object);
+    }
     STDMETHODIMP_(ULONG) AddRef() override { return COleControl::AddRef(); }
     STDMETHODIMP_(ULONG) Release() override { return COleControl::Release(); }
 

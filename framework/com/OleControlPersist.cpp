@@ -18,9 +18,11 @@ public:
         constexpr ULONG kMaxLength = 1 << 20;
         ULONG length = static_cast<ULONG>(value.size());
         HRESULT hr = Bytes(&length, sizeof(length));
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr))
+            return hr;
         if (loading_) {
-            if (length > kMaxLength) return STG_E_READFAULT;
+            if (length > kMaxLength)
+                return STG_E_READFAULT;
             value.assign(length, L'\0');
         }
         return length ? Bytes(&value[0], length * sizeof(wchar_t)) : S_OK;
@@ -29,10 +31,12 @@ public:
 private:
     HRESULT Bytes(void* data, ULONG size) {
         size_ += size;
-        if (!stream_) return S_OK;
+        if (!stream_)
+            return S_OK;
         ULONG done = 0;
         HRESULT hr = loading_ ? stream_->Read(data, size, &done) : stream_->Write(data, size, &done);
-        if (FAILED(hr)) return hr;
+        if (FAILED(hr))
+            return hr;
         return done == size ? S_OK : (loading_ ? STG_E_READFAULT : STG_E_WRITEFAULT);
     }
 
@@ -57,8 +61,8 @@ public:
     HRESULT ExchangeString(const wchar_t* name, std::wstring& value, const std::wstring& defaultValue) override {
         CScopedVariant v;
         if (loading_) {
-            value = Read(name, VT_BSTR, v) ? std::wstring(V_BSTR(v.Get()), SysStringLen(V_BSTR(v.Get())))
-                                           : defaultValue;
+            value =
+                Read(name, VT_BSTR, v) ? std::wstring(V_BSTR(v.Get()), SysStringLen(V_BSTR(v.Get()))) : defaultValue;
             return S_OK;
         }
         V_VT(v.Get()) = VT_BSTR;
@@ -81,7 +85,8 @@ private:
 
     bool Read(const wchar_t* name, VARTYPE type, CScopedVariant& value) {
         V_VT(value.Get()) = type;  // asks the bag for this type; it may still answer another
-        if (FAILED(bag_->Read(name, value.Get(), log_))) return false;
+        if (FAILED(bag_->Read(name, value.Get(), log_)))
+            return false;
         return SUCCEEDED(VariantChangeType(value.Get(), value.Get(), 0, type));
     }
 
@@ -95,7 +100,8 @@ private:
 // --- Persistence ---
 
 STDMETHODIMP COleControl::GetClassID(CLSID* clsid) {
-    if (!clsid) return E_POINTER;
+    if (!clsid)
+        return E_POINTER;
     *clsid = *class_.clsid;
     return S_OK;
 }
@@ -114,19 +120,22 @@ HRESULT COleControl::ExchangeAll(CPropertyExchange& exchange) {
 }
 
 STDMETHODIMP COleControl::Load(LPSTREAM stream) {
-    if (!stream) return E_POINTER;
+    if (!stream)
+        return E_POINTER;
     CStreamExchange exchange(stream, true);
     return LoadFrom(exchange);
 }
 
 STDMETHODIMP COleControl::Save(LPSTREAM stream, BOOL clearDirty) {
-    if (!stream) return E_POINTER;
+    if (!stream)
+        return E_POINTER;
     CStreamExchange exchange(stream, false);
     return SaveTo(exchange, clearDirty);
 }
 
 STDMETHODIMP COleControl::GetSizeMax(ULARGE_INTEGER* size) {
-    if (!size) return E_POINTER;
+    if (!size)
+        return E_POINTER;
     CStreamExchange counter(nullptr, false);
     HRESULT hr = ExchangeAll(counter);
     size->QuadPart = counter.Size();
@@ -142,13 +151,15 @@ STDMETHODIMP COleControl::InitNew() {
 }
 
 STDMETHODIMP COleControl::Load(IPropertyBag* bag, IErrorLog* log) {
-    if (!bag) return E_POINTER;
+    if (!bag)
+        return E_POINTER;
     CBagExchange exchange(bag, log, true);
     return LoadFrom(exchange);
 }
 
 STDMETHODIMP COleControl::Save(IPropertyBag* bag, BOOL clearDirty, BOOL) {
-    if (!bag) return E_POINTER;
+    if (!bag)
+        return E_POINTER;
     CBagExchange exchange(bag, nullptr, false);
     return SaveTo(exchange, clearDirty);
 }
@@ -168,6 +179,7 @@ HRESULT COleControl::LoadFrom(CPropertyExchange& exchange) {
 
 HRESULT COleControl::SaveTo(CPropertyExchange& exchange, BOOL clearDirty) {
     const HRESULT hr = ExchangeAll(exchange);
-    if (SUCCEEDED(hr) && clearDirty) dirty_ = false;
+    if (SUCCEEDED(hr) && clearDirty)
+        dirty_ = false;
     return hr;
 }

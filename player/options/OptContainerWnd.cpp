@@ -33,9 +33,7 @@ void BlendRect(HDC dc, const RECT& area, COLORREF color, BYTE opacity) {
 
 }  // namespace
 
-WindowClassSpec COptContainerWnd::GetWindowClassSpec() const {
-    return WindowClassSpec{L"TrovaOptContainer"};
-}
+WindowClassSpec COptContainerWnd::GetWindowClassSpec() const { return WindowClassSpec{L"TrovaOptContainer"}; }
 
 int COptContainerWnd::OnCreate(CREATESTRUCTW*) {
     // "MS Shell Dlg" maps to the system's dialog face (SimSun on Chinese systems), which has the

@@ -28,17 +28,15 @@ struct ListColumn {
 };
 
 const ListColumn kListColumns[CBCastListCtrl::kColumnCount] = {
-    {L"序号", 50},  {L"状态", 100}, {L"类型", 100}, {L"频道ID", 0},     {L"比特率", 0}, {L"分类", 0},
-    {L"描述", 0},   {L"URL", 0},    {L"源路径", 0}, {L"频道服务器", 0}, {L"端口", 0},
+    {L"序号", 50}, {L"状态", 100}, {L"类型", 100}, {L"频道ID", 0},     {L"比特率", 0}, {L"分类", 0},
+    {L"描述", 0},  {L"URL", 0},    {L"源路径", 0}, {L"频道服务器", 0}, {L"端口", 0},
 };
 
 }  // namespace
 
 // ---- CBCastCmdPanel ----
 
-WindowClassSpec CBCastCmdPanel::GetWindowClassSpec() const {
-    return WindowClassSpec{L"TrovaBCastCmdPanel"};
-}
+WindowClassSpec CBCastCmdPanel::GetWindowClassSpec() const { return WindowClassSpec{L"TrovaBCastCmdPanel"}; }
 
 int CBCastCmdPanel::OnCreate(CREATESTRUCTW*) {
     // Only the height is the bar's own. An empty face name would pick the raster system font,
@@ -53,10 +51,10 @@ int CBCastCmdPanel::OnCreate(CREATESTRUCTW*) {
     font_.Reset(::CreateFontIndirectW(&look));
     for (const CommandButton& button : kCommandButtons) {
         const RECT& place = button.place;
-        HWND created = ::CreateWindowExW(0, L"BUTTON", button.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                                         place.left, place.top, place.right - place.left, place.bottom - place.top,
-                                         m_hWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)), nullptr,
-                                         nullptr);
+        HWND created =
+            ::CreateWindowExW(0, L"BUTTON", button.caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                              place.left, place.top, place.right - place.left, place.bottom - place.top, m_hWnd,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)), nullptr, nullptr);
         if (created && font_)
             ::SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     }
@@ -100,8 +98,8 @@ int CBCastListCtrl::OnCreate(CREATESTRUCTW*) {
     for (int index = 0; index < kColumnCount; ++index) {
         if (kListColumns[index].width != 0)
             continue;
-        const int textWidth = static_cast<int>(
-            SendMessage(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(kListColumns[index].header)));
+        const int textWidth =
+            static_cast<int>(SendMessage(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(kListColumns[index].header)));
         SendMessage(LVM_SETCOLUMNWIDTH, index, MAKELPARAM(textWidth + headerMargins, 0));
     }
     return 0;
@@ -109,9 +107,7 @@ int CBCastListCtrl::OnCreate(CREATESTRUCTW*) {
 
 // ---- CBroadcastPanel ----
 
-WindowClassSpec CBroadcastPanel::GetWindowClassSpec() const {
-    return WindowClassSpec{L"TrovaBroadcastPanel"};
-}
+WindowClassSpec CBroadcastPanel::GetWindowClassSpec() const { return WindowClassSpec{L"TrovaBroadcastPanel"}; }
 
 HWND CBroadcastPanel::Create(HWND parent) {
     return Create(parent, RECT{}, L"TBCastPanel", WS_CHILD | WS_CLIPCHILDREN, 0, kWindowId);
@@ -125,8 +121,7 @@ int CBroadcastPanel::OnCreate(CREATESTRUCTW*) {
 
     cmdPanel_.SetListener(this);
     cmdPanel_.Create(m_hWnd, RECT{}, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, kCmdPanelId);
-    list_.Create(m_hWnd, RECT{}, nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL,
-                 0, kListId);
+    list_.Create(m_hWnd, RECT{}, nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL, 0, kListId);
     return 0;
 }
 

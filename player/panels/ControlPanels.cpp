@@ -26,7 +26,8 @@ bool CControlPanel::Create(HWND parent, const RECT& rect) {
     if (FAILED(host_.Create(parent, rect, id_, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, classId_)))
         return false;
     IUnknown* control = host_.Control();
-    return control && SUCCEEDED(control->QueryInterface(interfaceId_, reinterpret_cast<void**>(control_.GetAddressOf()))) &&
+    return control &&
+           SUCCEEDED(control->QueryInterface(interfaceId_, reinterpret_cast<void**>(control_.GetAddressOf()))) &&
            control_;
 }
 
@@ -44,9 +45,7 @@ void CMoviePanel::Play(const std::wstring& source) {
     CallDispatchMethod(Control(), DISPID_PLAYER_PLAY, args, 1, result.Get());
 }
 
-void CMoviePanel::KeepPosition() {
-    CallDispatchMethod(Control(), DISPID_PLAYER_KEEP_POSITION, nullptr, 0, nullptr);
-}
+void CMoviePanel::KeepPosition() { CallDispatchMethod(Control(), DISPID_PLAYER_KEEP_POSITION, nullptr, 0, nullptr); }
 
 bool CMoviePanel::GetPlayingChannel(std::wstring& server, ULONG& port, std::wstring& channelId) {
     CScopedBstr serverText, channelText;
@@ -71,7 +70,7 @@ bool CMoviePanel::GetPlayingChannel(std::wstring& server, ULONG& port, std::wstr
     return true;
 }
 
-CChannelPanel::CChannelPanel() : CControlPanel(kChannelPanelId, trovacl::kControlClassId, trovacl::kDispatchId) {}
+CChannelPanel::CChannelPanel() : CControlPanel(kChannelPanelId, TrovaCLIds::kControlClassId, TrovaCLIds::kDispatchId) {}
 
 bool CChannelPanel::GetChannelName(const std::wstring& server, ULONG port, const std::wstring& channelId,
                                    std::wstring& name) {
@@ -85,7 +84,7 @@ bool CChannelPanel::GetChannelName(const std::wstring& server, ULONG port, const
     args[3].vt = VT_BSTR | VT_BYREF;
     args[3].pbstrVal = nameText.Receive();
     CScopedVariant result;
-    if (FAILED(CallDispatchMethod(Control(), trovacl::kDispIdGetChannelName, args, 4, result.Get())))
+    if (FAILED(CallDispatchMethod(Control(), TrovaCLIds::kDispIdGetChannelName, args, 4, result.Get())))
         return false;
     if (StatusOf(result.Ref()) < 0)
         return false;

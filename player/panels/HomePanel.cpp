@@ -7,9 +7,7 @@ const wchar_t CHomePanel::kHomePage[] = L"http://www.vantel.tv/";
 
 CHtmlCtrl::CHtmlCtrl() : CDispatchEventSink(DIID_DWebBrowserEvents2) {}
 
-CHtmlCtrl::~CHtmlCtrl() {
-    Destroy();
-}
+CHtmlCtrl::~CHtmlCtrl() { Destroy(); }
 
 bool CHtmlCtrl::Create(HWND parent, const RECT& rect, UINT id) {
     if (FAILED(host_.Create(parent, rect, id, WS_CHILD | WS_VISIBLE, CLSID_WebBrowser)))
@@ -55,9 +53,7 @@ void CHtmlCtrl::OnEvent(DISPID id, const VARIANT* args, UINT count) {
         *cancel.pboolVal = VARIANT_TRUE;
 }
 
-WindowClassSpec CHomePanel::GetWindowClassSpec() const {
-    return WindowClassSpec{L"TrovaHomePanel"};
-}
+WindowClassSpec CHomePanel::GetWindowClassSpec() const { return WindowClassSpec{L"TrovaHomePanel"}; }
 
 int CHomePanel::OnCreate(CREATESTRUCTW*) {
     const RECT empty{0, 0, 0, 0};
@@ -71,6 +67,4 @@ void CHomePanel::OnSize(UINT, SIZE size) {
         ::MoveWindow(browser_.Window(), 0, 0, size.cx, size.cy, TRUE);
 }
 
-void CHomePanel::OnDestroy() {
-    browser_.Destroy();
-}
+void CHomePanel::OnDestroy() { browser_.Destroy(); }

@@ -12,15 +12,13 @@ const CSkin* NaviSkin() {
 
 }  // namespace
 
-WindowClassSpec CNaviPanel::GetWindowClassSpec() const {
-    return WindowClassSpec{L"TrovaNaviPanel"};
-}
+WindowClassSpec CNaviPanel::GetWindowClassSpec() const { return WindowClassSpec{L"TrovaNaviPanel"}; }
 
 bool CNaviPanel::Create(HWND parent, INaviListener* listener) {
     listener_ = listener;
     const CSkin* skin = NaviSkin();
-    if (!skin || !Create(parent, RECT{0, 0, 0, skin->NaviHeight()}, nullptr, WS_CHILD | WS_CLIPCHILDREN, 0,
-                         kWindowId)) {
+    if (!skin ||
+        !Create(parent, RECT{0, 0, 0, skin->NaviHeight()}, nullptr, WS_CHILD | WS_CLIPCHILDREN, 0, kWindowId)) {
         listener_ = nullptr;
         return false;
     }

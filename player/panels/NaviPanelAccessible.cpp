@@ -29,7 +29,8 @@ long CNaviPanelAccessible::State(long child) {
 }
 
 bool CNaviPanelAccessible::Location(long child, RECT& screen) {
-    screen = ClientToScreenRect(strip_, child == CHILDID_SELF ? strip_.GetClientRect() : strip_.Items()[IndexOf(child)].rect);
+    screen = ClientToScreenRect(strip_,
+                                child == CHILDID_SELF ? strip_.GetClientRect() : strip_.Items()[IndexOf(child)].rect);
     return true;
 }
 

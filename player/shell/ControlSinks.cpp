@@ -42,9 +42,9 @@ void CTRPlayerSink::OnEvent(DISPID id, const VARIANT* args, UINT count) {
     }
 }
 
-CChannelListSink::CChannelListSink(IChannelListListener* listener) : CListenerSink(trovacl::kEventsId, listener) {}
+CChannelListSink::CChannelListSink(IChannelListListener* listener) : CListenerSink(TrovaCLIds::kEventsId, listener) {}
 
 void CChannelListSink::OnEvent(DISPID id, const VARIANT* args, UINT count) {
-    if (listener_ && id == trovacl::kDispIdOnChannelOpen)
+    if (listener_ && id == TrovaCLIds::kDispIdOnChannelOpen)
         listener_->OnChannelOpen(ArgText(args, count, 0));
 }

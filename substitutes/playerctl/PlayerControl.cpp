@@ -37,13 +37,15 @@ CPlayerControl::CPlayerControl() : COleControlImpl(kPlayerCtlClassEntry) {
 
 CPlayerControl::~CPlayerControl() {
     // Timers and paint messages must not reach a half-destroyed control.
-    if (IsWindow()) DestroyWindow();
+    if (IsWindow())
+        DestroyWindow();
 }
 
 // --- Methods ---
 
 STDMETHODIMP CPlayerControl::Play(BSTR source, ULONG* result) {
-    if (!result) return E_POINTER;
+    if (!result)
+        return E_POINTER;
     const std::wstring text(source ? source : L"", SysStringLen(source));
     PlaySource next;
     const PlayResult outcome = OpenPlaySource(text, next);
@@ -63,18 +65,21 @@ STDMETHODIMP CPlayerControl::Play(BSTR source, ULONG* result) {
     } else {
         picture_.notice = NoticeFor(outcome, text);
     }
-    if (IsWindow()) Invalidate(false);
+    if (IsWindow())
+        Invalidate(false);
     return S_OK;
 }
 
 STDMETHODIMP CPlayerControl::KeepPosition() {
     PlayerLog::Write(L"method 3 keep-position");
-    if (IsWindow()) RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    if (IsWindow())
+        RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     return S_OK;
 }
 
 STDMETHODIMP CPlayerControl::GetChannel(BSTR* server, ULONG* port, BSTR* channel, LONG* result) {
-    if (!server || !port || !channel || !result) return E_POINTER;
+    if (!server || !port || !channel || !result)
+        return E_POINTER;
     *server = nullptr;
     *port = 0;
     *channel = nullptr;
@@ -85,7 +90,8 @@ STDMETHODIMP CPlayerControl::GetChannel(BSTR* server, ULONG* port, BSTR* channel
     }
     CScopedBstr serverText(source_.server);
     CScopedBstr channelText(source_.channel);
-    if (!serverText.Get() || !channelText.Get()) return E_OUTOFMEMORY;
+    if (!serverText.Get() || !channelText.Get())
+        return E_OUTOFMEMORY;
     *server = serverText.Release();
     *port = source_.port;
     *channel = channelText.Release();
@@ -98,9 +104,11 @@ STDMETHODIMP CPlayerControl::GetChannel(BSTR* server, ULONG* port, BSTR* channel
 // --- Playing ---
 
 void CPlayerControl::StartTimers() {
-    if (!IsWindow() || !picture_.playing) return;
+    if (!IsWindow() || !picture_.playing)
+        return;
     SetTimer(kFrameTimer, kFrameIntervalMs);
-    if (startPending_) SetTimer(kStartTimer, kStartDelayMs);
+    if (startPending_)
+        SetTimer(kStartTimer, kStartDelayMs);
 }
 
 void CPlayerControl::StopPlaying() {
@@ -112,23 +120,27 @@ void CPlayerControl::StopPlaying() {
     picture_ = PictureState{};
     source_ = PlaySource{};
     startPending_ = false;
-    if (wasPlaying) Raise(DISPID_PLAYER_EVENT_FLAG, static_cast<BYTE>(0));
+    if (wasPlaying)
+        Raise(DISPID_PLAYER_EVENT_FLAG, static_cast<BYTE>(0));
 }
 
 void CPlayerControl::ReportStarted() {
-    if (!startPending_) return;
+    if (!startPending_)
+        return;
     startPending_ = false;
     const unsigned playing = playCount_;
     const SIZE size = source_.pictureSize;
     Raise(DISPID_PLAYER_EVENT_STARTED);
     // A sink may have played another source meanwhile; its own start reports its size.
-    if (playing != playCount_ || !picture_.playing) return;
+    if (playing != playCount_ || !picture_.playing)
+        return;
     if (size.cx > 0 && size.cy > 0)
         Raise(DISPID_PLAYER_EVENT_VIDEO_SIZE, static_cast<ULONG>(size.cx), static_cast<ULONG>(size.cy));
 }
 
 void CPlayerControl::FireTraced(DISPID id, const std::wstring& trace, DISPPARAMS* params) {
-    if (AreEventsFrozen()) return;  // the container drops them; so does the trace
+    if (AreEventsFrozen())
+        return;  // the container drops them; so does the trace
     PlayerLog::Write(trace);
     FireEvent(DIID_DTrovaPlayerCtlEvents, id, params);
 }
@@ -177,8 +189,8 @@ LRESULT CPlayerControl::OnPointer(UINT message, WPARAM wParam, LPARAM lParam, BO
         DISPID event;
         ULONG button;
     } kPointerEvents[] = {
-        {DISPID_PLAYER_EVENT_MOUSE_MOVE, kNoButton}, {DISPID_PLAYER_EVENT_MOUSE_DOWN, kLeftButton},
-        {DISPID_PLAYER_EVENT_MOUSE_UP, kLeftButton}, {DISPID_PLAYER_EVENT_POINTER_9, kLeftButton},
+        {DISPID_PLAYER_EVENT_MOUSE_MOVE, kNoButton},   {DISPID_PLAYER_EVENT_MOUSE_DOWN, kLeftButton},
+        {DISPID_PLAYER_EVENT_MOUSE_UP, kLeftButton},   {DISPID_PLAYER_EVENT_POINTER_9, kLeftButton},
         {DISPID_PLAYER_EVENT_POINTER_6, kRightButton}, {DISPID_PLAYER_EVENT_POINTER_8, kRightButton},
     };
     const auto& pointer = kPointerEvents[message - WM_MOUSEMOVE];
@@ -195,9 +207,9 @@ void CPlayerControl::OnMouseWheel(UINT keys, short delta, POINT screenPoint) {
 
 // --- Module ---
 
-const CClassEntry kPlayerCtlClassEntry = ControlEntryOf(CLSID_TrovaPlayerCtl, &CreateComInstance<CPlayerControl>,
-                                                        kPlayerCtlProgId, kTypeNameId, kInPlaceControlMiscStatus,
-                                                        LIBID_TrovaPlayerCtlLib);
+const CClassEntry kPlayerCtlClassEntry =
+    ControlEntryOf(CLSID_TrovaPlayerCtl, &CreateComInstance<CPlayerControl>, kPlayerCtlProgId, kTypeNameId,
+                   kInPlaceControlMiscStatus, LIBID_TrovaPlayerCtlLib);
 
 namespace {
 const bool kClassAdded = CComModule::Instance().AddClass(kPlayerCtlClassEntry);
@@ -206,6 +218,7 @@ const bool kClassAdded = CComModule::Instance().AddClass(kPlayerCtlClassEntry);
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved) {
     // Unloaded by FreeLibrary: the window class must not outlive its procedure. At process
     // exit (reserved set) nothing more runs in this module.
-    if (reason == DLL_PROCESS_DETACH && !reserved) UnregisterWindowClasses();
+    if (reason == DLL_PROCESS_DETACH && !reserved)
+        UnregisterWindowClasses();
     return TRUE;
 }

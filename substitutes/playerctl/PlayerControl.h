@@ -68,7 +68,7 @@ private:
     void FireTraced(DISPID id, const std::wstring& trace, DISPPARAMS* params);
 
     PictureState picture_;
-    PlaySource source_;       // meaningful while picture_.playing
+    PlaySource source_;          // meaningful while picture_.playing
     bool startPending_ = false;  // event 1 not raised yet for the source now playing
     unsigned playCount_ = 0;     // tells a source from the one that replaced it
 };

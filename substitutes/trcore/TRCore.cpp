@@ -18,7 +18,8 @@ namespace {
 
 std::wstring Environment(const wchar_t* name) {
     const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
-    if (size == 0) return std::wstring();
+    if (size == 0)
+        return std::wstring();
     std::wstring value(size, L'\0');
     const DWORD length = GetEnvironmentVariableW(name, &value[0], size);
     value.resize(length < size ? length : 0);
@@ -33,9 +34,11 @@ bool SwitchOn(const wchar_t* name) {
 
 void DelayCall() {
     const std::wstring value = Environment(L"TRCORE_DELAY_MS");
-    if (value.empty()) return;
+    if (value.empty())
+        return;
     const long delay = std::wcstol(value.c_str(), nullptr, 10);
-    if (delay > 0) Sleep(static_cast<DWORD>(delay));
+    if (delay > 0)
+        Sleep(static_cast<DWORD>(delay));
 }
 
 std::set<int> ParseIndexList(const std::wstring& list) {
@@ -48,7 +51,8 @@ std::set<int> ParseIndexList(const std::wstring& list) {
             ++p;  // skip separators and stray characters
             continue;
         }
-        if (index >= 0) indices.insert(static_cast<int>(index));
+        if (index >= 0)
+            indices.insert(static_cast<int>(index));
         p = end;
     }
     return indices;
@@ -65,7 +69,8 @@ void CopyToSlot(char* slot, std::size_t size, const std::string& text, bool fill
     }
     if (length > size - 1) {
         length = size - 1;
-        while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+        while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
+            --length;
     }
     std::memcpy(slot, text.data(), length);
     slot[length] = '\0';
@@ -76,14 +81,16 @@ class Engine {
 public:
     bool Open() {
         std::lock_guard<std::mutex> hold(lock_);
-        if (openCount_ == 0 && !Load()) return false;
+        if (openCount_ == 0 && !Load())
+            return false;
         ++openCount_;
         return true;
     }
 
     void Close() {
         std::lock_guard<std::mutex> hold(lock_);
-        if (openCount_ == 0) return;
+        if (openCount_ == 0)
+            return;
         if (--openCount_ == 0) {
             std::vector<CatalogueChannel>().swap(channels_);
             failing_.clear();
@@ -99,7 +106,8 @@ public:
         std::lock_guard<std::mutex> hold(lock_);
         if (!info || openCount_ == 0 || index < 0 || index >= static_cast<int>(channels_.size()))
             return false;
-        if (failing_.count(index)) return false;
+        if (failing_.count(index))
+            return false;
         const CatalogueChannel& channel = channels_[index];
         CopyToSlot(info->name, sizeof(info->name), channel.name, fillSlots_);
         CopyToSlot(info->channel_id, sizeof(info->channel_id), channel.channel_id, fillSlots_);
@@ -115,7 +123,8 @@ public:
 private:
     // Settings are read at each first open, so a test can change them between runs.
     bool Load() {
-        if (SwitchOn(L"TRCORE_FAIL_OPEN")) return false;
+        if (SwitchOn(L"TRCORE_FAIL_OPEN"))
+            return false;
         const std::wstring file = Environment(L"TRCORE_CATALOGUE");
         if (file.empty())
             channels_ = BuiltinCatalogue();
@@ -159,15 +168,18 @@ int ENGINE_CALL EngineOpen(EngineContext context) {
 
 void ENGINE_CALL EngineClose(EngineContext context) {
     DelayCall();
-    if (Engine* engine = FromContext(context)) engine->Close();
+    if (Engine* engine = FromContext(context))
+        engine->Close();
 }
 
 }  // namespace
 
 extern "C" int ENGINE_CALL GetClassObject(EngineClassObject* object) {
     DelayCall();
-    if (!object || object->interface_version != kEngineInterfaceVersion) return 0;
-    if (SwitchOn(L"TRCORE_FAIL_GETCLASSOBJECT")) return 0;
+    if (!object || object->interface_version != kEngineInterfaceVersion)
+        return 0;
+    if (SwitchOn(L"TRCORE_FAIL_GETCLASSOBJECT"))
+        return 0;
     object->context = &g_engine;
     object->get_channel = &EngineGetChannel;
     object->get_count = &EngineGetCount;

@@ -17,7 +17,8 @@ constexpr UINT kSynced = WM_USER + 400;
 constexpr int kRow = 22;
 
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CLOSE) PostQuitMessage(0);
+    if (message == WM_CLOSE)
+        PostQuitMessage(0);
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
@@ -30,7 +31,8 @@ void Pump(DWORD milliseconds, HWND control = nullptr) {
             const bool synced = control && msg.hwnd == control && msg.message == kSynced;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
-            if (synced) return;
+            if (synced)
+                return;
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
@@ -67,25 +69,28 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     RegisterClassW(&wc);
     RECT frame = {0, 0, 220, 560};
     AdjustWindowRect(&frame, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, FALSE);
-    HWND window = CreateWindowExW(0, wc.lpszClassName, L"TrovaCL", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU |
-                                  WS_CLIPCHILDREN | WS_VISIBLE, 20, 20, frame.right - frame.left,
-                                  frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(
+        0, wc.lpszClassName, L"TrovaCL", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | WS_VISIBLE, 20, 20,
+        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
 
     // Its engine and SQLite lie beside it.
     HMODULE library = LoadLibraryExW(DistFile(L"TrovaCL.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-    auto getClassObject = library ? reinterpret_cast<GetClassObjectFn>(GetProcAddress(library, "DllGetClassObject"))
-                                  : nullptr;
+    auto getClassObject =
+        library ? reinterpret_cast<GetClassObjectFn>(GetProcAddress(library, "DllGetClassObject")) : nullptr;
     ComPtr<IClassFactory> factory;
-    if (!getClassObject || FAILED(getClassObject(trovacl::kControlClassId, IID_PPV_ARGS(&factory)))) return 1;
+    if (!getClassObject || FAILED(getClassObject(TrovaCLIds::kControlClassId, IID_PPV_ARGS(&factory))))
+        return 1;
 
     int result = 0;
     {
         CControlHost host;
-        if (FAILED(host.Create(window, RECT{0, 0, 220, 560}, 1, WS_CHILD | WS_VISIBLE, factory.Get()))) return 2;
+        if (FAILED(host.Create(window, RECT{0, 0, 220, 560}, 1, WS_CHILD | WS_VISIBLE, factory.Get())))
+            return 2;
         ComPtr<IOleWindow> oleWindow;
         HWND control = nullptr;
-        if (SUCCEEDED(host.QueryControl(oleWindow))) oleWindow->GetWindow(&control);
+        if (SUCCEEDED(host.QueryControl(oleWindow)))
+            oleWindow->GetWindow(&control);
         Pump(10000, control);
 
         if (catalogRow >= 0) {
@@ -99,7 +104,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
         if (!keyword.empty()) {
             HWND edit = GetDlgItem(GetDlgItem(control, 1009), 1001);
             SetFocus(edit);
-            for (wchar_t c : keyword) SendMessageW(edit, WM_CHAR, c, 0);
+            for (wchar_t c : keyword)
+                SendMessageW(edit, WM_CHAR, c, 0);
         }
         Pump(seconds * 1000);
         host.Destroy();

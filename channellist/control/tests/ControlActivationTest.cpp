@@ -16,7 +16,7 @@ constexpr int kHeight = 560;
 
 HRESULT CreateFromFactory(REFIID riid, void** object) {
     ComPtr<IClassFactory> factory;
-    HRESULT hr = CTrovaCLDll::Instance().GetClassObject(trovacl::kControlClassId, IID_PPV_ARGS(&factory));
+    HRESULT hr = CTrovaCLDll::Instance().GetClassObject(TrovaCLIds::kControlClassId, IID_PPV_ARGS(&factory));
     return SUCCEEDED(hr) ? factory->CreateInstance(nullptr, riid, object) : hr;
 }
 
@@ -33,7 +33,7 @@ protected:
 
 TEST_F(ControlActivationTest, FactoryMakesAControlWithTheInterfacesOfAnActiveXControl) {
     ComPtr<IClassFactory> factory;
-    ASSERT_EQ(S_OK, CTrovaCLDll::Instance().GetClassObject(trovacl::kControlClassId, IID_PPV_ARGS(&factory)));
+    ASSERT_EQ(S_OK, CTrovaCLDll::Instance().GetClassObject(TrovaCLIds::kControlClassId, IID_PPV_ARGS(&factory)));
     ComPtr<IUnknown> control;
     int outer = 0;  // never called: aggregation is refused up front
     EXPECT_EQ(CLASS_E_NOAGGREGATION,
@@ -41,10 +41,18 @@ TEST_F(ControlActivationTest, FactoryMakesAControlWithTheInterfacesOfAnActiveXCo
     ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IUnknown, &control));
     EXPECT_EQ(S_FALSE, CTrovaCLDll::Instance().CanUnloadNow());
 
-    const IID supported[] = {IID_IOleObject, IID_IOleInPlaceObject, IID_IOleInPlaceActiveObject, IID_IOleControl,
-                             IID_IViewObject2, IID_IPersistStreamInit, IID_IPersistPropertyBag,
-                             IID_IProvideClassInfo2, IID_ISpecifyPropertyPages, IID_IConnectionPointContainer,
-                             IID_IDispatch, trovacl::kDispatchId};
+    const IID supported[] = {IID_IOleObject,
+                             IID_IOleInPlaceObject,
+                             IID_IOleInPlaceActiveObject,
+                             IID_IOleControl,
+                             IID_IViewObject2,
+                             IID_IPersistStreamInit,
+                             IID_IPersistPropertyBag,
+                             IID_IProvideClassInfo2,
+                             IID_ISpecifyPropertyPages,
+                             IID_IConnectionPointContainer,
+                             IID_IDispatch,
+                             TrovaCLIds::kDispatchId};
     for (const IID& iid : supported) {
         ComPtr<IUnknown> part, identity;
         ASSERT_EQ(S_OK, control->QueryInterface(iid, &part));
@@ -53,7 +61,7 @@ TEST_F(ControlActivationTest, FactoryMakesAControlWithTheInterfacesOfAnActiveXCo
     }
     factory.Reset();
     ComPtr<IUnknown> events;
-    EXPECT_EQ(E_NOINTERFACE, control->QueryInterface(trovacl::kEventsId, &events));
+    EXPECT_EQ(E_NOINTERFACE, control->QueryInterface(TrovaCLIds::kEventsId, &events));
     EXPECT_EQ(1u, RefCount(control.Get()));
 
     // What the control tells about itself before any site exists.
@@ -64,7 +72,7 @@ TEST_F(ControlActivationTest, FactoryMakesAControlWithTheInterfacesOfAnActiveXCo
     EXPECT_EQ(0x20191u, misc);
     CLSID clsid = {};
     ASSERT_EQ(S_OK, ole->GetUserClassID(&clsid));
-    EXPECT_TRUE(IsEqualCLSID(trovacl::kControlClassId, clsid));
+    EXPECT_TRUE(IsEqualCLSID(TrovaCLIds::kControlClassId, clsid));
     LPOLESTR userType = nullptr;
     ASSERT_EQ(S_OK, ole->GetUserType(USERCLASSTYPE_FULL, &userType));
     EXPECT_STREQ(L"TrovaCL Control", userType);
@@ -74,14 +82,14 @@ TEST_F(ControlActivationTest, FactoryMakesAControlWithTheInterfacesOfAnActiveXCo
     ASSERT_EQ(S_OK, control.As(&classInfo));
     GUID source = {};
     ASSERT_EQ(S_OK, classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source));
-    EXPECT_TRUE(IsEqualGUID(trovacl::kEventsId, source));
+    EXPECT_TRUE(IsEqualGUID(TrovaCLIds::kEventsId, source));
 
     ComPtr<ISpecifyPropertyPages> pages;
     ASSERT_EQ(S_OK, control.As(&pages));
     CAUUID list = {};
     ASSERT_EQ(S_OK, pages->GetPages(&list));
     ASSERT_EQ(1u, list.cElems);
-    EXPECT_TRUE(IsEqualCLSID(trovacl::kPropPageClassId, list.pElems[0]));
+    EXPECT_TRUE(IsEqualCLSID(TrovaCLIds::kPropPageClassId, list.pElems[0]));
     CoTaskMemFree(list.pElems);
 
     // The persisted state is the version alone.
@@ -116,14 +124,18 @@ AboutBoxSeen g_aboutBox;
 
 void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND dialog = FindThreadWindow(L"#32770", L"About TrovaCL Control");
-    if (!dialog) return;
+    if (!dialog)
+        return;
     KillTimer(nullptr, timer);
     g_aboutBox.caption = WindowText(dialog);
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         const std::wstring text = WindowText(child);
-        if (text.find(L"Version") != std::wstring::npos) g_aboutBox.version = text;
-        if (GetDlgCtrlID(child) == 101) g_aboutBox.notice = text;
-        if (GetDlgCtrlID(child) == IDOK && text == L"OK") g_aboutBox.okButton = true;
+        if (text.find(L"Version") != std::wstring::npos)
+            g_aboutBox.version = text;
+        if (GetDlgCtrlID(child) == 101)
+            g_aboutBox.notice = text;
+        if (GetDlgCtrlID(child) == IDOK && text == L"OK")
+            g_aboutBox.okButton = true;
     }
     SendMessageW(dialog, WM_COMMAND, IDOK, 0);
 }
@@ -133,7 +145,7 @@ TEST_F(ControlActivationTest, AboutBoxIsModalAndEndsWithOk) {
     ASSERT_EQ(S_OK, CreateFromFactory(IID_PPV_ARGS(&control)));
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, CloseAboutBox);
     DISPPARAMS none = {};
-    EXPECT_EQ(S_OK, control->Invoke(trovacl::kDispIdAboutBox, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none,
+    EXPECT_EQ(S_OK, control->Invoke(TrovaCLIds::kDispIdAboutBox, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none,
                                     nullptr, nullptr, nullptr));
     KillTimer(nullptr, timer);
     EXPECT_EQ(L"About TrovaCL Control", g_aboutBox.caption) << "returned only after the dialog closed";
@@ -174,7 +186,7 @@ TEST_F(ControlActivationTest, GetChannelNameFailsBeforeTheListsAreLoaded) {
 
 TEST_F(ControlActivationTest, PropertyPageFactoryMakesThePage) {
     ComPtr<IClassFactory> factory;
-    ASSERT_EQ(S_OK, CTrovaCLDll::Instance().GetClassObject(trovacl::kPropPageClassId, IID_PPV_ARGS(&factory)));
+    ASSERT_EQ(S_OK, CTrovaCLDll::Instance().GetClassObject(TrovaCLIds::kPropPageClassId, IID_PPV_ARGS(&factory)));
     ComPtr<IPropertyPage> page;
     ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_PPV_ARGS(&page)));
     PROPPAGEINFO info = {};
@@ -187,8 +199,8 @@ TEST_F(ControlActivationTest, PropertyPageFactoryMakesThePage) {
     EXPECT_EQ(1u, RefCount(page.Get()));
 
     ComPtr<IClassFactory> none;
-    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, CTrovaCLDll::Instance().GetClassObject(trovacl::kLibraryId,
-                                                                                IID_PPV_ARGS(&none)));
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
+              CTrovaCLDll::Instance().GetClassObject(TrovaCLIds::kLibraryId, IID_PPV_ARGS(&none)));
 }
 
 TEST_F(ControlActivationTest, ActivatesInPlaceWithItsChildrenInTheirOrderAndStyles) {
@@ -210,9 +222,9 @@ TEST_F(ControlActivationTest, ActivatesInPlaceWithItsChildrenInTheirOrderAndStyl
     EXPECT_EQ(kWidth, client.right);
     EXPECT_EQ(kHeight, client.bottom);
 
-    // Children in creation order: the search box, then header and list of each section.
-    const int order[] = {trovacl::kSearchPanelId, trovacl::kAllHeaderId, trovacl::kAllTreeId, trovacl::kHistoryHeaderId, trovacl::kHistoryTreeId,
-                         trovacl::kFavorHeaderId, trovacl::kFavorTreeId, trovacl::kSearchHeaderId, trovacl::kSearchTreeId};
+    // Children in creation order: the search box, then header and list of each section, by the
+    // ids hosts find them by (the search box, all channels, history, favourites, search results).
+    const int order[] = {1009, 1002, 1001, 1003, 1004, 1005, 1006, 1007, 1008};
     const bool visible[] = {true, true, true, true, false, true, false, false, false};
     std::vector<int> found;
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
@@ -228,25 +240,26 @@ TEST_F(ControlActivationTest, ActivatesInPlaceWithItsChildrenInTheirOrderAndStyl
 
     // Captions as the headers show them, before the first synchronisation ends: an empty
     // database gives no channels.
-    EXPECT_EQ(L"所有频道(0)", WindowText(container.Child(trovacl::kAllHeaderId)));
-    EXPECT_EQ(L"最近观看(0)", WindowText(container.Child(trovacl::kHistoryHeaderId)));
-    EXPECT_EQ(L"我的收藏(0)", WindowText(container.Child(trovacl::kFavorHeaderId)));
-    EXPECT_EQ(L"搜索结果(0)", WindowText(container.Child(trovacl::kSearchHeaderId)));
+    EXPECT_EQ(L"所有频道(0)", WindowText(container.Child(TrovaCLIds::kAllHeaderId)));
+    EXPECT_EQ(L"最近观看(0)", WindowText(container.Child(TrovaCLIds::kHistoryHeaderId)));
+    EXPECT_EQ(L"我的收藏(0)", WindowText(container.Child(TrovaCLIds::kFavorHeaderId)));
+    EXPECT_EQ(L"搜索结果(0)", WindowText(container.Child(TrovaCLIds::kSearchHeaderId)));
 
     // Layout: search box, then the all-channels section open, then the two closed headers.
-    const RECT panel = ChildRect(container.Child(trovacl::kSearchPanelId));
+    const RECT panel = ChildRect(container.Child(TrovaCLIds::kSearchPanelId));
     EXPECT_EQ((RECT{0, 0, kWidth, 36}), panel);
-    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(container.Child(trovacl::kAllHeaderId)));
-    EXPECT_EQ((RECT{0, 56, kWidth, 56 + kHeight - 96}), ChildRect(container.Child(trovacl::kAllTreeId)));
-    EXPECT_EQ((RECT{0, kHeight - 40, kWidth, kHeight - 20}), ChildRect(container.Child(trovacl::kHistoryHeaderId)));
-    EXPECT_EQ((RECT{0, kHeight - 20, kWidth, kHeight}), ChildRect(container.Child(trovacl::kFavorHeaderId)));
+    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(container.Child(TrovaCLIds::kAllHeaderId)));
+    EXPECT_EQ((RECT{0, 56, kWidth, 56 + kHeight - 96}), ChildRect(container.Child(TrovaCLIds::kAllTreeId)));
+    EXPECT_EQ((RECT{0, kHeight - 40, kWidth, kHeight - 20}), ChildRect(container.Child(TrovaCLIds::kHistoryHeaderId)));
+    EXPECT_EQ((RECT{0, kHeight - 20, kWidth, kHeight}), ChildRect(container.Child(TrovaCLIds::kFavorHeaderId)));
 
     ASSERT_TRUE(container.WaitForSync()) << "the background synchronisation reports back";
-    EXPECT_EQ(L"所有频道(44)", WindowText(container.Child(trovacl::kAllHeaderId))) << "the engine's built-in catalogue";
+    EXPECT_EQ(L"所有频道(44)", WindowText(container.Child(TrovaCLIds::kAllHeaderId)))
+        << "the engine's built-in catalogue";
 
     // The header bar draws from the skin beside the control's own module; without it the bar
     // would paint nothing at all.
-    const HWND header = container.Child(trovacl::kAllHeaderId);
+    const HWND header = container.Child(TrovaCLIds::kAllHeaderId);
     int painted = 0;
     {
         ScopedGetDC screen(nullptr);
@@ -257,7 +270,8 @@ TEST_F(ControlActivationTest, ActivatesInPlaceWithItsChildrenInTheirOrderAndStyl
         FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         SendMessageW(header, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.Get()), PRF_CLIENT);
         for (int x = 0; x < kWidth; x += 4)
-            if (GetPixel(memory, x, 10) != RGB(0, 0, 0)) ++painted;
+            if (GetPixel(memory, x, 10) != RGB(0, 0, 0))
+                ++painted;
     }
     EXPECT_GT(painted, kWidth / 8) << "the header bar painted its skin background";
 
@@ -277,8 +291,7 @@ TEST_F(ControlActivationTest, CreatedByClassIdentifierAfterRegistration) {
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     std::wstring command = L"regsvr32.exe /s \"" + DistFile(L"TrovaCL.dll") + L"\"";
-    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process));
+    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
     WaitForSingleObject(process.hProcess, 60000);
     DWORD exitCode = 1;
     GetExitCodeProcess(process.hProcess, &exitCode);
@@ -289,25 +302,26 @@ TEST_F(ControlActivationTest, CreatedByClassIdentifierAfterRegistration) {
     CStubContainer container(kWidth, kHeight);
     {
         ComPtr<IUnknown> control;
-        ASSERT_EQ(S_OK, CoCreateInstance(trovacl::kControlClassId, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_PPV_ARGS(&control)));
+        ASSERT_EQ(S_OK,
+                  CoCreateInstance(TrovaCLIds::kControlClassId, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&control)));
         ASSERT_EQ(S_OK, container.Activate(control.Get()));
         ComPtr<IDispatch> dispatch;
-        ASSERT_EQ(S_OK, control->QueryInterface(trovacl::kDispatchId, reinterpret_cast<void**>(dispatch.GetAddressOf())));
+        ASSERT_EQ(S_OK,
+                  control->QueryInterface(TrovaCLIds::kDispatchId, reinterpret_cast<void**>(dispatch.GetAddressOf())));
         LPOLESTR names[] = {const_cast<LPOLESTR>(L"GetChannelName")};
         DISPID id = 0;
         ASSERT_EQ(S_OK, dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id));
-        EXPECT_EQ(trovacl::kDispIdGetChannelName, id);
+        EXPECT_EQ(TrovaCLIds::kDispIdGetChannelName, id);
     }
     ASSERT_TRUE(IsWindow(container.ControlWindow()));
     ASSERT_TRUE(container.WaitForSync());
     container.Deactivate();
 
     CLSID fromProgId = {};
-    ASSERT_EQ(S_OK, CLSIDFromProgID(trovacl::kControlProgId, &fromProgId));
-    EXPECT_TRUE(IsEqualCLSID(trovacl::kControlClassId, fromProgId));
+    ASSERT_EQ(S_OK, CLSIDFromProgID(TrovaCLIds::kControlProgId, &fromProgId));
+    EXPECT_TRUE(IsEqualCLSID(TrovaCLIds::kControlClassId, fromProgId));
     ASSERT_EQ(S_OK, CLSIDFromProgID(L"TROVACL.TrovaCLCtrl", &fromProgId)) << "version-independent ProgID";
-    EXPECT_TRUE(IsEqualCLSID(trovacl::kControlClassId, fromProgId));
+    EXPECT_TRUE(IsEqualCLSID(TrovaCLIds::kControlClassId, fromProgId));
 }
 
 TEST_F(ControlActivationTest, ReleasingAnActiveControlWithoutClosingItEndsCleanly) {

@@ -68,7 +68,8 @@ public:
     ~CWriteHold() { Release(); }
     bool Held() const { return held_; }
     void Release() {
-        if (held_) sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+        if (held_)
+            sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
         held_ = false;
         sqlite3_close(db_);
         db_ = nullptr;
@@ -89,7 +90,8 @@ RowMenuChoice g_rowMenu;
 
 void CALLBACK ChooseRowMenuItem(HWND, UINT, UINT_PTR timer, DWORD) {
     const HWND popup = FindThreadWindow(L"#32768", nullptr);
-    if (!popup) return;  // not up yet
+    if (!popup)
+        return;  // not up yet
     KillTimer(nullptr, timer);
     const HMENU menu = reinterpret_cast<HMENU>(SendMessageW(popup, 0x01E1 /* MN_GETHMENU */, 0, 0));
     int chosen = -1;
@@ -97,13 +99,15 @@ void CALLBACK ChooseRowMenuItem(HWND, UINT, UINT_PTR timer, DWORD) {
         wchar_t text[64] = {};
         GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
         g_rowMenu.shown.push_back(text);
-        if (g_rowMenu.choose == text) chosen = i;
+        if (g_rowMenu.choose == text)
+            chosen = i;
     }
     if (chosen < 0) {
         EndMenu();
         return;
     }
-    for (int i = 0; i <= chosen; ++i) PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
+    for (int i = 0; i <= chosen; ++i)
+        PostMessageW(popup, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageW(popup, WM_KEYDOWN, VK_RETURN, 0);
 }
 
@@ -112,13 +116,14 @@ protected:
     void SetUp() override {
         CPrivateAppData::DeleteDatabase();
         ComPtr<IClassFactory> factory;
-        ASSERT_EQ(S_OK, CTrovaCLDll::Instance().GetClassObject(trovacl::kControlClassId, IID_PPV_ARGS(&factory)));
+        ASSERT_EQ(S_OK, CTrovaCLDll::Instance().GetClassObject(TrovaCLIds::kControlClassId, IID_PPV_ARGS(&factory)));
         ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_PPV_ARGS(&control)));
         ASSERT_EQ(S_OK, container.Activate(control.Get()));
         ASSERT_TRUE(container.WaitForSync());
     }
     void TearDown() override {
-        if (cookie) point->Unadvise(cookie);
+        if (cookie)
+            point->Unadvise(cookie);
         point.Reset();
         control.Reset();
         container.Deactivate();
@@ -129,7 +134,7 @@ protected:
     void Advise() {
         ComPtr<IConnectionPointContainer> points;
         ASSERT_EQ(S_OK, control.As(&points));
-        ASSERT_EQ(S_OK, points->FindConnectionPoint(trovacl::kEventsId, &point));
+        ASSERT_EQ(S_OK, points->FindConnectionPoint(TrovaCLIds::kEventsId, &point));
         ASSERT_EQ(S_OK, point->Advise(static_cast<IDispatch*>(&sink), &cookie));
     }
 
@@ -161,12 +166,14 @@ protected:
         return g_rowMenu.shown;
     }
 
-    HWND SearchEdit() const { return GetDlgItem(Child(trovacl::kSearchPanelId), 1001); }
+    HWND SearchEdit() const { return GetDlgItem(Child(TrovaCLIds::kSearchPanelId), 1001); }
     void Type(const std::wstring& text) {
-        for (wchar_t c : text) SendMessageW(SearchEdit(), WM_CHAR, c, 0);
+        for (wchar_t c : text)
+            SendMessageW(SearchEdit(), WM_CHAR, c, 0);
     }
     void Erase(size_t count) {
-        for (size_t i = 0; i < count; ++i) SendMessageW(SearchEdit(), WM_CHAR, VK_BACK, 0);
+        for (size_t i = 0; i < count; ++i)
+            SendMessageW(SearchEdit(), WM_CHAR, VK_BACK, 0);
     }
 
     ULONG GetName(const wchar_t* server, ULONG port, const wchar_t* id, CScopedBstr& name) {
@@ -184,7 +191,7 @@ protected:
 };
 
 TEST_F(ControlChannelListTest, GetChannelNameAnswersFromTheShownChannelsOfServerGlobal) {
-    EXPECT_EQ(L"所有频道(5)", WindowText(Child(trovacl::kAllHeaderId)));
+    EXPECT_EQ(L"所有频道(5)", WindowText(Child(TrovaCLIds::kAllHeaderId)));
 
     CScopedBstr name;
     EXPECT_EQ(0u, GetName(L"global", 0, L"ch-beta", name));
@@ -219,7 +226,7 @@ TEST_F(ControlChannelListTest, GetChannelNameAnswersFromTheShownChannelsOfServer
     V_BSTRREF(&args[0]) = out.Receive();
     DISPPARAMS params = {args, nullptr, 4, 0};
     CScopedVariant result;
-    ASSERT_EQ(S_OK, dispatch->Invoke(trovacl::kDispIdGetChannelName, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
+    ASSERT_EQ(S_OK, dispatch->Invoke(TrovaCLIds::kDispIdGetChannelName, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD,
                                      &params, result.Receive(), nullptr, nullptr));
     EXPECT_EQ(VT_UI4, V_VT(result.Get()));
     EXPECT_EQ(0u, V_UI4(result.Get()));
@@ -228,43 +235,43 @@ TEST_F(ControlChannelListTest, GetChannelNameAnswersFromTheShownChannelsOfServer
 
 TEST_F(ControlChannelListTest, OpeningAChannelFiresItsLinkThenCountsItInTheHistory) {
     Advise();
-    EXPECT_EQ(L"最近观看(0)", WindowText(Child(trovacl::kHistoryHeaderId)));
+    EXPECT_EQ(L"最近观看(0)", WindowText(Child(TrovaCLIds::kHistoryHeaderId)));
     sink.onEvent = [this] {
         // Synchronously, on the window thread, before the history is reloaded.
-        EXPECT_EQ(L"最近观看(0)", WindowText(Child(trovacl::kHistoryHeaderId)));
+        EXPECT_EQ(L"最近观看(0)", WindowText(Child(TrovaCLIds::kHistoryHeaderId)));
     };
     // Rows: latest updates, unknown, News, Sport; Sport opens into Beta and Gamma.
-    ClickRow(trovacl::kAllTreeId, 3);
-    DoubleClickRow(trovacl::kAllTreeId, 4);
+    ClickRow(TrovaCLIds::kAllTreeId, 3);
+    DoubleClickRow(TrovaCLIds::kAllTreeId, 4);
     ASSERT_EQ(1u, sink.links.size());
-    EXPECT_EQ(trovacl::kDispIdOnChannelOpen, sink.ids[0]);
+    EXPECT_EQ(TrovaCLIds::kDispIdOnChannelOpen, sink.ids[0]);
     EXPECT_EQ(L"trova://global/ch-beta", sink.links[0]);
-    EXPECT_EQ(L"最近观看(1)", WindowText(Child(trovacl::kHistoryHeaderId)));
+    EXPECT_EQ(L"最近观看(1)", WindowText(Child(TrovaCLIds::kHistoryHeaderId)));
 
     // Another channel grows the history; the same one again does not.
     sink.onEvent = nullptr;
-    ClickRow(trovacl::kAllTreeId, 3);  // closes Sport
+    ClickRow(TrovaCLIds::kAllTreeId, 3);  // closes Sport
     // Opens News: its channels by name in the database's UTF-16 byte order, which puts the
     // Chinese name first.
-    ClickRow(trovacl::kAllTreeId, 2);
-    DoubleClickRow(trovacl::kAllTreeId, 4);
+    ClickRow(TrovaCLIds::kAllTreeId, 2);
+    DoubleClickRow(TrovaCLIds::kAllTreeId, 4);
     ASSERT_EQ(2u, sink.links.size());
     EXPECT_EQ(L"trova://global/ch-alpha", sink.links[1]);
-    EXPECT_EQ(L"最近观看(2)", WindowText(Child(trovacl::kHistoryHeaderId)));
+    EXPECT_EQ(L"最近观看(2)", WindowText(Child(TrovaCLIds::kHistoryHeaderId)));
 
     // The history list opens with the channels most recently opened first; opening from it
     // fires the same link and keeps one row per channel.
-    ClickHeader(trovacl::kHistoryHeaderId);
-    ASSERT_TRUE(Visible(trovacl::kHistoryTreeId));
-    DoubleClickRow(trovacl::kHistoryTreeId, 1);
+    ClickHeader(TrovaCLIds::kHistoryHeaderId);
+    ASSERT_TRUE(Visible(TrovaCLIds::kHistoryTreeId));
+    DoubleClickRow(TrovaCLIds::kHistoryTreeId, 1);
     ASSERT_EQ(3u, sink.links.size());
     EXPECT_EQ(L"trova://global/ch-beta", sink.links[2]);
-    EXPECT_EQ(L"最近观看(2)", WindowText(Child(trovacl::kHistoryHeaderId)));
+    EXPECT_EQ(L"最近观看(2)", WindowText(Child(TrovaCLIds::kHistoryHeaderId)));
 
     // A sink that is gone gets nothing more.
     ASSERT_EQ(S_OK, point->Unadvise(cookie));
     cookie = 0;
-    DoubleClickRow(trovacl::kHistoryTreeId, 0);
+    DoubleClickRow(TrovaCLIds::kHistoryTreeId, 0);
     EXPECT_EQ(3u, sink.links.size());
 }
 
@@ -275,19 +282,19 @@ TEST_F(ControlChannelListTest, ChannelOpenedWhileTheDatabaseIsHeldReachesTheHist
     Advise();
     CWriteHold merge;
     ASSERT_TRUE(merge.Held());
-    ClickRow(trovacl::kAllTreeId, 3);
-    DoubleClickRow(trovacl::kAllTreeId, 4);
+    ClickRow(TrovaCLIds::kAllTreeId, 3);
+    DoubleClickRow(TrovaCLIds::kAllTreeId, 4);
     ASSERT_EQ(std::vector<std::wstring>{L"trova://global/ch-beta"}, sink.links);
-    EXPECT_EQ(L"最近观看(1)", WindowText(Child(trovacl::kHistoryHeaderId)));
-    ClickHeader(trovacl::kHistoryHeaderId);
-    DoubleClickRow(trovacl::kHistoryTreeId, 0);
+    EXPECT_EQ(L"最近观看(1)", WindowText(Child(TrovaCLIds::kHistoryHeaderId)));
+    ClickHeader(TrovaCLIds::kHistoryHeaderId);
+    DoubleClickRow(TrovaCLIds::kHistoryTreeId, 0);
     EXPECT_EQ(L"trova://global/ch-beta", sink.links.back()) << "the history's row";
     PumpUntil([] { return false; }, 700);
     EXPECT_EQ(0, QueryInt("SELECT count(*) FROM history")) << "the database is still held";
 
     merge.Release();
     EXPECT_TRUE(PumpUntil([] { return QueryInt("SELECT count(*) FROM history") == 1; }, 3000));
-    EXPECT_EQ(L"最近观看(1)", WindowText(Child(trovacl::kHistoryHeaderId)));
+    EXPECT_EQ(L"最近观看(1)", WindowText(Child(TrovaCLIds::kHistoryHeaderId)));
 }
 
 // Favourite choices while the database is held for writing: the control keeps one set of them,
@@ -296,22 +303,22 @@ TEST_F(ControlChannelListTest, ChannelOpenedWhileTheDatabaseIsHeldReachesTheHist
 TEST_F(ControlChannelListTest, FavouriteChoicesWhileTheDatabaseIsHeldAreOneSetWrittenBeforeTheWindowGoes) {
     using Texts = std::vector<std::wstring>;
     const std::wstring add = L"添加到我的收藏", remove = L"从我的收藏中移除";
-    ClickRow(trovacl::kAllTreeId, 3);  // Sport opens: Beta on row 4
-    ChooseFromRowMenu(trovacl::kAllTreeId, 4, add);
-    ASSERT_EQ(L"我的收藏(1)", WindowText(Child(trovacl::kFavorHeaderId)));
+    ClickRow(TrovaCLIds::kAllTreeId, 3);  // Sport opens: Beta on row 4
+    ChooseFromRowMenu(TrovaCLIds::kAllTreeId, 4, add);
+    ASSERT_EQ(L"我的收藏(1)", WindowText(Child(TrovaCLIds::kFavorHeaderId)));
     ASSERT_EQ(1, QueryInt("SELECT count(*) FROM favorite"));
 
     CWriteHold merge;
     ASSERT_TRUE(merge.Held());
-    ClickHeader(trovacl::kFavorHeaderId);
-    EXPECT_EQ((Texts{L"播放", remove}), ChooseFromRowMenu(trovacl::kFavorTreeId, 0, remove));
-    EXPECT_EQ(L"我的收藏(0)", WindowText(Child(trovacl::kFavorHeaderId)));
-    ClickHeader(trovacl::kAllHeaderId);
-    EXPECT_EQ((Texts{L"播放", add}), ChooseFromRowMenu(trovacl::kAllTreeId, 4, add));
-    EXPECT_EQ(L"我的收藏(1)", WindowText(Child(trovacl::kFavorHeaderId)));
-    ClickHeader(trovacl::kFavorHeaderId);
-    EXPECT_EQ((Texts{L"播放", remove}), ChooseFromRowMenu(trovacl::kFavorTreeId, 0, remove));
-    EXPECT_EQ(L"我的收藏(0)", WindowText(Child(trovacl::kFavorHeaderId)));
+    ClickHeader(TrovaCLIds::kFavorHeaderId);
+    EXPECT_EQ((Texts{L"播放", remove}), ChooseFromRowMenu(TrovaCLIds::kFavorTreeId, 0, remove));
+    EXPECT_EQ(L"我的收藏(0)", WindowText(Child(TrovaCLIds::kFavorHeaderId)));
+    ClickHeader(TrovaCLIds::kAllHeaderId);
+    EXPECT_EQ((Texts{L"播放", add}), ChooseFromRowMenu(TrovaCLIds::kAllTreeId, 4, add));
+    EXPECT_EQ(L"我的收藏(1)", WindowText(Child(TrovaCLIds::kFavorHeaderId)));
+    ClickHeader(TrovaCLIds::kFavorHeaderId);
+    EXPECT_EQ((Texts{L"播放", remove}), ChooseFromRowMenu(TrovaCLIds::kFavorTreeId, 0, remove));
+    EXPECT_EQ(L"我的收藏(0)", WindowText(Child(TrovaCLIds::kFavorHeaderId)));
     EXPECT_EQ(1, QueryInt("SELECT count(*) FROM favorite")) << "the database is still held";
 
     merge.Release();
@@ -321,128 +328,128 @@ TEST_F(ControlChannelListTest, FavouriteChoicesWhileTheDatabaseIsHeldAreOneSetWr
 
 TEST_F(ControlChannelListTest, HeadersWorkAsAnAccordion) {
     const RECT openList = {0, 56, kWidth, kHeight - 40};
-    EXPECT_TRUE(Visible(trovacl::kAllTreeId));
-    EXPECT_EQ(openList, ChildRect(Child(trovacl::kAllTreeId)));
+    EXPECT_TRUE(Visible(TrovaCLIds::kAllTreeId));
+    EXPECT_EQ(openList, ChildRect(Child(TrovaCLIds::kAllTreeId)));
 
     // The open section's header only flips its arrow.
-    ASSERT_EQ("down", ArrowOf(Child(trovacl::kAllHeaderId)));
-    ClickHeader(trovacl::kAllHeaderId);
-    EXPECT_EQ("up", ArrowOf(Child(trovacl::kAllHeaderId)));
-    EXPECT_TRUE(Visible(trovacl::kAllTreeId));
-    EXPECT_FALSE(Visible(trovacl::kHistoryTreeId));
-    EXPECT_EQ(openList, ChildRect(Child(trovacl::kAllTreeId)));
+    ASSERT_EQ("down", ArrowOf(Child(TrovaCLIds::kAllHeaderId)));
+    ClickHeader(TrovaCLIds::kAllHeaderId);
+    EXPECT_EQ("up", ArrowOf(Child(TrovaCLIds::kAllHeaderId)));
+    EXPECT_TRUE(Visible(TrovaCLIds::kAllTreeId));
+    EXPECT_FALSE(Visible(TrovaCLIds::kHistoryTreeId));
+    EXPECT_EQ(openList, ChildRect(Child(TrovaCLIds::kAllTreeId)));
 
     // Another header opens its own section under it and closes the open one.
-    ClickHeader(trovacl::kHistoryHeaderId);
-    EXPECT_FALSE(Visible(trovacl::kAllTreeId));
-    EXPECT_TRUE(Visible(trovacl::kHistoryTreeId));
-    EXPECT_FALSE(Visible(trovacl::kFavorTreeId));
-    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(trovacl::kAllHeaderId)));
-    EXPECT_EQ((RECT{0, 56, kWidth, 76}), ChildRect(Child(trovacl::kHistoryHeaderId)));
-    EXPECT_EQ((RECT{0, 76, kWidth, kHeight - 20}), ChildRect(Child(trovacl::kHistoryTreeId)));
-    EXPECT_EQ((RECT{0, kHeight - 20, kWidth, kHeight}), ChildRect(Child(trovacl::kFavorHeaderId)));
-    EXPECT_EQ("down", ArrowOf(Child(trovacl::kHistoryHeaderId))) << "opening a section flips nothing";
-    EXPECT_EQ("up", ArrowOf(Child(trovacl::kAllHeaderId))) << "headers keep their arrows";
+    ClickHeader(TrovaCLIds::kHistoryHeaderId);
+    EXPECT_FALSE(Visible(TrovaCLIds::kAllTreeId));
+    EXPECT_TRUE(Visible(TrovaCLIds::kHistoryTreeId));
+    EXPECT_FALSE(Visible(TrovaCLIds::kFavorTreeId));
+    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(TrovaCLIds::kAllHeaderId)));
+    EXPECT_EQ((RECT{0, 56, kWidth, 76}), ChildRect(Child(TrovaCLIds::kHistoryHeaderId)));
+    EXPECT_EQ((RECT{0, 76, kWidth, kHeight - 20}), ChildRect(Child(TrovaCLIds::kHistoryTreeId)));
+    EXPECT_EQ((RECT{0, kHeight - 20, kWidth, kHeight}), ChildRect(Child(TrovaCLIds::kFavorHeaderId)));
+    EXPECT_EQ("down", ArrowOf(Child(TrovaCLIds::kHistoryHeaderId))) << "opening a section flips nothing";
+    EXPECT_EQ("up", ArrowOf(Child(TrovaCLIds::kAllHeaderId))) << "headers keep their arrows";
     // Every open section's header flips its arrow, on screen or not (the container is hidden).
-    ClickHeader(trovacl::kHistoryHeaderId);
-    EXPECT_TRUE(Visible(trovacl::kHistoryTreeId));
-    EXPECT_EQ("up", ArrowOf(Child(trovacl::kHistoryHeaderId)));
+    ClickHeader(TrovaCLIds::kHistoryHeaderId);
+    EXPECT_TRUE(Visible(TrovaCLIds::kHistoryTreeId));
+    EXPECT_EQ("up", ArrowOf(Child(TrovaCLIds::kHistoryHeaderId)));
 
-    ClickHeader(trovacl::kFavorHeaderId);
-    EXPECT_TRUE(Visible(trovacl::kFavorTreeId));
-    EXPECT_FALSE(Visible(trovacl::kHistoryTreeId));
-    EXPECT_EQ((RECT{0, 96, kWidth, kHeight}), ChildRect(Child(trovacl::kFavorTreeId)));
-    EXPECT_EQ((RECT{0, 76, kWidth, 96}), ChildRect(Child(trovacl::kFavorHeaderId)));
+    ClickHeader(TrovaCLIds::kFavorHeaderId);
+    EXPECT_TRUE(Visible(TrovaCLIds::kFavorTreeId));
+    EXPECT_FALSE(Visible(TrovaCLIds::kHistoryTreeId));
+    EXPECT_EQ((RECT{0, 96, kWidth, kHeight}), ChildRect(Child(TrovaCLIds::kFavorTreeId)));
+    EXPECT_EQ((RECT{0, 76, kWidth, 96}), ChildRect(Child(TrovaCLIds::kFavorHeaderId)));
 
-    ClickHeader(trovacl::kAllHeaderId);
-    EXPECT_TRUE(Visible(trovacl::kAllTreeId));
-    EXPECT_FALSE(Visible(trovacl::kFavorTreeId));
-    EXPECT_EQ(openList, ChildRect(Child(trovacl::kAllTreeId)));
+    ClickHeader(TrovaCLIds::kAllHeaderId);
+    EXPECT_TRUE(Visible(TrovaCLIds::kAllTreeId));
+    EXPECT_FALSE(Visible(TrovaCLIds::kFavorTreeId));
+    EXPECT_EQ(openList, ChildRect(Child(TrovaCLIds::kAllTreeId)));
 
     // A press dragged off the bar opens nothing.
-    SendMessageW(Child(trovacl::kHistoryHeaderId), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 10));
-    SendMessageW(Child(trovacl::kHistoryHeaderId), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 200));
-    SendMessageW(Child(trovacl::kHistoryHeaderId), WM_LBUTTONUP, 0, MAKELPARAM(40, 200));
-    EXPECT_TRUE(Visible(trovacl::kAllTreeId));
+    SendMessageW(Child(TrovaCLIds::kHistoryHeaderId), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 10));
+    SendMessageW(Child(TrovaCLIds::kHistoryHeaderId), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 200));
+    SendMessageW(Child(TrovaCLIds::kHistoryHeaderId), WM_LBUTTONUP, 0, MAKELPARAM(40, 200));
+    EXPECT_TRUE(Visible(TrovaCLIds::kAllTreeId));
 }
 
 TEST_F(ControlChannelListTest, KeywordOpensTheSearchSectionAndAnEmptyOneReturnsToAllChannels) {
-    ClickHeader(trovacl::kHistoryHeaderId);
-    ASSERT_TRUE(Visible(trovacl::kHistoryTreeId));
-    EXPECT_FALSE(Visible(trovacl::kSearchHeaderId));
+    ClickHeader(TrovaCLIds::kHistoryHeaderId);
+    ASSERT_TRUE(Visible(TrovaCLIds::kHistoryTreeId));
+    EXPECT_FALSE(Visible(TrovaCLIds::kSearchHeaderId));
 
     SetFocus(SearchEdit());
     Type(L"Sport");
-    EXPECT_TRUE(Visible(trovacl::kSearchHeaderId));
-    EXPECT_TRUE(Visible(trovacl::kSearchTreeId));
-    EXPECT_FALSE(Visible(trovacl::kAllTreeId));
-    EXPECT_FALSE(Visible(trovacl::kHistoryTreeId));
-    EXPECT_FALSE(Visible(trovacl::kFavorTreeId));
-    EXPECT_EQ(L"搜索结果(2)", WindowText(Child(trovacl::kSearchHeaderId)));
+    EXPECT_TRUE(Visible(TrovaCLIds::kSearchHeaderId));
+    EXPECT_TRUE(Visible(TrovaCLIds::kSearchTreeId));
+    EXPECT_FALSE(Visible(TrovaCLIds::kAllTreeId));
+    EXPECT_FALSE(Visible(TrovaCLIds::kHistoryTreeId));
+    EXPECT_FALSE(Visible(TrovaCLIds::kFavorTreeId));
+    EXPECT_EQ(L"搜索结果(2)", WindowText(Child(TrovaCLIds::kSearchHeaderId)));
     // Search header, its list, then the three closed headers.
-    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(trovacl::kSearchHeaderId)));
-    EXPECT_EQ((RECT{0, 56, kWidth, kHeight - 60}), ChildRect(Child(trovacl::kSearchTreeId)));
-    EXPECT_EQ((RECT{0, kHeight - 60, kWidth, kHeight - 40}), ChildRect(Child(trovacl::kAllHeaderId)));
-    EXPECT_EQ((RECT{0, kHeight - 40, kWidth, kHeight - 20}), ChildRect(Child(trovacl::kHistoryHeaderId)));
-    EXPECT_EQ((RECT{0, kHeight - 20, kWidth, kHeight}), ChildRect(Child(trovacl::kFavorHeaderId)));
+    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(TrovaCLIds::kSearchHeaderId)));
+    EXPECT_EQ((RECT{0, 56, kWidth, kHeight - 60}), ChildRect(Child(TrovaCLIds::kSearchTreeId)));
+    EXPECT_EQ((RECT{0, kHeight - 60, kWidth, kHeight - 40}), ChildRect(Child(TrovaCLIds::kAllHeaderId)));
+    EXPECT_EQ((RECT{0, kHeight - 40, kWidth, kHeight - 20}), ChildRect(Child(TrovaCLIds::kHistoryHeaderId)));
+    EXPECT_EQ((RECT{0, kHeight - 20, kWidth, kHeight}), ChildRect(Child(TrovaCLIds::kFavorHeaderId)));
 
     // Every keystroke searches again; descriptions match too.
     Erase(5);
     Type(L"新闻");
-    EXPECT_EQ(L"搜索结果(1)", WindowText(Child(trovacl::kSearchHeaderId)));
+    EXPECT_EQ(L"搜索结果(1)", WindowText(Child(TrovaCLIds::kSearchHeaderId)));
     Erase(2);
     Type(L"bulletin");
-    EXPECT_EQ(L"搜索结果(1)", WindowText(Child(trovacl::kSearchHeaderId)));
+    EXPECT_EQ(L"搜索结果(1)", WindowText(Child(TrovaCLIds::kSearchHeaderId)));
     Type(L"zzz");
-    EXPECT_EQ(L"搜索结果(0)", WindowText(Child(trovacl::kSearchHeaderId)));
+    EXPECT_EQ(L"搜索结果(0)", WindowText(Child(TrovaCLIds::kSearchHeaderId)));
 
     // Opening from the search list fires like anywhere else.
     Erase(11);
     Type(L"Gamma");
     Advise();
-    DoubleClickRow(trovacl::kSearchTreeId, 0);
+    DoubleClickRow(TrovaCLIds::kSearchTreeId, 0);
     ASSERT_EQ(1u, sink.links.size());
     EXPECT_EQ(L"trova://global/ch-gamma", sink.links[0]);
 
     // Clearing the keyword opens all channels, not the history that was open before.
     Erase(5);
-    EXPECT_FALSE(Visible(trovacl::kSearchHeaderId));
-    EXPECT_FALSE(Visible(trovacl::kSearchTreeId));
-    EXPECT_TRUE(Visible(trovacl::kAllTreeId));
-    EXPECT_FALSE(Visible(trovacl::kHistoryTreeId));
-    EXPECT_EQ((RECT{0, 56, kWidth, kHeight - 40}), ChildRect(Child(trovacl::kAllTreeId)));
+    EXPECT_FALSE(Visible(TrovaCLIds::kSearchHeaderId));
+    EXPECT_FALSE(Visible(TrovaCLIds::kSearchTreeId));
+    EXPECT_TRUE(Visible(TrovaCLIds::kAllTreeId));
+    EXPECT_FALSE(Visible(TrovaCLIds::kHistoryTreeId));
+    EXPECT_EQ((RECT{0, 56, kWidth, kHeight - 40}), ChildRect(Child(TrovaCLIds::kAllTreeId)));
 
     // The search header works like the others while it is shown.
     Type(L"a");
-    ClickHeader(trovacl::kAllHeaderId);
-    EXPECT_TRUE(Visible(trovacl::kAllTreeId));
-    EXPECT_FALSE(Visible(trovacl::kSearchTreeId));
-    EXPECT_TRUE(Visible(trovacl::kSearchHeaderId));
-    ClickHeader(trovacl::kSearchHeaderId);
-    EXPECT_TRUE(Visible(trovacl::kSearchTreeId));
-    EXPECT_FALSE(Visible(trovacl::kAllTreeId));
+    ClickHeader(TrovaCLIds::kAllHeaderId);
+    EXPECT_TRUE(Visible(TrovaCLIds::kAllTreeId));
+    EXPECT_FALSE(Visible(TrovaCLIds::kSearchTreeId));
+    EXPECT_TRUE(Visible(TrovaCLIds::kSearchHeaderId));
+    ClickHeader(TrovaCLIds::kSearchHeaderId);
+    EXPECT_TRUE(Visible(TrovaCLIds::kSearchTreeId));
+    EXPECT_FALSE(Visible(TrovaCLIds::kAllTreeId));
 }
 
 TEST_F(ControlChannelListTest, HidingAListEndsItsHoverTooltipAndCapture) {
     // The pointer rests on the all-channels list, then a keyword is typed.
-    SendMessageW(Child(trovacl::kAllTreeId), WM_MOUSEMOVE, 0, MAKELPARAM(40, kRow / 2));
-    ASSERT_EQ(Child(trovacl::kAllTreeId), GetCapture());
+    SendMessageW(Child(TrovaCLIds::kAllTreeId), WM_MOUSEMOVE, 0, MAKELPARAM(40, kRow / 2));
+    ASSERT_EQ(Child(TrovaCLIds::kAllTreeId), GetCapture());
     ASSERT_TRUE(PumpUntil(TooltipShown, 3000));
     SetFocus(SearchEdit());
     Type(L"Sport");
-    ASSERT_TRUE(Visible(trovacl::kSearchTreeId));
-    EXPECT_NE(Child(trovacl::kAllTreeId), GetCapture());
+    ASSERT_TRUE(Visible(TrovaCLIds::kSearchTreeId));
+    EXPECT_NE(Child(TrovaCLIds::kAllTreeId), GetCapture());
     EXPECT_FALSE(TooltipShown());
     PumpUntil([] { return false; }, 700);
     EXPECT_FALSE(TooltipShown()) << "the hidden list shows no tooltip later either";
 
     // The pointer rests on the search list, then Backspace empties the keyword.
-    SendMessageW(Child(trovacl::kSearchTreeId), WM_MOUSEMOVE, 0, MAKELPARAM(40, kRow / 2));
-    ASSERT_EQ(Child(trovacl::kSearchTreeId), GetCapture());
+    SendMessageW(Child(TrovaCLIds::kSearchTreeId), WM_MOUSEMOVE, 0, MAKELPARAM(40, kRow / 2));
+    ASSERT_EQ(Child(TrovaCLIds::kSearchTreeId), GetCapture());
     ASSERT_TRUE(PumpUntil(TooltipShown, 3000));
     Erase(5);
-    ASSERT_TRUE(Visible(trovacl::kAllTreeId));
-    EXPECT_NE(Child(trovacl::kSearchTreeId), GetCapture());
+    ASSERT_TRUE(Visible(TrovaCLIds::kAllTreeId));
+    EXPECT_NE(Child(TrovaCLIds::kSearchTreeId), GetCapture());
     EXPECT_FALSE(TooltipShown());
     ReleaseCapture();
 }
@@ -454,8 +461,10 @@ int g_doubleClickDepth = 0;
 bool g_destroyedInsideDoubleClick = false;
 
 LRESULT CALLBACK WatchList(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCDESTROY && g_doubleClickDepth > 0) g_destroyedInsideDoubleClick = true;
-    if (message != WM_LBUTTONDBLCLK) return CallWindowProcW(g_listProc, window, message, wParam, lParam);
+    if (message == WM_NCDESTROY && g_doubleClickDepth > 0)
+        g_destroyedInsideDoubleClick = true;
+    if (message != WM_LBUTTONDBLCLK)
+        return CallWindowProcW(g_listProc, window, message, wParam, lParam);
     ++g_doubleClickDepth;
     const LRESULT result = CallWindowProcW(g_listProc, window, message, wParam, lParam);
     --g_doubleClickDepth;
@@ -465,10 +474,10 @@ LRESULT CALLBACK WatchList(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 TEST_F(ControlChannelListTest, ContainerDroppingTheControlInsideTheEventFreesItAfterTheMessage) {
     Advise();
     const HWND window = container.ControlWindow();
-    const HWND list = Child(trovacl::kAllTreeId);
+    const HWND list = Child(TrovaCLIds::kAllTreeId);
     g_destroyedInsideDoubleClick = false;
-    g_listProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchList)));
+    g_listProc =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchList)));
     sink.onEvent = [this] {
         // Every reference but the control's own for the event goes, without closing it.
         cookie = 0;
@@ -476,12 +485,11 @@ TEST_F(ControlChannelListTest, ContainerDroppingTheControlInsideTheEventFreesItA
         control.Reset();
         container.Abandon();
     };
-    ClickRow(trovacl::kAllTreeId, 3);
-    DoubleClickRow(trovacl::kAllTreeId, 4);
+    ClickRow(TrovaCLIds::kAllTreeId, 3);
+    DoubleClickRow(TrovaCLIds::kAllTreeId, 4);
     ASSERT_EQ(1u, sink.links.size());
     EXPECT_FALSE(g_destroyedInsideDoubleClick) << "the control outlives the list's message";
-    EXPECT_TRUE(PumpUntil([] { return CTrovaCLDll::Instance().CanUnloadNow() == S_OK; }, 3000))
-        << "and then goes";
+    EXPECT_TRUE(PumpUntil([] { return CTrovaCLDll::Instance().CanUnloadNow() == S_OK; }, 3000)) << "and then goes";
     EXPECT_FALSE(IsWindow(window));
 }
 
@@ -493,15 +501,15 @@ TEST_F(ControlChannelListTest, WheelAndKeysReachTheListsFromTheSearchBox) {
     SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, 1, nullptr, 0);
     SetFocus(SearchEdit());
     POINT overList = {40, kRow / 2};
-    ClientToScreen(Child(trovacl::kAllTreeId), &overList);
+    ClientToScreen(Child(TrovaCLIds::kAllTreeId), &overList);
     SendMessageW(SearchEdit(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-2 * WHEEL_DELTA)),
                  MAKELPARAM(overList.x, overList.y));
-    EXPECT_EQ(2, GetScrollPos(Child(trovacl::kAllTreeId), SB_VERT)) << "the list under the pointer scrolls";
+    EXPECT_EQ(2, GetScrollPos(Child(TrovaCLIds::kAllTreeId), SB_VERT)) << "the list under the pointer scrolls";
     POINT overHeader = {40, 10};
-    ClientToScreen(Child(trovacl::kHistoryHeaderId), &overHeader);
+    ClientToScreen(Child(TrovaCLIds::kHistoryHeaderId), &overHeader);
     SendMessageW(SearchEdit(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(WHEEL_DELTA)),
                  MAKELPARAM(overHeader.x, overHeader.y));
-    EXPECT_EQ(2, GetScrollPos(Child(trovacl::kAllTreeId), SB_VERT)) << "nothing scrolls under a header";
+    EXPECT_EQ(2, GetScrollPos(Child(TrovaCLIds::kAllTreeId), SB_VERT)) << "nothing scrolls under a header";
     SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, savedLines, nullptr, 0);
     EXPECT_EQ(SearchEdit(), GetFocus()) << "the search box keeps the focus";
 
@@ -511,8 +519,9 @@ TEST_F(ControlChannelListTest, WheelAndKeysReachTheListsFromTheSearchBox) {
     ASSERT_EQ(S_OK, control.As(&active));
     MSG key = {SearchEdit(), WM_CHAR, L'S', 0, 0, {}};
     EXPECT_EQ(S_OK, active->TranslateAccelerator(&key));
-    for (wchar_t c : std::wstring(L"port")) SendMessageW(SearchEdit(), WM_CHAR, c, 0);
-    EXPECT_EQ(L"搜索结果(2)", WindowText(Child(trovacl::kSearchHeaderId)));
+    for (wchar_t c : std::wstring(L"port"))
+        SendMessageW(SearchEdit(), WM_CHAR, c, 0);
+    EXPECT_EQ(L"搜索结果(2)", WindowText(Child(TrovaCLIds::kSearchHeaderId)));
     MSG tab = {SearchEdit(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
     EXPECT_EQ(S_FALSE, active->TranslateAccelerator(&tab));
     MSG elsewhere = {container.Window(), WM_KEYDOWN, VK_DOWN, 0, 0, {}};
@@ -522,29 +531,29 @@ TEST_F(ControlChannelListTest, WheelAndKeysReachTheListsFromTheSearchBox) {
     // clear button does.
     Advise();
     SendMessageW(SearchEdit(), WM_KEYDOWN, VK_DOWN, 0);
-    EXPECT_EQ(Child(trovacl::kSearchTreeId), GetFocus());
-    SendMessageW(Child(trovacl::kSearchTreeId), WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(Child(TrovaCLIds::kSearchTreeId), GetFocus());
+    SendMessageW(Child(TrovaCLIds::kSearchTreeId), WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_EQ(std::vector<std::wstring>{L"trova://global/ch-beta"}, sink.links);
     SetFocus(SearchEdit());
     SendMessageW(SearchEdit(), WM_KEYDOWN, VK_ESCAPE, 0);
     SendMessageW(SearchEdit(), WM_CHAR, VK_ESCAPE, 0);
     EXPECT_EQ(L"", WindowText(SearchEdit()));
-    EXPECT_FALSE(Visible(trovacl::kSearchHeaderId));
-    EXPECT_TRUE(Visible(trovacl::kAllTreeId));
+    EXPECT_FALSE(Visible(TrovaCLIds::kSearchHeaderId));
+    EXPECT_TRUE(Visible(TrovaCLIds::kAllTreeId));
 }
 
 TEST_F(ControlChannelListTest, WheelAndKeysGoOnlyWhereAListShows) {
     // Five rows of the all-channels list, then no room: the list keeps its place, now where the
     // history and favourites headers are and below the control.
-    ClickRow(trovacl::kAllTreeId, 0);  // the latest updates open: nine rows
+    ClickRow(TrovaCLIds::kAllTreeId, 0);  // the latest updates open: nine rows
     ASSERT_EQ(S_OK, container.Resize(kWidth, 96 + 5 * kRow));
     ASSERT_EQ(S_OK, container.Resize(kWidth, 96));
-    const HWND list = Child(trovacl::kAllTreeId);
+    const HWND list = Child(TrovaCLIds::kAllTreeId);
     UINT savedLines = 3;
     SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &savedLines, 0);
     SystemParametersInfoW(SPI_SETWHEELSCROLLLINES, 1, nullptr, 0);
     POINT overHeader = {40, 10};
-    ClientToScreen(Child(trovacl::kHistoryHeaderId), &overHeader);
+    ClientToScreen(Child(TrovaCLIds::kHistoryHeaderId), &overHeader);
     RECT oldPlace{};
     GetWindowRect(list, &oldPlace);
     ASSERT_TRUE(PtInRect(&oldPlace, overHeader));
@@ -563,7 +572,7 @@ TEST_F(ControlChannelListTest, WheelAndKeysGoOnlyWhereAListShows) {
     // A channel selected in the list with the focus, then the control hidden around it.
     Advise();
     ASSERT_EQ(S_OK, container.Resize(kWidth, kHeight));
-    ClickRow(trovacl::kAllTreeId, 1);
+    ClickRow(TrovaCLIds::kAllTreeId, 1);
     SetFocus(list);
     ShowWindow(container.ControlWindow(), SW_HIDE);
     SendMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
@@ -574,38 +583,38 @@ TEST_F(ControlChannelListTest, WheelAndKeysGoOnlyWhereAListShows) {
 }
 
 TEST_F(ControlChannelListTest, ShortControlPlacesTheHeadersButNoList) {
-    const RECT listBefore = ChildRect(Child(trovacl::kAllTreeId));
+    const RECT listBefore = ChildRect(Child(TrovaCLIds::kAllTreeId));
 
     ASSERT_EQ(S_OK, container.Resize(kWidth, 96));
-    EXPECT_EQ((RECT{0, 0, kWidth, 36}), ChildRect(Child(trovacl::kSearchPanelId)));
-    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(trovacl::kAllHeaderId)));
-    EXPECT_EQ((RECT{0, 56, kWidth, 76}), ChildRect(Child(trovacl::kHistoryHeaderId)));
-    EXPECT_EQ((RECT{0, 76, kWidth, 96}), ChildRect(Child(trovacl::kFavorHeaderId)));
-    EXPECT_EQ(listBefore, ChildRect(Child(trovacl::kAllTreeId))) << "no room: the list keeps its place";
+    EXPECT_EQ((RECT{0, 0, kWidth, 36}), ChildRect(Child(TrovaCLIds::kSearchPanelId)));
+    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(TrovaCLIds::kAllHeaderId)));
+    EXPECT_EQ((RECT{0, 56, kWidth, 76}), ChildRect(Child(TrovaCLIds::kHistoryHeaderId)));
+    EXPECT_EQ((RECT{0, 76, kWidth, 96}), ChildRect(Child(TrovaCLIds::kFavorHeaderId)));
+    EXPECT_EQ(listBefore, ChildRect(Child(TrovaCLIds::kAllTreeId))) << "no room: the list keeps its place";
 
     ASSERT_EQ(S_OK, container.Resize(kWidth, 97));
-    EXPECT_EQ((RECT{0, 56, kWidth, 57}), ChildRect(Child(trovacl::kAllTreeId)));
-    EXPECT_EQ((RECT{0, 57, kWidth, 77}), ChildRect(Child(trovacl::kHistoryHeaderId)));
+    EXPECT_EQ((RECT{0, 56, kWidth, 57}), ChildRect(Child(TrovaCLIds::kAllTreeId)));
+    EXPECT_EQ((RECT{0, 57, kWidth, 77}), ChildRect(Child(TrovaCLIds::kHistoryHeaderId)));
 
     // With the search header shown the threshold is 116.
     SetFocus(SearchEdit());
     Type(L"a");
-    ASSERT_TRUE(Visible(trovacl::kSearchHeaderId));
-    const RECT searchBefore = ChildRect(Child(trovacl::kSearchTreeId));
+    ASSERT_TRUE(Visible(TrovaCLIds::kSearchHeaderId));
+    const RECT searchBefore = ChildRect(Child(TrovaCLIds::kSearchTreeId));
     ASSERT_EQ(S_OK, container.Resize(kWidth, 116));
-    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(trovacl::kSearchHeaderId)));
-    EXPECT_EQ(searchBefore, ChildRect(Child(trovacl::kSearchTreeId)));
-    EXPECT_EQ((RECT{0, 56, kWidth, 76}), ChildRect(Child(trovacl::kAllHeaderId)));
-    EXPECT_EQ((RECT{0, 96, kWidth, 116}), ChildRect(Child(trovacl::kFavorHeaderId)));
+    EXPECT_EQ((RECT{0, 36, kWidth, 56}), ChildRect(Child(TrovaCLIds::kSearchHeaderId)));
+    EXPECT_EQ(searchBefore, ChildRect(Child(TrovaCLIds::kSearchTreeId)));
+    EXPECT_EQ((RECT{0, 56, kWidth, 76}), ChildRect(Child(TrovaCLIds::kAllHeaderId)));
+    EXPECT_EQ((RECT{0, 96, kWidth, 116}), ChildRect(Child(TrovaCLIds::kFavorHeaderId)));
 
     ASSERT_EQ(S_OK, container.Resize(kWidth, 117));
-    EXPECT_EQ((RECT{0, 56, kWidth, 57}), ChildRect(Child(trovacl::kSearchTreeId)));
-    EXPECT_EQ((RECT{0, 57, kWidth, 77}), ChildRect(Child(trovacl::kAllHeaderId)));
+    EXPECT_EQ((RECT{0, 56, kWidth, 57}), ChildRect(Child(TrovaCLIds::kSearchTreeId)));
+    EXPECT_EQ((RECT{0, 57, kWidth, 77}), ChildRect(Child(TrovaCLIds::kAllHeaderId)));
 
     // Narrow or wide, everything spans the control.
     ASSERT_EQ(S_OK, container.Resize(400, 300));
-    EXPECT_EQ((RECT{0, 0, 400, 36}), ChildRect(Child(trovacl::kSearchPanelId)));
-    EXPECT_EQ((RECT{0, 56, 400, 300 - 60}), ChildRect(Child(trovacl::kSearchTreeId)));
+    EXPECT_EQ((RECT{0, 0, 400, 36}), ChildRect(Child(TrovaCLIds::kSearchPanelId)));
+    EXPECT_EQ((RECT{0, 56, 400, 300 - 60}), ChildRect(Child(TrovaCLIds::kSearchTreeId)));
 }
 
 // Folder and skin objects are shared by the controls of a process: one control going away
@@ -615,18 +624,19 @@ TEST_F(ControlChannelListTest, SecondControlKeepsItsDatabaseWhenTheFirstGoes) {
         CStubContainer other(kWidth, kHeight);
         ComPtr<IUnknown> second;
         ComPtr<IClassFactory> factory;
-        ASSERT_EQ(S_OK, CTrovaCLDll::Instance().GetClassObject(trovacl::kControlClassId, IID_PPV_ARGS(&factory)));
+        ASSERT_EQ(S_OK, CTrovaCLDll::Instance().GetClassObject(TrovaCLIds::kControlClassId, IID_PPV_ARGS(&factory)));
         ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_PPV_ARGS(&second)));
         ASSERT_EQ(S_OK, other.Activate(second.Get()));
         ASSERT_TRUE(other.WaitForSync());
-        EXPECT_EQ(L"所有频道(5)", WindowText(other.Child(trovacl::kAllHeaderId)));
+        EXPECT_EQ(L"所有频道(5)", WindowText(other.Child(TrovaCLIds::kAllHeaderId)));
         other.Deactivate();
     }
     Advise();
-    ClickRow(trovacl::kAllTreeId, 3);
-    DoubleClickRow(trovacl::kAllTreeId, 4);
+    ClickRow(TrovaCLIds::kAllTreeId, 3);
+    DoubleClickRow(TrovaCLIds::kAllTreeId, 4);
     ASSERT_EQ(1u, sink.links.size());
-    EXPECT_EQ(L"最近观看(1)", WindowText(Child(trovacl::kHistoryHeaderId))) << "the history went to the same database";
+    EXPECT_EQ(L"最近观看(1)", WindowText(Child(TrovaCLIds::kHistoryHeaderId)))
+        << "the history went to the same database";
     sqlite3* db = nullptr;
     ASSERT_EQ(SQLITE_OK, sqlite3_open16(CPrivateAppData::DatabasePath().c_str(), &db));
     sqlite3_stmt* statement = nullptr;

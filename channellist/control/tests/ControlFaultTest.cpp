@@ -50,7 +50,7 @@ protected:
     void Activate() {
         container_.reset(new CStubContainer(220, 560));
         ComPtr<IClassFactory> factory;
-        ASSERT_EQ(S_OK, CTrovaCLDll::Instance().GetClassObject(trovacl::kControlClassId, IID_PPV_ARGS(&factory)));
+        ASSERT_EQ(S_OK, CTrovaCLDll::Instance().GetClassObject(TrovaCLIds::kControlClassId, IID_PPV_ARGS(&factory)));
         ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_PPV_ARGS(&control_)));
         ASSERT_EQ(S_OK, container_->Activate(control_.Get()));
     }
@@ -60,8 +60,10 @@ protected:
     }
     // Closing waits for the synchronisation, so what is on disk afterwards is final.
     void Stop() {
-        if (!container_) return;
-        if (cookie_) point_->Unadvise(cookie_);
+        if (!container_)
+            return;
+        if (cookie_)
+            point_->Unadvise(cookie_);
         cookie_ = 0;
         point_.Reset();
         control_.Reset();
@@ -69,16 +71,16 @@ protected:
         container_.reset();
     }
 
-    std::wstring AllHeader() const { return WindowText(container_->Child(trovacl::kAllHeaderId)); }
-    std::wstring HistoryHeader() const { return WindowText(container_->Child(trovacl::kHistoryHeaderId)); }
+    std::wstring AllHeader() const { return WindowText(container_->Child(TrovaCLIds::kAllHeaderId)); }
+    std::wstring HistoryHeader() const { return WindowText(container_->Child(TrovaCLIds::kHistoryHeaderId)); }
 
     // Opens the first channel of the latest-updates group by double click; the links fired.
     std::vector<std::wstring> OpenFirstChannel() {
         ComPtr<IConnectionPointContainer> points;
         EXPECT_EQ(S_OK, control_.As(&points));
-        EXPECT_EQ(S_OK, points->FindConnectionPoint(trovacl::kEventsId, &point_));
+        EXPECT_EQ(S_OK, points->FindConnectionPoint(TrovaCLIds::kEventsId, &point_));
         EXPECT_EQ(S_OK, point_->Advise(static_cast<IDispatch*>(&sink_), &cookie_));
-        const HWND tree = container_->Child(trovacl::kAllTreeId);
+        const HWND tree = container_->Child(TrovaCLIds::kAllTreeId);
         const LPARAM group = MAKELPARAM(40, 11), channel = MAKELPARAM(40, 33);
         SendMessageW(tree, WM_LBUTTONDOWN, MK_LBUTTON, group);
         SendMessageW(tree, WM_LBUTTONUP, 0, group);
@@ -101,7 +103,8 @@ TEST_F(ControlFaultTest, DamagedDatabaseAtStartUpIsShownEmptyAndLeftAlone) {
     const std::string good = ReadBytes(CPrivateAppData::DatabasePath());
     std::mt19937 random(99);
     std::string noise(good.size(), '\0');
-    for (char& b : noise) b = static_cast<char>(random());
+    for (char& b : noise)
+        b = static_cast<char>(random());
     const std::pair<const char*, std::string> damages[] = {
         {"random bytes", noise},
         {"cut after the first page", good.substr(0, 4096)},

@@ -19,7 +19,8 @@ std::wstring GuidText(REFGUID guid) {
 
 bool KeyExists(const std::wstring& path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
     RegCloseKey(key);
     return true;
 }
@@ -28,7 +29,8 @@ std::wstring Value(const std::wstring& path, const wchar_t* name = nullptr) {
     wchar_t value[MAX_PATH * 2] = {};
     DWORD size = sizeof(value) - sizeof(wchar_t);
     DWORD type = 0;
-    if (SHGetValueW(HKEY_CLASSES_ROOT, path.c_str(), name, &type, value, &size) != ERROR_SUCCESS) return L"<none>";
+    if (SHGetValueW(HKEY_CLASSES_ROOT, path.c_str(), name, &type, value, &size) != ERROR_SUCCESS)
+        return L"<none>";
     return value;
 }
 
@@ -37,13 +39,14 @@ class CPrivateClassesRoot {
 public:
     CPrivateClassesRoot() {
         path_ = L"Software\\TrovaTests\\classes-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(GetTickCount());
+                std::to_wstring(GetTickCount());
         RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr);
         redirected_ = key_ && RegOverridePredefKey(HKEY_CLASSES_ROOT, key_) == ERROR_SUCCESS;
     }
     ~CPrivateClassesRoot() {
         RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
-        if (key_) RegCloseKey(key_);
+        if (key_)
+            RegCloseKey(key_);
         SHDeleteKeyW(HKEY_CURRENT_USER, path_.c_str());
     }
     bool Redirected() const { return redirected_; }
@@ -58,11 +61,11 @@ private:
 // The registration that regsvr32 made (scripts/register.sh, or the activation tests).
 TEST(ControlRegistration, RegisteredTypeLibraryCarriesTheFixedIdentifiers) {
     ComPtr<ITypeLib> library;
-    ASSERT_EQ(S_OK, LoadRegTypeLib(trovacl::kLibraryId, 1, 0, LOCALE_NEUTRAL, &library))
+    ASSERT_EQ(S_OK, LoadRegTypeLib(TrovaCLIds::kLibraryId, 1, 0, LOCALE_NEUTRAL, &library))
         << "TrovaCLLib 1.0 is not registered";
     TLIBATTR* attributes = nullptr;
     ASSERT_EQ(S_OK, library->GetLibAttr(&attributes));
-    EXPECT_TRUE(IsEqualGUID(trovacl::kLibraryId, attributes->guid));
+    EXPECT_TRUE(IsEqualGUID(TrovaCLIds::kLibraryId, attributes->guid));
     EXPECT_EQ(1, attributes->wMajorVerNum);
     EXPECT_EQ(0, attributes->wMinorVerNum);
     library->ReleaseTLibAttr(attributes);
@@ -81,9 +84,9 @@ TEST(ControlRegistration, RegisteredTypeLibraryCarriesTheFixedIdentifiers) {
         const wchar_t* help;
     };
     const Expected types[] = {
-        {&trovacl::kDispatchId, L"_DTrovaCL", TKIND_DISPATCH, L"Dispatch interface for TrovaCL Control"},
-        {&trovacl::kEventsId, L"_DTrovaCLEvents", TKIND_DISPATCH, L"Event interface for TrovaCL Control"},
-        {&trovacl::kControlClassId, L"TrovaCL", TKIND_COCLASS, L"TrovaCL Control"},
+        {&TrovaCLIds::kDispatchId, L"_DTrovaCL", TKIND_DISPATCH, L"Dispatch interface for TrovaCL Control"},
+        {&TrovaCLIds::kEventsId, L"_DTrovaCLEvents", TKIND_DISPATCH, L"Event interface for TrovaCL Control"},
+        {&TrovaCLIds::kControlClassId, L"TrovaCL", TKIND_COCLASS, L"TrovaCL Control"},
     };
     for (const Expected& expected : types) {
         ComPtr<ITypeInfo> info;
@@ -105,18 +108,18 @@ TEST(ControlRegistration, RegisteredTypeLibraryCarriesTheFixedIdentifiers) {
 
     // _DTrovaCL: AboutBox and GetChannelName with their ids, parameters and results.
     ComPtr<ITypeInfo> dispatch;
-    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(trovacl::kDispatchId, &dispatch));
+    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(TrovaCLIds::kDispatchId, &dispatch));
     LPOLESTR names[] = {const_cast<LPOLESTR>(L"GetChannelName"), const_cast<LPOLESTR>(L"bstrServer"),
                         const_cast<LPOLESTR>(L"ulPortNo"), const_cast<LPOLESTR>(L"bstrChannelID"),
                         const_cast<LPOLESTR>(L"pbstrChannelName")};
     MEMBERID ids[5] = {};
     ASSERT_EQ(S_OK, dispatch->GetIDsOfNames(names, 5, ids));
-    EXPECT_EQ(trovacl::kDispIdGetChannelName, ids[0]);
+    EXPECT_EQ(TrovaCLIds::kDispIdGetChannelName, ids[0]);
     EXPECT_EQ(0, ids[1]);
     EXPECT_EQ(3, ids[4]);
     LPOLESTR about[] = {const_cast<LPOLESTR>(L"AboutBox")};
     ASSERT_EQ(S_OK, dispatch->GetIDsOfNames(about, 1, ids));
-    EXPECT_EQ(trovacl::kDispIdAboutBox, ids[0]);
+    EXPECT_EQ(TrovaCLIds::kDispIdAboutBox, ids[0]);
 
     TYPEATTR* attr = nullptr;
     ASSERT_EQ(S_OK, dispatch->GetTypeAttr(&attr));
@@ -126,7 +129,7 @@ TEST(ControlRegistration, RegisteredTypeLibraryCarriesTheFixedIdentifiers) {
     for (WORD i = 0; i < functions; ++i) {
         FUNCDESC* function = nullptr;
         ASSERT_EQ(S_OK, dispatch->GetFuncDesc(i, &function));
-        if (function->memid == trovacl::kDispIdGetChannelName) {
+        if (function->memid == TrovaCLIds::kDispIdGetChannelName) {
             sawGetChannelName = true;
             EXPECT_EQ(VT_UI4, function->elemdescFunc.tdesc.vt) << "an unsigned 32-bit result";
             ASSERT_EQ(4, function->cParams);
@@ -146,18 +149,18 @@ TEST(ControlRegistration, RegisteredTypeLibraryCarriesTheFixedIdentifiers) {
     EXPECT_TRUE(sawGetChannelName);
 
     ComPtr<ITypeInfo> events;
-    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(trovacl::kEventsId, &events));
+    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(TrovaCLIds::kEventsId, &events));
     LPOLESTR eventNames[] = {const_cast<LPOLESTR>(L"OnChannelOpen"), const_cast<LPOLESTR>(L"pbstrChaID")};
     ASSERT_EQ(S_OK, events->GetIDsOfNames(eventNames, 2, ids));
-    EXPECT_EQ(trovacl::kDispIdOnChannelOpen, ids[0]);
+    EXPECT_EQ(TrovaCLIds::kDispIdOnChannelOpen, ids[0]);
 }
 
 TEST(ControlRegistration, RegisterAndUnregisterRoundTrip) {
     CTrovaCLDll& dll = CTrovaCLDll::Instance();
     ASSERT_NE(nullptr, dll.Module());
-    const std::wstring clsid = L"CLSID\\" + GuidText(trovacl::kControlClassId);
-    const std::wstring page = L"CLSID\\" + GuidText(trovacl::kPropPageClassId);
-    const std::wstring library = L"TypeLib\\" + GuidText(trovacl::kLibraryId);
+    const std::wstring clsid = L"CLSID\\" + GuidText(TrovaCLIds::kControlClassId);
+    const std::wstring page = L"CLSID\\" + GuidText(TrovaCLIds::kPropPageClassId);
+    const std::wstring library = L"TypeLib\\" + GuidText(TrovaCLIds::kLibraryId);
 
     CPrivateClassesRoot classes;
     ASSERT_TRUE(classes.Redirected());
@@ -176,22 +179,22 @@ TEST(ControlRegistration, RegisterAndUnregisterRoundTrip) {
     EXPECT_FALSE(KeyExists(clsid + L"\\Insertable"));
     EXPECT_EQ(std::to_wstring(0x20191), Value(clsid + L"\\MiscStatus\\1"));
     EXPECT_EQ(std::wstring(module) + L", 1", Value(clsid + L"\\ToolboxBitmap32"));
-    EXPECT_EQ(GuidText(trovacl::kLibraryId), Value(clsid + L"\\TypeLib"));
+    EXPECT_EQ(GuidText(TrovaCLIds::kLibraryId), Value(clsid + L"\\TypeLib"));
     EXPECT_EQ(L"1.0", Value(clsid + L"\\Version"));
-    EXPECT_EQ(GuidText(trovacl::kControlClassId), Value(L"TROVACL.TrovaCLCtrl.1\\CLSID"));
+    EXPECT_EQ(GuidText(TrovaCLIds::kControlClassId), Value(L"TROVACL.TrovaCLCtrl.1\\CLSID"));
     EXPECT_EQ(L"TROVACL.TrovaCLCtrl.1", Value(L"TROVACL.TrovaCLCtrl\\CurVer"));
 
     EXPECT_EQ(L"TrovaCL Property Page", Value(page));
     EXPECT_EQ(module, Value(page + L"\\InprocServer32"));
     EXPECT_EQ(L"TROVACL.TrovaCLPropPage.1", Value(page + L"\\ProgID"));
-    EXPECT_EQ(GuidText(trovacl::kPropPageClassId), Value(L"TROVACL.TrovaCLPropPage.1\\CLSID"));
+    EXPECT_EQ(GuidText(TrovaCLIds::kPropPageClassId), Value(L"TROVACL.TrovaCLPropPage.1\\CLSID"));
     EXPECT_FALSE(KeyExists(page + L"\\Control"));
 
     EXPECT_EQ(L"TrovaCL ActiveX Control module", Value(library + L"\\1.0"));
     // The type library is registered for the platform of the module that registers it.
     EXPECT_EQ(module, Value(library + (sizeof(void*) == 8 ? L"\\1.0\\0\\win64" : L"\\1.0\\0\\win32")));
-    EXPECT_TRUE(KeyExists(L"Interface\\" + GuidText(trovacl::kDispatchId)));
-    EXPECT_TRUE(KeyExists(L"Interface\\" + GuidText(trovacl::kEventsId)));
+    EXPECT_TRUE(KeyExists(L"Interface\\" + GuidText(TrovaCLIds::kDispatchId)));
+    EXPECT_TRUE(KeyExists(L"Interface\\" + GuidText(TrovaCLIds::kEventsId)));
 
     // Registering again changes nothing; unregistering removes everything it wrote.
     ASSERT_EQ(S_OK, dll.Register());

@@ -32,8 +32,8 @@ void CSqliteErrorLog::Log(void* self, int code, const char*) {
 std::string DescribeSqliteErrors(const std::map<int, int>& errors) {
     std::string text;
     for (const auto& entry : errors)
-        text += std::string(text.empty() ? "" : ", ") + sqlite3_errstr(entry.first) + " x" +
-                std::to_string(entry.second);
+        text +=
+            std::string(text.empty() ? "" : ", ") + sqlite3_errstr(entry.first) + " x" + std::to_string(entry.second);
     return text.empty() ? "none" : text;
 }
 
@@ -58,7 +58,7 @@ void Exec(const char* sql) {
 }
 
 HRESULT CreateControl(IUnknown** control) {
-    return CTrovaCLDll::Instance().CreateControl(trovacl::kControlClassId, control);
+    return CTrovaCLDll::Instance().CreateControl(TrovaCLIds::kControlClassId, control);
 }
 
 // Destroying the control waits for its synchronisation, so each outcome is final when checked.
@@ -71,12 +71,14 @@ int CountFailedSyncs(int count, bool fresh) {
             Exec("UPDATE channel SET visitors=-1");  // every merged channel gets its viewers back
         CStubContainer container(220, 560);
         ComPtr<IUnknown> control;
-        if (FAILED(CreateControl(&control)) || FAILED(container.Activate(control.Get()))) return -1;
+        if (FAILED(CreateControl(&control)) || FAILED(container.Activate(control.Get())))
+            return -1;
         control.Reset();
         container.Deactivate();
         const bool merged = fresh ? QueryInt("SELECT count(*) FROM channel") == 44
                                   : QueryInt("SELECT count(*) FROM channel WHERE visitors=-1") == 0;
-        if (!merged) ++failed;
+        if (!merged)
+            ++failed;
     }
     return failed;
 }
@@ -88,8 +90,9 @@ int CountFailedSyncsWhileSearching(int count) {
         Exec("UPDATE channel SET visitors=-1");
         CStubContainer container(220, 560);
         ComPtr<IUnknown> control;
-        if (FAILED(CreateControl(&control)) || FAILED(container.Activate(control.Get()))) return -1;
-        const HWND edit = GetDlgItem(container.Child(trovacl::kSearchPanelId), 1001);
+        if (FAILED(CreateControl(&control)) || FAILED(container.Activate(control.Get())))
+            return -1;
+        const HWND edit = GetDlgItem(container.Child(TrovaCLIds::kSearchPanelId), 1001);
         SetFocus(edit);
         bool synced = false;
         for (DWORD start = GetTickCount(); !synced && GetTickCount() - start < 3000;) {
@@ -99,7 +102,8 @@ int CountFailedSyncsWhileSearching(int count) {
         }
         control.Reset();
         container.Deactivate();
-        if (QueryInt("SELECT count(*) FROM channel WHERE visitors=-1") != 0) ++failed;
+        if (QueryInt("SELECT count(*) FROM channel WHERE visitors=-1") != 0)
+            ++failed;
     }
     return failed;
 }

@@ -54,21 +54,22 @@ TEST_F(ControlSyncTest, KeywordTypedAfterTheCommitFindsTheMergedChannels) {
     bool loaded = false;
     for (DWORD start = GetTickCount(); !loaded && GetTickCount() - start < 20000; Sleep(5)) {
         loaded = PeekMessageW(&msg, nullptr, kChannelListLoaded, kChannelListLoaded, PM_REMOVE) != FALSE;
-        if (loaded) DispatchMessageW(&msg);
+        if (loaded)
+            DispatchMessageW(&msg);
     }
     ASSERT_TRUE(loaded);
-    const HWND edit = GetDlgItem(container.Child(trovacl::kSearchPanelId), 1001);
+    const HWND edit = GetDlgItem(container.Child(TrovaCLIds::kSearchPanelId), 1001);
     SetFocus(edit);
     SendMessageW(edit, WM_CHAR, L's', 0);
-    EXPECT_EQ(L"搜索结果(0)", WindowText(container.Child(trovacl::kSearchHeaderId)));
+    EXPECT_EQ(L"搜索结果(0)", WindowText(container.Child(TrovaCLIds::kSearchHeaderId)));
     // The merge commits; its lists wait in the queue.
     for (DWORD start = GetTickCount(); QueryInt("SELECT count(*) FROM channel") != 3 && GetTickCount() - start < 20000;)
         Sleep(5);
     Sleep(100);  // the thread notes the commit right after it
     SendMessageW(edit, WM_CHAR, L'p', 0);
-    EXPECT_EQ(L"搜索结果(2)", WindowText(container.Child(trovacl::kSearchHeaderId)));
+    EXPECT_EQ(L"搜索结果(2)", WindowText(container.Child(TrovaCLIds::kSearchHeaderId)));
     ASSERT_TRUE(container.WaitForSync());
-    EXPECT_EQ(L"搜索结果(2)", WindowText(container.Child(trovacl::kSearchHeaderId)));
+    EXPECT_EQ(L"搜索结果(2)", WindowText(container.Child(TrovaCLIds::kSearchHeaderId)));
     control.Reset();
     container.Deactivate();
 }
@@ -101,7 +102,8 @@ bool PumpAllButTheReadLists(HWND control, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     MSG msg;
     while (!PeekMessageW(&msg, control, kChannelListLoaded, kChannelListLoaded, PM_NOREMOVE)) {
-        if (GetTickCount() - start >= timeoutMs) return false;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
         if (PeekMessageW(&msg, nullptr, 0, kChannelListLoaded - 1, PM_REMOVE) ||
             PeekMessageW(&msg, nullptr, kChannelListLoaded + 1, 0xFFFF, PM_REMOVE)) {
             TranslateMessage(&msg);
@@ -127,21 +129,22 @@ TEST_F(ControlSyncTest, HistoryWrittenAfterTheThreadsReadOutlivesItsHandOver) {
     ASSERT_EQ(S_OK, container.Activate(control.Get()));
     ASSERT_TRUE(PumpAllButTheReadLists(container.ControlWindow(), 10000));
 
-    const HWND edit = GetDlgItem(container.Child(trovacl::kSearchPanelId), 1001);
+    const HWND edit = GetDlgItem(container.Child(TrovaCLIds::kSearchPanelId), 1001);
     SetFocus(edit);
-    for (wchar_t c : std::wstring(L"Beta")) SendMessageW(edit, WM_CHAR, c, 0);
-    const HWND results = container.Child(trovacl::kSearchTreeId);
+    for (wchar_t c : std::wstring(L"Beta"))
+        SendMessageW(edit, WM_CHAR, c, 0);
+    const HWND results = container.Child(TrovaCLIds::kSearchTreeId);
     const LPARAM row = MAKELPARAM(40, 11);
     SendMessageW(results, WM_LBUTTONDOWN, MK_LBUTTON, row);
     SendMessageW(results, WM_LBUTTONUP, 0, row);
     SendMessageW(results, WM_LBUTTONDBLCLK, MK_LBUTTON, row);
     SendMessageW(results, WM_LBUTTONUP, 0, row);
     ASSERT_EQ(1, QueryInt("SELECT count(*) FROM history"));
-    ASSERT_EQ(L"最近观看(1)", WindowText(container.Child(trovacl::kHistoryHeaderId)));
+    ASSERT_EQ(L"最近观看(1)", WindowText(container.Child(TrovaCLIds::kHistoryHeaderId)));
 
     ASSERT_TRUE(container.WaitForLoad());
-    EXPECT_EQ(L"所有频道(2)", WindowText(container.Child(trovacl::kAllHeaderId)));
-    EXPECT_EQ(L"最近观看(1)", WindowText(container.Child(trovacl::kHistoryHeaderId)));
+    EXPECT_EQ(L"所有频道(2)", WindowText(container.Child(TrovaCLIds::kAllHeaderId)));
+    EXPECT_EQ(L"最近观看(1)", WindowText(container.Child(TrovaCLIds::kHistoryHeaderId)));
     control.Reset();
     container.Deactivate();
 }
@@ -154,9 +157,9 @@ TEST_F(ControlSyncTest, FailedSynchronisationKeepsTheStoredListAndSendsNothing) 
     ASSERT_EQ(S_OK, CreateControl(&control));
     ASSERT_EQ(S_OK, container.Activate(control.Get()));
     ASSERT_TRUE(container.WaitForLoad());
-    EXPECT_EQ(L"所有频道(44)", WindowText(container.Child(trovacl::kAllHeaderId))) << "what the database held";
+    EXPECT_EQ(L"所有频道(44)", WindowText(container.Child(TrovaCLIds::kAllHeaderId))) << "what the database held";
     EXPECT_FALSE(container.WaitForSync(1500));
-    EXPECT_EQ(L"所有频道(44)", WindowText(container.Child(trovacl::kAllHeaderId)));
+    EXPECT_EQ(L"所有频道(44)", WindowText(container.Child(TrovaCLIds::kAllHeaderId)));
     container.Deactivate();
 }
 

@@ -22,12 +22,12 @@ public:
         COleEnvironment::SetUp();
         ASSERT_FALSE(::testing::Test::HasFatalFailure());
         keyPath_ = L"Software\\TrovaTests\\trovacl-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                    std::to_wstring(GetTickCount());
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, keyPath_.c_str(), 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &user_, nullptr));
+                   std::to_wstring(GetTickCount());
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, keyPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                                 nullptr, &user_, nullptr));
         HKEY folders = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(user_, kUserShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                                 &folders, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegCreateKeyExW(user_, kUserShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &folders, nullptr));
         const std::wstring& path = s_folder.path();
         const std::wstring value = path.substr(0, path.size() - 1);  // shell folders have no backslash
         RegSetValueExW(folders, L"AppData", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
@@ -68,7 +68,8 @@ std::wstring DistFile(const wchar_t* name) {
     GetEnvironmentVariableW(L"TROVA_DIST_DIR", unixPath, MAX_PATH);
     std::wstring path = std::wstring(L"Z:") + unixPath + L"\\" + name;
     for (wchar_t& c : path)
-        if (c == L'/') c = L'\\';
+        if (c == L'/')
+            c = L'\\';
     return path;
 }
 
@@ -93,8 +94,10 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-        if (done()) return true;
-        if (GetTickCount() - start >= timeoutMs) return false;
+        if (done())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
 }
@@ -112,34 +115,43 @@ CStubContainer::CStubContainer(int width, int height) : CStubSite(nullptr, RECT{
     // Sized so that its client area holds the control exactly.
     RECT frame = {0, 0, width, height};
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    window_ = CreateWindowExW(0, wc.lpszClassName, L"TrovaCL test container", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                               0, 0, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                               wc.hInstance, nullptr);
+    window_ =
+        CreateWindowExW(0, wc.lpszClassName, L"TrovaCL test container", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
+                        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, wc.hInstance, nullptr);
 }
 
 CStubContainer::~CStubContainer() {
     Deactivate();
-    if (window_) DestroyWindow(window_);
+    if (window_)
+        DestroyWindow(window_);
 }
 
 HRESULT CStubContainer::Activate(IUnknown* control) {
     HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&control_));
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr))
+        return hr;
     DWORD misc = 0;
     hr = control_->GetMiscStatus(DVASPECT_CONTENT, &misc);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr))
+        return hr;
     ComPtr<IPersistStreamInit> persist;
     hr = control_.As(&persist);
-    if (FAILED(hr)) return hr;
-    if (misc & OLEMISC_SETCLIENTSITEFIRST) hr = control_->SetClientSite(this);
-    if (SUCCEEDED(hr)) hr = persist->InitNew();
-    if (SUCCEEDED(hr) && !(misc & OLEMISC_SETCLIENTSITEFIRST)) hr = control_->SetClientSite(this);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr))
+        return hr;
+    if (misc & OLEMISC_SETCLIENTSITEFIRST)
+        hr = control_->SetClientSite(this);
+    if (SUCCEEDED(hr))
+        hr = persist->InitNew();
+    if (SUCCEEDED(hr) && !(misc & OLEMISC_SETCLIENTSITEFIRST))
+        hr = control_->SetClientSite(this);
+    if (FAILED(hr))
+        return hr;
     return control_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, this, 0, window_, &position_);
 }
 
 void CStubContainer::Deactivate() {
-    if (!control_) return;
+    if (!control_)
+        return;
     control_->Close(OLECLOSE_NOSAVE);
     control_->SetClientSite(nullptr);
     control_.Reset();
@@ -148,14 +160,16 @@ void CStubContainer::Deactivate() {
 HWND CStubContainer::ControlWindow() const {
     ComPtr<IOleWindow> window;
     HWND hwnd = nullptr;
-    if (control_ && SUCCEEDED(control_.As(&window))) window->GetWindow(&hwnd);
+    if (control_ && SUCCEEDED(control_.As(&window)))
+        window->GetWindow(&hwnd);
     return hwnd;
 }
 
 HRESULT CStubContainer::Resize(int width, int height) {
     ComPtr<IOleInPlaceObject> inPlace;
     HRESULT hr = control_.As(&inPlace);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr))
+        return hr;
     position_ = {0, 0, width, height};
     return inPlace->SetObjectRects(&position_, &position_);
 }
@@ -173,15 +187,16 @@ bool CStubContainer::WaitForControlMessage(UINT message, DWORD timeoutMs) {
             const bool awaited = msg.hwnd == control && msg.message == message;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
-            if (awaited) return true;
+            if (awaited)
+                return true;
         }
-        if (GetTickCount() - start >= timeoutMs) return false;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
 }
 
-STDMETHODIMP CChannelOpenSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                      UINT*) {
+STDMETHODIMP CChannelOpenSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) {
     ids.push_back(id);
     if (params && params->cArgs == 1 && V_VT(&params->rgvarg[0]) == VT_BSTR) {
         BSTR link = V_BSTR(&params->rgvarg[0]);
@@ -189,7 +204,8 @@ STDMETHODIMP CChannelOpenSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*
     } else {
         links.emplace_back(L"<bad arguments>");
     }
-    if (onEvent) onEvent();
+    if (onEvent)
+        onEvent();
     return S_OK;
 }
 
@@ -210,7 +226,8 @@ HRESULT CallGetChannelName(IUnknown* control, const wchar_t* server, ULONG port,
                            ULONG& status, CScopedBstr& name) {
     ComPtr<IDispatch> dispatch;
     HRESULT hr = control->QueryInterface(IID_PPV_ARGS(&dispatch));
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr))
+        return hr;
     CScopedBstr serverText(server), channelText(channelId);
     // Arguments in reverse order, as DISPPARAMS has them.
     VARIANT args[4];
@@ -225,7 +242,7 @@ HRESULT CallGetChannelName(IUnknown* control, const wchar_t* server, ULONG port,
     V_BSTRREF(&args[0]) = &preset;
     DISPPARAMS params = {args, nullptr, 4, 0};
     CScopedVariant result;
-    hr = dispatch->Invoke(trovacl::kDispIdGetChannelName, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+    hr = dispatch->Invoke(TrovaCLIds::kDispIdGetChannelName, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
                           result.Receive(), nullptr, nullptr);
     name.Reset(preset);
     status = V_VT(result.Get()) == VT_UI4 ? V_UI4(result.Get()) : 0xFFFFFFFFu;
@@ -242,7 +259,8 @@ CTestCatalogue::CTestCatalogue(const std::vector<std::string>& lines) {
     path_ = CPrivateAppData::Folder() + L"catalogue.txt";
     FILE* file = _wfopen(path_.c_str(), L"wb");
     if (file) {
-        for (const std::string& line : lines) std::fprintf(file, "%s\n", line.c_str());
+        for (const std::string& line : lines)
+            std::fprintf(file, "%s\n", line.c_str());
         std::fclose(file);
     }
     switch_ = new CEngineEnvironment(L"TRCORE_CATALOGUE", path_);

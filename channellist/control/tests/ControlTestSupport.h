@@ -24,8 +24,8 @@ std::wstring DistFile(const wchar_t* name);
 // shell), so this keeps its "cinfo.db" private to the test program.
 class CPrivateAppData {
 public:
-    static const std::wstring& Folder();          // ends in a backslash
-    static std::wstring DatabasePath();           // ...\Vantel\data\cinfo.db
+    static const std::wstring& Folder();  // ends in a backslash
+    static std::wstring DatabasePath();   // ...\Vantel\data\cinfo.db
     // Deletes the database the control writes (between tests).
     static void DeleteDatabase();
 };
@@ -81,7 +81,7 @@ private:
 // the event is being fired.
 class CChannelOpenSink final : public CStubEventSink {
 public:
-    CChannelOpenSink() : CStubEventSink(trovacl::kEventsId) {}
+    CChannelOpenSink() : CStubEventSink(TrovaCLIds::kEventsId) {}
     std::vector<std::wstring> links;
     std::vector<DISPID> ids;
     std::function<void()> onEvent;

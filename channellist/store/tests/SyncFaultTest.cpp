@@ -38,7 +38,8 @@ GeneratedEngine* g_engine = nullptr;
 
 int ENGINE_CALL GeneratedGetChannel(EngineContext, EngineChannelInfo* info, int index) {
     ++g_engine->getChannelCalls;
-    if (index < 0 || index >= g_engine->count || !g_engine->delivers(index)) return 0;
+    if (index < 0 || index >= g_engine->count || !g_engine->delivers(index))
+        return 0;
     g_engine->fill(*info, index);
     return 1;
 }
@@ -137,7 +138,8 @@ TEST_F(SyncFaultTest, CorruptDatabaseIsNeverWritten) {
     std::mt19937 random(4711);
     auto garbage = [&random](std::size_t size) {
         std::string bytes(size, '\0');
-        for (char& b : bytes) b = static_cast<char>(random());
+        for (char& b : bytes)
+            b = static_cast<char>(random());
         return bytes;
     };
     struct Damage {
@@ -188,7 +190,8 @@ TEST_F(SyncFaultTest, CorruptDatabaseIsNeverWritten) {
 bool WritingIsRefused(const std::wstring& path) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                               0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return true;
+    if (file == INVALID_HANDLE_VALUE)
+        return true;
     CloseHandle(file);
     return false;
 }
@@ -222,7 +225,8 @@ TEST_F(SyncFaultTest, ReadOnlyDatabaseKeepsItsContentAndStaysReadable) {
             EXPECT_TRUE(GetCatalogChannelAt(2, 0, record)) << how;
             EXPECT_FALSE(TouchHistory(record.id)) << how;
         }
-        if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
+        if (reader != INVALID_HANDLE_VALUE)
+            CloseHandle(reader);
         ASSERT_TRUE(SetFileAttributesW(GetDatabasePath().c_str(), FILE_ATTRIBUTE_NORMAL));
         ASSERT_TRUE(before == ReadBytes(GetDatabasePath()));
     }
@@ -294,7 +298,8 @@ TEST_F(SyncFaultTest, RandomlyFailingChannelsLeaveExactlyTheDeliveredOnesListed)
         std::set<int> delivered;
         std::vector<bool> pattern(engine_.count);
         for (int i = 0; i < engine_.count; ++i)
-            if ((pattern[i] = random() % 100 < 60)) delivered.insert(i);
+            if ((pattern[i] = random() % 100 < 60))
+                delivered.insert(i);
         engine_.delivers = [&pattern](int index) { return pattern[index]; };
         ASSERT_TRUE(SyncChannelList(&GeneratedGetClassObject)) << seed;
 
@@ -302,7 +307,8 @@ TEST_F(SyncFaultTest, RandomlyFailingChannelsLeaveExactlyTheDeliveredOnesListed)
         EXPECT_EQ(4000, db.Int("SELECT count(*) FROM channel")) << seed;
         EXPECT_EQ(static_cast<int>(delivered.size()), db.Int("SELECT count(*) FROM channel WHERE del=0")) << seed;
         long long sum = 0;
-        for (int i : delivered) sum += i;
+        for (int i : delivered)
+            sum += i;
         // visitors are the index: the listed set is the delivered set.
         EXPECT_EQ(std::to_string(sum), db.Text("SELECT sum(visitors) FROM channel WHERE del=0")) << seed;
         EXPECT_EQ(static_cast<int>(delivered.size()), CountChannels()) << seed;

@@ -25,10 +25,22 @@ ComPtr<IOleObject> NewOleControl() {
 TEST(Control, AnswersTheInterfacesOfAnActiveXControl) {
     ComPtr<IUnknown> control;
     ASSERT_EQ(S_OK, CTestControlDll::Instance().CreateControl(CLSID_TestCtl, &control));
-    const IID supported[] = {IID_IOleObject, IID_IOleInPlaceObject, IID_IOleWindow, IID_IOleInPlaceActiveObject,
-                             IID_IOleControl, IID_IViewObject, IID_IViewObject2, IID_IPersist, IID_IPersistStreamInit,
-                             IID_IPersistPropertyBag, IID_IProvideClassInfo, IID_IProvideClassInfo2,
-                             IID_ISpecifyPropertyPages, IID_IConnectionPointContainer, IID_IDispatch, DIID__DTestCtl};
+    const IID supported[] = {IID_IOleObject,
+                             IID_IOleInPlaceObject,
+                             IID_IOleWindow,
+                             IID_IOleInPlaceActiveObject,
+                             IID_IOleControl,
+                             IID_IViewObject,
+                             IID_IViewObject2,
+                             IID_IPersist,
+                             IID_IPersistStreamInit,
+                             IID_IPersistPropertyBag,
+                             IID_IProvideClassInfo,
+                             IID_IProvideClassInfo2,
+                             IID_ISpecifyPropertyPages,
+                             IID_IConnectionPointContainer,
+                             IID_IDispatch,
+                             DIID__DTestCtl};
     for (const IID& iid : supported) {
         ComPtr<IUnknown> part, identity;
         ASSERT_EQ(S_OK, control->QueryInterface(iid, &part)) << GuidToString(iid).c_str();
@@ -68,8 +80,7 @@ TEST(Control, ActivatesInPlaceInsideTheSiteWindowAndDeactivatesCleanly) {
     ASSERT_EQ(S_OK, ole.As(&persist));
     ASSERT_EQ(S_OK, persist->InitNew());
     persist.Reset();
-    EXPECT_TRUE(site.calls.empty()) << "the control needs nothing from its site before activation: "
-                                    << site.Calls();
+    EXPECT_TRUE(site.calls.empty()) << "the control needs nothing from its site before activation: " << site.Calls();
     ASSERT_EQ(S_OK, ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, &site, 0, parent.Get(), &position));
     EXPECT_EQ("CanInPlaceActivate,OnInPlaceActivate,GetWindow,GetWindowContext", site.Calls());
     EXPECT_EQ(L"SetClientSite;InitNew;WM_CREATE;WM_SIZE 200x100", dll.TakeLog());

@@ -26,17 +26,20 @@ IUnknown* CStubEventSink::FindInterface(REFIID riid) {
 
 std::string CStubSite::Calls() const {
     std::string text;
-    for (const std::string& call : calls) text += (text.empty() ? "" : ",") + call;
+    for (const std::string& call : calls)
+        text += (text.empty() ? "" : ",") + call;
     return text;
 }
 
 STDMETHODIMP CStubSite::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
-    if (moniker) *moniker = nullptr;
+    if (moniker)
+        *moniker = nullptr;
     return E_NOTIMPL;
 }
 
 STDMETHODIMP CStubSite::GetContainer(IOleContainer** container) {
-    if (container) *container = nullptr;
+    if (container)
+        *container = nullptr;
     return E_NOINTERFACE;
 }
 
@@ -46,8 +49,8 @@ STDMETHODIMP CStubSite::GetWindow(HWND* window) {
     return S_OK;
 }
 
-STDMETHODIMP CStubSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                         LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
+STDMETHODIMP CStubSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
+                                         LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
     Log("GetWindowContext");
     return WindowContext(window_, position_, frame, document, position, clip, info);
 }

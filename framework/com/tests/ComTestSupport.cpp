@@ -27,7 +27,8 @@ CTestControlDll::CTestControlDll(const std::wstring& path) : CServerDll(path), p
 
 std::wstring CTestControlDll::TakeLog() const {
     auto fn = Export<TestControlTakeLogFn>("TestControlTakeLog");
-    if (!fn) return L"<no log>";
+    if (!fn)
+        return L"<no log>";
     std::wstring text(4096, L'\0');
     const int length = fn(&text[0], static_cast<int>(text.size()));
     text.resize(std::min<size_t>(length, text.size() - 1));
@@ -41,15 +42,15 @@ CParentWindow::CParentWindow(int width, int height) {
     wc.lpszClassName = L"TrovaComTestParent";
     RegisterClassW(&wc);
     hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, width, height,
-                             nullptr, nullptr, wc.hInstance, nullptr);
+                            nullptr, nullptr, wc.hInstance, nullptr);
 }
 
 CParentWindow::~CParentWindow() {
-    if (hwnd_) DestroyWindow(hwnd_);
+    if (hwnd_)
+        DestroyWindow(hwnd_);
 }
 
-STDMETHODIMP CRecordingSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                    UINT*) {
+STDMETHODIMP CRecordingSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) {
     std::wstring call = std::to_wstring(id) + L":";
     if (params && params->cArgs >= 1 && V_VT(&params->rgvarg[params->cArgs - 1]) == VT_BSTR)
         call += V_BSTR(&params->rgvarg[params->cArgs - 1]);

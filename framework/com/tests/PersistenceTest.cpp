@@ -13,11 +13,13 @@ class CMapBag final : public CStubObject<IPropertyBag> {
 public:
     std::map<std::wstring, VARIANT> values;
     ~CMapBag() override {
-        for (auto& value : values) VariantClear(&value.second);
+        for (auto& value : values)
+            VariantClear(&value.second);
     }
     STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
         auto it = values.find(name);
-        if (it == values.end()) return E_INVALIDARG;
+        if (it == values.end())
+            return E_INVALIDARG;
         return VariantCopy(value, &it->second);
     }
     STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override {
@@ -41,7 +43,8 @@ ComPtr<IUnknown> NewControl() {
 ComPtr<IStream> StreamWith(const void* bytes, ULONG size) {
     ComPtr<IStream> stream;
     EXPECT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, &stream));
-    if (size) stream->Write(bytes, size, nullptr);
+    if (size)
+        stream->Write(bytes, size, nullptr);
     const LARGE_INTEGER start = {};
     stream->Seek(start, STREAM_SEEK_SET, nullptr);
     return stream;

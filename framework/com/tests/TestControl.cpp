@@ -16,7 +16,8 @@ namespace {
 std::wstring g_log;
 
 void Record(const std::wstring& call) {
-    if (!g_log.empty()) g_log += L';';
+    if (!g_log.empty())
+        g_log += L';';
     g_log += call;
 }
 
@@ -33,7 +34,8 @@ public:
     }
 
     STDMETHODIMP Echo(BSTR text, BSTR* reply, ULONG* length) override {
-        if (!reply || !length) return E_POINTER;
+        if (!reply || !length)
+            return E_POINTER;
         *reply = SysAllocStringLen(text, SysStringLen(text));
         *length = SysStringLen(text);
         FireEvent(DIID__DTestCtlEvents, 1, text ? text : L"");
@@ -43,7 +45,8 @@ public:
 protected:
     ~CTestControl() override {
         // A container that released the control without closing it left the window.
-        if (m_hWnd) DestroyWindow();
+        if (m_hWnd)
+            DestroyWindow();
         Record(L"Destroyed");
     }
 
@@ -64,9 +67,7 @@ protected:
         Record(L"WM_CREATE");
         return 0;
     }
-    void OnSize(UINT, SIZE size) {
-        Record(L"WM_SIZE " + std::to_wstring(size.cx) + L"x" + std::to_wstring(size.cy));
-    }
+    void OnSize(UINT, SIZE size) { Record(L"WM_SIZE " + std::to_wstring(size.cx) + L"x" + std::to_wstring(size.cy)); }
     void OnDestroy() { Record(L"WM_DESTROY"); }
     LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
     LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
@@ -114,7 +115,8 @@ const bool kClassesAdded = CComModule::Instance().AddClass(kTestCtlEntry) &&
 
 extern "C" int WINAPI TestControlTakeLog(wchar_t* buffer, int size) {
     const int length = static_cast<int>(g_log.size());
-    if (buffer && size > 0) lstrcpynW(buffer, g_log.c_str(), size);
+    if (buffer && size > 0)
+        lstrcpynW(buffer, g_log.c_str(), size);
     g_log.clear();
     return length;
 }

@@ -56,7 +56,7 @@ public:
     int paints = 0;
     bool ready = true;
     BEGIN_MSG_MAP(CBufferedWindow)
-    CHAIN_MSG_MAP(CDoubleBufferImpl)
+        CHAIN_MSG_MAP(CDoubleBufferImpl)
     END_MSG_MAP()
 
 private:

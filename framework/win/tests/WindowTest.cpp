@@ -30,10 +30,10 @@ public:
     std::vector<std::string> calls;
 
     BEGIN_MSG_MAP(CRecordingBase)
-    MESSAGE_HANDLER(WM_TEST_BOTH, OnBaseMessage)
-    MESSAGE_HANDLER(WM_TEST_BASE_ONLY, OnBaseMessage)
-    MESSAGE_HANDLER(WM_TEST_DECLINE, OnBaseMessage)
-    MSG_WM_SIZE(OnBaseSize)
+        MESSAGE_HANDLER(WM_TEST_BOTH, OnBaseMessage)
+        MESSAGE_HANDLER(WM_TEST_BASE_ONLY, OnBaseMessage)
+        MESSAGE_HANDLER(WM_TEST_DECLINE, OnBaseMessage)
+        MSG_WM_SIZE(OnBaseSize)
     END_MSG_MAP()
 
     LRESULT OnBaseMessage(UINT message, WPARAM, LPARAM, BOOL&) {
@@ -53,13 +53,13 @@ protected:
 class CRecordingWindow : public CRecordingBase {
 public:
     BEGIN_MSG_MAP(CRecordingWindow)
-    MSG_WM_CREATE(OnCreate)
-    MESSAGE_HANDLER(WM_TEST_BOTH, OnDerivedMessage)
-    MESSAGE_HANDLER(WM_TEST_DECLINE, OnDeclined)
-    MESSAGE_HANDLER(WM_TEST_NOBODY, OnDeclined)
-    MSG_WM_SIZE(OnSize)
-    MSG_WM_SETTEXT_DECLINED()
-    CHAIN_MSG_MAP(CRecordingBase)
+        MSG_WM_CREATE(OnCreate)
+        MESSAGE_HANDLER(WM_TEST_BOTH, OnDerivedMessage)
+        MESSAGE_HANDLER(WM_TEST_DECLINE, OnDeclined)
+        MESSAGE_HANDLER(WM_TEST_NOBODY, OnDeclined)
+        MSG_WM_SIZE(OnSize)
+        MSG_WM_SETTEXT_DECLINED()
+        CHAIN_MSG_MAP(CRecordingBase)
     END_MSG_MAP()
 
     int OnCreate(CREATESTRUCTW*) {
@@ -138,7 +138,7 @@ public:
     std::vector<UINT> codes;
 
     BEGIN_MSG_MAP(CNotifyWindow)
-    NOTIFY_HANDLER_EX(7, NM_CLICK, OnClick)
+        NOTIFY_HANDLER_EX(7, NM_CLICK, OnClick)
     END_MSG_MAP()
 
 private:
@@ -168,7 +168,7 @@ public:
     std::vector<int> thumbPositions;
 
     BEGIN_MSG_MAP(CScrolledWindow)
-    MSG_WM_VSCROLL(OnVScroll)
+        MSG_WM_VSCROLL(OnVScroll)
     END_MSG_MAP()
 
 private:
@@ -191,9 +191,9 @@ public:
     explicit CSelfDestroyingWindow(std::vector<std::string>& log) : log_(log) {}
 
     BEGIN_MSG_MAP(CSelfDestroyingWindow)
-    MSG_WM_LBUTTONDOWN(OnLButtonDown)
-    MSG_WM_RBUTTONDOWN(OnRButtonDown)
-    MSG_WM_DESTROY(OnDestroy)
+        MSG_WM_LBUTTONDOWN(OnLButtonDown)
+        MSG_WM_RBUTTONDOWN(OnRButtonDown)
+        MSG_WM_DESTROY(OnDestroy)
     END_MSG_MAP()
 
     void OnLButtonDown(UINT, POINT) {
@@ -317,7 +317,7 @@ class CEditSubclass : public CWindowImpl {
 public:
     std::vector<UINT> keys;
     BEGIN_MSG_MAP(CEditSubclass)
-    MSG_WM_CHAR(OnChar)
+        MSG_WM_CHAR(OnChar)
     END_MSG_MAP()
     void OnChar(UINT code, UINT, UINT) {
         keys.push_back(code);
@@ -335,8 +335,8 @@ public:
     bool answerColors = true;
 
     BEGIN_MSG_MAP(CColorEdit)
-    MSG_WM_CREATE(OnCreate)
-    MSG_REFLECTED_CTLCOLOR(WM_CTLCOLOREDIT, OnCtlColor)
+        MSG_WM_CREATE(OnCreate)
+        MSG_REFLECTED_CTLCOLOR(WM_CTLCOLOREDIT, OnCtlColor)
     END_MSG_MAP()
 
     int OnCreate(CREATESTRUCTW*) {
@@ -431,7 +431,7 @@ class CTimerWindow : public CWindowImpl {
 public:
     std::vector<UINT_PTR> ticks;
     BEGIN_MSG_MAP(CTimerWindow)
-    MSG_WM_TIMER(OnTimer)
+        MSG_WM_TIMER(OnTimer)
     END_MSG_MAP()
     void OnTimer(UINT_PTR id) { ticks.push_back(id); }
 };

@@ -6,7 +6,7 @@
 
 #include "framework/win/tests/TestHost.h"
 
-namespace modal_detail {
+namespace ModalDetail {
 inline std::function<bool()>*& Pending() {
     static std::function<bool()>* pending = nullptr;
     return pending;
@@ -16,7 +16,7 @@ inline void CALLBACK Poll(HWND, UINT, UINT_PTR, DWORD) {
     if (pending && (*pending)())
         Pending() = nullptr;
 }
-}  // namespace modal_detail
+}  // namespace ModalDetail
 
 // Calls `run` (which opens a modal dialog); once a top-level "#32770" window titled `title`
 // exists, `act` gets it, from the dialog's own loop. Returns whether act ran.
@@ -31,11 +31,11 @@ bool WithModalDialog(const wchar_t* title, Run run, std::function<void(HWND)> ac
         act(dialog);
         return true;
     };
-    modal_detail::Pending() = &poll;
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, &modal_detail::Poll);
+    ModalDetail::Pending() = &poll;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, &ModalDetail::Poll);
     run();
     ::KillTimer(nullptr, timer);
-    modal_detail::Pending() = nullptr;
+    ModalDetail::Pending() = nullptr;
     return acted;
 }
 

@@ -85,11 +85,11 @@ private:
 
 protected:
     CStubControl player_{DIID_DTrovaPlayerCtl, DIID_DTrovaPlayerCtlEvents};
-    CStubControl list_{trovacl::kDispatchId, trovacl::kEventsId};
+    CStubControl list_{TrovaCLIds::kDispatchId, TrovaCLIds::kEventsId};
 
 private:
     CRegistryRedirect registry_;
     SkinFolder skinFolder_;
     CStubClassRegistration playerClass_{CLSID_TrovaPlayerCtl, player_};
-    CStubClassRegistration listClass_{trovacl::kControlClassId, list_};
+    CStubClassRegistration listClass_{TrovaCLIds::kControlClassId, list_};
 };

@@ -42,7 +42,7 @@ std::vector<VARIANT> Pointer(ULONG a, ULONG b, LONG x, LONG y) {
 class ControlSinks : public ::testing::Test {
 protected:
     CStubControl player_{DIID_DTrovaPlayerCtl, DIID_DTrovaPlayerCtlEvents};
-    CStubControl list_{trovacl::kDispatchId, trovacl::kEventsId};
+    CStubControl list_{TrovaCLIds::kDispatchId, TrovaCLIds::kEventsId};
 };
 
 TEST_F(ControlSinks, EveryPlayerEventReachesItsListenerSlotWithItsArguments) {
@@ -126,7 +126,7 @@ TEST_F(ControlSinks, ConnectFailsWithoutControlOrMatchingConnectionPoint) {
 TEST_F(ControlSinks, SinkAnswersOnlyItsEventInterfaceAndIDispatch) {
     CChannelListSink sink(nullptr);
     void* object = nullptr;
-    for (const IID& iid : {trovacl::kEventsId, IID_IDispatch, IID_IUnknown}) {
+    for (const IID& iid : {TrovaCLIds::kEventsId, IID_IDispatch, IID_IUnknown}) {
         ASSERT_EQ(S_OK, sink.QueryInterface(iid, &object));
         static_cast<IUnknown*>(object)->Release();
     }

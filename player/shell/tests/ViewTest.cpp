@@ -16,9 +16,7 @@ int Width(HWND window) {
 }
 
 // The window's own visible style: the test host itself is never shown.
-bool Shown(HWND window) {
-    return (::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0;
-}
+bool Shown(HWND window) { return (::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0; }
 
 // The view inside a hidden test host, sized to width x 400.
 class PlayerView : public CShellTest {
@@ -216,7 +214,8 @@ TEST_F(PlayerView, PageChangeWithoutTheMouseLeavesASplitterDragItsCapture) {
     for (const auto& item : navi.Items()) {
         if (item.id != CChildView::kNaviOptions)
             continue;
-        const LPARAM at = MakePointLParam((item.rect.left + item.rect.right) / 2, (item.rect.top + item.rect.bottom) / 2);
+        const LPARAM at =
+            MakePointLParam((item.rect.left + item.rect.right) / 2, (item.rect.top + item.rect.bottom) / 2);
         navi.SendMessage(WM_MOUSEMOVE, 0, at);
         navi.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
         navi.SendMessage(WM_LBUTTONUP, 0, at);
@@ -320,8 +319,8 @@ TEST_F(PlayerView, ChannelListEventIsPlayedUnchangedEvenWhenEmpty) {
     ASSERT_TRUE(CreateView(900));
     ASSERT_TRUE(list_.HasSink());
     CScopedBstr link(L"trova://global:9000/abc"), empty(L"");
-    list_.Fire(trovacl::kDispIdOnChannelOpen, {BstrArg(link.Get())});
-    list_.Fire(trovacl::kDispIdOnChannelOpen, {BstrArg(empty.Get())});
+    list_.Fire(TrovaCLIds::kDispIdOnChannelOpen, {BstrArg(link.Get())});
+    list_.Fire(TrovaCLIds::kDispIdOnChannelOpen, {BstrArg(empty.Get())});
     EXPECT_EQ((std::vector<std::wstring>{L"1 trova://global:9000/abc", L"1 "}), player_.calls);
 }
 

@@ -56,12 +56,14 @@ public:
         for (UINT i = params->cArgs; i-- > 0;) {  // arguments arrive last first
             const VARIANT& arg = params->rgvarg[i];
             event += L" " + VariantText(arg);
-            if (!typeList.empty()) typeList += L" ";
+            if (!typeList.empty())
+                typeList += L" ";
             typeList += arg.vt == VT_UI4 ? L"UI4" : arg.vt == VT_I4 ? L"I4" : arg.vt == VT_UI1 ? L"UI1" : L"other";
         }
         events.push_back(event);
         types.push_back(typeList);
-        if (onEvent) onEvent(id);
+        if (onEvent)
+            onEvent(id);
         return S_OK;
     }
 
@@ -78,12 +80,14 @@ struct ChannelReply {
 
 std::string ReadFileBytes(const std::wstring& path) {
     std::string bytes;
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
+    const HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
     char buffer[4096];
     DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) bytes.append(buffer, read);
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
     CloseHandle(file);
     return bytes;
 }
@@ -95,18 +99,20 @@ public:
         wchar_t base[MAX_PATH];
         GetTempPathW(MAX_PATH, base);
         path_ = std::wstring(base) + L"playerctl-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                 std::to_wstring(GetTickCount());
+                std::to_wstring(GetTickCount());
         CreateDirectoryW(path_.c_str(), nullptr);
     }
     ~CTempFolder() {
-        for (const auto& file : files_) DeleteFileW(file.c_str());
+        for (const auto& file : files_)
+            DeleteFileW(file.c_str());
         RemoveDirectoryW(path_.c_str());
     }
     std::wstring File(const std::wstring& name, bool create = true) {
         const std::wstring path = path_ + L"\\" + name;
         if (create) {
             const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-            if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+            if (file != INVALID_HANDLE_VALUE)
+                CloseHandle(file);
         }
         files_.push_back(path);
         return path;
@@ -123,7 +129,7 @@ protected:
         ASSERT_TRUE(PlayerCtlDll().Module()) << "TrovaPlayerCtl.dll not found";
         ComPtr<IClassFactory> factory;
         ASSERT_EQ(S_OK, PlayerCtlDll().GetClassObject(CLSID_TrovaPlayerCtl, IID_IClassFactory,
-                                                                 reinterpret_cast<void**>(factory.GetAddressOf())));
+                                                      reinterpret_cast<void**>(factory.GetAddressOf())));
         ASSERT_EQ(S_OK, host.Create(parent, kControlRect, kControlId, kControlStyle, factory.Get()));
         Connect();
     }
@@ -142,14 +148,16 @@ protected:
         ASSERT_EQ(S_OK, point->Advise(&sink, &cookie));
     }
     void Disconnect() {
-        if (point) point->Unadvise(cookie);
+        if (point)
+            point->Unadvise(cookie);
         point.Reset();
     }
 
     HWND ControlWindow() const {
         ComPtr<IOleInPlaceObject> inPlace;
         HWND window = nullptr;
-        if (SUCCEEDED(host.QueryControl(inPlace))) inPlace->GetWindow(&window);
+        if (SUCCEEDED(host.QueryControl(inPlace)))
+            inPlace->GetWindow(&window);
         return window;
     }
 
@@ -203,7 +211,8 @@ protected:
     bool WaitForEvent(const std::wstring& event) {
         auto seen = [&] {
             for (const auto& e : sink.events)
-                if (e == event) return true;
+                if (e == event)
+                    return true;
             return false;
         };
         return PumpUntil(seen, kEventWaitMs);
@@ -322,10 +331,11 @@ TEST_F(PlayerControlTest, PointerEventsCarryKeysButtonAndClientPoint) {
     SendMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)),
                  MakePointLParam(screen.x, screen.y));
 
-    EXPECT_EQ((Events{L"5 1 1 10 20", L"7 1 0 -5 21", L"4 0 1 11 22", L"6 6 2 30 40", L"8 4 2 31 41",
-                      L"9 1 1 50 60", L"10 0 4294967176 5 6"}),
+    EXPECT_EQ((Events{L"5 1 1 10 20", L"7 1 0 -5 21", L"4 0 1 11 22", L"6 6 2 30 40", L"8 4 2 31 41", L"9 1 1 50 60",
+                      L"10 0 4294967176 5 6"}),
               sink.events);
-    for (const auto& types : sink.types) EXPECT_EQ(L"UI4 UI4 I4 I4", types);
+    for (const auto& types : sink.types)
+        EXPECT_EQ(L"UI4 UI4 I4 I4", types);
 }
 
 TEST_F(PlayerControlTest, TraceFileHasOneLinePerCallAndEvent) {
@@ -343,17 +353,18 @@ TEST_F(PlayerControlTest, TraceFileHasOneLinePerCallAndEvent) {
     SetEnvironmentVariableW(L"TROVAPLAYER_LOG", nullptr);
     KeepPosition();  // no longer traced
 
-    EXPECT_EQ("method 1 play \"trova://global/abc\" -> 0\n"
-              "event 1\n"
-              "event 2 640 360\n"
-              "method 3 keep-position\n"
-              "method 5 channel -> 0 \"global\" 8081 \"abc\"\n"
-              "event 5 1 1 3 4\n"
-              "method 1 play \"C:\\\\no\\\"such\\nfile\" -> 3\n"
-              "event 3 0\n"
-              "method 5 channel -> -1\n"
-              "method 1 play \"trova://\xE7\x94\xB5\xE5\xBD\xB1/x\" -> 0\n",
-              ReadFileBytes(log));
+    EXPECT_EQ(
+        "method 1 play \"trova://global/abc\" -> 0\n"
+        "event 1\n"
+        "event 2 640 360\n"
+        "method 3 keep-position\n"
+        "method 5 channel -> 0 \"global\" 8081 \"abc\"\n"
+        "event 5 1 1 3 4\n"
+        "method 1 play \"C:\\\\no\\\"such\\nfile\" -> 3\n"
+        "event 3 0\n"
+        "method 5 channel -> -1\n"
+        "method 1 play \"trova://\xE7\x94\xB5\xE5\xBD\xB1/x\" -> 0\n",
+        ReadFileBytes(log));
 }
 
 // What the control paints, captured through WM_PRINTCLIENT.
@@ -368,7 +379,8 @@ protected:
         int count = 0;
         for (int y = 0; y < kControlRect.bottom; ++y)
             for (int x = 0; x < kControlRect.right; ++x)
-                if (a.Pixel(x, y) != b.Pixel(x, y)) ++count;
+                if (a.Pixel(x, y) != b.Pixel(x, y))
+                    ++count;
         return count;
     }
 };
