@@ -185,12 +185,11 @@ HRESULT CComModule::DllGetClassObject(REFCLSID clsid, REFIID riid, void** object
     const CClassEntry* entry = FindClass(clsid);
     if (!entry)
         return CLASS_E_CLASSNOTAVAILABLE;
-    auto* factory = new (std::nothrow) CClassFactory(entry->create);
+    ComPtr<CClassFactory> factory;
+    factory.Attach(new (std::nothrow) CClassFactory(entry->create));  // its count starts at 1
     if (!factory)
         return E_OUTOFMEMORY;
-    const HRESULT hr = factory->QueryInterface(riid, object);
-    factory->Release();
-    return hr;
+    return factory->QueryInterface(riid, object);
 }
 
 HRESULT CComModule::LoadTypeLib(ITypeLib** typeLib) const {

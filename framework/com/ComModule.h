@@ -102,12 +102,11 @@ HRESULT CreateComInstance(REFIID riid, void** object) {
     if (!object)
         return E_POINTER;
     *object = nullptr;
-    T* instance = new (std::nothrow) T(Args...);
+    ComPtr<T> instance;
+    instance.Attach(new (std::nothrow) T(Args...));  // its count starts at 1
     if (!instance)
         return E_OUTOFMEMORY;
-    const HRESULT hr = instance->QueryInterface(riid, object);
-    instance->Release();
-    return hr;
+    return instance->QueryInterface(riid, object);
 }
 
 // Version-independent form of a ProgID: "A.B.1" gives "A.B"; a ProgID without a numeric

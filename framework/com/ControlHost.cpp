@@ -223,7 +223,7 @@ HRESULT CControlHost::CreateWindowAndSite(HWND parent, const RECT& rect, UINT id
         const DWORD error = GetLastError();
         return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
     }
-    site_ = new (std::nothrow) CSite(this);
+    site_.Attach(new (std::nothrow) CSite(this));
     if (!site_) {
         Destroy();
         return E_OUTOFMEMORY;
@@ -238,7 +238,7 @@ HRESULT CControlHost::Activate(IUnknown* control) {
         return hr;
     DWORD misc = 0;
     oleObject_->GetMiscStatus(DVASPECT_CONTENT, &misc);
-    auto* site = static_cast<IOleClientSite*>(site_);
+    auto* site = static_cast<IOleClientSite*>(site_.Get());
     const bool siteFirst = (misc & OLEMISC_SETCLIENTSITEFIRST) != 0;
     if (siteFirst) {
         hr = oleObject_->SetClientSite(site);
@@ -280,10 +280,12 @@ void CControlHost::ReleaseControl() {
     oleObject_.Reset();
     if (site_) {
         site_->Detach();
-        site_->Release();
-        site_ = nullptr;
+        site_.Reset();
     }
 }
+
+CControlHost::CControlHost() = default;
+CControlHost::~CControlHost() { Destroy(); }
 
 void CControlHost::Destroy() {
     if (m_hWnd) {

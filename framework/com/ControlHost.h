@@ -14,8 +14,8 @@
 
 class CControlHost final : public CWindowImpl {
 public:
-    CControlHost() = default;
-    ~CControlHost() override { Destroy(); }
+    CControlHost();
+    ~CControlHost() override;
     CControlHost(const CControlHost&) = delete;
     CControlHost& operator=(const CControlHost&) = delete;
 
@@ -58,7 +58,7 @@ private:
     LRESULT OnEraseBkgnd(HDC dc);
     void OnDestroy();
 
-    CSite* site_ = nullptr;  // counted
+    ComPtr<CSite> site_;
     ComPtr<IUnknown> control_;
     ComPtr<IOleObject> oleObject_;
     ComPtr<IOleInPlaceObject> inPlaceObject_;

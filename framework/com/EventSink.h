@@ -34,6 +34,9 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override;
 
 protected:
+    // A sink lives inside the window that connects it, never on its own on the heap: the
+    // window's destruction ends it, not its count.
+    void FinalRelease() override {}
     IUnknown* FindInterface(REFIID riid) override;
     // Handles one event; unknown ids are ignored. Arguments are in call order.
     virtual void OnEvent(DISPID id, const VARIANT* args, UINT count) = 0;
