@@ -28,9 +28,8 @@ bool CAccessibleProvider::ProcessGetObject(HWND window, UINT message, WPARAM wPa
     // The object id is a signed 32-bit value in an lParam that may be wider.
     if (message != WM_GETOBJECT || static_cast<LONG>(static_cast<DWORD>(lParam)) != objectId_ || !Serves())
         return false;
-    // Takes over the creator's reference (mingw-w64's ComPtr::Attach would add one).
     if (!object_)
-        *object_.GetAddressOf() = new CAccessibleObject(window, this);
+        object_ = AdoptComPtr(new CAccessibleObject(window, this));
     // __uuidof, not IID_IAccessible: the 64-bit import library resolves that name to a thunk.
     result = ::LresultFromObject(__uuidof(IAccessible), wParam, object_.Get());
     // A failure leaves the message to the default processing (the system's object).

@@ -185,8 +185,7 @@ HRESULT CComModule::DllGetClassObject(REFCLSID clsid, REFIID riid, void** object
     const CClassEntry* entry = FindClass(clsid);
     if (!entry)
         return CLASS_E_CLASSNOTAVAILABLE;
-    ComPtr<CClassFactory> factory;
-    factory.Attach(new (std::nothrow) CClassFactory(entry->create));  // its count starts at 1
+    const ComPtr<CClassFactory> factory = AdoptComPtr(new (std::nothrow) CClassFactory(entry->create));
     if (!factory)
         return E_OUTOFMEMORY;
     return factory->QueryInterface(riid, object);

@@ -102,8 +102,7 @@ HRESULT CreateComInstance(REFIID riid, void** object) {
     if (!object)
         return E_POINTER;
     *object = nullptr;
-    ComPtr<T> instance;
-    instance.Attach(new (std::nothrow) T(Args...));  // its count starts at 1
+    const ComPtr<T> instance = AdoptComPtr(new (std::nothrow) T(Args...));
     if (!instance)
         return E_OUTOFMEMORY;
     return instance->QueryInterface(riid, object);

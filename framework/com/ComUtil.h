@@ -13,6 +13,15 @@
 
 using Microsoft::WRL::ComPtr;
 
+// Holds an object whose reference the caller hands over, such as a new COM object's first.
+// Not ComPtr::Attach: mingw-w64's adds a reference, unlike the platform's.
+template <class T>
+ComPtr<T> AdoptComPtr(T* object) {
+    ComPtr<T> held;
+    *held.GetAddressOf() = object;
+    return held;
+}
+
 // Owns one BSTR (may be null, which COM treats as the empty string).
 class CScopedBstr : public ScopedHandle<BstrTraits> {
 public:

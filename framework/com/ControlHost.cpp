@@ -223,7 +223,7 @@ HRESULT CControlHost::CreateWindowAndSite(HWND parent, const RECT& rect, UINT id
         const DWORD error = GetLastError();
         return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
     }
-    site_.Attach(new (std::nothrow) CSite(this));
+    site_ = AdoptComPtr(new (std::nothrow) CSite(this));
     if (!site_) {
         Destroy();
         return E_OUTOFMEMORY;

@@ -158,8 +158,7 @@ TEST_F(DispatchTest, EnumeratorsHandOutCountedReferences) {
     IID iid = {};
     fetched[0]->GetConnectionInterface(&iid);
     EXPECT_TRUE(IsEqualIID(DIID__DTestCtlEvents, iid));
-    ComPtr<IConnectionPoint> point;
-    *point.GetAddressOf() = fetched[0];  // takes over the reference (mingw's ComPtr::Attach adds one)
+    ComPtr<IConnectionPoint> point = AdoptComPtr(fetched[0]);
     points.Reset();
 
     CRecordingSink sink(DIID__DTestCtlEvents);
