@@ -121,6 +121,15 @@ HRESULT CAccessibleObject::TextOf(const VARIANT& child, BSTR* out, std::wstring 
     return FAILED(checked) ? checked : ReturnText((provider_->*text)(id), out);
 }
 
+HRESULT CAccessibleObject::NoTextFor(const VARIANT& child, BSTR* out) const {
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    long id = 0;
+    const HRESULT checked = Check(child, id);
+    return FAILED(checked) ? checked : S_FALSE;
+}
+
 HRESULT CAccessibleObject::NumberOf(const VARIANT& child, VARIANT* out, long (CAccessibleProvider::*number)(long)) {
     long id = 0;
     const HRESULT checked = ClearedAndChecked(out, child, id);
@@ -199,32 +208,17 @@ STDMETHODIMP CAccessibleObject::get_accState(VARIANT child, VARIANT* state) {
     return NumberOf(child, state, &CAccessibleProvider::State);
 }
 
-STDMETHODIMP CAccessibleObject::get_accHelp(VARIANT child, BSTR* help) {
-    if (!help)
-        return E_POINTER;
-    *help = nullptr;
-    long id = 0;
-    const HRESULT checked = Check(child, id);
-    return FAILED(checked) ? checked : S_FALSE;
-}
+STDMETHODIMP CAccessibleObject::get_accHelp(VARIANT child, BSTR* help) { return NoTextFor(child, help); }
 
 STDMETHODIMP CAccessibleObject::get_accHelpTopic(BSTR* file, VARIANT child, long* topic) {
     if (!file || !topic)
         return E_POINTER;
-    *file = nullptr;
     *topic = 0;
-    long id = 0;
-    const HRESULT checked = Check(child, id);
-    return FAILED(checked) ? checked : S_FALSE;
+    return NoTextFor(child, file);
 }
 
 STDMETHODIMP CAccessibleObject::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) {
-    if (!shortcut)
-        return E_POINTER;
-    *shortcut = nullptr;
-    long id = 0;
-    const HRESULT checked = Check(child, id);
-    return FAILED(checked) ? checked : S_FALSE;
+    return NoTextFor(child, shortcut);
 }
 
 STDMETHODIMP CAccessibleObject::get_accFocus(VARIANT* child) {

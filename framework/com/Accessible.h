@@ -142,6 +142,9 @@ private:
     // child checked.
     HRESULT TextOf(const VARIANT& child, BSTR* out, std::wstring (CAccessibleProvider::*text)(long));
     HRESULT NumberOf(const VARIANT& child, VARIANT* out, long (CAccessibleProvider::*number)(long));
+    // Texts no element has (help, shortcuts): S_FALSE for a valid child, after the out
+    // parameter is cleared.
+    HRESULT NoTextFor(const VARIANT& child, BSTR* out) const;
     HRESULT Connected() const;
     // Clears the out parameter `out` first, then answers as Connected or Check.
     HRESULT ClearedAndConnected(VARIANT* out) const;
