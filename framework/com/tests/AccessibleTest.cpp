@@ -80,6 +80,16 @@ TEST_F(AccessibleTest, ChildIdsAreCheckedOnceForEveryMethod) {
     CScopedBstr name;
     EXPECT_EQ(S_FALSE, object->get_accName(ChildId(1), name.Receive()));
     EXPECT_EQ(DISP_E_MEMBERNOTFOUND, object->accDoDefaultAction(ChildId(1)));
+    // No element has help or a shortcut; the child id is still checked.
+    CScopedBstr help;
+    long topic = 7;
+    EXPECT_EQ(S_FALSE, object->get_accHelp(ChildId(1), help.Receive()));
+    EXPECT_EQ(S_FALSE, object->get_accKeyboardShortcut(ChildId(3), help.Receive()));
+    EXPECT_EQ(S_FALSE, object->get_accHelpTopic(help.Receive(), ChildId(2), &topic));
+    EXPECT_EQ(0, topic);
+    EXPECT_EQ(E_INVALIDARG, object->get_accKeyboardShortcut(ChildId(4), help.Receive()));
+    EXPECT_EQ(E_POINTER, object->get_accHelpTopic(help.Receive(), ChildId(1), nullptr));
+    EXPECT_EQ(nullptr, help.Get());
 
     EXPECT_EQ(1, NavigateOf(object.Get(), NAVDIR_FIRSTCHILD, CHILDID_SELF));
     EXPECT_EQ(3, NavigateOf(object.Get(), NAVDIR_LASTCHILD, CHILDID_SELF));
