@@ -110,9 +110,11 @@ private:
 // first.
 class CHistoryTreeCtrl : public CStoredChannelTreeCtrl {
 public:
-    CHistoryTreeCtrl() : CStoredChannelTreeCtrl(&ReadHistoryList, &CPendingChanges::ShowInHistory) {}
+    static constexpr ListRead kRead = &ReadHistoryList;
+
+    CHistoryTreeCtrl() : CStoredChannelTreeCtrl(kRead, &CPendingChanges::ShowInHistory) {}
     static bool Read(FlatListContent& out, int busyTimeoutMs = 0) {
-        return CFlatChannelTreeCtrl::Read(&ReadHistoryList, out, busyTimeoutMs);
+        return CFlatChannelTreeCtrl::Read(kRead, out, busyTimeoutMs);
     }
 };
 
@@ -120,9 +122,11 @@ public:
 // first, those removed are gone.
 class CFavorTreeCtrl : public CStoredChannelTreeCtrl {
 public:
-    CFavorTreeCtrl() : CStoredChannelTreeCtrl(&ReadFavoriteList, &CPendingChanges::ShowInFavorites) {}
+    static constexpr ListRead kRead = &ReadFavoriteList;
+
+    CFavorTreeCtrl() : CStoredChannelTreeCtrl(kRead, &CPendingChanges::ShowInFavorites) {}
     static bool Read(FlatListContent& out, int busyTimeoutMs = 0) {
-        return CFlatChannelTreeCtrl::Read(&ReadFavoriteList, out, busyTimeoutMs);
+        return CFlatChannelTreeCtrl::Read(kRead, out, busyTimeoutMs);
     }
 };
 
